@@ -1,0 +1,25 @@
+# infrabrick_add_test(NAME <target> LABEL <label> SOURCES <files...> LIBS <libs...>)
+# Builds one GoogleTest executable and registers its tests with CTest under
+# the given label (unit, integration, peer, gui or dbus).
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(infrabrick_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${T_NAME}
+    PROPERTIES LABELS ${T_LABEL}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# infrabrick_add_benchmark(NAME <target> SOURCES <files...> LIBS <libs...>)
+function(infrabrick_add_benchmark)
+  if(NOT INFRABRICK_BENCHMARKS)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark_main Threads::Threads)
+endfunction()

@@ -1,0 +1,49 @@
+#include "link/PacketTables.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+struct LengthRow {
+    int length;
+    std::vector<int> opcodes;
+};
+
+const LengthRow lengthRows[] = {
+    {1, {0x02, 0x03, 0x04, 0x05, 0x06, 0x10, 0x13, 0x14, 0x21, 0x22, 0x23, 0x24, 0x31, 0x32, 0x33, 0x34, 0x40,
+         0x42, 0x44, 0x50, 0x51, 0x54, 0x61, 0x62, 0x64, 0x67, 0x70, 0x71, 0x74, 0x77, 0x80, 0x81, 0x84, 0x90,
+         0x91, 0x93, 0x94, 0x97, 0xA1, 0xA3, 0xA7, 0xB1, 0xB7, 0xC1, 0xD0, 0xD1, 0xE0, 0xE1, 0xE5}},
+    {2, {0x25, 0x35, 0x45, 0x52, 0x75}},
+    {3, {0x12, 0x30}},
+    {9, {0x15}},
+    {26, {0xA5}},
+    {189, {0x20}},
+    {noReply, {0x60, 0x65, 0xC2, 0xD2, 0xF7}},
+    {blockLengthReply, {0x63, 0xA4}},
+};
+
+std::array<int, 256> makeLengthTable()
+{
+    std::array<int, 256> table;
+    table.fill(unknownReply);
+    for (const LengthRow& row : lengthRows)
+        for (int opcode : row.opcodes)
+            table[opcode] = row.length;
+    return table;
+}
+
+const std::array<int, 256> lengthTable = makeLengthTable();
+
+} // namespace
+
+int replyLength(int replyOpcode)
+{
+    return lengthTable[~replyOpcode & 0xF7];
+}
+
+int defaultMode(int sensorType)
+{
+    static constexpr int modes[] = {0, 1, 5, 4, 7};
+    return sensorType >= 0 && sensorType < 5 ? modes[sensorType] : 0;
+}

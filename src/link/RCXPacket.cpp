@@ -1,0 +1,416 @@
+#include "link/RCXPacket.h"
+
+#include "link/Framing.h"
+#include "link/PacketTables.h"
+#include "ports/Diagnostic.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint8_t downloadOpcode = 0x45;
+constexpr std::uint8_t toggleBit = 0x08;
+
+// Number of argument bytes of a command: the opcode's low three bits, where
+// 6 means none and 7 means one.
+int argumentCount(int opcode)
+{
+    const int n = opcode & 7;
+    return n > 5 ? n - 6 : n;
+}
+
+// The receive thread takes bytes from the tower as they come: ask for the
+// highest priority an unprivileged process may have (nothing, usually).
+void raiseThreadPriority()
+{
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -20);
+}
+
+} // namespace
+
+RCXPacket::RCXPacket(Port& port)
+    : myPort(port)
+{
+    receiveThread = std::thread([this] {
+        readLoop();
+        {
+            std::lock_guard lock(finishMutex);
+            finished = true;
+        }
+        finishedChanged.notify_all();
+    });
+}
+
+RCXPacket::~RCXPacket()
+{
+    stopping = true;
+    readyLock.interrupt();
+    replyLock.interrupt();
+    // The thread may be waiting in the port's readByte, which only closing
+    // the port ends; close again until it has noticed, since a close that
+    // comes just before the read begins is not seen by every port.
+    std::unique_lock lock(finishMutex);
+    while (!finished) {
+        myPort.closePort();
+        finishedChanged.wait_for(lock, std::chrono::milliseconds(10));
+    }
+    lock.unlock();
+    receiveThread.join();
+}
+
+// ---- sending ---------------------------------------------------------------
+
+IOReturn RCXPacket::sendPacket(int command, std::span<const int> arguments, float timeout)
+{
+    std::uint8_t packet[7 + 2 * 5];
+    FrameWriter frame(packet);
+    frame.put(static_cast<std::uint8_t>(command | toggle));
+    const int count = argumentCount(command);
+    for (int i = 0; i < count; ++i)
+        frame.put(static_cast<std::uint8_t>(i < static_cast<int>(arguments.size()) ? arguments[i] : 0));
+    frame.putChecksum();
+    if (const IOReturn refusal = linkRefusal())
+        return refusal;
+    return writeFramed(packet, frame.size(), timeout);
+}
+
+IOReturn RCXPacket::sendDLPacket(std::uint16_t block, std::uint16_t length, const std::uint8_t* data,
+                                 float timeout)
+{
+    if (const IOReturn refusal = linkRefusal())
+        return refusal;
+    if (2 * length + 20 > echoCapacity)
+        return kIOReturnOverrun;
+    std::uint8_t packet[echoCapacity];
+    FrameWriter frame(packet);
+    frame.put(downloadOpcode | toggle);
+    frame.put(block & 0xFF);
+    frame.put(block >> 8);
+    frame.put(length & 0xFF);
+    frame.put(length >> 8);
+    for (int i = 0; i < length; ++i)
+        frame.put(data[i]);
+    frame.put(checksum({data, length}));
+    frame.putChecksum();
+    return writeFramed(packet, frame.size(), timeout);
+}
+
+// Sends are refused while the link is suspended or the receive thread is not
+// reading.
+IOReturn RCXPacket::linkRefusal() const
+{
+    return blocked || readyLock.condition() == stopped ? kIOReturnNotReady : kIOReturnSuccess;
+}
+
+// Writes a framed packet once the receive thread is between packets, and
+// records the echo to expect: every byte that is not a complement.
+IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, float timeout)
+{
+    if (!readyLock.lockWhenCondition(ready, timeout))
+        return kIOReturnTimeout;
+    if (myPort.echoes()) {
+        echoBufferEnd = 0;
+        for (std::size_t i = std::size(FrameWriter::header); i < length; i += 2)
+            echoBuffer[echoBufferEnd++] = packet[i];
+    }
+    const IOReturn result = myPort.write(packet, static_cast<int>(length));
+    readyLock.unlockWithCondition(ready);
+    return result;
+}
+
+void RCXPacket::toggleNow()
+{
+    toggle ^= toggleBit;
+}
+
+void RCXPacket::unToggle()
+{
+    toggle = 0x00;
+}
+
+void RCXPacket::block()
+{
+    blocked = true;
+}
+
+void RCXPacket::unblock()
+{
+    blocked = false;
+}
+
+// ---- reply waits -----------------------------------------------------------
+
+int RCXPacket::expectedReplyOpcode(int command) const
+{
+    return complement(static_cast<std::uint8_t>(command | toggle));
+}
+
+// Takes the waiting reply (consuming it whatever it is) and answers `value()`
+// when it has the expected length and opcode.
+template <typename Value> int RCXPacket::awaitReply(int command, int length, float timeout, Value value)
+{
+    if (blocked)
+        return linkSuspended;
+    if (!replyLock.lockWhenCondition(replyWaiting, timeout))
+        return noReplyInTime;
+    int result;
+    if (replyBufferEnd != length)
+        result = wrongLength;
+    else if (replyBuffer[0] != expectedReplyOpcode(command))
+        result = wrongOpcode;
+    else
+        result = value();
+    replyLock.unlockWithCondition(replyEmpty);
+    return result;
+}
+
+int RCXPacket::replyCheck(int command, float timeout)
+{
+    return awaitReply(command, 1, timeout, [] { return 0; });
+}
+
+int RCXPacket::replyByte(int command, float timeout)
+{
+    return awaitReply(command, 2, timeout, [this] { return int(replyBuffer[1]); });
+}
+
+int RCXPacket::reply2Bytes(int command, float timeout)
+{
+    return awaitReply(command, 3, timeout, [this] { return replyBuffer[1] + 256 * replyBuffer[2]; });
+}
+
+int RCXPacket::replyBlock(int command, int length, std::uint8_t* data, float timeout)
+{
+    return awaitReply(command, length + 1, timeout, [&] {
+        std::memcpy(data, replyBuffer + 1, static_cast<std::size_t>(length));
+        return 0;
+    });
+}
+
+int RCXPacket::setBlockLength(int length, float timeout)
+{
+    if (blocked)
+        return linkSuspended;
+    if (length < 0 || length + 1 > replyCapacity)
+        return wrongLength;
+    if (!replyLock.lockWhenCondition(replyEmpty, timeout))
+        return noReplyInTime;
+    blockLength = length + 1;
+    replyLock.unlockWithCondition(replyEmpty);
+    return 0;
+}
+
+int RCXPacket::getMessage(int index, float timeout)
+{
+    const int total = totalMessages.load();
+    if (index < 0 || index >= total || total - index > messageCapacity)
+        return noSuchMessage;
+    std::unique_lock lock(messageLock, std::defer_lock);
+    if (!lock.try_lock_for(std::chrono::duration<float>(timeout)))
+        return noReplyInTime;
+    return messageBuffer[index % messageCapacity];
+}
+
+void RCXPacket::startReadLoop()
+{
+    blocked = false;
+    ++readLoopStarts;
+    // Only sets the condition: should the receive thread hold readyLock (it
+    // waits for an earlier reply to be taken), it must keep holding it.
+    readyLock.setCondition(ready);
+}
+
+// ---- receive thread --------------------------------------------------------
+
+IOReturn RCXPacket::readByte(std::uint8_t* byte)
+{
+    const IOReturn result = myPort.readByte(byte);
+    if (*byte == 0x55)
+        backup = 1;
+    else if (*byte == 0xFF && backup == 1)
+        backup = 2;
+    else
+        backup = 0;
+    return result;
+}
+
+bool RCXPacket::read(std::uint8_t& byte)
+{
+    startsAtRead = readLoopStarts.load();
+    readResult = readByte(&byte);
+    return readResult == kIOReturnSuccess;
+}
+
+bool RCXPacket::expectComplement(std::uint8_t byte)
+{
+    std::uint8_t received;
+    if (!read(received))
+        return false;
+    if (received != complement(byte)) {
+        diagnostic("Complement error: expecting %x, got %x\n", complement(byte), received);
+        return false;
+    }
+    return true;
+}
+
+void RCXPacket::readLoop()
+{
+    raiseThreadPriority();
+    State state = State::WaitReady;
+    while (state != State::Stopped) {
+        switch (state) {
+        case State::WaitReady:
+            state = readyLock.lockWhenCondition(ready) ? State::Reset : State::Stopped;
+            break;
+        case State::Reset:
+            backup = 0;
+            state = State::Idle;
+            break;
+        case State::Idle: state = idle(); break;
+        case State::Header: state = header(); break;
+        case State::Echo: state = echo(); break;
+        case State::Message: state = message(); break;
+        case State::Reply: state = reply(); break;
+        case State::ReadError: state = readError(); break;
+        case State::Stopped: break;
+        }
+    }
+}
+
+// Waits for the first byte of a packet without holding readyLock, so that a
+// sender can write meanwhile.
+RCXPacket::State RCXPacket::idle()
+{
+    readyLock.unlockWithCondition(ready);
+    if (backup != 0)
+        return readyLock.lockWhenCondition(ready) ? State::Header : State::Stopped;
+    std::uint8_t byte = 0;
+    const bool gotByte = read(byte);
+    if (!readyLock.lockWhenCondition(ready))
+        return State::Stopped;
+    if (!gotByte)
+        return State::ReadError;
+    return byte == 0x55 ? State::Header : State::Idle;
+}
+
+// Reads the rest of the header, the opcode and its complement, and decides
+// what the packet is.
+RCXPacket::State RCXPacket::header()
+{
+    std::uint8_t byte;
+    if (backup == 1) {
+        if (!read(byte))
+            return State::ReadError;
+        if (byte != 0xFF)
+            return State::Idle;
+    }
+    if (!read(byte))
+        return State::ReadError;
+    if (byte != 0x00)
+        return State::Idle;
+    if (!read(opcode))
+        return State::ReadError;
+    if (!expectComplement(opcode))
+        return readResult ? State::ReadError : State::Idle;
+    // The echo test comes first: the echo of a message the host sent is not
+    // a message from the brick.
+    if (echoBufferEnd > 0 && echoBuffer[0] == opcode)
+        return State::Echo;
+    if ((opcode & 0xF7) == 0xF7)
+        return State::Message;
+    return State::Reply;
+}
+
+RCXPacket::State RCXPacket::echo()
+{
+    for (int i = 1; i < echoBufferEnd; ++i) {
+        std::uint8_t byte;
+        if (!read(byte))
+            return State::ReadError;
+        if (byte != echoBuffer[i]) {
+            diagnostic("Echo error: expecting %x, got %x\n", echoBuffer[i], byte);
+            return State::Idle;
+        }
+        if (!expectComplement(byte))
+            return readResult ? State::ReadError : State::Idle;
+    }
+    echoBufferEnd = 0;
+    return State::Reset;
+}
+
+RCXPacket::State RCXPacket::message()
+{
+    std::lock_guard lock(messageLock);
+    std::uint8_t& data = messageBuffer[messageBufferEnd];
+    if (!read(data))
+        return State::ReadError;
+    const std::uint8_t sum = static_cast<std::uint8_t>(opcode + data);
+    std::uint8_t received;
+    if (!expectComplement(data) || !read(received))
+        return readResult ? State::ReadError : State::Idle;
+    if (received != sum) {
+        diagnostic("Checksum error: expecting %x, got %x\n", sum, received);
+        return State::Idle;
+    }
+    if (!expectComplement(sum))
+        return readResult ? State::ReadError : State::Idle;
+    messageBufferEnd = (messageBufferEnd + 1) % messageCapacity;
+    ++totalMessages;
+    return State::Reset;
+}
+
+RCXPacket::State RCXPacket::reply()
+{
+    // Waits, still holding readyLock, while an earlier reply is not yet taken.
+    if (!replyLock.lockWhenCondition(replyEmpty))
+        return State::Stopped;
+    int length = replyLength(opcode);
+    if (length == blockLengthReply)
+        length = blockLength;
+    if (length <= 0) {
+        replyLock.unlockWithCondition(replyEmpty);
+        return State::Idle;
+    }
+    replyBuffer[0] = opcode;
+    std::uint8_t sum = opcode;
+    State next = State::Reset;
+    std::uint8_t received;
+    for (int i = 1; i < length && next == State::Reset; ++i) {
+        if (!read(replyBuffer[i]) || !expectComplement(replyBuffer[i]))
+            next = readResult ? State::ReadError : State::Idle;
+        sum = static_cast<std::uint8_t>(sum + replyBuffer[i]);
+    }
+    if (next == State::Reset) {
+        if (!read(received))
+            next = State::ReadError;
+        else if (received != sum) {
+            diagnostic("Checksum error: expecting %x, got %x\n", sum, received);
+            next = State::Idle;
+        } else if (!expectComplement(sum))
+            next = readResult ? State::ReadError : State::Idle;
+    }
+    if (next != State::Reset) {
+        replyLock.unlockWithCondition(replyEmpty);
+        return next;
+    }
+    replyBufferEnd = length;
+    replyLock.unlockWithCondition(replyWaiting);
+    return State::Reset;
+}
+
+RCXPacket::State RCXPacket::readError()
+{
+    if (stopping)
+        return State::Stopped;
+    diagnostic("Error: %x\n", static_cast<unsigned>(readResult));
+    // A restart that came while the failed read was under way (the port was
+    // replaced and reopened) keeps the loop reading.
+    const bool restarted = readLoopStarts.load() != startsAtRead;
+    readyLock.unlockWithCondition(restarted ? ready : stopped);
+    return State::WaitReady;
+}

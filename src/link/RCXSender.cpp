@@ -1,0 +1,123 @@
+#include "link/RCXSender.h"
+
+#include "ports/Diagnostic.h"
+
+#include <cstring>
+#include <vector>
+
+RCXSender::RCXSender(RCXPacket& packet, Control* controller)
+    : myRCXPacket(packet)
+{
+    myControllers.reserve(2);
+    myControllers.push_back(controller);
+}
+
+void RCXSender::addController(Control* controller)
+{
+    myControllers.push_back(controller);
+}
+
+void RCXSender::tellTimeout()
+{
+    for (Control* controller : myControllers)
+        controller->timeout();
+}
+
+void RCXSender::tellTowerError()
+{
+    for (Control* controller : myControllers)
+        controller->towerError();
+}
+
+float RCXSender::blockTimeout(int length)
+{
+    return static_cast<float>(length / 100.0 + 0.2);
+}
+
+// One command with a new toggle bit and up to three attempts with the same
+// one. Returns the wait's first result of 0 or more, or -1 once the listeners
+// have been told.
+template <typename Send, typename Wait> int RCXSender::exchange(Send send, Wait wait)
+{
+    myRCXPacket.toggleNow();
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const IOReturn sent = send();
+        if (sent == kIOReturnTimeout) {
+            tellTimeout();
+            return -1;
+        }
+        if (sent != kIOReturnSuccess) {
+            tellTowerError();
+            return -1;
+        }
+        const int result = wait();
+        if (result >= 0)
+            return result;
+    }
+    tellTimeout();
+    return -1;
+}
+
+void RCXSender::sendCodeNoReply(int opcode, Arguments arguments)
+{
+    myRCXPacket.unToggle();
+    const IOReturn sent = myRCXPacket.sendPacket(opcode, arguments, replyTimeout);
+    if (sent == kIOReturnTimeout)
+        tellTimeout();
+    if (sent != kIOReturnSuccess)
+        tellTowerError();
+}
+
+void RCXSender::sendCode(int opcode, Arguments arguments)
+{
+    exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+             [&] { return myRCXPacket.replyCheck(opcode, replyTimeout); });
+}
+
+std::uint8_t RCXSender::sendCodeGet1(int opcode, Arguments arguments)
+{
+    const int result = exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+                                [&] { return myRCXPacket.replyByte(opcode, replyTimeout); });
+    return result < 0 ? 0 : static_cast<std::uint8_t>(result);
+}
+
+int RCXSender::sendCodeGet2(int opcode, Arguments arguments)
+{
+    const int result = exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+                                [&] { return myRCXPacket.reply2Bytes(opcode, replyTimeout); });
+    return result < 0 ? 0 : static_cast<std::int16_t>(result);
+}
+
+void RCXSender::sendCodeGetBlock(int opcode, std::uint8_t* data, int length, Arguments arguments)
+{
+    const int result =
+        exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+                 [&] { return myRCXPacket.replyBlock(opcode, length, data, blockTimeout(length)); });
+    if (result < 0 && length > 0)
+        std::memset(data, 0, static_cast<std::size_t>(length));
+}
+
+void RCXSender::uploadBlock(std::uint16_t first, std::uint16_t count, std::uint8_t* types, std::uint16_t* values)
+{
+    if (6 * count + 7 > RCXPacket::echoCapacity) {
+        diagnostic("Packet too large\n");
+        return;
+    }
+    const int length = 3 * count;
+    if (myRCXPacket.setBlockLength(length, replyTimeout) < 0) {
+        tellTimeout();
+        return;
+    }
+    std::vector<std::uint8_t> entries(static_cast<std::size_t>(length));
+    sendCodeGetBlock(0xA4, entries.data(), length, {first & 0xFF, first >> 8, count & 0xFF, count >> 8});
+    for (int i = 0; i < count; ++i) {
+        types[i] = entries[3 * i];
+        values[i] = static_cast<std::uint16_t>(entries[3 * i + 1] + 256 * entries[3 * i + 2]);
+    }
+}
+
+int RCXSender::sendBlock(std::uint16_t block, std::uint16_t length, const std::uint8_t* data)
+{
+    return exchange([&] { return myRCXPacket.sendDLPacket(block, length, data, blockTimeout(length)); },
+                    [&] { return myRCXPacket.replyByte(0x45, replyTimeout); });
+}

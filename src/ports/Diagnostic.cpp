@@ -1,0 +1,13 @@
+#include "ports/Diagnostic.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+void diagnostic(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    std::fflush(stdout);
+}

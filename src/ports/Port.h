@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Result of every port and link operation that can fail: 0 is success.
+// The fixed values keep the names they are published under, so that the
+// codes printed in diagnostics read the same on every platform.
+using IOReturn = std::int32_t;
+
+constexpr IOReturn kIOReturnSuccess = 0;
+constexpr IOReturn kIOReturnNoDevice = static_cast<IOReturn>(0xE00002C0);
+constexpr IOReturn kIOReturnExclusiveAccess = static_cast<IOReturn>(0xE00002C5);
+constexpr IOReturn kIOReturnTimeout = static_cast<IOReturn>(0xE00002D6);
+constexpr IOReturn kIOReturnNotReady = static_cast<IOReturn>(0xE00002D8);
+constexpr IOReturn kIOReturnOverrun = static_cast<IOReturn>(0xE00002E8);
+
+// A way to the brick: one kind of infrared tower, or none.
+//
+// readByte is called on the link layer's receive thread while write and the
+// other operations run on the main thread. A read waiting in readByte must end
+// with a non-zero code when closePort is called from another thread.
+class Port {
+public:
+    virtual ~Port() = default;
+
+    // Scans for ports of this kind and returns how many there are; rebuilds
+    // the lists that portNameAtIndex and portPathAtIndex read.
+    virtual int findPorts() = 0;
+    virtual std::string portNameAtIndex(int index) = 0;
+    virtual std::string portPathAtIndex(int index) = 0;
+
+    virtual IOReturn openPort(const std::string& path) = 0;
+    // Never fails; closing a closed port does nothing.
+    virtual void closePort() = 0;
+    // True when the tower sends back every byte written to it.
+    virtual bool echoes() = 0;
+
+    // Returns when all bytes are written or on the first error.
+    virtual IOReturn write(const std::uint8_t* bytes, int length) = 0;
+    // Waits without limit for one byte and stores it.
+    virtual IOReturn readByte(std::uint8_t* byte) = 0;
+};

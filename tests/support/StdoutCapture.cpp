@@ -1,0 +1,50 @@
+#include "support/StdoutCapture.h"
+
+#include "support/ScriptedPort.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+StdoutCapture::StdoutCapture()
+{
+    std::fflush(stdout);
+    char name[] = "/tmp/infrabrick-stdout-XXXXXX";
+    captureFile = mkstemp(name);
+    unlink(name);
+    savedStdout = dup(STDOUT_FILENO);
+    dup2(captureFile, STDOUT_FILENO);
+}
+
+StdoutCapture::~StdoutCapture()
+{
+    // GoogleTest reports failures on standard output too: show them.
+    const std::string captured = ::testing::Test::HasFailure() ? text() : std::string();
+    std::fflush(stdout);
+    dup2(savedStdout, STDOUT_FILENO);
+    if (!captured.empty())
+        std::fprintf(stdout, "--- captured standard output ---\n%s--- end ---\n", captured.c_str());
+    close(savedStdout);
+    close(captureFile);
+}
+
+std::string StdoutCapture::text() const
+{
+    std::fflush(stdout);
+    std::string result;
+    char buffer[4096];
+    off_t offset = 0;
+    ssize_t count;
+    while ((count = pread(captureFile, buffer, sizeof buffer, offset)) > 0) {
+        result.append(buffer, static_cast<std::size_t>(count));
+        offset += count;
+    }
+    return result;
+}
+
+bool StdoutCapture::waitFor(const std::string& part) const
+{
+    return waitUntil([&] { return text().find(part) != std::string::npos; });
+}
