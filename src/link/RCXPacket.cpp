@@ -51,6 +51,7 @@ RCXPacket::~RCXPacket()
     stopping = true;
     readyLock.interrupt();
     replyLock.interrupt();
+    messageLock.interrupt();
     // The thread may be waiting in the port's readByte, which only closing
     // the port ends; close again until it has noticed, since a close that
     // comes just before the read begins is not seen by every port.
@@ -210,10 +211,11 @@ int RCXPacket::getMessage(int index, float timeout)
     const int total = totalMessages.load();
     if (index < 0 || index >= total || total - index > messageCapacity)
         return noSuchMessage;
-    std::unique_lock lock(messageLock, std::defer_lock);
-    if (!lock.try_lock_for(std::chrono::duration<float>(timeout)))
+    if (!messageLock.lockWhenCondition(0, timeout))
         return noReplyInTime;
-    return messageBuffer[index % messageCapacity];
+    const int message = messageBuffer[index % messageCapacity];
+    messageLock.unlockWithCondition(0);
+    return message;
 }
 
 void RCXPacket::startReadLoop()
@@ -345,7 +347,15 @@ RCXPacket::State RCXPacket::echo()
 
 RCXPacket::State RCXPacket::message()
 {
-    std::lock_guard lock(messageLock);
+    if (!messageLock.lockWhenCondition(0))
+        return State::Stopped;
+    const State next = readMessage();
+    messageLock.unlockWithCondition(0);
+    return next;
+}
+
+RCXPacket::State RCXPacket::readMessage()
+{
     std::uint8_t& data = messageBuffer[messageBufferEnd];
     if (!read(data))
         return State::ReadError;

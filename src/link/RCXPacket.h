@@ -94,6 +94,7 @@ private:
     State header();
     State echo();
     State message();
+    State readMessage();
     State reply();
     State readError();
     bool expectComplement(std::uint8_t byte);
@@ -106,7 +107,10 @@ private:
     Port& myPort;
     ConditionLock readyLock{stopped};
     ConditionLock replyLock{replyEmpty};
-    std::timed_mutex messageLock;
+    // A ConditionLock with a single condition serves as the timed lock of the
+    // message ring: std::timed_mutex's timed wait is not understood by
+    // ThreadSanitizer on this toolchain.
+    ConditionLock messageLock{0};
 
     int blockLength = 0;
     std::uint8_t messageBuffer[messageCapacity] = {};
