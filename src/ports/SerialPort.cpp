@@ -1,20 +1,57 @@
 #include "ports/SerialPort.h"
 
 #include "ports/Diagnostic.h"
+#include "ports/SerialLines.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+termios towerLineSettings(const termios& current)
+{
+    termios settings = current;
+    settings.c_lflag &= ~(ECHO | ICANON | ISIG | IEXTEN);
+    settings.c_iflag &= ~(BRKINT | INPCK | ISTRIP | ICRNL | IXON | IXOFF | IMAXBEL);
+    settings.c_oflag &= ~OPOST;
+    settings.c_cflag &= ~(CSIZE | CSTOPB);
+    settings.c_cflag |= CS8 | PARENB | PARODD;
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    return settings;
+}
 
 SerialPort::SerialPort()
+    // Without a wake-up descriptor (none to be had) a close from another
+    // thread still ends a read, only later: when the line next has input.
+    : wakeUp(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     portPathList.reserve(10);
     portNameList.reserve(10);
+}
+
+SerialPort::~SerialPort()
+{
+    closePort();
+    if (wakeUp >= 0)
+        ::close(wakeUp);
 }
 
 int SerialPort::findPorts()
 {
     portPathList.clear();
     portNameList.clear();
-    return 0;
+    std::vector<SerialLine> lines = udevSerialLines().value_or(std::vector<SerialLine>());
+    if (const auto folder = announcedTowersFolder()) {
+        for (SerialLine& tower : announcedTowers(*folder))
+            lines.push_back(std::move(tower));
+    }
+    for (SerialLine& line : lines) {
+        portNameList.push_back(std::move(line.name));
+        portPathList.push_back(std::move(line.path));
+    }
+    return static_cast<int>(portPathList.size());
 }
 
 std::string SerialPort::portNameAtIndex(int index)
@@ -27,29 +64,114 @@ std::string SerialPort::portPathAtIndex(int index)
     return index >= 0 && index < static_cast<int>(portPathList.size()) ? portPathList[index] : std::string();
 }
 
-IOReturn SerialPort::openPort(const std::string&)
+IOReturn SerialPort::openPort(const std::string& path)
 {
-    diagnostic("serialStream returned: %x\n", ENODEV);
-    return ENODEV;
+    closePort();
+    // O_NOCTTY: the tower's line must never become this process's
+    // controlling terminal. O_NONBLOCK: the open must not wait for a carrier
+    // the tower never raises; every read and write waits in poll() instead.
+    // O_CLOEXEC: programs started from here do not inherit the line.
+    serialStream = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (serialStream < 0) {
+        const int error = errno;
+        diagnostic("serialStream returned: %x\n", error);
+        return error;
+    }
+    termios settings;
+    if (tcgetattr(serialStream, &settings) != 0)
+        return failOpen("tcgetattr returned: %x\n");
+    settings = towerLineSettings(settings);
+    if (cfsetspeed(&settings, B2400) != 0)
+        return failOpen("cfsetspeed returned: %x\n");
+    if (tcsetattr(serialStream, TCSAFLUSH, &settings) != 0)
+        return failOpen("tcsetattr returned: %x\n");
+    gate.open();
+    return kIOReturnSuccess;
 }
 
-void SerialPort::closePort() {}
+// A step after the open failed: report it and let go of the line, so that it
+// is not held until the next open.
+IOReturn SerialPort::failOpen(const char* format)
+{
+    const int error = errno;
+    diagnostic(format, error);
+    ::close(serialStream);
+    serialStream = -1;
+    return error;
+}
+
+void SerialPort::closePort()
+{
+    const bool wasOpen = gate.close([this] {
+        const std::uint64_t one = 1;
+        if (wakeUp >= 0)
+            (void)!::write(wakeUp, &one, sizeof one);
+    });
+    if (!wasOpen)
+        return;
+    ::close(serialStream);
+    serialStream = -1;
+    std::uint64_t count;
+    if (wakeUp >= 0)
+        (void)!::read(wakeUp, &count, sizeof count);
+}
 
 bool SerialPort::echoes()
 {
     return true;
 }
 
-IOReturn SerialPort::write(const std::uint8_t*, int length)
+IOReturn SerialPort::waitFor(short events)
 {
-    if (length <= 0)
-        return kIOReturnSuccess;
-    diagnostic("Serial write returned: %x\n", EBADF);
-    return EBADF;
+    pollfd waits[] = {{serialStream, events, 0}, {wakeUp, POLLIN, 0}};
+    while (poll(waits, 2, -1) < 0) {
+        if (errno != EINTR)
+            return errno;
+    }
+    if (waits[1].revents != 0 || gate.isClosing() || (waits[0].revents & POLLNVAL))
+        return closedCode;
+    // Hang-ups and errors are left to the read or write, which says which.
+    return kIOReturnSuccess;
 }
 
-IOReturn SerialPort::readByte(std::uint8_t*)
+IOReturn SerialPort::write(const std::uint8_t* bytes, int length)
 {
-    diagnostic("Error %x occurred\n", EBADF);
-    return EBADF;
+    GatePass pass(gate);
+    int written = 0;
+    while (written < length) {
+        IOReturn result = pass ? kIOReturnSuccess : closedCode;
+        if (result == kIOReturnSuccess) {
+            const ssize_t count = ::write(serialStream, bytes + written, static_cast<std::size_t>(length - written));
+            if (count >= 0)
+                written += static_cast<int>(count);
+            else if (errno == EAGAIN || errno == EINTR)
+                result = waitFor(POLLOUT);
+            else
+                result = errno;
+        }
+        if (result != kIOReturnSuccess) {
+            diagnostic("Serial write returned: %x\n", result);
+            return result;
+        }
+    }
+    return kIOReturnSuccess;
+}
+
+IOReturn SerialPort::readByte(std::uint8_t* byte)
+{
+    GatePass pass(gate);
+    IOReturn result = pass ? kIOReturnSuccess : closedCode;
+    while (result == kIOReturnSuccess) {
+        const ssize_t count = ::read(serialStream, byte, 1);
+        if (count == 1)
+            return kIOReturnSuccess;
+        if (count == 0)
+            result = endOfInputCode;
+        else if (errno == EAGAIN || errno == EINTR)
+            result = waitFor(POLLIN);
+        else
+            result = errno;
+    }
+    diagnostic("Error %x occurred\n", result);
+    return result;
 }

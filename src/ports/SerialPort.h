@@ -1,16 +1,44 @@
 #pragma once
 
+#include "ports/ClosingGate.h"
 #include "ports/Port.h"
 
+#include <cerrno>
 #include <string>
+#include <termios.h>
 #include <vector>
 
-// The serial IR tower on a serial line. This first version lists no lines and
-// opens none; the device search and the termios line arrive with the towers.
+// The line the serial IR tower speaks: `current` made raw (no echo, no
+// canonical input, no signals, no flow control, no output processing), 8 data
+// bits, odd parity, one stop bit, and a read that returns as soon as one byte
+// is there. The other control flags stay as they were; the speed is set apart.
+termios towerLineSettings(const termios& current);
+
+// The serial IR tower on a serial line: the machine's serial lines found
+// through udev, followed by the virtual towers announced in
+// $XDG_RUNTIME_DIR/infrabrick/towers. The tower echoes every byte written.
+//
+// A read waiting in readByte ends at once with EBADF when closePort is called
+// from another thread: the read waits in poll() on the line and on a wake-up
+// descriptor that closePort signals, and the line is closed only once the
+// read has let go of it.
 class SerialPort : public Port {
 public:
-    SerialPort();
+    // The code a read or write gets when the line is closed under it, or
+    // when no line is open.
+    static constexpr IOReturn closedCode = EBADF;
+    // The code of a read that finds the end of the line's input (an adapter
+    // unplugged, a virtual brick gone): a failure like any other.
+    static constexpr IOReturn endOfInputCode = EIO;
 
+    SerialPort();
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // The serial lines, then the announced virtual towers. When the udev
+    // search fails it prints a diagnostic line and lists no serial line, but
+    // the announced towers are still listed: they do not depend on udev.
     int findPorts() override;
     std::string portNameAtIndex(int index) override;
     std::string portPathAtIndex(int index) override;
@@ -21,6 +49,15 @@ public:
     IOReturn readByte(std::uint8_t* byte) override;
 
 private:
+    IOReturn failOpen(const char* format);
+    // Waits until the line is ready for `events` or the port is being
+    // closed; 0, or the code to fail with.
+    IOReturn waitFor(short events);
+
     std::vector<std::string> portPathList;
     std::vector<std::string> portNameList;
+    int serialStream = -1;
+    // Signalled by closePort to end a wait in readByte or write.
+    int wakeUp = -1;
+    ClosingGate gate;
 };

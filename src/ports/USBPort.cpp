@@ -1,5 +1,47 @@
 #include "ports/USBPort.h"
 
+#include "ports/Diagnostic.h"
+#include "ports/LibusbTowerDevice.h"
+
+#include <libusb.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+// Another program (or the kernel's driver, still bound) holds the tower.
+bool held(int result)
+{
+    return result == LIBUSB_ERROR_BUSY;
+}
+
+int reported(const char* step, int result)
+{
+    if (result != 0)
+        diagnostic("%s returned: %d\n", step, result);
+    return result;
+}
+
+} // namespace
+
+USBPort::USBPort()
+    : USBPort(std::make_unique<LibusbTowerDevice>(),
+              [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); })
+{
+}
+
+USBPort::USBPort(std::unique_ptr<USBTowerDevice> device, Pause pause)
+    : fDevice(std::move(device))
+    , pause(std::move(pause))
+{
+}
+
+USBPort::~USBPort()
+{
+    closePort();
+}
+
 int USBPort::findPorts()
 {
     return 1;
@@ -17,22 +59,107 @@ std::string USBPort::portPathAtIndex(int)
 
 IOReturn USBPort::openPort(const std::string&)
 {
-    return noTowerAttached;
+    closePort();
+    for (int attempt = 1;; ++attempt) {
+        const int result = openOnce();
+        if (!held(result))
+            return result;
+        if (attempt == openAttempts)
+            return kIOReturnExclusiveAccess;
+        pause(retryPause);
+    }
 }
 
-void USBPort::closePort() {}
+IOReturn USBPort::openOnce()
+{
+    int result = fDevice->open(vendorID, productID);
+    if (result == LIBUSB_ERROR_NOT_FOUND)
+        return noTowerAttached;
+    deviceOpen = reported("libusb_open", result) == 0;
+    if (result == 0)
+        result = reported("libusb_get_config_descriptor", fDevice->readLayout(layout));
+    if (result == 0)
+        result = reported("libusb_detach_kernel_driver",
+                          fDevice->detachKernelDriver(layout.interfaceNumber, driverDetached));
+    if (result == 0)
+        result = reported("libusb_set_configuration", fDevice->setConfiguration(layout.configuration));
+    if (result == 0) {
+        result = reported("libusb_claim_interface", fDevice->claimInterface(layout.interfaceNumber));
+        interfaceClaimed = result == 0;
+    }
+    // Reset only once the tower is ours, never under another program.
+    if (result == 0)
+        result = reported("libusb_reset_device", fDevice->reset());
+    if (result != 0) {
+        release();
+        return result;
+    }
+    // Never ask for less than a packet: the tower's packets carry several
+    // bytes, and a smaller request would lose the rest.
+    readBuffer.assign(static_cast<std::size_t>(std::max(layout.inPacketSize, 1)), 0);
+    readNext = readEnd = 0;
+    gate.open();
+    return kIOReturnSuccess;
+}
+
+void USBPort::release()
+{
+    if (interfaceClaimed)
+        fDevice->releaseInterface(layout.interfaceNumber);
+    if (driverDetached)
+        fDevice->attachKernelDriver(layout.interfaceNumber);
+    if (deviceOpen)
+        fDevice->close();
+    interfaceClaimed = driverDetached = deviceOpen = false;
+}
+
+void USBPort::closePort()
+{
+    // A waiting read sees the gate closing after its current transfer.
+    if (gate.close([] {}))
+        release();
+}
 
 bool USBPort::echoes()
 {
     return false;
 }
 
-IOReturn USBPort::write(const std::uint8_t*, int length)
+IOReturn USBPort::write(const std::uint8_t* bytes, int length)
 {
-    return length <= 0 ? kIOReturnSuccess : noTowerAttached;
+    GatePass pass(gate);
+    if (!pass)
+        return length > 0 ? LIBUSB_ERROR_NO_DEVICE : kIOReturnSuccess;
+    std::uint8_t piece[largestWrite];
+    for (int written = 0; written < length;) {
+        const int size = std::min(length - written, largestWrite);
+        std::copy_n(bytes + written, size, piece);
+        int transferred;
+        if (const int result = fDevice->transfer(layout.outEndpoint, piece, size, transferred, writeTimeout))
+            return result;
+        written += size;
+    }
+    return kIOReturnSuccess;
 }
 
-IOReturn USBPort::readByte(std::uint8_t*)
+IOReturn USBPort::readByte(std::uint8_t* byte)
 {
-    return noTowerAttached;
+    GatePass pass(gate);
+    if (!pass)
+        return LIBUSB_ERROR_NO_DEVICE;
+    while (readNext == readEnd) {
+        if (gate.isClosing())
+            return LIBUSB_ERROR_INTERRUPTED;
+        int transferred = 0;
+        const int result = fDevice->transfer(layout.inEndpoint, readBuffer.data(), static_cast<int>(readBuffer.size()),
+                                             transferred, readSlice);
+        if (transferred > 0) {
+            readNext = 0;
+            readEnd = static_cast<std::size_t>(transferred);
+        } else if (result != 0 && result != LIBUSB_ERROR_TIMEOUT) {
+            return result;
+        }
+    }
+    *byte = readBuffer[readNext++];
+    return kIOReturnSuccess;
 }

@@ -1,20 +1,72 @@
 #pragma once
 
+#include "ports/ClosingGate.h"
 #include "ports/Port.h"
+#include "ports/USBTowerDevice.h"
 
-// The LEGO USB IR Tower. This first version always lists the tower and finds
-// none attached; the libusb transport arrives with the towers.
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The LEGO USB IR Tower, through libusb. Always listed, as "USB IR Tower";
+// looked for only when opened. While the port holds the tower, the kernel's
+// own tower driver is detached from it; closing gives it back.
+//
+// The tower's in-endpoint delivers a few bytes per packet: readByte hands
+// them out one at a time from a buffer filled one whole packet at a time.
+// A read waits in transfers of a short, bounded time, and checks between two
+// of them whether the port is being closed, so that closePort from another
+// thread ends it within that time.
 class USBPort : public Port {
 public:
+    using Pause = std::function<void(std::chrono::milliseconds)>;
+
     static constexpr const char* towerName = "USB IR Tower";
     static constexpr IOReturn noTowerAttached = -1;
+    static constexpr std::uint16_t vendorID = 0x0694;
+    static constexpr std::uint16_t productID = 0x0001;
+    static constexpr int largestWrite = 32;
+    // A tower held by another program is tried this often, this far apart.
+    static constexpr int openAttempts = 5;
+    static constexpr std::chrono::milliseconds retryPause{500};
+    // How long one read transfer waits before the read checks for a close.
+    static constexpr std::chrono::milliseconds readSlice{25};
+    // A tower that takes no more bytes for this long has failed.
+    static constexpr std::chrono::milliseconds writeTimeout{2000};
+
+    USBPort();
+    // For tests: another device, and another way to pause between attempts.
+    USBPort(std::unique_ptr<USBTowerDevice> device, Pause pause);
+    ~USBPort() override;
+    USBPort(const USBPort&) = delete;
+    USBPort& operator=(const USBPort&) = delete;
 
     int findPorts() override;
     std::string portNameAtIndex(int index) override;
     std::string portPathAtIndex(int index) override;
+    // 0, -1 when no tower is attached, kIOReturnExclusiveAccess when another
+    // program holds it through every attempt, else the failing libusb status;
+    // a failed open lets go of whatever it had taken.
     IOReturn openPort(const std::string& path) override;
     void closePort() override;
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte) override;
+
+private:
+    IOReturn openOnce();
+    // Undoes what the open has done so far, last step first.
+    void release();
+
+    std::unique_ptr<USBTowerDevice> fDevice;
+    Pause pause;
+    USBTowerDevice::Layout layout;
+    bool deviceOpen = false;
+    bool driverDetached = false;
+    bool interfaceClaimed = false;
+    std::vector<std::uint8_t> readBuffer;
+    std::size_t readNext = 0;
+    std::size_t readEnd = 0;
+    ClosingGate gate;
 };

@@ -1,0 +1,117 @@
+#include "ports/LibusbTowerDevice.h"
+
+#include <libusb.h>
+
+LibusbTowerDevice::~LibusbTowerDevice()
+{
+    close();
+    if (context)
+        libusb_exit(context);
+}
+
+int LibusbTowerDevice::open(std::uint16_t vendor, std::uint16_t product)
+{
+    if (!context) {
+        if (const int result = libusb_init(&context)) {
+            context = nullptr;
+            return result;
+        }
+    }
+    libusb_device** devices;
+    const ssize_t count = libusb_get_device_list(context, &devices);
+    if (count < 0)
+        return static_cast<int>(count);
+    int result = LIBUSB_ERROR_NOT_FOUND;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor;
+        if (libusb_get_device_descriptor(devices[i], &descriptor) == 0 && descriptor.idVendor == vendor
+            && descriptor.idProduct == product) {
+            result = libusb_open(devices[i], &handle);
+            break;
+        }
+    }
+    libusb_free_device_list(devices, 1);
+    if (result != 0)
+        handle = nullptr;
+    return result;
+}
+
+int LibusbTowerDevice::readLayout(Layout& layout)
+{
+    libusb_config_descriptor* configuration;
+    if (const int result = libusb_get_config_descriptor(libusb_get_device(handle), 0, &configuration))
+        return result;
+    int result = LIBUSB_ERROR_NOT_FOUND;
+    if (configuration->bNumInterfaces > 0 && configuration->interface[0].num_altsetting > 0) {
+        const libusb_interface_descriptor& interface = configuration->interface[0].altsetting[0];
+        if (interface.bNumEndpoints >= 2) {
+            const libusb_endpoint_descriptor& in = interface.endpoint[0];
+            const libusb_endpoint_descriptor& out = interface.endpoint[1];
+            layout = {configuration->bConfigurationValue, interface.bInterfaceNumber, in.bEndpointAddress,
+                      out.bEndpointAddress, in.wMaxPacketSize};
+            interruptEndpoints = 0;
+            for (const libusb_endpoint_descriptor* endpoint : {&in, &out}) {
+                if ((endpoint->bmAttributes & LIBUSB_TRANSFER_TYPE_MASK) == LIBUSB_TRANSFER_TYPE_INTERRUPT)
+                    interruptEndpoints |= 1u << (endpoint->bEndpointAddress & LIBUSB_ENDPOINT_ADDRESS_MASK);
+            }
+            result = 0;
+        }
+    }
+    libusb_free_config_descriptor(configuration);
+    return result;
+}
+
+int LibusbTowerDevice::detachKernelDriver(int interfaceNumber, bool& detached)
+{
+    detached = false;
+    const int active = libusb_kernel_driver_active(handle, interfaceNumber);
+    if (active == LIBUSB_ERROR_NOT_SUPPORTED)
+        return 0;
+    if (active != 1)
+        return active;
+    const int result = libusb_detach_kernel_driver(handle, interfaceNumber);
+    detached = result == 0;
+    return result;
+}
+
+int LibusbTowerDevice::setConfiguration(int configuration)
+{
+    return libusb_set_configuration(handle, configuration);
+}
+
+int LibusbTowerDevice::claimInterface(int interfaceNumber)
+{
+    return libusb_claim_interface(handle, interfaceNumber);
+}
+
+int LibusbTowerDevice::reset()
+{
+    return libusb_reset_device(handle);
+}
+
+int LibusbTowerDevice::transfer(std::uint8_t endpoint, std::uint8_t* data, int length, int& transferred,
+                                std::chrono::milliseconds timeout)
+{
+    transferred = 0;
+    const auto milliseconds = static_cast<unsigned>(timeout.count());
+    if (interruptEndpoints & (1u << (endpoint & LIBUSB_ENDPOINT_ADDRESS_MASK)))
+        return libusb_interrupt_transfer(handle, endpoint, data, length, &transferred, milliseconds);
+    return libusb_bulk_transfer(handle, endpoint, data, length, &transferred, milliseconds);
+}
+
+void LibusbTowerDevice::releaseInterface(int interfaceNumber)
+{
+    libusb_release_interface(handle, interfaceNumber);
+}
+
+void LibusbTowerDevice::attachKernelDriver(int interfaceNumber)
+{
+    libusb_attach_kernel_driver(handle, interfaceNumber);
+}
+
+void LibusbTowerDevice::close()
+{
+    if (handle)
+        libusb_close(handle);
+    handle = nullptr;
+}
