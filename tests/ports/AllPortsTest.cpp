@@ -75,7 +75,7 @@ TEST(AllPorts, SerialLinesComeFirstThenTheUSBTower)
 
 TEST(AllPorts, WithoutSerialLinesTheListStillHasTheUSBTower)
 {
-    AllPorts ports;
+    AllPorts ports(std::make_unique<ListedPort>(0, 0), std::make_unique<USBPort>());
     ASSERT_EQ(ports.findPorts(), 1);
     EXPECT_EQ(ports.portTypeAtIndex(0), "USB");
     EXPECT_EQ(ports.portNameAtIndex(0), "USB IR Tower");
