@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Panel.h"
+#include "ui_DatalogPanel.h"
+
+// The datalog size sheet. Ends with the size typed for OK and -1 for Cancel,
+// so a typed -1 ends it as Cancel does.
+class DatalogPanel : public Panel<Ui::LocalizableDatalogPanel> {
+    Q_OBJECT
+public:
+    static constexpr int cancelCode = -1;
+
+    explicit DatalogPanel(QWidget* parent);
+
+public slots:
+    void okButton();
+    void cancelButton();
+    void reject() override;
+};

@@ -1,0 +1,102 @@
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::LocalizableMainWindow>())
+{
+    ui->setupUi(this);
+    theButton = ui->theButton;
+    numberSlots();
+    showPowerValues();
+    // Key events go to the focused control, not to the window: watch them all
+    // on their way and keep those meant for this window.
+    qApp->installEventFilter(this);
+    updateButtonTitle();
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::isDelete() const
+{
+    return altPressed || slotFull;
+}
+
+void MainWindow::setSlotEmpty(bool empty)
+{
+    slotFull = !empty;
+    updateButtonTitle();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            Qt::KeyboardModifiers modifiers = key->modifiers();
+            // Whether the event of the Alt key itself carries the Alt bit
+            // differs between platforms; the key says what happened.
+            if (key->key() == Qt::Key_Alt)
+                modifiers.setFlag(Qt::AltModifier, event->type() == QEvent::KeyPress);
+            flagsChanged(modifiers);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // Alt is often released in another window (after Alt+Tab): take the
+    // keyboard's state afresh whenever this window becomes active again.
+    if (event->type() == QEvent::ActivationChange)
+        flagsChanged(isActiveWindow() ? QGuiApplication::queryKeyboardModifiers() : Qt::NoModifier);
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    emit windowWillClose();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::flagsChanged(Qt::KeyboardModifiers modifiers)
+{
+    bool pressed = modifiers.testFlag(Qt::AltModifier);
+    if (pressed == altPressed)
+        return;
+    altPressed = pressed;
+    updateButtonTitle();
+}
+
+void MainWindow::numberSlots()
+{
+    QAbstractButton* const slotButtons[] = {ui->slot1Button, ui->slot2Button, ui->slot3Button, ui->slot4Button,
+                                      ui->slot5Button};
+    for (int slot = 1; QAbstractButton* button : slotButtons)
+        ui->progNumButton->setId(button, slot++);
+}
+
+void MainWindow::showPowerValues()
+{
+    // The power sliders send their value when released; the figure beside
+    // each follows the knob while it is dragged.
+    const std::pair<QSlider*, QLabel*> powers[] = {{ui->outputAPowerButton, ui->outputAPowerValue},
+                                                   {ui->outputBPowerButton, ui->outputBPowerValue},
+                                                   {ui->outputCPowerButton, ui->outputCPowerValue}};
+    for (auto [slider, value] : powers) {
+        auto show = [value](int power) { value->setNum(power); };
+        connect(slider, &QSlider::valueChanged, value, show);
+        connect(slider, &QSlider::sliderMoved, value, show);
+    }
+}
+
+void MainWindow::updateButtonTitle()
+{
+    theButton->setText(isDelete() ? QCoreApplication::translate("Localizable", "Delete")
+                                  : QCoreApplication::translate("Localizable", "Download..."));
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+// A sheet of the main window: a window-modal dialog laid out by its form
+// (Ui), whose buttons end it with the return codes its end handler reads.
+template <typename Ui>
+class Panel : public QDialog {
+public:
+    explicit Panel(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui>())
+    {
+        ui->setupUi(this);
+        setWindowModality(Qt::WindowModal);
+    }
+
+    Ui& controls() { return *ui; }
+
+protected:
+    std::unique_ptr<Ui> ui;
+};
