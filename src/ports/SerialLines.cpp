@@ -41,6 +41,10 @@ std::optional<SerialLine> serialLine(udev* context, const char* syspath)
     const char* node = udev_device_get_devnode(device.get());
     if (!node || !udev_device_get_parent(device.get()))
         return std::nullopt;
+    // A UART slot the kernel reserves but found no UART in reports type 0.
+    const char* uartType = udev_device_get_sysattr_value(device.get(), "type");
+    if (uartType && std::string(uartType) == "0")
+        return std::nullopt;
     const std::string vendor = firstProperty(device.get(), "ID_VENDOR_FROM_DATABASE", "ID_VENDOR");
     const std::string model = firstProperty(device.get(), "ID_MODEL_FROM_DATABASE", "ID_MODEL");
     return SerialLine{serialLineName(udev_device_get_sysname(device.get()), vendor, model), node};

@@ -77,6 +77,22 @@ TEST(SerialPort, OpensThePseudoTerminalAt2400BaudAndMovesBytesBothWays)
     }
 }
 
+TEST(SerialPort, OpensAnAnnouncedTowerThroughItsLink)
+{
+    PseudoTerminal tower;
+    char folder[] = "/tmp/infrabrick-towers-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string link = std::string(folder) + "/Virtual brick";
+    ASSERT_EQ(symlink(tower.slavePath().c_str(), link.c_str()), 0);
+    SerialPort port;
+    EXPECT_EQ(port.openPort(link), 0);
+    const std::uint8_t byte = 0x10;
+    EXPECT_EQ(port.write(&byte, 1), 0);
+    EXPECT_EQ(tower.read(1), "\x10");
+    unlink(link.c_str());
+    rmdir(folder);
+}
+
 TEST(SerialPort, OpeningAMissingPathReturnsErrnoAndLeavesTheNullPortCurrent)
 {
     StdoutCapture capture;
