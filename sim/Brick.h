@@ -1,0 +1,197 @@
+#pragma once
+
+#include "sim/BrickState.h"
+#include "sim/CommandDecoder.h"
+#include "sim/InfraredNoise.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The virtual RCX brick: its state and how it answers the host's commands,
+// apart from any transport. Bytes heard over the infrared go in through
+// receive(); what the brick sends goes out through the transmitter. Safe to
+// use from several threads: one mutex guards everything.
+//
+// Commands (opcode with the toggle bit clear; "reply" is the data after the
+// reply opcode, which is the complement of the opcode byte as received):
+//   0x10 alive                    reply none
+//   0x12 get value (source, arg)  2 bytes; sources 0 variable, 1 timer
+//        (tenths of a second since power on), 2 the argument itself,
+//        3 output status byte, 8 program slot, 9 sensor value, 10 sensor
+//        type, 11 sensor mode byte, 12 sensor raw, 13 sensor boolean,
+//        14 watch (minutes), 15 last message; anything else is ignored
+//   0x13 output power (mask, source, arg), 0x14 set variable (variable,
+//        source, lo, hi), 0x21 on/off/float, 0xE1 direction (bits 6-7:
+//        0 reverse, 1 flip, 2 forward), 0x22 watch (hours, minutes),
+//        0x31 transmitter range, 0x32 sensor type, 0x42 sensor mode byte,
+//        0x40/0x70 delete all tasks/subroutines of the slot, 0x50 stop all,
+//        0x51 sound, 0x71/0x81 start/stop task, 0x91 select slot,
+//        0xB1 power-down delay                             reply none
+//   0x15 versions (key 1 3 5 7 11)  8 bytes: ROM 3.1 and firmware 3.9 as
+//        16-bit words high byte first; firmware words 0 while it is absent
+//   0x20 memory map               188 bytes (BrickState::memoryMap)
+//   0x25/0x35 begin task/subroutine download (0, number, 0, length lo, hi)
+//        status: 0 ready, 1 the code does not fit, 2 no such number
+//   0x30 battery                  millivolts, 2 bytes
+//   0x45 transfer data            status (see TransferStatus)
+//   0x52 datalog size (lo, hi)    status: 0 done, 1 does not fit
+//   0x60 power off                no reply: the brick is off
+//   0x65 delete firmware (key 1 3 5 7 11)  reply none, from the ROM
+//   0x75 begin firmware download (address lo, hi, checksum lo, hi, 0)
+//        status 0 (only while no firmware is present)
+//   0xA4 upload datalog (first lo, hi, count lo, hi)  3 bytes an entry
+//   0xA5 unlock firmware (key 0x4C 0x45 0x47 0x4F 0xAE)  the 25 bytes
+//        "Just a bit off the block!" once a whole image with the right
+//        checksum and the signature is in; otherwise silent
+//   0xD2 remote command (word lo, hi), 0xF7 message: acted on, no reply
+//
+// Without firmware only the boot ROM answers: 0x10, 0x15, 0x30, 0x45, 0x60,
+// 0x65, 0x75 and 0xA5. Everything else, arguments out of range, wrong keys
+// and packets that do not frame are ignored without a reply.
+//
+// The toggle bit: a command whose opcode byte equals the previous command's
+// byte exactly is a repeat: the brick does not act again and sends its last
+// reply again. The commands the host always sends with the bit clear (0x60,
+// 0x65, 0xD2, 0xF7) act every time. Every decoded command becomes "the
+// previous" one; power on forgets it.
+class Brick {
+public:
+    enum TransferStatus : std::uint8_t {
+        blockAccepted = 0,
+        // The block's data checksum is wrong, or refuseBlocks refused it.
+        blockChecksumError = 3,
+        // The last firmware block came, but the image's checksum differs
+        // from the announced one.
+        firmwareChecksumError = 4,
+        // No download is going on, the block number is out of sequence, or
+        // the data overruns the announced length or the image's capacity.
+        blockOutOfSequence = 6,
+    };
+
+    static constexpr std::uint8_t romVersion[4] = {0x00, 0x03, 0x00, 0x01};
+    static constexpr std::uint8_t firmwareVersion[4] = {0x00, 0x03, 0x00, 0x09};
+
+    // Called, under the brick's lock, with each packet the brick sends; it
+    // must not call back into the brick.
+    using Transmitter = std::function<void(const ByteString& bytes)>;
+
+    explicit Brick(bool firmwarePresent = true);
+
+    // Bytes heard over the infrared (after noise, when noise is set).
+    void receive(std::span<const std::uint8_t> bytes);
+    void setTransmitter(Transmitter transmitter);
+
+    // One control command in, one line of answer out (no line break):
+    // "ok", a JSON value or "error: " and the reason.
+    std::string control(const std::string& line);
+
+    // Every command decoded so far, in order: the opcode byte as received and
+    // its argument bytes (for 0x45: block lo/hi, length lo/hi, data, data
+    // checksum).
+    std::vector<ByteString> history() const;
+    void clearHistory();
+
+    // A copy of the whole state, the watch as it reads now.
+    BrickState snapshot() const;
+
+    // What the control commands do, for tests in the same process.
+    void setSensorRaw(int sensor, int raw);
+    void setBattery(int millivolts);
+    // Sends message `value`; false while the brick is off.
+    bool sendMessage(std::uint8_t value);
+    // Appends a datalog entry; false when there is no room.
+    bool addDatalogEntry(std::uint8_t type, std::int16_t value);
+    void powerOn();
+    void setSilent(bool silent);
+    void setNoise(double probability);
+    void setNoise(double probability, std::uint32_t seed);
+    void refuseBlocks(int count);
+    double noiseProbability() const;
+
+private:
+    using Reply = std::optional<ByteString>;
+    using Arguments = std::span<const std::uint8_t>;
+    struct Command;
+
+    static const Command* lookUp(std::uint8_t opcode);
+
+    void execute(const ByteString& command);
+    // Sends a reply, unless the brick is silent.
+    void reply(const ByteString& values);
+    // Frames values and sends them through the noise to the transmitter.
+    void emit(const ByteString& values);
+    std::optional<int> valueOf(int source, int argument) const;
+    int watchNow() const;
+
+    Reply alive(Arguments);
+    Reply getValue(Arguments arguments);
+    Reply setPower(Arguments arguments);
+    Reply setVariable(Arguments arguments);
+    Reply getVersions(Arguments arguments);
+    Reply memoryMap(Arguments);
+    Reply setOnOffFloat(Arguments arguments);
+    Reply setWatch(Arguments arguments);
+    Reply beginTask(Arguments arguments);
+    Reply beginSub(Arguments arguments);
+    Reply battery(Arguments);
+    Reply setRange(Arguments arguments);
+    Reply setSensorType(Arguments arguments);
+    Reply setSensorMode(Arguments arguments);
+    Reply deleteTasks(Arguments);
+    Reply transferData(Arguments arguments);
+    Reply stopAll(Arguments);
+    Reply playSound(Arguments arguments);
+    Reply setDatalogSize(Arguments arguments);
+    Reply powerOff(Arguments);
+    Reply deleteFirmware(Arguments arguments);
+    Reply deleteSubs(Arguments);
+    Reply startTask(Arguments arguments);
+    Reply beginFirmware(Arguments arguments);
+    Reply stopTask(Arguments arguments);
+    Reply selectProgram(Arguments arguments);
+    Reply uploadDatalog(Arguments arguments);
+    Reply unlockFirmware(Arguments arguments);
+    Reply setPowerDownDelay(Arguments arguments);
+    Reply remoteCommand(Arguments arguments);
+    Reply setDirection(Arguments arguments);
+    Reply message(Arguments arguments);
+
+    Reply beginCode(bool task, Arguments arguments);
+    std::uint8_t storeBlock(int block, std::span<const std::uint8_t> data);
+    template <typename Change> void forOutputs(std::uint8_t mask, Change change);
+
+    mutable std::mutex mutex;
+    BrickState state;
+    CommandDecoder decoder;
+    InfraredNoise noise;
+    Transmitter myTransmitter;
+    std::vector<ByteString> received;
+
+    // The toggle rule: the previous command's opcode byte and its reply.
+    std::optional<std::uint8_t> previousOpcode;
+    std::optional<ByteString> previousReply;
+
+    // The download in progress: which code or the firmware, and where the
+    // next block goes.
+    enum class Target { None, Task, Sub, Firmware };
+    Target downloadTarget = Target::None;
+    int downloadNumber = 0;
+    std::size_t downloadOffset = 0;
+    int nextBlock = 1;
+    // The arguments of the last block accepted: the same block again (its
+    // status was lost) is acknowledged without being stored twice.
+    ByteString lastBlock;
+    int blocksToRefuse = 0;
+    // Outputs a remote button runs; its release stops them.
+    int remoteDriven = 0;
+
+    int watchMinutes = 0;
+    std::chrono::steady_clock::time_point watchSetAt;
+    std::chrono::steady_clock::time_point poweredOnAt;
+};

@@ -1,0 +1,313 @@
+#include "sim/BrickControl.h"
+
+#include "sim/Brick.h"
+#include "sim/Json.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const std::string ok = "ok";
+
+std::string error(const std::string& reason)
+{
+    return "error: " + reason;
+}
+
+const char* outputModeName(OutputMode mode)
+{
+    switch (mode) {
+    case OutputMode::On:
+        return "on";
+    case OutputMode::Off:
+        return "off";
+    case OutputMode::Float:
+        break;
+    }
+    return "float";
+}
+
+void codeObject(JsonWriter& json, const char* name, const auto& codes)
+{
+    json.key(name).beginObject();
+    for (std::size_t number = 0; number < codes.size(); ++number)
+        if (!codes[number].empty())
+            json.key(std::to_string(number)).value(BrickControl::hexText(codes[number]));
+    json.endObject();
+}
+
+template <typename Values> void numberArray(JsonWriter& json, const char* name, const Values& values)
+{
+    json.key(name).beginArray();
+    for (auto value : values)
+        json.value(static_cast<int>(value));
+    json.endArray();
+}
+
+} // namespace
+
+BrickControl::BrickControl(Brick& brick)
+    : myBrick(brick)
+{
+}
+
+std::string BrickControl::run(const std::string& line)
+{
+    std::istringstream stream(line);
+    for (std::string word; stream >> word;)
+        words.push_back(word);
+    if (words.empty())
+        return error("empty command");
+    const std::string& command = words.front();
+    if (command == "state" && words.size() == 1)
+        return stateJson(myBrick.snapshot());
+    if (command == "history")
+        return history();
+    if (command == "sensor")
+        return sensor();
+    if (command == "battery")
+        return battery();
+    if (command == "message")
+        return message();
+    if (command == "datalog")
+        return datalog();
+    if (command == "power")
+        return power();
+    if (command == "silent")
+        return silent();
+    if (command == "noise")
+        return noise();
+    if (command == "refuse-blocks")
+        return refuseBlocks();
+    if (command == "dump")
+        return dump(line);
+    if (command == "quit" && words.size() == 1)
+        return ok;
+    return error("unknown command: " + line);
+}
+
+bool BrickControl::wordIs(std::size_t index, const char* expected) const
+{
+    return index < words.size() && words[index] == expected;
+}
+
+std::optional<long> BrickControl::number(std::size_t index, long low, long high) const
+{
+    if (index >= words.size())
+        return std::nullopt;
+    const std::string& word = words[index];
+    const bool hexadecimal = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const std::string digits = word.substr(hexadecimal ? 2 : (word[0] == '-' ? 1 : 0));
+    const auto isDigit = [hexadecimal](unsigned char c) { return hexadecimal ? std::isxdigit(c) : std::isdigit(c); };
+    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return std::nullopt;
+    const long value = std::strtol(word.c_str() + (hexadecimal ? 2 : 0), nullptr, hexadecimal ? 16 : 10);
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::string BrickControl::history()
+{
+    if (words.size() == 2 && words[1] == "clear") {
+        myBrick.clearHistory();
+        return ok;
+    }
+    if (words.size() != 1)
+        return error("usage: history [clear]");
+    JsonWriter json;
+    json.beginArray();
+    for (const ByteString& command : myBrick.history())
+        json.value(hexText(command));
+    json.endArray();
+    return json.text();
+}
+
+std::string BrickControl::sensor()
+{
+    const std::optional<long> input = number(1, 1, 3);
+    const std::optional<long> raw = number(3, 0, 1023);
+    if (words.size() != 4 || !input || !wordIs(2, "raw") || !raw)
+        return error("usage: sensor 1-3 raw 0-1023");
+    myBrick.setSensorRaw(static_cast<int>(*input - 1), static_cast<int>(*raw));
+    return ok;
+}
+
+std::string BrickControl::battery()
+{
+    const std::optional<long> millivolts = number(1, 0, 0xFFFF);
+    if (words.size() != 2 || !millivolts)
+        return error("usage: battery 0-65535");
+    myBrick.setBattery(static_cast<int>(*millivolts));
+    return ok;
+}
+
+std::string BrickControl::message()
+{
+    const std::optional<long> value = number(1, 0, 255);
+    if (words.size() != 2 || !value)
+        return error("usage: message 0-255");
+    if (!myBrick.sendMessage(static_cast<std::uint8_t>(*value)))
+        return error("the brick is off");
+    return ok;
+}
+
+std::string BrickControl::datalog()
+{
+    const std::optional<long> type = number(2, 0, 255);
+    const std::optional<long> value = number(3, -32768, 65535);
+    if (words.size() != 4 || !wordIs(1, "add") || !type || !value)
+        return error("usage: datalog add TYPE VALUE");
+    if (!myBrick.addDatalogEntry(static_cast<std::uint8_t>(*type), static_cast<std::int16_t>(*value)))
+        return error("the datalog is full");
+    return ok;
+}
+
+std::string BrickControl::power()
+{
+    if (words.size() != 2 || !wordIs(1, "on"))
+        return error("usage: power on");
+    myBrick.powerOn();
+    return ok;
+}
+
+std::string BrickControl::silent()
+{
+    if (words.size() != 2 || !(wordIs(1, "on") || wordIs(1, "off")))
+        return error("usage: silent on|off");
+    myBrick.setSilent(wordIs(1, "on"));
+    return ok;
+}
+
+std::string BrickControl::noise()
+{
+    if (words.size() == 2) {
+        const char* text = words[1].c_str();
+        char* end = nullptr;
+        const double probability = std::strtod(text, &end);
+        if (end != text && *end == '\0' && probability >= 0.0 && probability <= 1.0) {
+            myBrick.setNoise(probability);
+            return ok;
+        }
+    }
+    return error("usage: noise 0-1");
+}
+
+std::string BrickControl::refuseBlocks()
+{
+    const std::optional<long> count = number(1, 0, 1000000);
+    if (words.size() != 2 || !count)
+        return error("usage: refuse-blocks COUNT");
+    myBrick.refuseBlocks(static_cast<int>(*count));
+    return ok;
+}
+
+std::string BrickControl::dump(const std::string& line)
+{
+    if (words.size() < 3 || !wordIs(1, "firmware"))
+        return error("usage: dump firmware FILE");
+    // The file name is the rest of the line, blanks included.
+    const std::size_t at = line.find("firmware") + 8;
+    const std::size_t start = line.find_first_not_of(" \t", at);
+    const std::size_t end = line.find_last_not_of(" \t\r");
+    const std::string path = line.substr(start, end + 1 - start);
+    const ByteString image = myBrick.snapshot().firmware.image;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    file.close();
+    if (!file)
+        return error("can't write " + path);
+    return ok;
+}
+
+std::string BrickControl::hexText(const ByteString& bytes)
+{
+    std::string text;
+    char digits[4];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", byte);
+        if (!text.empty())
+            text += ' ';
+        text += digits;
+    }
+    return text;
+}
+
+std::string BrickControl::stateJson(const BrickState& state)
+{
+    JsonWriter json;
+    json.beginObject();
+    json.key("power").value(state.powered ? "on" : "off");
+    json.key("silent").value(state.silent);
+    json.key("battery").value(state.battery);
+    json.key("slot").value(state.slot + 1);
+    json.key("running").value(state.running());
+    json.key("watch").value(state.watch);
+
+    json.key("outputs").beginArray();
+    for (const OutputState& output : state.outputs) {
+        json.beginObject();
+        json.key("power").value(output.power);
+        json.key("direction").value(output.forward ? "forward" : "reverse");
+        json.key("state").value(outputModeName(output.mode));
+        json.endObject();
+    }
+    json.endArray();
+
+    json.key("sensors").beginArray();
+    for (const SensorState& sensor : state.sensors) {
+        json.beginObject();
+        json.key("type").value(sensor.type);
+        json.key("mode").value(sensor.mode);
+        json.key("slope").value(sensor.slope);
+        json.key("raw").value(sensor.raw);
+        json.key("value").value(sensor.value);
+        json.endObject();
+    }
+    json.endArray();
+
+    numberArray(json, "variables", state.variables);
+
+    json.key("datalog").beginObject();
+    json.key("size").value(state.datalog.size);
+    json.key("entries").beginArray();
+    for (int index = 0; index < (state.datalog.size > 0 ? state.datalog.used() : 0); ++index) {
+        const DatalogEntry entry = state.datalog.entry(index);
+        json.beginArray().value(entry.type).value(entry.value).endArray();
+    }
+    json.endArray();
+    json.endObject();
+
+    json.key("programs").beginArray();
+    for (std::size_t slot = 0; slot < state.programs.size(); ++slot) {
+        json.beginObject();
+        json.key("slot").value(static_cast<int>(slot) + 1);
+        codeObject(json, "tasks", state.programs[slot].tasks);
+        codeObject(json, "subs", state.programs[slot].subs);
+        json.endObject();
+    }
+    json.endArray();
+
+    const FirmwareState& firmware = state.firmware;
+    json.key("firmware").beginObject();
+    json.key("present").value(firmware.present);
+    json.key("unlocked").value(firmware.unlocked);
+    json.key("address").value(firmware.address);
+    json.key("length").value(static_cast<int>(firmware.image.size()));
+    json.key("checksum").value(firmware.checksum);
+    json.endObject();
+
+    json.key("received").beginObject();
+    numberArray(json, "messages", state.messages);
+    numberArray(json, "remote", state.remote);
+    numberArray(json, "sounds", state.sounds);
+    json.endObject();
+
+    json.endObject();
+    return json.text();
+}

@@ -1,0 +1,144 @@
+#include "sim/BrickState.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+std::uint8_t OutputState::statusByte() const
+{
+    return static_cast<std::uint8_t>(static_cast<int>(mode) << 6 | (forward ? 0x08 : 0) | (power & 7));
+}
+
+void SensorState::setModeByte(std::uint8_t byte)
+{
+    mode = static_cast<std::uint8_t>(byte >> 5);
+    slope = byte & 0x1F;
+    count = 0;
+    updateValue();
+}
+
+int SensorState::phase() const
+{
+    return std::min(raw / 256, 3);
+}
+
+void SensorState::setRaw(int newRaw)
+{
+    const int previous = raw;
+    const int previousPhase = phase();
+    raw = std::clamp(newRaw, 0, 1023);
+
+    const bool wasTrue = boolean;
+    if (slope == 0) {
+        if (raw < 460)
+            boolean = true;
+        else if (raw > 562)
+            boolean = false;
+    } else if (raw - previous < -slope) {
+        boolean = true;
+    } else if (raw - previous > slope) {
+        boolean = false;
+    }
+
+    if (mode == transitionMode && boolean != wasTrue)
+        ++count;
+    if (mode == periodMode && wasTrue && !boolean)
+        ++count;
+    if (mode == angleMode) {
+        const int step = (phase() - previousPhase + 4) % 4;
+        if (step == 1)
+            ++count;
+        else if (step == 3)
+            --count;
+    }
+    updateValue();
+}
+
+void SensorState::updateValue()
+{
+    const int celsius = std::clamp((785 - raw) * 10 / 8, -200, 700);
+    switch (mode) {
+    case rawMode:
+        value = raw;
+        break;
+    case booleanMode:
+        value = boolean ? 1 : 0;
+        break;
+    case transitionMode:
+    case periodMode:
+    case angleMode:
+        value = count;
+        break;
+    case percentMode:
+        value = std::min(100, 146 - raw / 7);
+        break;
+    case celsiusMode:
+        value = celsius;
+        break;
+    case fahrenheitMode:
+        value = celsius * 9 / 5 + 320;
+        break;
+    default:
+        break;
+    }
+}
+
+DatalogEntry DatalogState::entry(int index) const
+{
+    if (index == 0)
+        return {0xFF, static_cast<std::int16_t>(used())};
+    if (index > 0 && index < used())
+        return entries[static_cast<std::size_t>(index - 1)];
+    return {};
+}
+
+std::uint16_t FirmwareState::imageChecksum() const
+{
+    const auto end = image.begin() + std::min<std::ptrdiff_t>(checksumLength, static_cast<std::ptrdiff_t>(image.size()));
+    return static_cast<std::uint16_t>(std::accumulate(image.begin(), end, 0u));
+}
+
+bool FirmwareState::holdsSignature() const
+{
+    constexpr std::string_view signature = "Do you byte, when I knock?";
+    return std::search(image.begin(), image.end(), signature.begin(), signature.end()) != image.end();
+}
+
+bool BrickState::running() const
+{
+    return std::any_of(runningTasks.begin(), runningTasks.end(), [](bool task) { return task; });
+}
+
+std::array<std::uint16_t, BrickState::memoryMapWords> BrickState::memoryMap() const
+{
+    std::array<std::uint16_t, memoryMapWords> words{};
+    int address = ProgramMemory::start;
+    std::size_t word = 0;
+    auto place = [&](std::size_t length) {
+        words[word++] = static_cast<std::uint16_t>(address);
+        address += static_cast<int>(length);
+    };
+    for (const ProgramSlot& program : programs)
+        for (const ByteString& sub : program.subs)
+            place(sub.size());
+    for (const ProgramSlot& program : programs)
+        for (const ByteString& task : program.tasks)
+            place(task.size());
+    place(static_cast<std::size_t>(datalog.usedBytes()));
+    place(static_cast<std::size_t>(datalog.areaBytes() - datalog.usedBytes()));
+    place(0);
+    words[word] = ProgramMemory::end;
+    return words;
+}
+
+int BrickState::usedMemory() const
+{
+    std::size_t used = static_cast<std::size_t>(datalog.areaBytes());
+    for (const ProgramSlot& program : programs) {
+        for (const ByteString& sub : program.subs)
+            used += sub.size();
+        for (const ByteString& task : program.tasks)
+            used += task.size();
+    }
+    return static_cast<int>(used);
+}

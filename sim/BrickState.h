@@ -1,0 +1,160 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Everything the virtual brick remembers, as plain values: Brick keeps one of
+// these behind its mutex and hands out copies (Brick::snapshot()).
+//
+// Numbering is the brick's own, as on the wire: program slots 0 to 4, tasks
+// 0 to 9, subroutines 0 to 7, outputs 0 to 2 (A, B, C), sensors 0 to 2.
+
+using ByteString = std::vector<std::uint8_t>;
+
+// Program memory: the 6 KB that follow the firmware's 19456 bytes at 0x8000.
+// Subroutines, tasks and the datalog are packed into it in the order of the
+// memory-map words (see BrickState::memoryMap).
+struct ProgramMemory {
+    static constexpr std::uint16_t start = 0xCC00;
+    static constexpr std::uint16_t size = 0x1800;
+    static constexpr std::uint16_t end = start + size;
+};
+
+enum class OutputMode : std::uint8_t { Float = 0, Off = 1, On = 2 };
+
+struct OutputState {
+    int power = 7; // 0 to 7
+    bool forward = true;
+    OutputMode mode = OutputMode::Float;
+
+    // Bits 0-2 power, bit 3 forward, bits 6-7 the mode (2 on, 1 off, 0 float).
+    std::uint8_t statusByte() const;
+};
+
+// Sensor modes, the high three bits of the mode byte.
+enum SensorMode : std::uint8_t {
+    rawMode = 0,
+    booleanMode = 1,
+    transitionMode = 2,
+    periodMode = 3,
+    percentMode = 4,
+    celsiusMode = 5,
+    fahrenheitMode = 6,
+    angleMode = 7,
+};
+
+// One sensor input. The value follows the raw reading by the firmware's
+// conversion for the mode:
+//   raw          the raw reading, 0 to 1023
+//   boolean      slope 0: 1 below 460, 0 above 562, unchanged in between;
+//                slope s > 0: 1 after a fall of more than s since the last
+//                reading, 0 after a rise of more than s, else unchanged
+//   transition   the number of changes of that boolean state
+//   period       the number of its falls from 1 back to 0
+//   percent      146 - raw / 7, at most 100
+//   celsius      tenths of a degree: (785 - raw) * 10 / 8, within -200..700
+//   fahrenheit   tenths of a degree: celsius * 9 / 5 + 320
+//   angle        sixteenths of a turn: the raw range is cut into four phases
+//                (below 256, 512, 768, the rest); a step to the next phase
+//                counts +1, to the previous one -1
+// Setting the mode (0x42) clears the counts and the angle.
+struct SensorState {
+    std::uint8_t type = 0;
+    std::uint8_t mode = rawMode; // 0 to 7
+    std::uint8_t slope = 0;      // 0 to 31
+    int raw = 1023;
+    bool boolean = false;
+    int count = 0; // transitions, periods or the angle
+    int value = 1023;
+
+    std::uint8_t modeByte() const { return static_cast<std::uint8_t>(mode << 5 | slope); }
+    void setModeByte(std::uint8_t byte);
+    void setRaw(int newRaw);
+
+private:
+    int phase() const;
+    void updateValue();
+};
+
+struct DatalogEntry {
+    std::uint8_t type = 0;
+    std::int16_t value = 0;
+};
+
+// The datalog: `size` data entries of room (0 = no datalog) after the entry 0
+// of type 0xFF whose value counts the entries in use, entry 0 included.
+struct DatalogState {
+    static constexpr int entryBytes = 3;
+
+    int size = 0;
+    std::vector<DatalogEntry> entries; // entries 1, 2, … in use
+
+    int used() const { return static_cast<int>(entries.size()) + 1; }
+    // Entry `index`, counting entry 0; zeros past the entries in use.
+    DatalogEntry entry(int index) const;
+    int areaBytes() const { return size > 0 ? entryBytes * (size + 1) : 0; }
+    int usedBytes() const { return size > 0 ? entryBytes * used() : 0; }
+};
+
+struct ProgramSlot {
+    std::array<ByteString, 10> tasks;
+    std::array<ByteString, 8> subs;
+};
+
+struct FirmwareState {
+    static constexpr int capacity = 65536;
+    // The firmware checksum covers this many bytes at the image's start.
+    static constexpr int checksumLength = 19456;
+
+    bool present = true;
+    bool unlocked = true;
+    std::uint16_t address = 0;  // announced by begin firmware download
+    std::uint16_t checksum = 0; // announced by begin firmware download
+    ByteString image;           // the blocks received, in order
+    bool checksumMatched = false;
+
+    // Low 16 bits of the sum of the image's first checksumLength bytes.
+    std::uint16_t imageChecksum() const;
+    bool holdsSignature() const;
+};
+
+struct BrickState {
+    static constexpr int slots = 5;
+    static constexpr int taskCount = 10;
+    static constexpr int subCount = 8;
+    static constexpr int variableCount = 32;
+    static constexpr int memoryMapWords = 94;
+
+    bool powered = true;
+    bool silent = false; // hears and acts, but its replies go nowhere
+    int battery = 9000;  // millivolts
+    int slot = 0;        // current program slot, 0 to 4
+    std::array<bool, taskCount> runningTasks{};
+    int watch = 0; // minutes since midnight, as the watch shows them now
+    std::array<OutputState, 3> outputs;
+    std::array<SensorState, 3> sensors;
+    std::array<std::int16_t, variableCount> variables{};
+    DatalogState datalog;
+    std::array<ProgramSlot, slots> programs;
+    FirmwareState firmware;
+    int transmitterRange = 0; // 0 short, 1 long
+    int powerDownDelay = 15;  // minutes
+    std::uint8_t lastMessage = 0;
+
+    // What came in over the infrared, in order.
+    std::vector<std::uint8_t> messages;
+    std::vector<std::uint16_t> remote;
+    std::vector<std::uint8_t> sounds;
+
+    bool running() const;
+    // The 94 words of the memory map: word k is the first address of region
+    // k, whose end is word k + 1. Regions, in memory order: subroutines 0-7 of
+    // slot 0, …, of slot 4 (words 0-39); tasks 0-9 of slot 0, …, of slot 4
+    // (40-89); the datalog's used part (90) and free part (91); free memory
+    // (92), which ends at ProgramMemory::end (93).
+    std::array<std::uint16_t, memoryMapWords> memoryMap() const;
+    // Program memory taken by code and the datalog area.
+    int usedMemory() const;
+    int freeMemory() const { return ProgramMemory::size - usedMemory(); }
+};

@@ -1,0 +1,102 @@
+#include "sim/CommandDecoder.h"
+
+#include "link/Framing.h"
+
+namespace {
+
+constexpr std::uint8_t header[] = {0x55, 0xFF, 0x00};
+constexpr std::size_t headerLength = sizeof header;
+constexpr std::size_t blockHeaderValues = 5; // opcode, block lo/hi, length lo/hi
+
+bool isTransferData(std::uint8_t opcode)
+{
+    return (opcode & 0xF7) == 0x45;
+}
+
+std::size_t argumentCount(std::uint8_t opcode)
+{
+    const std::size_t low = opcode & 7;
+    return low > 5 ? low - 6 : low;
+}
+
+} // namespace
+
+void CommandDecoder::feed(std::uint8_t byte)
+{
+    unread.push_back(byte);
+    while (!unread.empty()) {
+        const std::uint8_t next = unread.front();
+        unread.pop_front();
+        packet.push_back(next);
+        switch (step(next)) {
+        case Step::More:
+            break;
+        case Step::Done:
+            decoded.push_back(values);
+            restart();
+            break;
+        case Step::Broken:
+            // Look again for a header from the second byte of the debris on.
+            unread.insert(unread.begin(), packet.begin() + 1, packet.end());
+            restart();
+            break;
+        }
+    }
+}
+
+std::optional<ByteString> CommandDecoder::next()
+{
+    if (decoded.empty())
+        return std::nullopt;
+    ByteString command = std::move(decoded.front());
+    decoded.pop_front();
+    return command;
+}
+
+void CommandDecoder::restart()
+{
+    packet.clear();
+    values.clear();
+    pendingValue.reset();
+    expectedValues = 0;
+}
+
+CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
+{
+    if (packet.size() <= headerLength)
+        return byte == header[packet.size() - 1] ? Step::More : Step::Broken;
+    if (!pendingValue) {
+        pendingValue = byte;
+        return Step::More;
+    }
+    const std::uint8_t value = *pendingValue;
+    pendingValue.reset();
+    if (byte != complement(value))
+        return Step::Broken;
+    if (!values.empty() && values.size() == expectedValues)
+        return value == checksum(values) ? Step::Done : Step::Broken;
+
+    values.push_back(value);
+    if (values.size() == 1)
+        expectedValues = isTransferData(value) ? blockHeaderValues : 1 + argumentCount(value);
+    if (isTransferData(values.front()) && values.size() == blockHeaderValues) {
+        const int length = values[3] | values[4] << 8;
+        if (length > maxBlockLength)
+            return Step::Broken;
+        expectedValues = blockHeaderValues + static_cast<std::size_t>(length) + 1;
+    }
+    return Step::More;
+}
+
+ByteString frame(const ByteString& values)
+{
+    ByteString packet(std::begin(header), std::end(header));
+    for (std::uint8_t value : values) {
+        packet.push_back(value);
+        packet.push_back(complement(value));
+    }
+    const std::uint8_t sum = checksum(values);
+    packet.push_back(sum);
+    packet.push_back(complement(sum));
+    return packet;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "sim/BrickState.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+// The brick's side of the infrared framing: turns the bytes it hears into the
+// host's commands, and frames what it sends back.
+//
+// A command is the opcode byte as received followed by its argument bytes;
+// the number of arguments follows from the opcode's low three bits (0 to 5,
+// then 6 means none and 7 means one). Transfer data (0x45, 0x4D) carries
+// block number and length (16 bits each, low byte first), `length` data
+// bytes and their checksum.
+//
+// Anything that does not frame is dropped: a byte other than the header's,
+// a broken complement, a wrong checksum, a block longer than maxBlockLength.
+// After a broken packet the decoder looks for a header again from the byte
+// after the one that began it, so a packet that starts inside the debris is
+// still found.
+class CommandDecoder {
+public:
+    static constexpr int maxBlockLength = 512;
+
+    void feed(std::uint8_t byte);
+    // The oldest command decoded and not yet taken.
+    std::optional<ByteString> next();
+
+private:
+    enum class Step { More, Done, Broken };
+
+    Step step(std::uint8_t byte);
+    void restart();
+
+    std::deque<std::uint8_t> unread;
+    std::deque<ByteString> decoded;
+    // The packet being decoded: its bytes so far, and its values (opcode,
+    // arguments) once their complements checked out.
+    ByteString packet;
+    ByteString values;
+    std::optional<std::uint8_t> pendingValue;
+    std::size_t expectedValues = 0;
+};
+
+// A packet as the brick sends it: header, each value and its complement, the
+// checksum and its complement.
+ByteString frame(const ByteString& values);
