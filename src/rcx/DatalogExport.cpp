@@ -1,0 +1,81 @@
+#include "rcx/FileReaders.h"
+#include "rcx/Localization.h"
+#include "rcx/RCXController.h"
+#include <algorithm>
+
+namespace {
+
+constexpr int headerType = 0xFF;
+constexpr int uploadBlockSize = 20;
+
+enum EntryKind { variableEntry = 0, timerEntry = 1, sensorEntry = 2, watchEntry = 4 };
+
+} // namespace
+
+void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
+{
+    const std::string fileName = fileNameOf(path);
+    OpenFile file = openFile(path, "wb");
+    if (!file) {
+        fileOp.abortFileOp(localizedFormat("Can't open file \"%@\"", {fileName}));
+        return;
+    }
+    fileOp.startFileOp(localizedFormat("Saving datalog to file \"%@\"", {fileName}));
+    if (const char* failure = uploadDatalog(file.get(), fileOp)) {
+        fileOp.abortFileOp(localizedFormat(failure, {fileName}));
+        return;
+    }
+    myRCXSender.sendCode(0x51, {5});
+    fileOp.stopFileOp();
+}
+
+// Writes the entries block by block as they arrive. Every upload starts
+// from zeros, so an upload the sender could not even prepare reads as
+// entries of type 0, value 0, never as what an earlier block left.
+const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
+{
+    std::uint8_t types[uploadBlockSize] = {};
+    std::uint16_t values[uploadBlockSize] = {};
+    myRCXSender.uploadBlock(0, 1, types, values);
+    if (types[0] != headerType)
+        return "Can't read datalog length";
+    const int total = static_cast<std::int16_t>(values[0]);
+    int remaining = total - 1;
+    int first = 1;
+    int blockSize = uploadBlockSize;
+    while (remaining > 0) {
+        if (remaining < blockSize)
+            blockSize = remaining;
+        std::fill(std::begin(types), std::end(types), 0);
+        std::fill(std::begin(values), std::end(values), 0);
+        myRCXSender.uploadBlock(static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(blockSize), types,
+                                values);
+        for (int i = 0; i < blockSize; ++i)
+            std::fputs(datalogLine(types[i], static_cast<std::int16_t>(values[i])).c_str(), file);
+        remaining -= blockSize;
+        first += blockSize;
+        fileOp.advanceBy(blockSize * 100.0 / total);
+    }
+    return nullptr;
+}
+
+std::string RCXController::datalogLine(int type, int value)
+{
+    const int kind = (type >> 5) & 7;
+    const int number = type & 0x1F;
+    switch (kind) {
+    case variableEntry: {
+        const std::string& name = currentVarName(number);
+        const std::string label = name.empty() ? formatText("%d", {number}) : formatText("%d: %@", {number, name});
+        return localizedFormat("Variable %@\t%d\n", {label, value});
+    }
+    case timerEntry:
+        return localizedFormat("Timer %@\t%d\n", {formatText("%d", {number}), value});
+    case sensorEntry:
+        return localizedFormat("Sensor %@\t%d\n", {formatText("%d", {number + 1}), value});
+    case watchEntry:
+        return localizedFormat("Watch %@\t%d\n", {number == 0 ? "" : formatText("%d", {number}), value});
+    default:
+        return localizedFormat("Unknown %@\t%d\n", {formatText("%d,%d", {kind, number}), value});
+    }
+}

@@ -1,0 +1,123 @@
+#include "rcx/FileReaders.h"
+#include "rcx/FirmwareFile.h"
+#include "rcx/Localization.h"
+#include "rcx/RCXController.h"
+
+#include <chrono>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+namespace {
+
+// Lines are read up to this many characters; the rest of a longer line is
+// read as the next line.
+constexpr int lineCapacity = 255;
+constexpr int imageBlockSize = 100;
+constexpr int unlockReplyLength = 25;
+constexpr auto pauseAfterDelete = std::chrono::milliseconds(500);
+
+const char* const illegalCharacter = "File \"%@\" has an illegal character";
+
+// Appends an S1 record's data to the image; the failure's key, or null.
+const char* readDataRecord(std::string_view line, FirmwareFile& firmware)
+{
+    const int count = readHexByte(line, 2);
+    if (count < 3)
+        return "File \"%@\" has an illegal line length";
+    const int addressHigh = readHexByte(line, 4);
+    const int addressLow = readHexByte(line, 6);
+    const int checksum = readHexByte(line, 2 * count + 2);
+    if (addressHigh < 0 || addressLow < 0 || checksum < 0)
+        return illegalCharacter;
+    int sum = count + addressHigh + addressLow + checksum;
+    for (int i = 0; i < count - 3; ++i) {
+        const int byte = readHexByte(line, 8 + 2 * i);
+        if (byte < 0)
+            return illegalCharacter;
+        if (firmware.image.size() == FirmwareFile::capacity)
+            return "File \"%@\" is too large";
+        if (firmware.image.size() < FirmwareFile::checksumLength)
+            firmware.checksum = static_cast<std::uint16_t>(firmware.checksum + byte);
+        firmware.image.push_back(static_cast<std::uint8_t>(byte));
+        sum += byte;
+    }
+    return (sum & 0xFF) == 0xFF ? nullptr : "File \"%@\" has a checksum error";
+}
+
+const char* readEndRecord(std::string_view line, FirmwareFile& firmware)
+{
+    const int addressHigh = readHexByte(line, 4);
+    const int addressLow = readHexByte(line, 6);
+    if (readHexByte(line, 2) != 3 || addressHigh < 0 || addressLow < 0)
+        return illegalCharacter;
+    firmware.startAddress = addressHigh * 256 + addressLow;
+    return nullptr;
+}
+
+const char* readRecord(std::string_view line, FirmwareFile& firmware)
+{
+    if (!line.empty() && (line.front() == '\n' || line.front() == '\r'))
+        line.remove_prefix(1);
+    if (line.empty() || line.front() != 'S')
+        return "File \"%@\" is not an S-Record file";
+    if (line.size() < 2)
+        return nullptr;
+    if (line[1] == '1')
+        return readDataRecord(line, firmware);
+    if (line[1] == '9')
+        return readEndRecord(line, firmware);
+    return nullptr; // S0 and the other record types carry nothing we use
+}
+
+const char* readRecords(std::FILE* file, FirmwareFile& firmware)
+{
+    char line[lineCapacity + 1];
+    while (std::fgets(line, sizeof line, file) != nullptr)
+        if (const char* failure = readRecord(std::string_view(line, std::strlen(line)), firmware))
+            return failure;
+    if (firmware.startAddress < 0)
+        return "File \"%@\" has no start address";
+    return nullptr;
+}
+
+} // namespace
+
+FirmwareFile readFirmwareFile(const std::string& path)
+{
+    FirmwareFile firmware;
+    firmware.image.reserve(FirmwareFile::capacity);
+    if (OpenFile file = openFile(path, "r"))
+        firmware.failure = readRecords(file.get(), firmware);
+    else
+        firmware.failure = "Can't open file \"%@\"";
+    return firmware;
+}
+
+void RCXController::sendFirmware(const std::string& path, FileOp& fileOp)
+{
+    const std::string fileName = fileNameOf(path);
+    fileOp.startFileOp(localizedFormat("Installing firmware file \"%@\"", {fileName}));
+    const FirmwareFile firmware = readFirmwareFile(path);
+    if (firmware.failure != nullptr) {
+        fileOp.abortFileOp(localizedFormat(firmware.failure, {fileName}));
+        return;
+    }
+
+    myRCXSender.sendCodeNoReply(0x65, {0x01, 0x03, 0x05, 0x07, 0x0B});
+    std::this_thread::sleep_for(pauseAfterDelete);
+    const int address = firmware.startAddress;
+    const int checksum = firmware.checksum;
+    if (myRCXSender.sendCodeGet1(0x75, {address & 0xFF, address >> 8, checksum & 0xFF, checksum >> 8, 0}) != 0) {
+        fileOp.abortFileOp(localized("Firmware download error"));
+        return;
+    }
+    const int length = static_cast<int>(firmware.image.size());
+    if (!sendBlocks(firmware.image.data(), length, imageBlockSize, length, fileOp)) {
+        fileOp.abortFileOp(localized("Too many download errors"));
+        return;
+    }
+    std::uint8_t unlockReply[unlockReplyLength];
+    myRCXSender.sendCodeGetBlock(0xA5, unlockReply, unlockReplyLength, {0x4C, 0x45, 0x47, 0x4F, 0xAE});
+    fileOp.stopFileOp();
+}

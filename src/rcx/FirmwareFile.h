@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A firmware file read and checked whole: the data of its S1 records one
+// after the other from offset 0, the firmware checksum over the first
+// checksumLength bytes, and the start address of its last S9 record.
+struct FirmwareFile {
+    static constexpr std::size_t capacity = 65536;
+    static constexpr std::size_t checksumLength = 0x4C00;
+
+    std::vector<std::uint8_t> image;
+    std::uint16_t checksum = 0;
+    int startAddress = -1;
+    // The failure's message key ("%@" the file name), or null when the file
+    // is good.
+    const char* failure = nullptr;
+};
+
+FirmwareFile readFirmwareFile(const std::string& path);

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "link/RCXPacket.h"
+#include "link/RCXSender.h"
+#include "rcx/FileOp.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An output's state, decoded from its status byte, in the codes the set
+// operations take: power 1 to 8, direction 2 forward or 0 reverse, onOffFloat
+// 2 on, 1 off, 0 float.
+struct OutputSettings {
+    int power;
+    int direction;
+    int onOffFloat;
+};
+
+// A sensor's type and mode byte as read, and the mode byte's two parts: mode
+// code 0 to 7 (bits 5-7) and slope 0 to 31 (bits 0-4).
+struct SensorSettings {
+    int type;
+    int rawMode;
+    int mode;
+    int slope;
+};
+
+// The brick's vocabulary: one operation per brick command, each made into
+// opcodes and argument bytes for the sender and its reply decoded. Failed
+// exchanges are told to the sender's listeners; the operations carry on with
+// the neutral value the sender returns.
+//
+// It also keeps the host's only record of the five program slots: the name of
+// each slot's program, tasks, subroutines and variables. Those strings are
+// created once and only ever changed in place, so a view or script that keeps
+// a reference sees every later change.
+//
+// Numbering: sensors 1-3; program slots 1-5 (0-4 inside and on the wire);
+// outputs as a mask A = 1, B = 2, C = 4 when setting, a number 1-3 when read;
+// tasks 1-10 and subroutines 1-8 in the name lookups; variables 0-31.
+class RCXController {
+public:
+    static constexpr int slotCount = 5;
+    static constexpr int taskCount = 10;
+    static constexpr int subCount = 8;
+    static constexpr int varCount = 32;
+    static constexpr int memMapLength = 188;
+    static constexpr int maxDownloadErrors = 10;
+
+    RCXController(RCXSender& sender, RCXPacket& packet);
+    RCXController(const RCXController&) = delete;
+    RCXController& operator=(const RCXController&) = delete;
+
+    int readInput(int sensor);
+    // Millivolts.
+    int readBatteryLevel();
+    int readVariable(int variable);
+    void writeVariable(int variable, int value);
+    // Fills `buffer` (at least memMapLength bytes) with the memory map, then
+    // works out the datalog size and marks occupied, nameless slots "Unknown".
+    void readMemMap(std::uint8_t* buffer);
+    void setWatchTime(int hours, int minutes);
+    void sendMessage(int message);
+    // The brick's message number `index`, or a negative value when there is
+    // none (as the link layer answers).
+    int getMessage(int index, float timeout);
+    void sendRemoteCommand(int command);
+    // Sets up (and so clears) the datalog with room for `size` entries; a
+    // refusal is told to `fileOp` as "RCX memory full".
+    void setDataLog(int size, FileOp& fileOp);
+    // The datalog capacity in entries, as last computed or set.
+    int datalogSize() const { return datalogEntries; }
+    // Entries in use, entry 0 included.
+    int datalogUsed();
+    void deleteCurrentProgram();
+    void setOutputsDirection(int outputs, int direction);
+    void setOutputsPower(int outputs, int power);
+    void setOutputsOnOffFloat(int outputs, int state);
+    OutputSettings readOutputSettings(int output);
+    void runCurrentProgram();
+    void selectProgram(int slot);
+    // Reads the brick's current slot into the controller; returns it, 1-5.
+    int syncProgNum();
+    void stopProgram();
+    void powerOff();
+    void setSensorType(int sensor, int type);
+    void setSensorMode(int sensor, int mode);
+    void setSensorModeSlope(int sensor, int mode, int slope);
+    SensorSettings readSensorSettings(int sensor);
+
+    // The name tables. An index outside its range gets a scratch string that
+    // is emptied on every such lookup, so a bad index never reaches past the
+    // tables.
+    std::string& currentProgName();
+    std::string& progName(int slot);
+    std::string& taskName(int slot, int task);
+    std::string& subName(int slot, int sub);
+    std::string& varName(int slot, int variable);
+    std::string& currentVarName(int variable);
+
+    // Downloads a compiled program file into the current slot and names it
+    // after the file and its symbols. 0 on success, 1 after abortFileOp.
+    int sendProgFile(const std::string& path, FileOp& fileOp);
+    // Installs firmware from an S-record file, checked whole before anything
+    // is sent.
+    void sendFirmware(const std::string& path, FileOp& fileOp);
+    // Uploads the datalog into a text file, one line per entry.
+    void saveDatalogFile(const std::string& path, FileOp& fileOp);
+    // The text line of one datalog entry, named after the current slot's
+    // variables.
+    std::string datalogLine(int type, int value);
+
+private:
+    struct SlotNames {
+        std::string program;
+        std::array<std::string, taskCount> tasks;
+        std::array<std::string, subCount> subs;
+        std::array<std::string, varCount> vars;
+    };
+
+    // The names of slot 0-4, or null.
+    SlotNames* slotNames(int slotIndex);
+    template <std::size_t Count>
+    std::string& nameIn(SlotNames* slot, std::array<std::string, Count> SlotNames::*table, int index);
+    std::string& noName();
+    void clearCurrentNames();
+    // Sends `length` bytes as download blocks of `blockSize` (the last one
+    // numbered 0), retrying refused ones; each accepted block advances the
+    // progress by its share of `progressTotal` bytes. False after too many
+    // refusals.
+    bool sendBlocks(const std::uint8_t* data, int length, int blockSize, double progressTotal, FileOp& fileOp);
+    const char* downloadProgram(std::FILE* file, FileOp& fileOp);
+    const char* downloadFragment(std::FILE* file, int fragmentCount, FileOp& fileOp);
+    const char* readSymbols(std::FILE* file, int symbolCount);
+    void addName(int type, int index, const std::string& name);
+    const char* uploadDatalog(std::FILE* file, FileOp& fileOp);
+
+    RCXSender& myRCXSender;
+    RCXPacket& myRCXPacket;
+    int progNum = 0;
+    int datalogEntries = 0;
+    std::array<SlotNames, slotCount> names;
+    std::string outOfRange;
+};
