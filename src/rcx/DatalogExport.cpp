@@ -1,6 +1,7 @@
 #include "rcx/FileReaders.h"
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
+
 #include <algorithm>
 
 namespace {
