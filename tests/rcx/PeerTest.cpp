@@ -158,6 +158,7 @@ TEST(Peers, ProgramsCompiledNowDownloadAsTheyAre)
     for (const char* target : {"-Trcx", "-Trcx2"}) {
         const std::string output = folder.path(std::string("generated") + target + ".rcx");
         ASSERT_EQ(std::system(("nqc " + std::string(target) + " -O" + output + " " + source).c_str()), 0);
+        ASSERT_GT(std::filesystem::file_size(output), 400u) << "many blocks";
         expectDownloaded(output);
     }
 }
