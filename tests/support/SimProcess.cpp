@@ -1,0 +1,108 @@
+#include "support/SimProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+SimProcess::SimProcess(const std::string& program, const std::vector<std::string>& arguments)
+{
+    // A write to a program that has ended must fail, not end the tests.
+    std::signal(SIGPIPE, SIG_IGN);
+    int toChild[2];
+    int fromChild[2];
+    if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0)
+        return;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    child = ::fork();
+    if (child == 0) {
+        ::dup2(toChild[0], STDIN_FILENO);
+        ::dup2(fromChild[1], STDOUT_FILENO);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(toChild[0]);
+    ::close(fromChild[1]);
+    input = toChild[1];
+    output = fromChild[0];
+    if (child > 0)
+        terminal = readLine().value_or("");
+}
+
+SimProcess::~SimProcess()
+{
+    closeInput();
+    if (child > 0 && !wait()) {
+        ::kill(child, SIGKILL);
+        wait();
+    }
+    if (output >= 0)
+        ::close(output);
+}
+
+std::string SimProcess::control(const std::string& command)
+{
+    const std::string line = command + "\n";
+    if (input < 0 || ::write(input, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        return "";
+    return readLine().value_or("");
+}
+
+std::optional<std::string> SimProcess::readLine(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const std::size_t end = buffered.find('\n');
+        if (end != std::string::npos) {
+            std::string line = buffered.substr(0, end);
+            buffered.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd wait = {output, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
+            return std::nullopt;
+        char chunk[4096];
+        const ssize_t count = ::read(output, chunk, sizeof chunk);
+        if (count <= 0)
+            return std::nullopt;
+        buffered.append(chunk, static_cast<std::size_t>(count));
+    }
+}
+
+void SimProcess::closeInput()
+{
+    if (input >= 0)
+        ::close(input);
+    input = -1;
+}
+
+void SimProcess::signal(int number)
+{
+    if (child > 0)
+        ::kill(child, number);
+}
+
+std::optional<int> SimProcess::wait(std::chrono::milliseconds limit)
+{
+    if (status || child <= 0)
+        return status;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        int raw = 0;
+        const pid_t done = ::waitpid(child, &raw, WNOHANG);
+        if (done == child) {
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            return status;
+        }
+        if (done < 0 || std::chrono::steady_clock::now() > deadline)
+            return std::nullopt;
+        // Polls the child's end every few milliseconds: waitpid has no timeout.
+        ::poll(nullptr, 0, 5);
+    }
+}

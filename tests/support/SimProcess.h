@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The virtual brick program run as a child process for end-to-end tests: its
+// standard input and output are pipes, its first line is the path of its
+// pseudo-terminal.
+class SimProcess {
+public:
+    // Starts `program` with `arguments` and reads the first line.
+    SimProcess(const std::string& program, const std::vector<std::string>& arguments = {});
+    // Ends the program (end of input, then SIGKILL after 5 s) and reaps it.
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // The pseudo-terminal's path; empty if the program did not print one.
+    const std::string& path() const { return terminal; }
+
+    // Sends one control command and returns its answer line, without the
+    // line break; empty if none came within 5 s.
+    std::string control(const std::string& command);
+    std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+    void closeInput();
+    void signal(int number);
+    // The exit status once the program has ended within `limit`, else
+    // nothing; -1 when it died of a signal.
+    std::optional<int> wait(std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+private:
+    pid_t child = -1;
+    int input = -1;
+    int output = -1;
+    std::string buffered;
+    std::string terminal;
+    std::optional<int> status;
+};
