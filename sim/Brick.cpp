@@ -150,7 +150,8 @@ BrickState Brick::snapshot() const
 void Brick::setSensorRaw(int sensor, int raw)
 {
     std::lock_guard lock(mutex);
-    state.sensors.at(static_cast<std::size_t>(sensor)).setRaw(raw);
+    if (sensor >= 0 && sensor < static_cast<int>(state.sensors.size()))
+        state.sensors[static_cast<std::size_t>(sensor)].setRaw(raw);
 }
 
 void Brick::setBattery(int millivolts)

@@ -78,12 +78,14 @@ public:
     static constexpr std::uint8_t firmwareVersion[4] = {0x00, 0x03, 0x00, 0x09};
 
     // Called, under the brick's lock, with each packet the brick sends; it
-    // must not call back into the brick.
+    // must not call back into the brick. One at a time: BrickPort and
+    // PtyTower each set theirs for as long as they live.
     using Transmitter = std::function<void(const ByteString& bytes)>;
 
     explicit Brick(bool firmwarePresent = true);
 
-    // Bytes heard over the infrared (after noise, when noise is set).
+    // Bytes the host sends over the infrared; the noise, when set, strikes
+    // them here (and the brick's own bytes on their way out).
     void receive(std::span<const std::uint8_t> bytes);
     void setTransmitter(Transmitter transmitter);
 
@@ -101,6 +103,7 @@ public:
     BrickState snapshot() const;
 
     // What the control commands do, for tests in the same process.
+    // Sensor 0 to 2 (others are ignored) reads `raw`, limited to 0..1023.
     void setSensorRaw(int sensor, int raw);
     void setBattery(int millivolts);
     // Sends message `value`; false while the brick is off.

@@ -152,6 +152,10 @@ INSTANTIATE_TEST_SUITE_P(Modes, SensorConversionTest,
 
 TEST_F(BrickTest, SensorTypeAndModeAreReadBack)
 {
+    brick.setSensorRaw(3, 10);
+    brick.setSensorRaw(-1, 10);
+    brick.setSensorRaw(0, 5000);
+    EXPECT_EQ(brick.snapshot().sensors[0].raw, 1023);
     exchange({0x32, 2, 3});
     exchange({0x42, 2, 0x8A});
     EXPECT_EQ(exchange({0x12, 10, 2}), reply(0x12, {3, 0}));
