@@ -1,16 +1,14 @@
-// Transfers of files made by programs no one here wrote: programs compiled
-// by nqc, and brickOS's firmware with srec_cat's reading of it.
-#include "ScriptedBrick.h"
-
-#include "rcx/FileReaders.h"
+// Transfers of files made by programs no one here wrote, into the virtual
+// brick: programs compiled by nqc, and brickOS's firmware as srec_cat reads
+// it.
+#include "ProgramFiles.h"
+#include "VirtualBrick.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -22,107 +20,36 @@ bool have(const std::string& program)
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-Bytes readAll(const std::string& path)
+std::vector<std::string> sorted(std::vector<std::string> names)
 {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::uint16_t at2(const Bytes& bytes, std::size_t offset)
-{
-    return static_cast<std::uint16_t>(bytes.at(offset) | bytes.at(offset + 1) << 8);
-}
-
-// What a program file holds, read here on its own terms so that the
-// download is checked against an independent reading.
-struct ProgramContents {
-    struct Code {
-        int type;
-        int number;
-        Bytes code;
-        bool operator==(const Code&) const = default;
-    };
-    std::vector<Code> fragments;
-    // "task 0 main", "var 2 level", …
-    std::vector<std::string> names;
-};
-
-ProgramContents contentsOf(const Bytes& file)
-{
-    ProgramContents contents;
-    std::size_t offset = 12;
-    for (int i = 0; i < at2(file, 6); ++i) {
-        const int length = at2(file, offset + 2);
-        contents.fragments.push_back(
-            {file.at(offset), file.at(offset + 1), Bytes(file.begin() + offset + 4, file.begin() + offset + 4 + length)});
-        offset += 4 + length + ((4 - length) & 3);
-    }
-    const char* kinds[] = {"task", "sub", "var"};
-    for (int i = 0; i < at2(file, 8); ++i) {
-        const int type = file.at(offset);
-        const int length = file.at(offset + 2);
-        const std::string name(file.begin() + offset + 4, file.begin() + offset + 4 + std::max(length - 1, 0));
-        if (type <= 2)
-            contents.names.push_back(std::string(kinds[type]) + " " + std::to_string(file.at(offset + 1)) + " " + name);
-        offset += 4 + length;
-    }
-    return contents;
-}
-
-// The fragments as the brick received them: each begin command, then the
-// data of its blocks joined.
-std::vector<ProgramContents::Code> fragmentsReceived(ScriptedBrick& brick)
-{
-    std::vector<ProgramContents::Code> fragments;
-    for (const Command& command : brick.commands()) {
-        if (command[0] == 0x25 || command[0] == 0x35)
-            fragments.push_back({command[0] == 0x25 ? 0 : 1, command[2], {}});
-        if (command[0] == 0x45) {
-            const int length = command[3] + 256 * command[4];
-            fragments.back().code.insert(fragments.back().code.end(), command.begin() + 5,
-                                         command.begin() + 5 + length);
-        }
-    }
-    return fragments;
-}
-
-std::vector<std::string> namesIn(RCXController& controller, int slot)
-{
-    std::vector<std::string> names;
-    auto add = [&names](const std::string& kind, int index, const std::string& name) {
-        if (!name.empty())
-            names.push_back(kind + " " + std::to_string(index) + " " + name);
-    };
-    for (int task = 1; task <= 10; ++task)
-        add("task", task - 1, controller.taskName(slot, task));
-    for (int sub = 1; sub <= 8; ++sub)
-        add("sub", sub - 1, controller.subName(slot, sub));
-    for (int variable = 0; variable < 32; ++variable)
-        add("var", variable, controller.varName(slot, variable));
+    std::sort(names.begin(), names.end());
     return names;
 }
 
+// Downloads the file into slot 3; the brick must hold each fragment's code
+// byte for byte, and the controller the file's names.
 void expectDownloaded(const std::string& path)
 {
-    ScriptedBrick brick;
+    VirtualBrick virtualBrick;
     RecordingFileOp fileOp;
-    brick.controller.selectProgram(2);
-    brick.clearCommands();
-    ASSERT_EQ(brick.controller.sendProgFile(path, fileOp), 0) << path;
+    virtualBrick.controller.selectProgram(3);
+    ASSERT_EQ(virtualBrick.controller.sendProgFile(path, fileOp), 0) << path;
     const ProgramContents contents = contentsOf(readAll(path));
     ASSERT_FALSE(contents.fragments.empty());
-    EXPECT_EQ(fragmentsReceived(brick), contents.fragments);
-    std::vector<std::string> expectedNames = contents.names;
-    std::sort(expectedNames.begin(), expectedNames.end());
-    std::vector<std::string> names = namesIn(brick.controller, 2);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, expectedNames);
-    EXPECT_FALSE(names.empty());
-    EXPECT_EQ(brick.controller.progName(2), std::filesystem::path(path).stem().string());
+    const ProgramSlot stored = virtualBrick.brick.snapshot().programs[2];
+    for (const ProgramContents::Code& fragment : contents.fragments) {
+        const ByteString& code = fragment.type == 0 ? stored.tasks.at(fragment.number) : stored.subs.at(fragment.number);
+        EXPECT_EQ(code, fragment.code) << path << (fragment.type == 0 ? " task " : " sub ") << fragment.number;
+    }
+    EXPECT_FALSE(contents.names.empty());
+    EXPECT_EQ(sorted(virtualBrick.names(3)), sorted(contents.names));
+    EXPECT_EQ(virtualBrick.controller.progName(3), std::filesystem::path(path).stem().string());
     double progress = 0;
     for (double increment : fileOp.increments)
         progress += increment;
     EXPECT_NEAR(progress, 100, 1e-9);
+    EXPECT_EQ(fileOp.events.back(), "stop");
+    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
 }
 
 TEST(Peers, FixturesCompiledByNqcDownloadAsTheyAre)
@@ -177,22 +104,16 @@ TEST(Peers, BrickOSInstallsAsSrecCatReadsIt)
     const Bytes image = readAll(binary);
     ASSERT_GT(image.size(), 10000u);
 
-    ScriptedBrick brick;
+    VirtualBrick virtualBrick;
     RecordingFileOp fileOp;
-    brick.controller.sendFirmware(brickOS, fileOp);
+    virtualBrick.controller.sendFirmware(brickOS, fileOp);
     EXPECT_EQ(fileOp.events.back(), "stop");
-    Bytes received;
-    for (const Block& block : brick.blocks())
-        received.insert(received.end(), block.data.begin(), block.data.end());
-    EXPECT_EQ(received, image);
-
-    int checksum = 0;
-    for (std::size_t i = 0; i < std::min<std::size_t>(image.size(), 0x4C00); ++i)
-        checksum += image[i];
-    const Command begin = brick.commands().at(1);
-    EXPECT_EQ(begin, (Command{0x75, 0x1A, 0x80, static_cast<std::uint8_t>(checksum & 0xFF),
-                              static_cast<std::uint8_t>((checksum >> 8) & 0xFF), 0}))
-        << "start address 0x801A, as the file's S9 record says";
+    const FirmwareState firmware = virtualBrick.brick.snapshot().firmware;
+    EXPECT_EQ(firmware.image, image);
+    EXPECT_EQ(firmware.address, 0x801A) << "the file's S9 record";
+    EXPECT_TRUE(firmware.checksumMatched);
+    EXPECT_TRUE(firmware.present && firmware.unlocked);
+    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
 }
 
 } // namespace

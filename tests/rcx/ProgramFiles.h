@@ -30,3 +30,21 @@ struct ProgramFile {
 
 // A program of `count` bytes of code whose bytes differ from block to block.
 Bytes codeOf(int count, int seed = 0);
+
+// What a program file holds, read here on its own terms so that downloads are
+// checked against an independent reading.
+struct ProgramContents {
+    struct Code {
+        int type;
+        int number;
+        Bytes code;
+        bool operator==(const Code&) const = default;
+    };
+    std::vector<Code> fragments;
+    // "task 0 main", "var 2 level", … in file order
+    std::vector<std::string> names;
+};
+
+ProgramContents contentsOf(const Bytes& file);
+
+Bytes readAll(const std::string& path);
