@@ -114,14 +114,36 @@ IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, 
 {
     if (!readyLock.lockWhenCondition(ready, timeout))
         return kIOReturnTimeout;
-    if (myPort.echoes()) {
+    const bool echoes = myPort.echoes();
+    if (echoes) {
         echoBufferEnd = 0;
         for (std::size_t i = std::size(FrameWriter::header); i < length; i += 2)
             echoBuffer[echoBufferEnd++] = packet[i];
+        std::lock_guard lock(echoMutex);
+        echoOutstanding = true;
     }
     const IOReturn result = myPort.write(packet, static_cast<int>(length));
     readyLock.unlockWithCondition(ready);
+    if (echoes && result == kIOReturnSuccess)
+        awaitEcho(length);
     return result;
+}
+
+void RCXPacket::awaitEcho(std::size_t packetLength)
+{
+    // 11 bits a byte at 2400 bit/s.
+    const std::chrono::duration<double> limit(static_cast<double>(packetLength) * 11 / 2400 + 0.2);
+    std::unique_lock lock(echoMutex);
+    echoChanged.wait_for(lock, limit, [this] { return !echoOutstanding; });
+}
+
+void RCXPacket::echoRead()
+{
+    {
+        std::lock_guard lock(echoMutex);
+        echoOutstanding = false;
+    }
+    echoChanged.notify_all();
 }
 
 void RCXPacket::toggleNow()
@@ -336,12 +358,14 @@ RCXPacket::State RCXPacket::echo()
             return State::ReadError;
         if (byte != echoBuffer[i]) {
             diagnostic("Echo error: expecting %x, got %x\n", echoBuffer[i], byte);
+            echoRead();
             return State::Idle;
         }
         if (!expectComplement(byte))
             return readResult ? State::ReadError : State::Idle;
     }
     echoBufferEnd = 0;
+    echoRead();
     return State::Reset;
 }
 

@@ -100,6 +100,11 @@ private:
     bool expectComplement(std::uint8_t byte);
 
     IOReturn linkRefusal() const;
+    // Waits until the receive thread has read the echo of the packet just
+    // written, at most as long as the packet takes on a 2400 bit/s line and
+    // a reply wait more.
+    void awaitEcho(std::size_t packetLength);
+    void echoRead();
     IOReturn writeFramed(const std::uint8_t* packet, std::size_t length, float timeout);
     int expectedReplyOpcode(int opcode) const;
     template <typename Value> int awaitReply(int opcode, int length, float timeout, Value value);
@@ -120,6 +125,13 @@ private:
     int replyBufferEnd = 0;
     std::uint8_t echoBuffer[echoCapacity] = {};
     int echoBufferEnd = 0;
+    // The echo of the last packet is still on its way. A write returns once
+    // its echo is in: otherwise the reply wait would start while a long
+    // packet still crosses the line, and the next packet's echo record would
+    // replace one whose echo has not come yet.
+    std::mutex echoMutex;
+    std::condition_variable echoChanged;
+    bool echoOutstanding = false;
     std::uint8_t toggle = 0x00;
     std::atomic<bool> blocked = false;
     int backup = 0;

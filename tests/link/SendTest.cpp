@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -139,6 +140,65 @@ TEST_F(EchoTest, TheEchoOfEachPacketIsSwallowed)
     ASSERT_TRUE(port.waitUntilDrained());
     EXPECT_EQ(packet.messagesReceived(), 0);
     EXPECT_EQ(output.text(), "");
+}
+
+TEST_F(EchoTest, PacketsSentBackToBackKeepTheirEchoes)
+{
+    using namespace std::chrono_literals;
+    // A line on which each echo comes 20 ms after its write. Each send
+    // returns only once its echo is in, so the next packet never replaces an
+    // echo record still awaited, and the host's own message is not taken for
+    // the brick's.
+    constexpr std::size_t rounds = 5;
+    port.deliverEcho(false);
+    std::thread line([this] {
+        for (std::size_t i = 0; i < 2 * rounds; ++i) {
+            ASSERT_TRUE(port.waitForWrites(i + 1));
+            std::this_thread::sleep_for(20ms);
+            port.feed(port.writes()[i]);
+        }
+    });
+    StdoutCapture output;
+    for (std::size_t i = 0; i < rounds; ++i) {
+        EXPECT_EQ(packet.sendPacket(0xF7, std::vector<int>{5}, 0.2f), 0);
+        EXPECT_EQ(packet.sendPacket(0xD2, std::vector<int>{0, 0}, 0.2f), 0);
+    }
+    line.join();
+    ASSERT_TRUE(port.waitUntilDrained());
+    EXPECT_EQ(packet.messagesReceived(), 0);
+    EXPECT_EQ(output.text(), "");
+}
+
+TEST_F(EchoTest, ASendReturnsOnceItsEchoHasCrossedTheLine)
+{
+    using namespace std::chrono_literals;
+    port.deliverEcho(false);
+    // A slow line: the echo of a 20-byte block (57 bytes, 261 ms at 2400
+    // bit/s) comes back 300 ms after the write.
+    std::thread line([this] {
+        ASSERT_TRUE(port.waitForWrites(1));
+        std::this_thread::sleep_for(300ms);
+        port.feed(port.writes()[0]);
+    });
+    const std::uint8_t data[20] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(packet.sendDLPacket(1, 20, data, 0.4f), 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    line.join();
+    EXPECT_GE(took, 290ms);
+    EXPECT_LT(took, 2s);
+}
+
+TEST_F(EchoTest, AnEchoThatNeverComesHoldsASendOnlySoLong)
+{
+    using namespace std::chrono_literals;
+    port.deliverEcho(false);
+    const auto start = std::chrono::steady_clock::now();
+    // 7 bytes at 11 bits and 2400 bit/s, and 0.2 s more.
+    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 220ms);
+    EXPECT_LT(took, 1500ms);
 }
 
 TEST(NoEchoTest, WithoutAnEchoTheSamePacketIsABrickMessage)

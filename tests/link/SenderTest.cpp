@@ -120,6 +120,26 @@ TEST_F(SenderTest, AStaleReplyIsRetriedAndTheNextOneUsed)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(SenderTest, ALongPacketOnASlowLineIsAnsweredAtTheFirstAttempt)
+{
+    // The echo and the reply come 300 ms after the write, longer than the
+    // reply wait: the wait starts only once the echo is in.
+    port.deliverEcho(false);
+    std::thread line([this] {
+        ASSERT_TRUE(port.waitForWrites(1));
+        std::this_thread::sleep_for(300ms);
+        Bytes bytes = port.writes()[0];
+        const Bytes reply = framed({replyOpcode(bytes), 0x00});
+        bytes.insert(bytes.end(), reply.begin(), reply.end());
+        port.feed(bytes);
+    });
+    const std::uint8_t data[20] = {};
+    EXPECT_EQ(sender.sendBlock(1, 20, data), 0);
+    line.join();
+    EXPECT_EQ(port.writes().size(), 1u);
+    EXPECT_TRUE(log.empty());
+}
+
 TEST_F(SenderTest, AFailedWriteIsATowerErrorAtOnce)
 {
     port.failWrites(5);
