@@ -76,6 +76,8 @@ public:
     int datalogUsed();
     void deleteCurrentProgram();
     void setOutputsDirection(int outputs, int direction);
+    // Power 1-8; a power outside goes out as power - 1 in one byte, unchecked,
+    // since the window and the scripts pass only 1-8.
     void setOutputsPower(int outputs, int power);
     void setOutputsOnOffFloat(int outputs, int state);
     OutputSettings readOutputSettings(int output);
@@ -106,7 +108,9 @@ public:
     // Installs firmware from an S-record file, checked whole before anything
     // is sent.
     void sendFirmware(const std::string& path, FileOp& fileOp);
-    // Uploads the datalog into a text file, one line per entry.
+    // Uploads the datalog into a text file, one line per entry. The file is
+    // created and opened in one step, so "Can't open file" comes only before
+    // startFileOp.
     void saveDatalogFile(const std::string& path, FileOp& fileOp);
     // The text line of one datalog entry, named after the current slot's
     // variables.
