@@ -1,0 +1,73 @@
+#include "views/DropBox.h"
+
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+DropBox::DropBox(QWidget* parent)
+    : QWidget(parent)
+{
+    setAcceptDrops(true);
+}
+
+std::optional<QString> DropBox::programFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return std::nullopt;
+    const QString path = urls.front().toLocalFile();
+    if (QFileInfo(path).suffix() != QLatin1String("rcx"))
+        return std::nullopt;
+    return path;
+}
+
+void DropBox::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction) || !programFile(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    setTarget(true);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DropBox::dragLeaveEvent(QDragLeaveEvent*)
+{
+    setTarget(false);
+}
+
+// The outline goes before the download starts, since the download blocks the
+// window until the whole file has gone.
+void DropBox::dropEvent(QDropEvent* event)
+{
+    setTarget(false);
+    const std::optional<QString> path = programFile(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (myController)
+        myController->downloadFile(*path);
+}
+
+void DropBox::setTarget(bool outlined)
+{
+    target = outlined;
+    repaint();
+}
+
+void DropBox::paintEvent(QPaintEvent*)
+{
+    if (!target)
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2.0));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}

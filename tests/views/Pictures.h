@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+#include <ostream>
+
+class QWidget;
+
+// Test pictures: blocks of colour whose every pixel a test can predict.
+QImage solidImage(QSize size, QColor top, QColor bottom);
+// What a widget paints over an opaque white canvas.
+QImage painted(QWidget& widget);
+// Saves a picture under the build folder's pictures/ for people to look at.
+void savePicture(const QImage& picture, const char* name);
+
+// Colours in test messages as #rrggbb (alpha).
+void PrintTo(const QColor& colour, std::ostream* out);
