@@ -2,6 +2,7 @@
 
 #include "views/RowExport.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 
 VariableView::VariableView(QWidget* parent)
@@ -10,6 +11,8 @@ VariableView::VariableView(QWidget* parent)
     setSelectionBehavior(SelectRows);
     setSelectionMode(ExtendedSelection);
     setDragDropMode(DragOnly);
+    // The number columns say which variable a cell is; row numbers would not.
+    verticalHeader()->hide();
 }
 
 void VariableView::copy()

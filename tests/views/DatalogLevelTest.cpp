@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -118,6 +120,8 @@ struct NameCase {
     const char* label;
     const char* pattern;
     const char* name;
+
+    friend void PrintTo(const NameCase& c, std::ostream* out) { *out << c.label; }
 };
 
 class DatalogName : public testing::TestWithParam<NameCase> {};

@@ -29,6 +29,8 @@ struct DropCase {
     QStringList urls;
     Qt::DropActions allowed;
     bool accepted;
+
+    friend void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class DropBoxAcceptance : public testing::TestWithParam<DropCase> {};

@@ -92,6 +92,8 @@ struct ScaleCase {
     float levelBefore;
     float max, min;
     float maxAfter, minAfter, levelAfter;
+
+    friend void PrintTo(const ScaleCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class ScaleRules : public testing::TestWithParam<ScaleCase> {};

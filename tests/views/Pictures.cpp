@@ -28,7 +28,3 @@ void savePicture(const QImage& picture, const char* name)
     picture.save(QStringLiteral(INFRABRICK_PICTURES "/%1.png").arg(QLatin1String(name)));
 }
 
-void PrintTo(const QColor& colour, std::ostream* out)
-{
-    *out << colour.name().toStdString() << " (" << colour.alpha() << ")";
-}

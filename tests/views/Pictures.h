@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QSize>
 
-#include <ostream>
+#include "support/QtPrinters.h"
 
 class QWidget;
 
@@ -14,6 +14,3 @@ QImage solidImage(QSize size, QColor top, QColor bottom);
 QImage painted(QWidget& widget);
 // Saves a picture under the build folder's pictures/ for people to look at.
 void savePicture(const QImage& picture, const char* name);
-
-// Colours in test messages as #rrggbb (alpha).
-void PrintTo(const QColor& colour, std::ostream* out);

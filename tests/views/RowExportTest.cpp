@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QStandardItemModel>
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

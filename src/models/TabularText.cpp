@@ -1,0 +1,17 @@
+#include "models/TabularText.h"
+
+#include <QMimeData>
+
+QStringList tabularTextTypes()
+{
+    return {QStringLiteral("text/tab-separated-values"), QStringLiteral("text/plain")};
+}
+
+QMimeData* tabularTextData(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    auto* data = new QMimeData;
+    for (const QString& type : tabularTextTypes())
+        data->setData(type, bytes);
+    return data;
+}

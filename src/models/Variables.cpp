@@ -1,0 +1,153 @@
+#include "models/Variables.h"
+
+#include "models/TabularText.h"
+#include "rcx/RCXController.h"
+
+#include <QCoreApplication>
+
+const QStringList Variables::columns = {QStringLiteral("No1"), QStringLiteral("Name1"), QStringLiteral("Value1"),
+    QStringLiteral("No2"), QStringLiteral("Name2"), QStringLiteral("Value2")};
+
+// Digits are summed modulo 2^16, so any length of number gives its exact low
+// 16 bits without overflowing.
+std::int16_t lowWordOf(const QString& text)
+{
+    qsizetype position = 0;
+    while (position < text.size() && text[position].isSpace())
+        ++position;
+    bool negative = false;
+    if (position < text.size() && (text[position] == QLatin1Char('-') || text[position] == QLatin1Char('+')))
+        negative = text[position++] == QLatin1Char('-');
+    std::uint16_t magnitude = 0;
+    for (; position < text.size() && text[position] >= QLatin1Char('0') && text[position] <= QLatin1Char('9'); ++position)
+        magnitude = static_cast<std::uint16_t>(magnitude * 10 + (text[position].unicode() - '0'));
+    return static_cast<std::int16_t>(negative ? static_cast<std::uint16_t>(0x10000 - magnitude) : magnitude);
+}
+
+Variables::Variables(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void Variables::loadValues(RCXController& controller)
+{
+    myRCXController = &controller;
+    for (int variable = 0; variable < RCXController::varCount; ++variable)
+        theValues[variable] = static_cast<std::int16_t>(controller.readVariable(variable));
+    emit dataChanged(index(0, 0), index(rows - 1, columns.size() - 1));
+}
+
+QString Variables::name(int variable) const
+{
+    return myRCXController ? QString::fromStdString(myRCXController->currentVarName(variable)) : QString();
+}
+
+int Variables::valueVariable(const QString& identifier, int row)
+{
+    if (identifier == QLatin1String("Value1"))
+        return 2 * row;
+    if (identifier == QLatin1String("Value2"))
+        return 2 * row + 1;
+    return -1;
+}
+
+QVariant Variables::objectValue(const QString& identifier, int row) const
+{
+    if (identifier == QLatin1String("No1"))
+        return 2 * row;
+    if (identifier == QLatin1String("Name1"))
+        return name(2 * row);
+    if (identifier == QLatin1String("No2"))
+        return 2 * row + 1;
+    if (identifier == QLatin1String("Name2"))
+        return name(2 * row + 1);
+    const int variable = valueVariable(identifier, row);
+    return variable < 0 ? QVariant() : QVariant(static_cast<int>(theValues[variable]));
+}
+
+QString Variables::copyText(const QModelIndexList& indexes) const
+{
+    QString text;
+    text.reserve(1024);
+    QList<int> written;
+    for (const QModelIndex& index : indexes) {
+        if (!index.isValid() || written.contains(index.row()))
+            continue;
+        written.append(index.row());
+        for (int variable : {2 * index.row(), 2 * index.row() + 1})
+            text += QStringLiteral("%1\t%2\t%3\n")
+                        .arg(QString::number(variable), name(variable), QString::number(theValues[variable]));
+    }
+    return text;
+}
+
+int Variables::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows;
+}
+
+int Variables::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : columns.size();
+}
+
+QVariant Variables::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    const QString& identifier = columns[index.column()];
+    if (role == Qt::TextAlignmentRole && !identifier.startsWith(QLatin1String("Name")))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    // The editor takes text, so that anything may be typed.
+    if (role == Qt::EditRole && valueVariable(identifier, index.row()) >= 0)
+        return objectValue(identifier, index.row()).toString();
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
+    return objectValue(identifier, index.row());
+}
+
+bool Variables::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const int variable = valueVariable(columns[index.column()], index.row());
+    if (variable < 0)
+        return false;
+    theValues[variable] = lowWordOf(value.toString());
+    if (myRCXController)
+        myRCXController->writeVariable(variable, theValues[variable]);
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant Variables::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columns.size())
+        return QVariant();
+    return QCoreApplication::translate("Localizable", columns[section].toUtf8().constData());
+}
+
+Qt::ItemFlags Variables::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+    if (valueVariable(columns[index.column()], index.row()) >= 0)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+QStringList Variables::mimeTypes() const
+{
+    return tabularTextTypes();
+}
+
+QMimeData* Variables::mimeData(const QModelIndexList& indexes) const
+{
+    return tabularTextData(copyText(indexes));
+}
+
+Qt::DropActions Variables::supportedDragActions() const
+{
+    return Qt::CopyAction;
+}

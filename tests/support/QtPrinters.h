@@ -1,0 +1,29 @@
+#pragma once
+
+// Qt values in GoogleTest's messages as readable text.
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+#include <QVariant>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+inline void PrintTo(const QVariant& value, std::ostream* out)
+{
+    *out << value.typeName() << ' ' << value.toString().toStdString();
+}
+
+inline void PrintTo(const QColor& colour, std::ostream* out)
+{
+    *out << colour.name().toStdString() << " (" << colour.alpha() << ")";
+}
