@@ -1,4 +1,4 @@
-// The tests run inside the one QApplication that GuiTestMain.cpp creates.
+// The tests run inside the one QApplication that support/GuiTestMain.cpp creates.
 #include <QApplication>
 
 #include "app/DatalogPanel.h"

@@ -1,8 +1,15 @@
-// Renders the main window's tabs and every sheet offscreen into PNG files:
-//   infrabrick-screenshots <folder> [width height]
+// Renders the main window's tabs and its sheets offscreen into PNG files,
+// with the application running against a virtual brick:
+//   infrabrick-screenshots <folder>
+// The brick's headers come first: they use names that Qt's keywords (slots,
+// emit) would otherwise turn into macros.
+#include "sim/Brick.h"
+#include "sim/BrickPort.h"
+
 #include "app/DatalogPanel.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
+#include "app/LegoController.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
@@ -10,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -17,11 +25,16 @@ namespace {
 
 void save(QWidget& widget, const QString& folder, const QString& name)
 {
-    widget.show();
     QApplication::processEvents();
     QString path = QDir(folder).filePath(name + ".png");
     if (!widget.grab().save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+void ticks(LegoController& controller, int count)
+{
+    for (int tick = 0; tick < count; ++tick)
+        controller.doTime();
 }
 
 } // namespace
@@ -29,7 +42,7 @@ void save(QWidget& widget, const QString& folder, const QString& name)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: infrabrick-screenshots FOLDER [WIDTH HEIGHT]\n");
+        std::fprintf(stderr, "usage: infrabrick-screenshots FOLDER\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -38,26 +51,61 @@ int main(int argc, char** argv)
     QString folder = argv[1];
     QDir().mkpath(folder);
 
+    // A settings store of its own, set up as after a first OK.
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+    {
+        QSettings settings("Infrabrick", "Infrabrick");
+        settings.setValue(LegoController::portTypeKey, "Serial");
+        settings.setValue(LegoController::portNameKey, "Virtual brick");
+        settings.setValue(LegoController::portPathKey, "brick");
+        settings.setValue(LegoController::batteryTimeKey, 100);
+        settings.setValue(LegoController::inputTimeKey, 10);
+        settings.setValue(LegoController::batteryFullKey, 9.6);
+        settings.setValue(LegoController::batteryEmptyKey, 6.6);
+    }
+
+    Brick brick;
+    brick.setBattery(8100);
+    brick.setSensorRaw(1, 300);
     MainWindow window;
-    window.resize(argc > 3 ? QSize(std::atoi(argv[2]), std::atoi(argv[3])) : QSize(1024, 700));
+    LegoController controller(window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick),
+                                                                 std::make_unique<NoPort>()));
+    window.resize(1024, 700);
+    window.show();
+    controller.applicationDidFinishLaunching();
+    controller.timer().stop();
+    ticks(controller, 3);
+
     QTabWidget* tabs = window.controls().theTabs;
     for (int index = 0; index < tabs->count(); ++index) {
         tabs->setCurrentIndex(index);
+        ticks(controller, 10);
         save(window, folder, "tab-" + tabs->widget(index)->objectName().toLower());
     }
+    tabs->setCurrentIndex(0);
 
-    PreferencesPanel preferences(&window);
-    save(preferences, folder, "sheet-preferences");
-    DynamicSensorPanel sensor(&window);
+    controller.setPreferences(true);
+    save(controller.preferencesPanel(), folder, "sheet-preferences");
+    controller.preferencesPanel().done(0);
+    DynamicSensorPanel& sensor = controller.dynamicSensorPanel();
+    sensor.open();
     save(sensor, folder, "sheet-sensor-mode");
-    TimeoutPanel timeout(&window, "The brick does not answer",
-                         "Check that the brick is switched on and faces the tower.", true);
-    save(timeout, folder, "sheet-timeout");
-    DatalogPanel datalog(&window);
-    save(datalog, folder, "sheet-datalog-size");
-    FileProgressPanel progress(&window);
-    progress.showStart("Downloading program");
+    sensor.done(0);
+    controller.timeoutPanel().open();
+    save(controller.timeoutPanel(), folder, "sheet-timeout");
+    controller.timeoutPanel().hide();
+    controller.towerErrorPanel().open();
+    save(controller.towerErrorPanel(), folder, "sheet-tower-error");
+    controller.towerErrorPanel().hide();
+    controller.datalogPanel().open();
+    save(controller.datalogPanel(), folder, "sheet-datalog-size");
+    controller.datalogPanel().hide();
+    FileProgressPanel& progress = controller.fileProgressPanel();
+    progress.showStart("Downloading file \"tracker.rcx\"");
     progress.incrementBy(42.5);
+    progress.open();
     save(progress, folder, "sheet-progress");
+    progress.hide();
     return 0;
 }

@@ -1,0 +1,681 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Localizable</name>
+    <message>
+        <source>Infrabrick</source>
+        <translation>Infrabrick</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Output A</source>
+        <translation>Ausgang A</translation>
+    </message>
+    <message>
+        <source>Switch the output on or off</source>
+        <translation>Ausgang ein- oder ausschalten</translation>
+    </message>
+    <message>
+        <source>Reverse</source>
+        <translation>Rückwärts</translation>
+    </message>
+    <message>
+        <source>Run the motor backwards</source>
+        <translation>Den Motor rückwärts laufen lassen</translation>
+    </message>
+    <message>
+        <source>Power:</source>
+        <translation>Leistung:</translation>
+    </message>
+    <message>
+        <source>Power, from 1 to 8</source>
+        <translation>Leistung, von 1 bis 8</translation>
+    </message>
+    <message>
+        <source>Remote:</source>
+        <translation>Fernbedienung:</translation>
+    </message>
+    <message>
+        <source>Remote control: forward</source>
+        <translation>Fernbedienung: vorwärts</translation>
+    </message>
+    <message>
+        <source>Remote control: reverse</source>
+        <translation>Fernbedienung: rückwärts</translation>
+    </message>
+    <message>
+        <source>Output B</source>
+        <translation>Ausgang B</translation>
+    </message>
+    <message>
+        <source>Output C</source>
+        <translation>Ausgang C</translation>
+    </message>
+    <message>
+        <source>Sensor 1</source>
+        <translation>Sensor 1</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>Typ:</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keiner</translation>
+    </message>
+    <message>
+        <source>Touch</source>
+        <translation>Berührung</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>Temperatur</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Licht</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>Rotation</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>Modus:</translation>
+    </message>
+    <message>
+        <source>Raw</source>
+        <translation>Rohwert</translation>
+    </message>
+    <message>
+        <source>Boolean</source>
+        <translation>Boolesch</translation>
+    </message>
+    <message>
+        <source>Transition Count</source>
+        <translation>Flankenzähler</translation>
+    </message>
+    <message>
+        <source>Period Count</source>
+        <translation>Periodenzähler</translation>
+    </message>
+    <message>
+        <source>Percent</source>
+        <translation>Prozent</translation>
+    </message>
+    <message>
+        <source>Celsius</source>
+        <translation>Celsius</translation>
+    </message>
+    <message>
+        <source>Fahrenheit</source>
+        <translation>Fahrenheit</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Winkel</translation>
+    </message>
+    <message>
+        <source>With Slope...</source>
+        <translation>Mit Steigung...</translation>
+    </message>
+    <message>
+        <source>Value:</source>
+        <translation>Wert:</translation>
+    </message>
+    <message>
+        <source>Sensor 2</source>
+        <translation>Sensor 2</translation>
+    </message>
+    <message>
+        <source>Sensor 3</source>
+        <translation>Sensor 3</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Ausführen</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>Programm</translation>
+    </message>
+    <message>
+        <source>Slot:</source>
+        <translation>Platz:</translation>
+    </message>
+    <message>
+        <source>No program in this slot</source>
+        <translation>Kein Programm auf diesem Platz</translation>
+    </message>
+    <message>
+        <source>Run or stop the program in this slot</source>
+        <translation>Das Programm auf diesem Platz starten oder anhalten</translation>
+    </message>
+    <message>
+        <source>Send Messages</source>
+        <translation>Nachrichten senden</translation>
+    </message>
+    <message>
+        <source>A message from 0 to 255</source>
+        <translation>Eine Nachricht von 0 bis 255</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Senden</translation>
+    </message>
+    <message>
+        <source>Messages from the Brick</source>
+        <translation>Nachrichten vom Baustein</translation>
+    </message>
+    <message>
+        <source>Memory</source>
+        <translation>Speicher</translation>
+    </message>
+    <message>
+        <source>Variables</source>
+        <translation>Variablen</translation>
+    </message>
+    <message>
+        <source>Battery</source>
+        <translation>Batterie</translation>
+    </message>
+    <message>
+        <source>Datalog</source>
+        <translation>Datenprotokoll</translation>
+    </message>
+    <message>
+        <source>Drop a program file here to download it into the current slot</source>
+        <translation>Eine Programmdatei hierher ziehen, um sie auf den aktuellen Platz zu laden</translation>
+    </message>
+    <message>
+        <source>Download...</source>
+        <translation>Laden...</translation>
+    </message>
+    <message>
+        <source>Download a program into the current slot; with Alt held, or when the slot holds a program, delete it</source>
+        <translation>Ein Programm auf den aktuellen Platz laden; mit gedrückter Alt-Taste oder wenn der Platz belegt ist, das Programm löschen</translation>
+    </message>
+    <message>
+        <source>Beep</source>
+        <translation>Piepton</translation>
+    </message>
+    <message>
+        <source>Stop All</source>
+        <translation>Alles anhalten</translation>
+    </message>
+    <message>
+        <source>Stop the program and every motor</source>
+        <translation>Das Programm und alle Motoren anhalten</translation>
+    </message>
+    <message>
+        <source>Power Off</source>
+        <translation>Ausschalten</translation>
+    </message>
+    <message>
+        <source>Switch the brick off</source>
+        <translation>Den Baustein ausschalten</translation>
+    </message>
+    <message>
+        <source>Update Window</source>
+        <translation>Fenster aktualisieren</translation>
+    </message>
+    <message>
+        <source>Read everything shown here from the brick again</source>
+        <translation>Alles hier Gezeigte erneut vom Baustein lesen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Brick</source>
+        <translation>Bau&amp;stein</translation>
+    </message>
+    <message>
+        <source>&amp;Download Program...</source>
+        <translation>Programm &amp;laden...</translation>
+    </message>
+    <message>
+        <source>Install &amp;Firmware...</source>
+        <translation>&amp;Firmware installieren...</translation>
+    </message>
+    <message>
+        <source>&amp;Save Datalog...</source>
+        <translation>Datenprotokoll &amp;sichern...</translation>
+    </message>
+    <message>
+        <source>Set Datalog Si&amp;ze...</source>
+        <translation>&amp;Größe des Datenprotokolls...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Preferences...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>&amp;Beep</source>
+        <translation>&amp;Piepton</translation>
+    </message>
+    <message>
+        <source>&amp;Stop All</source>
+        <translation>Alles &amp;anhalten</translation>
+    </message>
+    <message>
+        <source>Power &amp;Off</source>
+        <translation>Aus&amp;schalten</translation>
+    </message>
+    <message>
+        <source>&amp;Update Window</source>
+        <translation>Fenster &amp;aktualisieren</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Tower</source>
+        <translation>Turm</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Anschluss:</translation>
+    </message>
+    <message>
+        <source>Check the brick</source>
+        <translation>Baustein abfragen</translation>
+    </message>
+    <message>
+        <source>Battery:</source>
+        <translation>Batterie:</translation>
+    </message>
+    <message>
+        <source>Sensors:</source>
+        <translation>Sensoren:</translation>
+    </message>
+    <message>
+        <source>Datalog:</source>
+        <translation>Datenprotokoll:</translation>
+    </message>
+    <message>
+        <source>Batteries</source>
+        <translation>Batterien</translation>
+    </message>
+    <message>
+        <source>Battery type:</source>
+        <translation>Batterietyp:</translation>
+    </message>
+    <message>
+        <source>Brick:</source>
+        <translation>Baustein:</translation>
+    </message>
+    <message>
+        <source>Datalog and watch</source>
+        <translation>Datenprotokoll und Uhr</translation>
+    </message>
+    <message>
+        <source>Datalog file name:</source>
+        <translation>Dateiname des Datenprotokolls:</translation>
+    </message>
+    <message>
+        <source>Name of a datalog dragged out of the window; %H, %M and %S stand for the hour, minute and second.</source>
+        <translation>Name eines aus dem Fenster gezogenen Datenprotokolls; %H, %M und %S stehen für Stunde, Minute und Sekunde.</translation>
+    </message>
+    <message>
+        <source>Set the brick's watch from this computer's clock</source>
+        <translation>Die Uhr des Bausteins nach der Uhr dieses Computers stellen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sensor Mode with Slope</source>
+        <translation>Sensormodus mit Steigung</translation>
+    </message>
+    <message>
+        <source>With a slope, a reading counts as a change only when it moves by more than the slope at once.</source>
+        <translation>Mit Steigung zählt ein Messwert nur dann als Änderung, wenn er sich auf einmal um mehr als die Steigung bewegt.</translation>
+    </message>
+    <message>
+        <source>Sensor:</source>
+        <translation>Sensor:</translation>
+    </message>
+    <message>
+        <source>Slope:</source>
+        <translation>Steigung:</translation>
+    </message>
+    <message>
+        <source>0 to 31; 0 sets the mode without a slope.</source>
+        <translation>0 bis 31; 0 setzt den Modus ohne Steigung.</translation>
+    </message>
+    <message>
+        <source>Brick Not Reachable</source>
+        <translation>Baustein nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Install Firmware...</source>
+        <translation>Firmware installieren...</translation>
+    </message>
+    <message>
+        <source>Preferences...</source>
+        <translation>Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>Set Datalog Size</source>
+        <translation>Größe des Datenprotokolls</translation>
+    </message>
+    <message>
+        <source>Setting the size empties the datalog. A size of 0 removes it.</source>
+        <translation>Das Setzen der Größe leert das Datenprotokoll. Eine Größe von 0 entfernt es.</translation>
+    </message>
+    <message>
+        <source>Values:</source>
+        <translation>Werte:</translation>
+    </message>
+    <message>
+        <source>Transfer</source>
+        <translation>Übertragung</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Can't open file "%@"</source>
+        <translation>Die Datei „%@“ kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Downloading file "%@"</source>
+        <translation>Datei „%@“ wird geladen</translation>
+    </message>
+    <message>
+        <source>Installing firmware file "%@"</source>
+        <translation>Firmware-Datei „%@“ wird installiert</translation>
+    </message>
+    <message>
+        <source>Saving datalog to file "%@"</source>
+        <translation>Datenprotokoll wird in „%@“ gesichert</translation>
+    </message>
+    <message>
+        <source>Firmware download error</source>
+        <translation>Fehler beim Laden der Firmware</translation>
+    </message>
+    <message>
+        <source>Too many download errors</source>
+        <translation>Zu viele Übertragungsfehler</translation>
+    </message>
+    <message>
+        <source>RCX memory full</source>
+        <translation>RCX-Speicher voll</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Variable %@	%d
+</source>
+        <translation>Variable %@	%d
+</translation>
+    </message>
+    <message>
+        <source>Timer %@	%d
+</source>
+        <translation>Timer %@	%d
+</translation>
+    </message>
+    <message>
+        <source>Sensor %@	%d
+</source>
+        <translation>Sensor %@	%d
+</translation>
+    </message>
+    <message>
+        <source>Watch %@	%d
+</source>
+        <translation>Uhr %@	%d
+</translation>
+    </message>
+    <message>
+        <source>Unknown %@	%d
+</source>
+        <translation>Unbekannt %@	%d
+</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Every half second</source>
+        <translation>Jede halbe Sekunde</translation>
+    </message>
+    <message>
+        <source>Every second</source>
+        <translation>Jede Sekunde</translation>
+    </message>
+    <message>
+        <source>Every 2 seconds</source>
+        <translation>Alle 2 Sekunden</translation>
+    </message>
+    <message>
+        <source>Every 5 seconds</source>
+        <translation>Alle 5 Sekunden</translation>
+    </message>
+    <message>
+        <source>Every 10 seconds</source>
+        <translation>Alle 10 Sekunden</translation>
+    </message>
+    <message>
+        <source>Every 30 seconds</source>
+        <translation>Alle 30 Sekunden</translation>
+    </message>
+    <message>
+        <source>Every minute</source>
+        <translation>Jede Minute</translation>
+    </message>
+    <message>
+        <source>Alkaline</source>
+        <translation>Alkali</translation>
+    </message>
+    <message>
+        <source>Lithium</source>
+        <translation>Lithium</translation>
+    </message>
+    <message>
+        <source>NiMH rechargeable</source>
+        <translation>NiMH-Akku</translation>
+    </message>
+    <message>
+        <source>The brick does not answer</source>
+        <translation>Der Baustein antwortet nicht</translation>
+    </message>
+    <message>
+        <source>Check that the brick is switched on and faces the tower, close enough. A brick that shows no program number after being switched on needs firmware.</source>
+        <translation>Prüfen Sie, ob der Baustein eingeschaltet ist und nah genug zum Turm zeigt. Ein Baustein, der nach dem Einschalten keine Programmnummer zeigt, braucht Firmware.</translation>
+    </message>
+    <message>
+        <source>The infrared tower cannot be used</source>
+        <translation>Der Infrarot-Turm kann nicht verwendet werden</translation>
+    </message>
+    <message>
+        <source>Check that the tower is plugged in and chosen in the preferences, and that no other program is using it.</source>
+        <translation>Prüfen Sie, ob der Turm angeschlossen und in den Einstellungen gewählt ist und kein anderes Programm ihn verwendet.</translation>
+    </message>
+    <message>
+        <source>Battery level: %fv</source>
+        <translation>Batteriestand: %f V</translation>
+    </message>
+    <message>
+        <source>Datalog: %f values</source>
+        <translation>Datenprotokoll: %f Werte</translation>
+    </message>
+    <message>
+        <source>RCX programs (*.rcx)</source>
+        <translation>RCX-Programme (*.rcx)</translation>
+    </message>
+    <message>
+        <source>RCX firmware (*.lgo)</source>
+        <translation>RCX-Firmware (*.lgo)</translation>
+    </message>
+    <message>
+        <source>No response from RCX</source>
+        <translation>Keine Antwort vom RCX</translation>
+    </message>
+    <message>
+        <source>Error accessing IR tower</source>
+        <translation>Fehler beim Zugriff auf den IR-Turm</translation>
+    </message>
+    <message>
+        <source>(%1 messages missed)</source>
+        <translation>(%1 Nachrichten verpasst)</translation>
+    </message>
+    <message>
+        <source>Can't read datalog length</source>
+        <translation>Die Länge des Datenprotokolls kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Error reading file "%@"</source>
+        <translation>Fehler beim Lesen der Datei „%@“</translation>
+    </message>
+    <message>
+        <source>File "%@" contains an illegal task number</source>
+        <translation>Die Datei „%@“ enthält eine ungültige Tasknummer</translation>
+    </message>
+    <message>
+        <source>File "%@" contains an unknown fragment type</source>
+        <translation>Die Datei „%@“ enthält einen unbekannten Fragmenttyp</translation>
+    </message>
+    <message>
+        <source>File "%@" has an illegal character</source>
+        <translation>Die Datei „%@“ enthält ein ungültiges Zeichen</translation>
+    </message>
+    <message>
+        <source>File "%@" has an illegal line length</source>
+        <translation>Die Datei „%@“ hat eine ungültige Zeilenlänge</translation>
+    </message>
+    <message>
+        <source>File "%@" has an unsupported file version number</source>
+        <translation>Die Datei „%@“ hat eine nicht unterstützte Versionsnummer</translation>
+    </message>
+    <message>
+        <source>File "%@" has no start address</source>
+        <translation>Die Datei „%@“ hat keine Startadresse</translation>
+    </message>
+    <message>
+        <source>File "%@" has the wrong file signature</source>
+        <translation>Die Datei „%@“ hat die falsche Dateisignatur</translation>
+    </message>
+    <message>
+        <source>File "%@" is not an S-Record file</source>
+        <translation>Die Datei „%@“ ist keine S-Record-Datei</translation>
+    </message>
+    <message>
+        <source>File "%@" is not compiled for the RCX</source>
+        <translation>Die Datei „%@“ ist nicht für den RCX übersetzt</translation>
+    </message>
+    <message>
+        <source>File "%@" is too large</source>
+        <translation>Die Datei „%@“ ist zu groß</translation>
+    </message>
+    <message>
+        <source>Subroutines</source>
+        <translation>Unterprogramme</translation>
+    </message>
+    <message>
+        <source>Tasks</source>
+        <translation>Tasks</translation>
+    </message>
+    <message>
+        <source>Used</source>
+        <translation>Belegt</translation>
+    </message>
+    <message>
+        <source>Free</source>
+        <translation>Frei</translation>
+    </message>
+    <message>
+        <source>Free memory</source>
+        <translation>Freier Speicher</translation>
+    </message>
+    <message>
+        <source>Slot %d</source>
+        <translation>Platz %d</translation>
+    </message>
+    <message>
+        <source>Sub %d</source>
+        <translation>Unterprogramm %d</translation>
+    </message>
+    <message>
+        <source>Task %d</source>
+        <translation>Task %d</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Bereich</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Anfang</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>No1</source>
+        <translation>Nr.</translation>
+    </message>
+    <message>
+        <source>Name1</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Value1</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>No2</source>
+        <translation>Nr.</translation>
+    </message>
+    <message>
+        <source>Name2</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Value2</source>
+        <translation>Wert</translation>
+    </message>
+</context>
+</TS>

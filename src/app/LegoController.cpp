@@ -1,0 +1,387 @@
+// LegoController: creation, start-up, settings and the preferences sheet.
+#include "app/LegoController.h"
+
+#include "app/DatalogPanel.h"
+#include "app/DynamicSensorPanel.h"
+#include "app/FileProgressPanel.h"
+#include "app/MainWindow.h"
+#include "app/PreferencesPanel.h"
+#include "app/TimeoutPanel.h"
+#include "models/Memory.h"
+#include "models/Variables.h"
+#include "ui_MainWindow.h"
+#include "views/AnimatedButton.h"
+#include "views/DatalogLevel.h"
+#include "views/DropBox.h"
+#include "views/LevelMeter.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+// The polling rates offered, as periods in ticks of 0.1 s (0: never).
+struct Rate {
+    int ticks;
+    const char* title;
+};
+// What a rate menu shows before anything was saved: a brick polled often
+// enough to look alive, without flooding the infrared link.
+constexpr int initialBatteryTicks = 100;
+constexpr int initialInputTicks = 10;
+constexpr int initialDatalogTicks = 20;
+constexpr Rate rates[] = {
+    {0, QT_TRANSLATE_NOOP("Localizable", "Never")},
+    {5, QT_TRANSLATE_NOOP("Localizable", "Every half second")},
+    {10, QT_TRANSLATE_NOOP("Localizable", "Every second")},
+    {20, QT_TRANSLATE_NOOP("Localizable", "Every 2 seconds")},
+    {50, QT_TRANSLATE_NOOP("Localizable", "Every 5 seconds")},
+    {100, QT_TRANSLATE_NOOP("Localizable", "Every 10 seconds")},
+    {300, QT_TRANSLATE_NOOP("Localizable", "Every 30 seconds")},
+    {600, QT_TRANSLATE_NOOP("Localizable", "Every minute")},
+};
+
+// The ticks within a period on which each poll runs: a poll runs only with a
+// period above its tick, so each menu offers only the periods that work.
+constexpr int batteryTick = 8;
+constexpr int lastInputTick = 6;
+constexpr int datalogTick = 2;
+
+// The brick types, tagged with their column in the battery level table.
+constexpr const char* rcxTypes[] = {"RCX 1.0", "RCX 1.5", "RCX 2.0"};
+
+// The battery types the "Battery Levels" resource names, for translation.
+[[maybe_unused]] constexpr const char* batteryTypes[] = {
+    QT_TRANSLATE_NOOP("Localizable", "Alkaline"),
+    QT_TRANSLATE_NOOP("Localizable", "Lithium"),
+    QT_TRANSLATE_NOOP("Localizable", "NiMH rechargeable"),
+};
+
+double levelValue(const QJsonValue& value)
+{
+    return value.isString() ? value.toString().toDouble() : value.toDouble();
+}
+
+} // namespace
+
+LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports)
+    : theWindow(window)
+    , myDefaults("Infrabrick", "Infrabrick")
+{
+    Ui::LocalizableMainWindow& ui = window.controls();
+    battery = ui.battery;
+    datalog = ui.datalog;
+    messages = ui.messages;
+    messageFields = {ui.message1, ui.message2, ui.message3, ui.message4, ui.message5, ui.message6};
+    outputs = {Output{1, 0x0800, 0x4000, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.outputAPowerValue},
+               Output{2, 0x1000, 0x8000, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.outputBPowerValue},
+               Output{4, 0x2000, 0x0001, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.outputCPowerValue}};
+    sensors = {Sensor{ui.sensor1TypeButton, ui.sensor1ModeButton, ui.sensor1Value},
+               Sensor{ui.sensor2TypeButton, ui.sensor2ModeButton, ui.sensor2Value},
+               Sensor{ui.sensor3TypeButton, ui.sensor3ModeButton, ui.sensor3Value}};
+    theTabs = ui.theTabs;
+    programName = ui.programName;
+    runStopButton = ui.runStopButton;
+
+    myDynamicSensorPanel = std::make_unique<DynamicSensorPanel>(&window);
+    myDatalogDialogue = std::make_unique<DatalogPanel>(&window);
+    myPreferencesPanel = std::make_unique<PreferencesPanel>(&window);
+    myTimeoutPanel = std::make_unique<TimeoutPanel>(
+        &window, QCoreApplication::translate("Localizable", "The brick does not answer"),
+        QCoreApplication::translate("Localizable", "Check that the brick is switched on and faces the tower, close enough. "
+                      "A brick that shows no program number after being switched on needs firmware."),
+        true);
+    myTowerErrorPanel = std::make_unique<TimeoutPanel>(
+        &window, QCoreApplication::translate("Localizable", "The infrared tower cannot be used"),
+        QCoreApplication::translate("Localizable", "Check that the tower is plugged in and chosen in the preferences, "
+                      "and that no other program is using it."),
+        false);
+    myFileProgressPanel = std::make_unique<FileProgressPanel>(&window);
+    memory = std::make_unique<Memory>();
+    variables = std::make_unique<Variables>();
+
+    messageNum = 0;
+    myPort = std::move(ports);
+    myPacket = std::make_unique<RCXPacket>(*myPort);
+    myRCXSender = std::make_unique<RCXSender>(*myPacket, this);
+    myRCXController = std::make_unique<RCXController>(*myRCXSender, *myPacket);
+    showErrors = true;
+
+    // The window's frame is kept under "Window position".
+    window.restoreGeometry(myDefaults.value(windowPositionKey).toByteArray());
+    connectActions();
+}
+
+LegoController::~LegoController() = default;
+
+void LegoController::applicationDidFinishLaunching()
+{
+    memory->setupWithController(*myRCXController);
+    theWindow.controls().memoryView->setModel(memory.get());
+    theWindow.controls().variableView->setModel(variables.get());
+    messages->setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    battery->setFullImage(QImage(":/images/BatteryFull.png"), QImage(":/images/BatteryEmpty.png"));
+    battery->setToolTipFormat(QCoreApplication::translate("Localizable", "Battery level: %fv"));
+    datalog->setMeterVisible(false);
+    datalog->setFullImage(QImage(":/images/NotebookFull.png"), QImage(":/images/NotebookEmpty.png"));
+    datalog->setToolTipFormat(QCoreApplication::translate("Localizable", "Datalog: %f values"));
+    datalog->setController(this);
+    theWindow.controls().dropBox->setController(this);
+    showDatalogFilename(myDefaults.value(datalogFilenameKey).toString());
+    loadBatteryLevels();
+
+    waitABit = 0;
+    timeCount = 0;
+    inputVisible = batteryVisible = messageVisible = datalogVisible = false;
+    myTimer.setInterval(100);
+    connect(&myTimer, &QTimer::timeout, this, &LegoController::doTime);
+    myTimer.start();
+
+    if (openSavedPort()) {
+        myPacket->startReadLoop();
+        waitABit = 3;
+    } else {
+        setPreferences(false);
+    }
+
+    syncWatchOn = myDefaults.value(syncWatchKey).toBool();
+    batteryTime = myDefaults.value(batteryTimeKey).toInt();
+    batteryVisible = true;
+    inputTime = myDefaults.value(inputTimeKey).toInt();
+    inputVisible = true;
+    messageVisible = false;
+    datalogTime = myDefaults.value(datalogTimeKey).toInt();
+    datalogVisible = false;
+    setBatteryLevels();
+}
+
+void LegoController::applicationShouldHandleReopen()
+{
+    if (theWindow.isVisible()) {
+        theWindow.raise();
+        theWindow.activateWindow();
+        return;
+    }
+    theTabs->setCurrentIndex(0);
+    theWindow.show();
+    theWindow.raise();
+    theWindow.activateWindow();
+    batteryVisible = inputVisible = true;
+    messageVisible = datalogVisible = false;
+    waitABit = 2;
+}
+
+void LegoController::applicationWillTerminate()
+{
+    saveWindowPosition();
+    myPort->closePort();
+}
+
+void LegoController::saveWindowPosition()
+{
+    myDefaults.setValue(windowPositionKey, theWindow.saveGeometry());
+}
+
+bool LegoController::openSavedPort()
+{
+    QString path = myDefaults.value(portPathKey).toString();
+    if (path.isEmpty())
+        return false;
+    return myPort->setPort(myDefaults.value(portTypeKey).toString().toStdString(),
+                           myDefaults.value(portNameKey).toString().toStdString(), path.toStdString())
+           == kIOReturnSuccess;
+}
+
+void LegoController::loadBatteryLevels()
+{
+    QFile file(":/Battery Levels.json");
+    if (file.open(QIODevice::ReadOnly))
+        batteryLevels = QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void LegoController::showDatalogFilename(const QString& pattern)
+{
+    datalog->setFilename(pattern.isEmpty() ? QString(defaultDatalogFilename) : pattern);
+}
+
+void LegoController::setBatteryLevels()
+{
+    battery->setMaxLevel(myDefaults.value(batteryFullKey).toFloat(), myDefaults.value(batteryEmptyKey).toFloat());
+}
+
+void LegoController::connectActions()
+{
+    Ui::LocalizableMainWindow& ui = theWindow.controls();
+    for (Output& output : outputs) {
+        connect(output.dirButton, &QCheckBox::clicked, this, [this, &output] { outputDir(output); });
+        connect(output.powerButton, &QSlider::valueChanged, this, [this, &output] { outputPow(output); });
+        connect(output.stopGoButton, &QAbstractButton::clicked, this, [this, &output] { outputStopGo(output); });
+    }
+    const std::pair<QAbstractButton*, int> remoteButtons[] = {
+        {ui.outputAFwdButton, outputs[0].forwardCode}, {ui.outputARevButton, outputs[0].reverseCode},
+        {ui.outputBFwdButton, outputs[1].forwardCode}, {ui.outputBRevButton, outputs[1].reverseCode},
+        {ui.outputCFwdButton, outputs[2].forwardCode}, {ui.outputCRevButton, outputs[2].reverseCode}};
+    for (auto [button, code] : remoteButtons)
+        connect(button, &QAbstractButton::clicked, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+
+    for (int number = 1; number <= 3; ++number) {
+        Sensor& controls = sensors[number - 1];
+        connect(controls.typeButton, &QComboBox::activated, this, [this, number] { sensorType(number); });
+        connect(controls.modeButton, &QComboBox::activated, this, [this, number, &controls](int item) {
+            sensorMode(number, item, controls.typeButton->currentText());
+        });
+    }
+    const QAbstractButton* sendButtons[] = {ui.send1Button, ui.send2Button, ui.send3Button,
+                                            ui.send4Button, ui.send5Button, ui.send6Button};
+    for (int index = 0; index < 6; ++index)
+        connect(sendButtons[index], &QAbstractButton::clicked, this,
+                [this, field = messageFields[index]] { send(field); });
+
+    connect(ui.progNumButton, &QButtonGroup::idClicked, this, &LegoController::progNum);
+    connect(runStopButton, &QAbstractButton::clicked, this, &LegoController::runStop);
+    connect(ui.beepButton, &QAbstractButton::clicked, this, &LegoController::beep);
+    connect(ui.actionBeep, &QAction::triggered, this, &LegoController::beep);
+    connect(ui.emergencyStopButton, &QAbstractButton::clicked, this, &LegoController::emergencyStop);
+    connect(ui.actionStopAll, &QAction::triggered, this, &LegoController::emergencyStop);
+    connect(ui.powerOffButton, &QAbstractButton::clicked, this, &LegoController::powerOff);
+    connect(ui.actionPowerOff, &QAction::triggered, this, &LegoController::powerOff);
+    connect(ui.actionCopy, &QAction::triggered, this, &LegoController::copy);
+    connect(ui.updateWindowButton, &QAbstractButton::clicked, this, &LegoController::updateWindow);
+    connect(ui.actionUpdateWindow, &QAction::triggered, this, &LegoController::updateWindow);
+    connect(theTabs, &QTabWidget::currentChanged, this,
+            [this](int index) { tabView(theTabs, theTabs->widget(index)); });
+
+    connect(ui.theButton, &QAbstractButton::clicked, this, &LegoController::download);
+    connect(ui.actionDownload, &QAction::triggered, this, &LegoController::download);
+    connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
+    connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
+    connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);
+    connect(ui.actionPreferences, &QAction::triggered, this, [this] { setPreferences(true); });
+    connect(ui.actionQuit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(&theWindow, &MainWindow::windowWillClose, this, [this] {
+        inputVisible = batteryVisible = messageVisible = datalogVisible = false;
+        saveWindowPosition();
+    });
+
+    connect(myPreferencesPanel.get(), &QDialog::finished, this, &LegoController::prefsEnd);
+    connect(myDynamicSensorPanel.get(), &QDialog::finished, this, &LegoController::sensorModeEnd);
+    connect(myTimeoutPanel.get(), &QDialog::finished, this, &LegoController::timeoutEnd);
+    connect(myTowerErrorPanel.get(), &QDialog::finished, this, &LegoController::towerErrorEnd);
+    connect(myDatalogDialogue.get(), &QDialog::finished, this, &LegoController::datalogEnd);
+    connect(myFileProgressPanel.get(), &QDialog::finished, this, &LegoController::fileOpEnd);
+}
+
+// ---- the preferences sheet -------------------------------------------------
+
+void LegoController::setPreferences(bool fromUser)
+{
+    Ui::LocalizablePreferencesPanel& ui = myPreferencesPanel->controls();
+    showErrors = false;
+    fillPortMenu();
+    fillBatteryTypeMenu();
+    fillRateMenu(ui.prefsBatteryRateMenu, batteryTick, initialBatteryTicks);
+    fillRateMenu(ui.prefsInputRateMenu, lastInputTick, initialInputTicks);
+    fillRateMenu(ui.prefsDatalogRateMenu, datalogTick, initialDatalogTicks);
+    ui.prefsRCXTypeMenu->clear();
+    for (int tag = 0; const char* type : rcxTypes)
+        ui.prefsRCXTypeMenu->addItem(type, tag++);
+    ui.prefsCancelButton->setEnabled(fromUser);
+
+    selectSaved(ui.prefsBatteryRateMenu, batterySelectionKey);
+    selectSaved(ui.prefsInputRateMenu, inputSelectionKey);
+    selectSaved(ui.prefsDatalogRateMenu, datalogSelectionKey);
+    selectSaved(ui.prefsSerialPortMenu, portNameKey);
+    int batteryType = ui.prefsBatteryTypeMenu->findData(myDefaults.value(batteryTypeKey).toString());
+    if (batteryType >= 0)
+        ui.prefsBatteryTypeMenu->setCurrentIndex(batteryType);
+    selectSaved(ui.prefsRCXTypeMenu, rcxTypeKey);
+
+    QString filename = myDefaults.value(datalogFilenameKey).toString();
+    ui.prefsDatalogFilenameField->setText(filename.isEmpty() ? QString(defaultDatalogFilename) : filename);
+    ui.prefsSyncWatch->setChecked(myDefaults.value(syncWatchKey).toBool());
+    myPreferencesPanel->open();
+}
+
+void LegoController::fillPortMenu()
+{
+    QComboBox* menu = myPreferencesPanel->controls().prefsSerialPortMenu;
+    menu->clear();
+    int count = myPort->findPorts();
+    for (int index = 0; index < count; ++index)
+        menu->addItem(QString::fromStdString(myPort->portNameAtIndex(index)));
+}
+
+void LegoController::fillBatteryTypeMenu()
+{
+    QComboBox* menu = myPreferencesPanel->controls().prefsBatteryTypeMenu;
+    menu->clear();
+    for (const QString& type : batteryLevels.keys())
+        menu->addItem(QCoreApplication::translate("Localizable", type.toUtf8().constData()), type);
+}
+
+void LegoController::fillRateMenu(QComboBox* menu, int highestRemainder, int initialTicks)
+{
+    menu->clear();
+    for (const Rate& rate : rates)
+        if (rate.ticks == 0 || rate.ticks > highestRemainder)
+            menu->addItem(QCoreApplication::translate("Localizable", rate.title), rate.ticks);
+    menu->setCurrentIndex(menu->findData(initialTicks));
+}
+
+void LegoController::selectSaved(QComboBox* menu, const char* key)
+{
+    int index = menu->findText(myDefaults.value(key).toString());
+    if (index >= 0)
+        menu->setCurrentIndex(index);
+}
+
+void LegoController::storeRate(QComboBox* menu, int& period, const char* timeKey, const char* selectionKey)
+{
+    period = menu->currentData().toInt();
+    myDefaults.setValue(timeKey, period);
+    myDefaults.setValue(selectionKey, menu->currentText());
+}
+
+void LegoController::prefsEnd(int returnCode)
+{
+    if (returnCode != 1) {
+        showErrors = true;
+        return;
+    }
+    Ui::LocalizablePreferencesPanel& ui = myPreferencesPanel->controls();
+    syncWatchOn = ui.prefsSyncWatch->isChecked();
+    myDefaults.setValue(syncWatchKey, syncWatchOn);
+    storeRate(ui.prefsBatteryRateMenu, batteryTime, batteryTimeKey, batterySelectionKey);
+    storeRate(ui.prefsInputRateMenu, inputTime, inputTimeKey, inputSelectionKey);
+    storeRate(ui.prefsDatalogRateMenu, datalogTime, datalogTimeKey, datalogSelectionKey);
+
+    QString filename = ui.prefsDatalogFilenameField->text();
+    myDefaults.setValue(datalogFilenameKey, filename);
+    showDatalogFilename(filename);
+
+    QString batteryType = ui.prefsBatteryTypeMenu->currentData().toString();
+    QJsonArray levels = batteryLevels.value(batteryType).toArray().at(ui.prefsRCXTypeMenu->currentData().toInt()).toArray();
+    myDefaults.setValue(batteryFullKey, levelValue(levels.at(1)));
+    myDefaults.setValue(batteryEmptyKey, levelValue(levels.at(0)));
+    myDefaults.setValue(batteryTypeKey, batteryType);
+    myDefaults.setValue(rcxTypeKey, ui.prefsRCXTypeMenu->currentText());
+    setBatteryLevels();
+
+    int port = ui.prefsSerialPortMenu->currentIndex();
+    std::string type = myPort->portTypeAtIndex(port);
+    std::string name = myPort->portNameAtIndex(port);
+    std::string path = myPort->portPathAtIndex(port);
+    if (myPort->setPort(type, name, path) != kIOReturnSuccess) {
+        linkFailed(*myTowerErrorPanel);
+        return;
+    }
+    myPacket->startReadLoop();
+    myDefaults.setValue(portTypeKey, QString::fromStdString(type));
+    myDefaults.setValue(portNameKey, QString::fromStdString(name));
+    myDefaults.setValue(portPathKey, QString::fromStdString(path));
+    waitABit = 2;
+    showErrors = true;
+}

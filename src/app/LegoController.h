@@ -1,0 +1,258 @@
+#pragma once
+
+#include "link/Control.h"
+#include "link/RCXPacket.h"
+#include "link/RCXSender.h"
+#include "ports/AllPorts.h"
+#include "rcx/FileOp.h"
+#include "rcx/RCXController.h"
+#include "views/FileActions.h"
+
+#include <QFileDialog>
+#include <QJsonObject>
+#include <QObject>
+#include <QSettings>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class AnimatedButton;
+class DatalogLevel;
+class DatalogPanel;
+class DynamicSensorPanel;
+class FileProgressPanel;
+class LevelMeter;
+class MainWindow;
+class Memory;
+class PreferencesPanel;
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class TimeoutPanel;
+class Variables;
+
+// The application's controller: owns the chain of objects that talks to the
+// brick, keeps the settings, polls the brick on a 0.1 s timer, turns the
+// window's actions into brick commands, and shows transfers and link failures
+// in sheets on the main window.
+//
+// Its concerns live in separate sources: start-up and settings
+// (LegoController.cpp), polling (LegoPolling.cpp), direct control
+// (LegoDirectControl.cpp) and file operations with the error sheets
+// (LegoFileOperations.cpp).
+class LegoController : public QObject, public Control, public FileOp, public FileActions {
+    Q_OBJECT
+public:
+    // The settings keys.
+    static constexpr const char* portTypeKey = "Port Type";
+    static constexpr const char* portNameKey = "Port Name";
+    static constexpr const char* portPathKey = "Port Path";
+    static constexpr const char* syncWatchKey = "Synchronise Watch";
+    static constexpr const char* batteryTimeKey = "Battery Check Time";
+    static constexpr const char* inputTimeKey = "Input Check Time";
+    static constexpr const char* datalogTimeKey = "Datalog Check Time";
+    static constexpr const char* batterySelectionKey = "Battery Check Selection";
+    static constexpr const char* inputSelectionKey = "Input Check Selection";
+    static constexpr const char* datalogSelectionKey = "Datalog Check Selection";
+    static constexpr const char* batteryTypeKey = "Battery Type";
+    static constexpr const char* rcxTypeKey = "RCX Type";
+    static constexpr const char* batteryFullKey = "Battery Full Level";
+    static constexpr const char* batteryEmptyKey = "Battery Empty Level";
+    static constexpr const char* datalogFilenameKey = "Datalog Filename";
+    static constexpr const char* windowPositionKey = "Window position";
+    static constexpr const char* defaultDatalogFilename = "datalog %H-%M-%S.txt";
+
+    // The remote control's button words.
+    static constexpr int remoteRelease = 0x0000;
+    static constexpr int remoteBeep = 0x0080;
+    static constexpr int remoteStop = 0x0040;
+
+    // Creates the chain of objects (ports, packet, sender, brick commands) and
+    // the sheets; `ports` is the port list to use, by default all ports of
+    // this machine.
+    explicit LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports = std::make_unique<AllPorts>());
+    ~LegoController() override;
+
+    // ---- start-up and settings
+    void applicationDidFinishLaunching();
+    // The application was started again while it runs.
+    void applicationShouldHandleReopen();
+    void applicationWillTerminate();
+    // Opens the preferences sheet; only a sheet the user asked for can be
+    // cancelled.
+    void setPreferences(bool fromUser);
+    void prefsEnd(int returnCode);
+
+    // ---- polling
+    void doTime();
+    void tabView(QTabWidget* tabs, QWidget* item);
+
+    // ---- file operations
+    void download();
+    void installFirmware();
+    void upload();
+    void clear();
+    void downloadFile(const QString& path) override;
+    void uploadFile(const QString& path) override;
+    void deleteDatalog() override;
+
+    // ---- FileOp and Control
+    void startFileOp(const std::string& title) override;
+    void advanceBy(double increment) override;
+    void abortFileOp(const std::string& message) override;
+    void stopFileOp() override;
+    void timeout() override;
+    void towerError() override;
+
+    // For tests and tools: the controller's state.
+    int waitABitValue() const { return waitABit; }
+    int timeCountValue() const { return timeCount; }
+    bool showErrorsValue() const { return showErrors; }
+    int outputDirection(int output) const { return outputs[output].dir; }
+    int sensorModeStoreValue(int sensor) const { return sensorModeStore[sensor - 1]; }
+    int sensorSlopeStoreValue(int sensor) const { return sensorSlopeStore[sensor - 1]; }
+    int messageNumValue() const { return messageNum; }
+    PreferencesPanel& preferencesPanel() { return *myPreferencesPanel; }
+    DynamicSensorPanel& dynamicSensorPanel() { return *myDynamicSensorPanel; }
+    TimeoutPanel& timeoutPanel() { return *myTimeoutPanel; }
+    TimeoutPanel& towerErrorPanel() { return *myTowerErrorPanel; }
+    DatalogPanel& datalogPanel() { return *myDatalogDialogue; }
+    FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
+    QFileDialog* openPanel() const { return filePanel; }
+    RCXController& controller() { return *myRCXController; }
+    QTimer& timer() { return myTimer; }
+
+private:
+    // One motor output's controls and state.
+    struct Output {
+        int mask;
+        int forwardCode;
+        int reverseCode;
+        AnimatedButton* stopGoButton;
+        QCheckBox* dirButton;
+        QSlider* powerButton;
+        QLabel* powerValue;
+        int dir = 0; // 1 forward and on, -1 reverse and on, 0 off
+    };
+    // One sensor's controls.
+    struct Sensor {
+        QComboBox* typeButton;
+        QComboBox* modeButton;
+        QLineEdit* value;
+    };
+
+    // start-up and settings
+    void connectActions();
+    void loadBatteryLevels();
+    void fillRateMenu(QComboBox* menu, int highestRemainder, int initialTicks);
+    void fillPortMenu();
+    void fillBatteryTypeMenu();
+    void selectSaved(QComboBox* menu, const char* key);
+    void storeRate(QComboBox* menu, int& period, const char* timeKey, const char* selectionKey);
+    void setBatteryLevels();
+    void showDatalogFilename(const QString& pattern);
+    bool openSavedPort();
+    void saveWindowPosition();
+
+    // polling
+    void readBattery();
+    void readInput1();
+    void readInput2();
+    void readInput3();
+    void readSensorValue(int sensor);
+    void readDatalogSize();
+    void readMessages();
+    void appendMessageLine(const QString& line);
+    void syncWatch();
+    void readOutputSettings();
+    void readInputSettings();
+    void readProgramSettings();
+    void readMemMap();
+    void readVariables();
+    void showDatalogMeter();
+
+    // direct control
+    void outputDir(Output& output);
+    void outputPow(Output& output);
+    void outputStopGo(Output& output);
+    void beep();
+    void emergencyStop();
+    void powerOff();
+    void send(QSpinBox* message);
+    void progNum(int slot);
+    void runStop();
+    void updateWindow();
+    void copy();
+    void sensorType(int sensor);
+    void sensorMode(int sensor, int item, const QString& typeTitle);
+    void sensorModeEnd(int returnCode);
+    void showProgramName();
+
+    // file operations and error sheets
+    void downloadEnd(int returnCode);
+    void firmwareEnd(int returnCode);
+    void uploadEnd(int returnCode);
+    void datalogEnd(int returnCode);
+    void fileOpEnd(int returnCode);
+    void timeoutEnd(int returnCode);
+    void towerErrorEnd(int returnCode);
+    // Blocks the link, stops polling and shows the sheet of a link failure.
+    void linkFailed(TimeoutPanel& sheet);
+    QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QString& filter,
+                                void (LegoController::*endHandler)(int));
+    QString chosenFile();
+
+    MainWindow& theWindow;
+    LevelMeter* battery;
+    DatalogLevel* datalog;
+    std::unique_ptr<DynamicSensorPanel> myDynamicSensorPanel;
+    std::unique_ptr<DatalogPanel> myDatalogDialogue;
+    std::unique_ptr<PreferencesPanel> myPreferencesPanel;
+    std::unique_ptr<TimeoutPanel> myTimeoutPanel;
+    std::unique_ptr<TimeoutPanel> myTowerErrorPanel;
+    std::unique_ptr<FileProgressPanel> myFileProgressPanel;
+    std::unique_ptr<Memory> memory;
+    std::unique_ptr<Variables> variables;
+    QPlainTextEdit* messages;
+    std::array<QSpinBox*, 6> messageFields;
+    std::array<Output, 3> outputs;
+    std::array<Sensor, 3> sensors;
+    QTabWidget* theTabs;
+    QLineEdit* programName;
+    QAbstractButton* runStopButton;
+
+    std::unique_ptr<AllPorts> myPort;
+    std::unique_ptr<RCXPacket> myPacket;
+    std::unique_ptr<RCXSender> myRCXSender;
+    std::unique_ptr<RCXController> myRCXController;
+
+    int timeCount = 0;
+    int inputTime = 0;
+    int batteryTime = 0;
+    int datalogTime = 0;
+    int waitABit = 0;
+    std::array<int, 3> sensorModeStore{};
+    std::array<int, 3> sensorSlopeStore{};
+    int messageNum = 0;
+    bool inputVisible = false;
+    bool batteryVisible = false;
+    bool messageVisible = false;
+    bool datalogVisible = false;
+    bool showErrors = true;
+    bool syncWatchOn = false;
+    // The link itself failed during the current transfer. A transfer that
+    // failed for a reason of its own leaves a working link: after its message
+    // the link is released and polling resumes.
+    bool linkFailedInTransfer = false;
+    QJsonObject batteryLevels;
+    QSettings myDefaults;
+    QTimer myTimer;
+    QFileDialog* filePanel = nullptr;
+};

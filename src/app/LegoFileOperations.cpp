@@ -1,0 +1,237 @@
+// LegoController: file transfers, their progress sheet, and the error sheets
+// of the link.
+#include "app/LegoController.h"
+
+#include "app/DatalogPanel.h"
+#include "app/FileProgressPanel.h"
+#include "app/MainWindow.h"
+#include "app/TimeoutPanel.h"
+#include "ui_MainWindow.h"
+#include "views/DatalogLevel.h"
+
+// ---- user actions ----------------------------------------------------------
+
+void LegoController::download()
+{
+    if (theWindow.isDelete()) {
+        myRCXController->deleteCurrentProgram();
+        programName->clear();
+        theWindow.setSlotEmpty(true);
+        return;
+    }
+    beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX programs (*.rcx)"), &LegoController::downloadEnd);
+}
+
+void LegoController::downloadEnd(int returnCode)
+{
+    if (returnCode == QDialog::Accepted)
+        downloadFile(chosenFile());
+}
+
+void LegoController::downloadFile(const QString& path)
+{
+    if (myRCXController->sendProgFile(path.toStdString(), *this) == 0) {
+        showProgramName();
+        return;
+    }
+    // Remove the partly loaded program. A transfer that failed for a reason
+    // of its own left a working link, blocked only while its message shows:
+    // let this one deletion through, so that the brick is cleared and the
+    // message is not replaced by a tower error.
+    if (!linkFailedInTransfer)
+        myPacket->startReadLoop();
+    myRCXController->deleteCurrentProgram();
+    if (!linkFailedInTransfer)
+        myPacket->block();
+    programName->clear();
+    theWindow.setSlotEmpty(true);
+}
+
+void LegoController::installFirmware()
+{
+    beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX firmware (*.lgo)"), &LegoController::firmwareEnd);
+}
+
+void LegoController::firmwareEnd(int returnCode)
+{
+    if (returnCode != QDialog::Accepted)
+        return;
+    QString path = chosenFile();
+    showErrors = true;
+    myRCXController->sendFirmware(path.toStdString(), *this);
+    waitABit = 2;
+}
+
+void LegoController::upload()
+{
+    beginFilePanel(QFileDialog::AcceptSave, QString(), &LegoController::uploadEnd);
+}
+
+void LegoController::uploadEnd(int returnCode)
+{
+    if (returnCode == QDialog::Accepted)
+        uploadFile(chosenFile());
+}
+
+void LegoController::uploadFile(const QString& path)
+{
+    myRCXController->saveDatalogFile(path.toStdString(), *this);
+}
+
+void LegoController::clear()
+{
+    myDatalogDialogue->open();
+}
+
+void LegoController::datalogEnd(int returnCode)
+{
+    if (returnCode == DatalogPanel::cancelCode)
+        return;
+    myRCXController->setDataLog(returnCode, *this);
+    showDatalogMeter();
+}
+
+void LegoController::deleteDatalog()
+{
+    myRCXController->setDataLog(myRCXController->datalogSize(), *this);
+}
+
+QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QString& filter,
+                                            void (LegoController::*endHandler)(int))
+{
+    delete filePanel;
+    filePanel = new QFileDialog(&theWindow);
+    filePanel->setAcceptMode(mode);
+    filePanel->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!filter.isEmpty())
+        filePanel->setNameFilter(filter);
+    filePanel->setWindowModality(Qt::WindowModal);
+    connect(filePanel, &QDialog::finished, this, endHandler);
+    filePanel->open();
+    return filePanel;
+}
+
+QString LegoController::chosenFile()
+{
+    QStringList files = filePanel->selectedFiles();
+    filePanel->hide();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+// ---- the progress sheet ----------------------------------------------------
+
+void LegoController::startFileOp(const std::string& title)
+{
+    myFileProgressPanel->showStart(QString::fromStdString(title));
+    linkFailedInTransfer = false;
+    myFileProgressPanel->open();
+    myFileProgressPanel->repaint();
+}
+
+void LegoController::advanceBy(double increment)
+{
+    myFileProgressPanel->incrementBy(increment);
+}
+
+void LegoController::stopFileOp()
+{
+    // A transfer that went through closes its sheet itself; nothing waits on
+    // its end handler.
+    const QSignalBlocker quiet(myFileProgressPanel.get());
+    myFileProgressPanel->accept();
+}
+
+void LegoController::abortFileOp(const std::string& message)
+{
+    myPacket->block();
+    showErrors = false;
+    myFileProgressPanel->showFailure(QString::fromStdString(message));
+    if (!myFileProgressPanel->isVisible())
+        myFileProgressPanel->open();
+}
+
+void LegoController::fileOpEnd(int)
+{
+    showErrors = true;
+    // The link was blocked for the failure's message. Where the link itself
+    // failed, the next command brings up the tower-error sheet, whose Retry
+    // reopens the port. A transfer that failed for its own reason (a bad
+    // file, a full brick) left a working link: release it and refresh.
+    if (!linkFailedInTransfer) {
+        myPacket->startReadLoop();
+        waitABit = 2;
+    }
+    linkFailedInTransfer = false;
+}
+
+// ---- link failures ---------------------------------------------------------
+
+void LegoController::timeout()
+{
+    if (myFileProgressPanel->isVisible()) {
+        linkFailedInTransfer = true;
+        abortFileOp(QCoreApplication::translate("Localizable", "No response from RCX").toStdString());
+    } else if (showErrors) {
+        linkFailed(*myTimeoutPanel);
+    }
+}
+
+void LegoController::towerError()
+{
+    if (myFileProgressPanel->isVisible()) {
+        linkFailedInTransfer = true;
+        abortFileOp(QCoreApplication::translate("Localizable", "Error accessing IR tower").toStdString());
+    } else if (showErrors) {
+        linkFailed(*myTowerErrorPanel);
+    }
+}
+
+void LegoController::linkFailed(TimeoutPanel& sheet)
+{
+    myPacket->block();
+    showErrors = false;
+    waitABit = -1;
+    sheet.open();
+}
+
+void LegoController::timeoutEnd(int returnCode)
+{
+    switch (returnCode) {
+    case TimeoutPanel::retryCode:
+        showErrors = true;
+        myPacket->startReadLoop();
+        waitABit = 2;
+        break;
+    case TimeoutPanel::preferencesCode:
+        setPreferences(false);
+        break;
+    case TimeoutPanel::firmwareCode:
+        myPacket->startReadLoop();
+        installFirmware();
+        break;
+    case TimeoutPanel::quitCode:
+        QCoreApplication::quit();
+        break;
+    }
+}
+
+void LegoController::towerErrorEnd(int returnCode)
+{
+    switch (returnCode) {
+    case TimeoutPanel::retryCode:
+        if (openSavedPort()) {
+            showErrors = true;
+            myPacket->startReadLoop();
+            waitABit = 3;
+        } else {
+            setPreferences(false);
+        }
+        break;
+    case TimeoutPanel::preferencesCode:
+        setPreferences(false);
+        break;
+    case TimeoutPanel::quitCode:
+        QCoreApplication::quit();
+        break;
+    }
+}

@@ -1,0 +1,676 @@
+// The application controller driving the real window, offscreen, against the
+// virtual brick: start-up and preferences, polling by tick, direct control,
+// file operations and the error sheets.
+
+// The brick's headers come first: they use names that Qt's keywords (slots,
+// emit) would otherwise turn into macros.
+#include "sim/Brick.h"
+#include "sim/BrickPort.h"
+
+#include "app/DatalogPanel.h"
+#include "app/DynamicSensorPanel.h"
+#include "app/FileProgressPanel.h"
+#include "app/LegoController.h"
+#include "app/MainWindow.h"
+#include "app/PreferencesPanel.h"
+#include "app/TimeoutPanel.h"
+#include "ui_MainWindow.h"
+#include "views/DatalogLevel.h"
+#include "views/DropBox.h"
+
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+
+namespace {
+
+using Command = ByteString;
+
+// A command as the brick heard it, without the toggle bit.
+Command plain(Command command)
+{
+    command[0] &= 0xF7;
+    return command;
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    ControllerTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path()); }
+
+    QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
+
+    void savePort(int batteryTime = 100, int inputTime = 10, int datalogTime = 20)
+    {
+        QSettings store = settings();
+        store.setValue(LegoController::portTypeKey, "Serial");
+        store.setValue(LegoController::portNameKey, "Virtual brick");
+        store.setValue(LegoController::portPathKey, "brick");
+        store.setValue(LegoController::batteryTimeKey, batteryTime);
+        store.setValue(LegoController::inputTimeKey, inputTime);
+        store.setValue(LegoController::datalogTimeKey, datalogTime);
+        store.setValue(LegoController::batteryFullKey, 9.6);
+        store.setValue(LegoController::batteryEmptyKey, 6.6);
+    }
+
+    // Starts the application; ticks are then given by hand.
+    void launch()
+    {
+        controller = std::make_unique<LegoController>(
+            window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick), std::make_unique<NoPort>()));
+        window.show();
+        controller->applicationDidFinishLaunching();
+        ASSERT_TRUE(controller->timer().isActive());
+        EXPECT_EQ(controller->timer().interval(), 100);
+        controller->timer().stop();
+    }
+
+    // Launches with a saved port and lets the first refresh happen.
+    void launchRefreshed()
+    {
+        savePort();
+        launch();
+        ticks(3);
+        commands();
+    }
+
+    void ticks(int count)
+    {
+        for (int tick = 0; tick < count; ++tick)
+            controller->doTime();
+    }
+
+    // The commands the brick heard since the last call.
+    std::vector<Command> commands()
+    {
+        std::vector<Command> heard;
+        for (const Command& command : brick.history())
+            heard.push_back(plain(command));
+        brick.clearHistory();
+        return heard;
+    }
+
+    std::vector<int> opcodes()
+    {
+        std::vector<int> heard;
+        for (const Command& command : commands())
+            heard.push_back(command[0]);
+        return heard;
+    }
+
+    Ui::LocalizableMainWindow& ui() { return window.controls(); }
+
+    QTemporaryDir settingsFolder;
+    Brick brick;
+    MainWindow window;
+    std::unique_ptr<LegoController> controller;
+};
+
+// ---- start-up and preferences ----------------------------------------------
+
+TEST_F(ControllerTest, FirstStartAsksForPreferencesAndSendsNothingUntilOK)
+{
+    launch();
+    PreferencesPanel& preferences = controller->preferencesPanel();
+    ASSERT_TRUE(preferences.isVisible());
+    EXPECT_FALSE(preferences.controls().prefsCancelButton->isEnabled());
+    ticks(20);
+    EXPECT_TRUE(brick.history().empty());
+    EXPECT_EQ(controller->timeCountValue(), 0);
+
+    auto& prefs = preferences.controls();
+    EXPECT_EQ(prefs.prefsSerialPortMenu->currentText(), "Virtual brick");
+    EXPECT_EQ(prefs.prefsDatalogFilenameField->text(), "datalog %H-%M-%S.txt");
+    prefs.prefsSyncWatch->setChecked(true);
+    brick.setBattery(8000);
+    QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
+    EXPECT_FALSE(preferences.isVisible());
+
+    QSettings store = settings();
+    EXPECT_EQ(store.value("Port Type").toString(), "Serial");
+    EXPECT_EQ(store.value("Port Name").toString(), "Virtual brick");
+    EXPECT_EQ(store.value("Port Path").toString(), "brick");
+    EXPECT_EQ(store.value("Synchronise Watch").toBool(), true);
+    EXPECT_EQ(store.value("Battery Check Time").toInt(), 100);
+    EXPECT_EQ(store.value("Battery Check Selection").toString(), "Every 10 seconds");
+    EXPECT_EQ(store.value("Input Check Time").toInt(), 10);
+    EXPECT_EQ(store.value("Input Check Selection").toString(), "Every second");
+    EXPECT_EQ(store.value("Datalog Check Time").toInt(), 20);
+    EXPECT_EQ(store.value("Battery Type").toString(), "Alkaline");
+    EXPECT_EQ(store.value("RCX Type").toString(), "RCX 1.0");
+    EXPECT_DOUBLE_EQ(store.value("Battery Full Level").toDouble(), 9.6);
+    EXPECT_DOUBLE_EQ(store.value("Battery Empty Level").toDouble(), 6.6);
+    EXPECT_EQ(store.value("Datalog Filename").toString(), "datalog %H-%M-%S.txt");
+
+    ticks(1);
+    EXPECT_TRUE(brick.history().empty());
+    std::time_t before = std::time(nullptr);
+    ticks(1);
+    std::vector<Command> heard = commands();
+    ASSERT_GE(heard.size(), 2u);
+    EXPECT_EQ(heard[0], Command{0x30});
+    std::tm local{};
+    localtime_r(&before, &local);
+    EXPECT_EQ(heard[1][0], 0x22);
+    EXPECT_EQ(heard[1][1], local.tm_hour);
+    EXPECT_NEAR(heard[1][2], local.tm_min, 1);
+    EXPECT_FLOAT_EQ(ui().battery->levelValue(), 8.0f);
+    EXPECT_FLOAT_EQ(ui().battery->maxLevelValue(), 9.6f);
+    EXPECT_FLOAT_EQ(ui().battery->minLevelValue(), 6.6f);
+}
+
+TEST_F(ControllerTest, PreferencesShowTheSavedChoices)
+{
+    savePort();
+    {
+        QSettings store = settings();
+        store.setValue("Battery Check Selection", "Every minute");
+        store.setValue("Battery Type", "Lithium");
+        store.setValue("RCX Type", "RCX 2.0");
+        store.setValue("Datalog Filename", "");
+    }
+    launch();
+    controller->setPreferences(true);
+    auto& prefs = controller->preferencesPanel().controls();
+    EXPECT_TRUE(prefs.prefsCancelButton->isEnabled());
+    EXPECT_EQ(prefs.prefsBatteryRateMenu->currentText(), "Every minute");
+    EXPECT_EQ(prefs.prefsBatteryRateMenu->currentData().toInt(), 600);
+    EXPECT_EQ(prefs.prefsBatteryTypeMenu->currentData().toString(), "Lithium");
+    EXPECT_EQ(prefs.prefsRCXTypeMenu->currentText(), "RCX 2.0");
+    EXPECT_EQ(prefs.prefsDatalogFilenameField->text(), "datalog %H-%M-%S.txt");
+    // A rate of half a second would never reach the battery or sensor 3.
+    EXPECT_EQ(prefs.prefsBatteryRateMenu->findData(5), -1);
+    EXPECT_EQ(prefs.prefsInputRateMenu->findData(5), -1);
+    EXPECT_GE(prefs.prefsDatalogRateMenu->findData(5), 0);
+    EXPECT_EQ(prefs.prefsBatteryRateMenu->itemData(0).toInt(), 0);
+
+    prefs.prefsBatteryRateMenu->setCurrentIndex(0); // Never
+    QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
+    QSettings store = settings();
+    EXPECT_EQ(store.value("Battery Check Time").toInt(), 0);
+    EXPECT_EQ(store.value("Battery Check Selection").toString(), "Never");
+    EXPECT_EQ(store.value("Datalog Filename").toString(), "datalog %H-%M-%S.txt");
+    EXPECT_DOUBLE_EQ(store.value("Battery Full Level").toDouble(), 10.8);
+}
+
+TEST_F(ControllerTest, CancelledPreferencesStoreNothing)
+{
+    launchRefreshed();
+    controller->setPreferences(true);
+    auto& prefs = controller->preferencesPanel().controls();
+    prefs.prefsSyncWatch->setChecked(true);
+    ticks(10);
+    EXPECT_TRUE(commands().empty());
+    QTest::mouseClick(prefs.prefsCancelButton, Qt::LeftButton);
+    EXPECT_FALSE(settings().contains("Synchronise Watch"));
+    EXPECT_TRUE(controller->showErrorsValue());
+}
+
+// ---- polling -----------------------------------------------------------------
+
+TEST_F(ControllerTest, SavedPortRefreshesOnTheThirdTick)
+{
+    savePort();
+    launch();
+    EXPECT_EQ(controller->waitABitValue(), 3);
+    ticks(2);
+    EXPECT_TRUE(brick.history().empty());
+    ticks(1);
+    std::vector<int> heard = opcodes();
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard[0], 0x30);
+    // The "Test" tab: three output reads, then two reads per sensor.
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x12), 9);
+    EXPECT_EQ(controller->timeCountValue(), 0);
+    ticks(1);
+    EXPECT_EQ(controller->timeCountValue(), 1);
+}
+
+TEST_F(ControllerTest, PollsRunOnTheirTicks)
+{
+    launchRefreshed();
+    // Sensors with a type, so that their values are read.
+    for (QComboBox* type : {ui().sensor1TypeButton, ui().sensor2TypeButton, ui().sensor3TypeButton})
+        type->setCurrentIndex(3);
+    commands();
+    std::map<int, std::vector<Command>> byTick;
+    for (int tick = 1; tick <= 110; ++tick) {
+        ticks(1);
+        std::vector<Command> heard = commands();
+        if (!heard.empty())
+            byTick[tick] = heard;
+    }
+    std::map<int, std::vector<Command>> expected;
+    for (int tens = 0; tens < 110; tens += 10)
+        for (int sensor = 0; sensor < 3; ++sensor)
+            expected[tens + 2 + 2 * sensor] = {{0x12, 9, static_cast<std::uint8_t>(sensor)}};
+    expected[8] = {{0x30}};
+    expected[108] = {{0x30}};
+    EXPECT_EQ(byTick, expected);
+}
+
+TEST_F(ControllerTest, SensorWithoutTypeShowsNothingAndSendsNothing)
+{
+    launchRefreshed();
+    ui().sensor1Value->setText("stale");
+    ticks(7); // up to the battery's tick
+    EXPECT_EQ(ui().sensor1Value->text(), "");
+    EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(ControllerTest, TabsDecideWhatIsRead)
+{
+    launchRefreshed();
+    ui().theTabs->setCurrentIndex(1); // Run
+    std::vector<Command> run = commands();
+    ASSERT_EQ(run.size(), 1u);
+    EXPECT_EQ(run[0], (Command{0x12, 8, 0}));
+    EXPECT_FALSE(ui().datalog->isMeterVisible());
+
+    ui().theTabs->setCurrentIndex(2); // Memory
+    std::vector<Command> memory = commands();
+    ASSERT_EQ(memory.size(), 1u);
+    EXPECT_EQ(memory[0], Command{0x20});
+    ticks(30);
+    // No sensors and no messages on the "Memory" tab: only the battery.
+    std::vector<int> heard = opcodes();
+    EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [](int opcode) { return opcode == 0x30; }));
+}
+
+TEST_F(ControllerTest, ThreeBrickMessagesAppearAsThreeLines)
+{
+    launchRefreshed();
+    ui().theTabs->setCurrentIndex(1);
+    for (std::uint8_t message : {7, 42, 255})
+        ASSERT_TRUE(brick.sendMessage(message));
+    int before = controller->messageNumValue();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        ticks(3);
+        return controller->messageNumValue() == before + 3;
+    }));
+    EXPECT_EQ(ui().messages->toPlainText(), "\n7\n42\n255");
+}
+
+TEST_F(ControllerTest, MessageLogResumesAfterMissedMessages)
+{
+    launchRefreshed();
+    ui().theTabs->setCurrentIndex(1);
+    ui().theTabs->setCurrentIndex(0); // no message polls until all have come
+    constexpr int sent = RCXPacket::messageCapacity + 5;
+    for (int message = 0; message < sent; ++message)
+        ASSERT_TRUE(brick.sendMessage(static_cast<std::uint8_t>(message)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->controller().getMessage(sent - 1, 0.0f) >= 0; }, 20000));
+    ui().theTabs->setCurrentIndex(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        ticks(3);
+        return controller->messageNumValue() == sent;
+    }, 20000));
+    QStringList lines = ui().messages->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 1 + 1 + RCXPacket::messageCapacity);
+    EXPECT_EQ(lines[1], "(5 messages missed)");
+    EXPECT_EQ(lines[2], "5");
+    EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
+}
+
+// ---- direct control ----------------------------------------------------------
+
+TEST_F(ControllerTest, OutputActionsSendTheirCommands)
+{
+    launchRefreshed();
+    // Direction while the output is off: sent, and the gear stays still.
+    ui().outputADirButton->click();
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xE1, 0x01}}));
+    EXPECT_EQ(controller->outputDirection(0), 0);
+
+    QTest::mouseClick(ui().outputAStopGoButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x21, 0x81}}));
+    EXPECT_EQ(controller->outputDirection(0), -1);
+
+    ui().outputADirButton->click();
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xE1, 0x81}}));
+    EXPECT_EQ(controller->outputDirection(0), 1);
+
+    ui().outputCPowerButton->setValue(3);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x13, 0x04, 2, 2}}));
+
+    QTest::mouseClick(ui().outputBFwdButton, Qt::LeftButton);
+    QTest::mouseClick(ui().outputCRevButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x10}, {0xD2, 0x01, 0x00}}));
+
+    QTest::mouseClick(ui().outputAStopGoButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x21, 0x41}}));
+    EXPECT_EQ(controller->outputDirection(0), 0);
+}
+
+TEST_F(ControllerTest, BrickWideActions)
+{
+    launchRefreshed();
+    QTest::mouseClick(ui().beepButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0, 0}, {0xD2, 0x80, 0}}));
+
+    QTest::mouseClick(ui().outputBStopGoButton, Qt::LeftButton);
+    ui().runStopButton->setChecked(true);
+    commands();
+    QTest::mouseClick(ui().emergencyStopButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0, 0}, {0xD2, 0x40, 0}}));
+    EXPECT_FALSE(ui().outputBStopGoButton->isChecked());
+    EXPECT_FALSE(ui().runStopButton->isChecked());
+    EXPECT_EQ(controller->outputDirection(1), 0);
+
+    ui().message3->setValue(99);
+    QTest::mouseClick(ui().send3Button, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xF7, 99}}));
+}
+
+TEST_F(ControllerTest, SensorTypeSelectsItsDefaultModeWithoutSendingIt)
+{
+    launchRefreshed();
+    QComboBox* type = ui().sensor2TypeButton;
+    QTest::keyClick(type, Qt::Key_Down); // "Touch"
+    ASSERT_EQ(type->currentIndex(), 1);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x32, 1, 1}}));
+    EXPECT_EQ(ui().sensor2ModeButton->currentIndex(), 1);
+    QTest::keyClick(type, Qt::Key_Down); // "Temperature"
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x32, 1, 2}}));
+    EXPECT_EQ(ui().sensor2ModeButton->currentIndex(), 5);
+    EXPECT_EQ(controller->sensorModeStoreValue(2), 5);
+}
+
+TEST_F(ControllerTest, DynamicModeSheet)
+{
+    launchRefreshed();
+    QComboBox* mode = ui().sensor1ModeButton;
+    mode->setCurrentIndex(4);
+    emit mode->activated(4);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, 4 << 5}}));
+
+    // Cancel: back to the mode shown before, nothing sent.
+    mode->setCurrentIndex(8);
+    emit mode->activated(8);
+    DynamicSensorPanel& sheet = controller->dynamicSensorPanel();
+    ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.controls().dynamicSensorNumber->value(), 1);
+    EXPECT_EQ(sheet.controls().dynamicSensorModeMenu->currentIndex(), 4);
+    QTest::mouseClick(sheet.controls().cancelButton, Qt::LeftButton);
+    EXPECT_EQ(mode->currentIndex(), 4);
+    EXPECT_TRUE(commands().empty());
+
+    // OK with a slope: sent with its low five bits, the menu stays on item 8.
+    mode->setCurrentIndex(8);
+    emit mode->activated(8);
+    sheet.controls().dynamicSensorModeMenu->setCurrentIndex(2);
+    sheet.controls().dynamicSensorSlope->setValue(40);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, (2 << 5) | (40 & 0x1F)}}));
+    EXPECT_EQ(mode->currentIndex(), 8);
+    EXPECT_EQ(controller->sensorModeStoreValue(1), 10);
+    EXPECT_EQ(controller->sensorSlopeStoreValue(1), 40);
+
+    // Reopened: the stored mode and slope; cancelled, it stays on item 8.
+    emit mode->activated(8);
+    EXPECT_EQ(sheet.controls().dynamicSensorModeMenu->currentIndex(), 2);
+    EXPECT_EQ(sheet.controls().dynamicSensorSlope->value(), 40);
+    QTest::mouseClick(sheet.controls().cancelButton, Qt::LeftButton);
+    EXPECT_EQ(mode->currentIndex(), 8);
+
+    // OK with slope 0 acts as choosing the mode from the menu.
+    emit mode->activated(8);
+    sheet.controls().dynamicSensorModeMenu->setCurrentIndex(6);
+    sheet.controls().dynamicSensorSlope->setValue(0);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, 6 << 5}}));
+    EXPECT_EQ(mode->currentIndex(), 6);
+}
+
+TEST_F(ControllerTest, SlotRunAndStopSwitchTheirPolls)
+{
+    launchRefreshed();
+    ui().theTabs->setCurrentIndex(1);
+    commands();
+    QTest::mouseClick(ui().progNumButton->button(3), Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x91, 2}}));
+    EXPECT_FALSE(ui().runStopButton->isChecked());
+    EXPECT_EQ(ui().theButton->text(), "Download...");
+
+    QTest::mouseClick(ui().runStopButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x71, 0}}));
+    ticks(100);
+    std::vector<int> running = opcodes();
+    EXPECT_EQ(std::count(running.begin(), running.end(), 0x30), 0) << "no battery poll while running";
+
+    QTest::mouseClick(ui().runStopButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x50}}));
+    ticks(100);
+    std::vector<int> stopped = opcodes();
+    EXPECT_EQ(std::count(stopped.begin(), stopped.end(), 0x30), 1);
+}
+
+// ---- file operations and error sheets ----------------------------------------
+
+TEST_F(ControllerTest, DatalogSizeSheet)
+{
+    launchRefreshed();
+    DatalogPanel& sheet = controller->datalogPanel();
+    controller->clear();
+    ASSERT_TRUE(sheet.isVisible());
+    QTest::mouseClick(sheet.controls().cancelButton, Qt::LeftButton);
+    EXPECT_TRUE(commands().empty());
+
+    controller->clear();
+    sheet.controls().theValueField->setValue(50);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x52, 50, 0}}));
+    EXPECT_TRUE(ui().datalog->isMeterVisible());
+
+    controller->clear();
+    sheet.controls().theValueField->setValue(0);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x52, 0, 0}}));
+    EXPECT_FALSE(ui().datalog->isMeterVisible());
+}
+
+TEST_F(ControllerTest, RefusedDatalogSizeResumesPollingAfterOK)
+{
+    launchRefreshed();
+    DatalogPanel& sheet = controller->datalogPanel();
+    controller->clear();
+    sheet.controls().theValueField->setValue(30000);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    ASSERT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.controls().fileProgressText->text(), "RCX memory full");
+    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+    commands();
+    ticks(10);
+    EXPECT_TRUE(commands().empty());
+
+    // The brick refused, the link works: after OK polling goes on, with a
+    // refresh, and no tower-error sheet comes up.
+    QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+    EXPECT_EQ(controller->waitABitValue(), 2);
+    ticks(2);
+    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    EXPECT_TRUE(controller->showErrorsValue());
+}
+
+TEST_F(ControllerTest, DownloadOfAMissingFileFailsOnItsProgressSheet)
+{
+    launchRefreshed();
+    controller->downloadFile(settingsFolder.filePath("missing.rcx"));
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    ASSERT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.controls().fileProgressText->text(), "Can't open file \"missing.rcx\"");
+    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+    EXPECT_EQ(ui().theButton->text(), "Download...");
+    // The slot was cleared on the brick all the same.
+    std::vector<int> heard = opcodes();
+    EXPECT_EQ(std::vector<int>(heard.end() - 2, heard.end()), (std::vector<int>{0x40, 0x70}));
+    QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+    ticks(3);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    EXPECT_FALSE(opcodes().empty());
+}
+
+TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
+{
+    launchRefreshed();
+    brick.setSilent(true);
+    ticks(8); // the battery poll of tick 8
+    TimeoutPanel& sheet = controller->timeoutPanel();
+    ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(controller->waitABitValue(), -1);
+    QSignalSpy opened(&sheet, &QDialog::finished);
+    ticks(30);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    commands();
+    ticks(30);
+    EXPECT_TRUE(commands().empty());
+
+    brick.setSilent(false);
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(controller->waitABitValue(), 2);
+    ticks(2);
+    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_TRUE(controller->showErrorsValue());
+}
+
+TEST_F(ControllerTest, DeleteButtonDeletesTheSlotsProgram)
+{
+    launchRefreshed();
+    window.setSlotEmpty(false);
+    QTest::mouseClick(ui().theButton, Qt::LeftButton);
+    EXPECT_EQ(opcodes(), (std::vector<int>{0x40, 0x70}));
+    EXPECT_EQ(ui().theButton->text(), "Download...");
+    EXPECT_EQ(controller->openPanel(), nullptr);
+
+    QTest::mouseClick(ui().theButton, Qt::LeftButton);
+    ASSERT_NE(controller->openPanel(), nullptr);
+    EXPECT_TRUE(controller->openPanel()->isVisible());
+    controller->openPanel()->reject();
+    EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(ControllerTest, ClosingTheWindowStopsPollingAndReopeningRestartsIt)
+{
+    launchRefreshed();
+    window.close();
+    ticks(200);
+    EXPECT_TRUE(commands().empty());
+    controller->applicationShouldHandleReopen();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ui().theTabs->currentIndex(), 0);
+    EXPECT_EQ(controller->waitABitValue(), 2);
+    ticks(2);
+    EXPECT_EQ(opcodes().front(), 0x30);
+}
+
+TEST_F(ControllerTest, WindowPositionIsKept)
+{
+    launchRefreshed();
+    window.resize(900, 650);
+    controller->applicationWillTerminate();
+    EXPECT_TRUE(settings().contains("Window position"));
+    MainWindow another;
+    another.restoreGeometry(settings().value("Window position").toByteArray());
+    EXPECT_EQ(another.size(), QSize(900, 650));
+}
+
+// ---- transfers ---------------------------------------------------------------
+
+const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+
+TEST_F(ControllerTest, DownloadThroughTheOpenPanel)
+{
+    launchRefreshed();
+    QTest::mouseClick(ui().theButton, Qt::LeftButton);
+    QFileDialog* panel = controller->openPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->windowModality(), Qt::WindowModal);
+    panel->selectFile(programFile);
+    QSignalSpy progress(&controller->fileProgressPanel(), &QDialog::finished);
+    static_cast<QDialog*>(panel)->accept();
+
+    EXPECT_FALSE(controller->fileProgressPanel().isVisible());
+    EXPECT_NEAR(controller->fileProgressPanel().progress(), 100.0, 1e-6);
+    EXPECT_EQ(ui().programName->text(), "tasks");
+    EXPECT_EQ(ui().theButton->text(), "Delete");
+    EXPECT_FALSE(brick.snapshot().programs[0].tasks[0].empty());
+    EXPECT_TRUE(controller->showErrorsValue());
+}
+
+TEST_F(ControllerTest, DownloadOfADroppedFile)
+{
+    launchRefreshed();
+    QTest::mouseClick(ui().progNumButton->button(2), Qt::LeftButton);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(programFile)});
+    DropBox* box = ui().dropBox;
+    QPoint middle = box->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+
+    EXPECT_EQ(ui().programName->text(), "tasks");
+    EXPECT_FALSE(brick.snapshot().programs[1].tasks[0].empty());
+    EXPECT_TRUE(brick.snapshot().programs[0].tasks[0].empty());
+}
+
+TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
+{
+    launchRefreshed();
+    controller->downloadFile(programFile);
+    ui().theTabs->setCurrentIndex(2);
+    QAbstractItemModel* memory = ui().memoryView->model();
+    ASSERT_NE(memory, nullptr);
+    QStringList titles;
+    std::function<void(const QModelIndex&)> collect = [&](const QModelIndex& parent) {
+        for (int row = 0; row < memory->rowCount(parent); ++row) {
+            QModelIndex index = memory->index(row, 0, parent);
+            titles << memory->data(index).toString();
+            collect(index);
+        }
+    };
+    collect(QModelIndex());
+    EXPECT_GE(titles.filter(": tasks").size(), 1) << titles.join("|").toStdString();
+    EXPECT_EQ(ui().theButton->text(), "Delete");
+
+    controller->controller().writeVariable(3, 1234);
+    commands();
+    ui().theTabs->setCurrentIndex(3);
+    std::vector<Command> reads = commands();
+    EXPECT_EQ(reads.size(), 32u);
+    QAbstractItemModel* variables = ui().variableView->model();
+    ASSERT_NE(variables, nullptr);
+    QString row1;
+    for (int column = 0; column < variables->columnCount(); ++column)
+        row1 += variables->data(variables->index(1, column)).toString() + "|";
+    EXPECT_TRUE(row1.contains("1234")) << row1.toStdString();
+}
+
+TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
+{
+    const QString firmware = "/usr/lib/brickos/brickOS.srec";
+    if (!QFile::exists(firmware))
+        GTEST_SKIP() << "brickos is not installed";
+    launchRefreshed();
+    controller->installFirmware();
+    QFileDialog* panel = controller->openPanel();
+    ASSERT_NE(panel, nullptr);
+    panel->selectFile(firmware);
+    static_cast<QDialog*>(panel)->accept();
+    EXPECT_FALSE(controller->fileProgressPanel().isVisible());
+    EXPECT_NEAR(controller->fileProgressPanel().progress(), 100.0, 1e-6);
+    EXPECT_EQ(controller->waitABitValue(), 2);
+    BrickState state = brick.snapshot();
+    EXPECT_TRUE(state.firmware.checksumMatched);
+}
+
+} // namespace
