@@ -677,5 +677,9 @@
         <source>Value2</source>
         <translation>Wert</translation>
     </message>
+    <message>
+        <source>Drop a program file here</source>
+        <translation>Programmdatei hierher ziehen</translation>
+    </message>
 </context>
 </TS>

@@ -14,10 +14,13 @@
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 #include "views/LevelMeter.h"
+#include "views/MemoryView.h"
+#include "views/VariableView.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -120,8 +123,13 @@ LegoController::~LegoController() = default;
 void LegoController::applicationDidFinishLaunching()
 {
     memory->setupWithController(*myRCXController);
-    theWindow.controls().memoryView->setModel(memory.get());
-    theWindow.controls().variableView->setModel(variables.get());
+    Ui::LocalizableMainWindow& ui = theWindow.controls();
+    ui.memoryView->setModel(memory.get());
+    ui.memoryView->expandToDepth(0);
+    ui.memoryView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui.memoryView->header()->setStretchLastSection(false);
+    ui.variableView->setModel(variables.get());
+    ui.variableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     messages->setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
     battery->setFullImage(QImage(":/images/BatteryFull.png"), QImage(":/images/BatteryEmpty.png"));
     battery->setToolTipFormat(QCoreApplication::translate("Localizable", "Battery level: %fv"));
@@ -129,7 +137,7 @@ void LegoController::applicationDidFinishLaunching()
     datalog->setFullImage(QImage(":/images/NotebookFull.png"), QImage(":/images/NotebookEmpty.png"));
     datalog->setToolTipFormat(QCoreApplication::translate("Localizable", "Datalog: %f values"));
     datalog->setController(this);
-    theWindow.controls().dropBox->setController(this);
+    ui.dropBox->setController(this);
     showDatalogFilename(myDefaults.value(datalogFilenameKey).toString());
     loadBatteryLevels();
 

@@ -1,12 +1,10 @@
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
-#include "rcx/Localization.h"
+#include "app/Translations.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -20,12 +18,7 @@ int main(int argc, char** argv)
         return 0;
     instance.listen();
 
-    QTranslator translator;
-    if (translator.load(QLocale(), "infrabrick", "_", ":/i18n"))
-        QApplication::installTranslator(&translator);
-    setLocalizer([](const std::string& key) {
-        return QCoreApplication::translate("Localizable", key.c_str()).toStdString();
-    });
+    installTranslations();
 
     // Closing the window leaves the application running: starting it again
     // brings the window back.

@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
+#include "app/Translations.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    installTranslations();
     QString folder = argv[1];
     QDir().mkpath(folder);
 
