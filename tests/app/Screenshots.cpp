@@ -90,8 +90,12 @@ int main(int argc, char** argv)
     controller.setPreferences(true);
     save(controller.preferencesPanel(), folder, "sheet-preferences");
     controller.preferencesPanel().done(0);
+    // The sheet as the mode menu's last item opens it, for a light sensor.
+    window.controls().sensor2TypeButton->setCurrentIndex(3);
+    emit window.controls().sensor2TypeButton->activated(3);
+    window.controls().sensor2ModeButton->setCurrentIndex(8);
+    emit window.controls().sensor2ModeButton->activated(8);
     DynamicSensorPanel& sensor = controller.dynamicSensorPanel();
-    sensor.open();
     save(sensor, folder, "sheet-sensor-mode");
     sensor.done(0);
     controller.timeoutPanel().open();
