@@ -449,7 +449,45 @@ TEST_F(ControllerTest, SlotRunAndStopSwitchTheirPolls)
     EXPECT_EQ(std::count(stopped.begin(), stopped.end(), 0x30), 1);
 }
 
+TEST_F(ControllerTest, DatalogIsPolledOnTheRunTabWhileNoProgramRuns)
+{
+    launchRefreshed(); // datalog every 2 seconds
+    controller->clear();
+    controller->datalogPanel().controls().theValueField->setValue(40);
+    QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+    ASSERT_EQ(brick.control("datalog add 0 123"), "ok");
+    ui().theTabs->setCurrentIndex(1);
+    EXPECT_TRUE(ui().datalog->isMeterVisible());
+    commands();
+    ticks(40);
+    std::vector<Command> heard = commands();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), Command{0xA4, 0, 0, 1, 0}), 2);
+    EXPECT_FLOAT_EQ(ui().datalog->levelValue(), 2.0f);
+    EXPECT_FLOAT_EQ(ui().datalog->maxLevelValue(), 40.0f);
+
+    QTest::mouseClick(ui().runStopButton, Qt::LeftButton);
+    commands();
+    ticks(40);
+    heard = commands();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), Command{0xA4, 0, 0, 1, 0}), 0);
+}
+
 // ---- file operations and error sheets ----------------------------------------
+
+TEST_F(ControllerTest, DatalogSavedToAFile)
+{
+    launchRefreshed();
+    controller->clear();
+    controller->datalogPanel().controls().theValueField->setValue(10);
+    QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+    ASSERT_EQ(brick.control("datalog add 0 77"), "ok");
+    QString path = settingsFolder.filePath("datalog.txt");
+    controller->uploadFile(path);
+    EXPECT_FALSE(controller->fileProgressPanel().isVisible());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains("77")) << path.toStdString();
+}
 
 TEST_F(ControllerTest, DatalogSizeSheet)
 {
