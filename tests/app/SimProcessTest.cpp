@@ -1,5 +1,7 @@
 // The application against infrabrick-sim as a process on its pseudo-terminal,
 // found the way a user finds it: announced as a tower in the port menu.
+#include "support/SimProcess.h"
+
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
@@ -7,14 +9,12 @@
 #include "ui_MainWindow.h"
 #include "views/LevelMeter.h"
 
-#include <QProcess>
+#include <csignal>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr int startWait = 10000; // ms
 
 class SimProcessTest : public ::testing::Test {
 protected:
@@ -24,39 +24,21 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     }
 
-    ~SimProcessTest() override
-    {
-        controller.reset();
-        stopSim();
-    }
+    ~SimProcessTest() override { controller.reset(); }
 
     // Starts the virtual brick, announced as "Virtual RCX"; its terminal path.
     QString startSim()
     {
-        sim.setProgram(INFRABRICK_SIM);
-        sim.setArguments({"--announce", "Virtual RCX"});
-        sim.start();
-        EXPECT_TRUE(sim.waitForStarted(startWait));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return sim.canReadLine(); }, startWait));
-        return QString::fromUtf8(sim.readLine()).trimmed();
+        sim = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", "Virtual RCX"});
+        return QString::fromStdString(sim->path());
     }
 
-    // Sends a control command and returns its answer.
-    QString control(const QString& command)
-    {
-        sim.write((command + "\n").toUtf8());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return sim.canReadLine(); }, startWait));
-        return QString::fromUtf8(sim.readLine()).trimmed();
-    }
+    QString control(const std::string& command) { return QString::fromStdString(sim->control(command)); }
 
-    void stopSim()
+    void killSim()
     {
-        if (sim.state() == QProcess::NotRunning)
-            return;
-        sim.closeWriteChannel();
-        if (!sim.waitForFinished(startWait))
-            sim.kill();
-        sim.waitForFinished(startWait);
+        sim->signal(SIGKILL);
+        ASSERT_TRUE(sim->wait().has_value());
     }
 
     void launch()
@@ -75,7 +57,7 @@ protected:
 
     QTemporaryDir runtimeFolder;
     QTemporaryDir settingsFolder;
-    QProcess sim;
+    std::unique_ptr<SimProcess> sim;
     MainWindow window;
     std::unique_ptr<LegoController> controller;
 };
@@ -120,8 +102,7 @@ TEST_F(SimProcessTest, KilledBrickGivesTheTowerErrorSheetWhoseRetryReopensThePor
     ASSERT_FALSE(controller->timeoutPanel().isVisible());
     ASSERT_FALSE(controller->towerErrorPanel().isVisible());
 
-    sim.kill();
-    ASSERT_TRUE(sim.waitForFinished(startWait));
+    killSim();
     window.controls().updateWindowButton->click();
     ticks(1);
     // Depending on when the terminal's end is noticed, the brick is silent
