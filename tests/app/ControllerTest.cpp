@@ -38,6 +38,14 @@ Command plain(Command command)
     return command;
 }
 
+// A USB tower that is listed but not plugged in.
+class AbsentTower : public NoPort {
+public:
+    int findPorts() override { return 1; }
+    std::string portNameAtIndex(int) override { return "USB IR Tower"; }
+    std::string portPathAtIndex(int) override { return "usb"; }
+};
+
 class ControllerTest : public ::testing::Test {
 protected:
     ControllerTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path()); }
@@ -61,7 +69,7 @@ protected:
     void launch()
     {
         controller = std::make_unique<LegoController>(
-            window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick), std::make_unique<NoPort>()));
+            window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick), std::make_unique<AbsentTower>()));
         window.show();
         controller->applicationDidFinishLaunching();
         ASSERT_TRUE(controller->timer().isActive());
@@ -195,6 +203,28 @@ TEST_F(ControllerTest, PreferencesShowTheSavedChoices)
     EXPECT_EQ(store.value("Battery Check Selection").toString(), "Never");
     EXPECT_EQ(store.value("Datalog Filename").toString(), "datalog %H-%M-%S.txt");
     EXPECT_DOUBLE_EQ(store.value("Battery Full Level").toDouble(), 10.8);
+}
+
+TEST_F(ControllerTest, PreferencesWithAPortThatFailsGiveTheTowerErrorSheet)
+{
+    launchRefreshed();
+    controller->setPreferences(true);
+    auto& prefs = controller->preferencesPanel().controls();
+    prefs.prefsSerialPortMenu->setCurrentIndex(prefs.prefsSerialPortMenu->findText("USB IR Tower"));
+    QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
+    TimeoutPanel& sheet = controller->towerErrorPanel();
+    ASSERT_TRUE(sheet.isVisible());
+    EXPECT_FALSE(sheet.controls().firmwareButton->isVisible());
+    EXPECT_FALSE(controller->showErrorsValue());
+    EXPECT_EQ(settings().value("Port Name").toString(), "Virtual brick");
+    ticks(10);
+    EXPECT_TRUE(commands().empty());
+
+    // Retry reopens the port saved before.
+    QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
+    EXPECT_EQ(controller->waitABitValue(), 3);
+    ticks(3);
+    EXPECT_EQ(opcodes().front(), 0x30);
 }
 
 TEST_F(ControllerTest, CancelledPreferencesStoreNothing)
