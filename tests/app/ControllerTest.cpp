@@ -396,6 +396,28 @@ TEST_F(ControllerTest, BrickWideActions)
     EXPECT_EQ(commands(), (std::vector<Command>{{0xF7, 99}}));
 }
 
+TEST_F(ControllerTest, UpdateWindowRefreshesOnTheNextTick)
+{
+    launchRefreshed();
+    ticks(1);
+    commands();
+    QTest::mouseClick(ui().updateWindowButton, Qt::LeftButton);
+    EXPECT_TRUE(brick.history().empty()) << "nothing until the tick";
+    ticks(1);
+    const std::vector<int> heard = opcodes();
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard[0], 0x30) << "the battery first";
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x12), 9) << "outputs and sensors of the Test tab";
+}
+
+TEST_F(ControllerTest, PowerOffSwitchesTheBrickOff)
+{
+    launchRefreshed();
+    QTest::mouseClick(ui().powerOffButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x60}}));
+    EXPECT_FALSE(brick.snapshot().powered);
+}
+
 TEST_F(ControllerTest, SensorTypeSelectsItsDefaultModeWithoutSendingIt)
 {
     launchRefreshed();
