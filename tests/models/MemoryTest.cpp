@@ -1,4 +1,5 @@
-#include "VirtualBrick.h"
+#include "rcx/VirtualBrick.h"
+#include "support/QtPrinters.h"
 
 #include "models/Memory.h"
 
@@ -221,7 +222,7 @@ TEST_F(MemoryTest, ANamedSlotShowsItsNameUntilTheProgramIsDeleted)
     EXPECT_EQ(cell({1, 1}, "Region"), "Slot 2");
     EXPECT_EQ(cell({1, 1, 0}, "Region"), "Task 1: main") << "the deletion keeps the task names";
     EXPECT_EQ(resets.count(), 0);
-    EXPECT_EQ(virtualBrick.failures, 0);
+    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
 }
 
 TEST_F(MemoryTest, TheBricksOwnMapArrivesThroughTheController)
@@ -232,7 +233,7 @@ TEST_F(MemoryTest, TheBricksOwnMapArrivesThroughTheController)
     const auto words = virtualBrick.brick.snapshot().memoryMap();
     EXPECT_EQ(cell({3}, "Size"), words[93] - words[92]);
     EXPECT_EQ(cell({2}, "Size"), words[92] - words[90]);
-    EXPECT_EQ(virtualBrick.failures, 0);
+    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
 }
 
 TEST_F(MemoryTest, CopiesTheGivenRowsOnlyInTheirOrder)

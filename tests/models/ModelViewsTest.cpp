@@ -1,6 +1,7 @@
 // The memory outline and the variables table on their models: rows copy
 // with the platform's copy shortcut, and pictures of both views.
-#include "VirtualBrick.h"
+#include "rcx/VirtualBrick.h"
+#include "support/QtPrinters.h"
 
 #include "models/Memory.h"
 #include "models/Variables.h"

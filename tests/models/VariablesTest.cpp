@@ -1,4 +1,5 @@
-#include "VirtualBrick.h"
+#include "rcx/VirtualBrick.h"
+#include "support/QtPrinters.h"
 
 #include "models/Variables.h"
 
@@ -55,7 +56,7 @@ TEST_F(VariablesTest, LoadingReadsAll32InOrder)
     virtualBrick.brick.clearHistory();
 
     variables.loadValues(controller);
-    const std::vector<ByteString> heard = virtualBrick.commands();
+    const std::vector<Command> heard = virtualBrick.commands();
     ASSERT_EQ(heard.size(), 32u);
     for (int variable = 0; variable < 32; ++variable)
         EXPECT_EQ(heard[variable], (ByteString{0x12, 0, static_cast<std::uint8_t>(variable)})) << variable;
@@ -64,7 +65,7 @@ TEST_F(VariablesTest, LoadingReadsAll32InOrder)
     EXPECT_EQ(value(15, "Value1"), 32767);
     EXPECT_EQ(value(15, "Value2"), -32768);
     EXPECT_EQ(value(5, "Value1"), 0);
-    EXPECT_EQ(virtualBrick.failures, 0);
+    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
 }
 
 struct EditCase {
