@@ -2,14 +2,10 @@
 
 #include "views/RowExport.h"
 
-#include <QKeyEvent>
-
 MemoryView::MemoryView(QWidget* parent)
     : QTreeView(parent)
 {
-    setSelectionBehavior(SelectRows);
-    setSelectionMode(ExtendedSelection);
-    setDragDropMode(DragOnly);
+    setUpRowExport(*this);
 }
 
 void MemoryView::copy()
@@ -19,12 +15,8 @@ void MemoryView::copy()
 
 void MemoryView::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Copy)) {
-        copy();
-        event->accept();
-        return;
-    }
-    QTreeView::keyPressEvent(event);
+    if (!copyRowsOnShortcut(*this, event))
+        QTreeView::keyPressEvent(event);
 }
 
 void MemoryView::startDrag(Qt::DropActions)

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDrag>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 
 namespace {
@@ -94,4 +95,20 @@ bool LocalDropRefusal::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void setUpRowExport(QAbstractItemView& view)
+{
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+bool copyRowsOnShortcut(const QAbstractItemView& view, QKeyEvent* event)
+{
+    if (!event->matches(QKeySequence::Copy))
+        return false;
+    copyRows(view);
+    event->accept();
+    return true;
 }

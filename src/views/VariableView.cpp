@@ -3,14 +3,11 @@
 #include "views/RowExport.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 
 VariableView::VariableView(QWidget* parent)
     : QTableView(parent)
 {
-    setSelectionBehavior(SelectRows);
-    setSelectionMode(ExtendedSelection);
-    setDragDropMode(DragOnly);
+    setUpRowExport(*this);
     // The number columns say which variable a cell is; row numbers would not.
     verticalHeader()->hide();
 }
@@ -22,12 +19,8 @@ void VariableView::copy()
 
 void VariableView::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Copy)) {
-        copy();
-        event->accept();
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    if (!copyRowsOnShortcut(*this, event))
+        QTableView::keyPressEvent(event);
 }
 
 void VariableView::startDrag(Qt::DropActions)
