@@ -8,6 +8,11 @@ function(infrabrick_add_test)
   cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
+  # Each D-Bus test gets a session bus of its own: the emulator is the one
+  # prefix CTest puts before every discovered test's command.
+  if(T_LABEL STREQUAL "dbus")
+    set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "dbus-run-session;--")
+  endif()
   gtest_discover_tests(${T_NAME}
     PROPERTIES LABELS ${T_LABEL}
     DISCOVERY_TIMEOUT 60)

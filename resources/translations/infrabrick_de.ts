@@ -336,7 +336,7 @@
         <translation>Name eines aus dem Fenster gezogenen Datenprotokolls; %H, %M und %S stehen für Stunde, Minute und Sekunde.</translation>
     </message>
     <message>
-        <source>Set the brick's watch from this computer's clock</source>
+        <source>Set the brick&apos;s watch from this computer&apos;s clock</source>
         <translation>Die Uhr des Bausteins nach der Uhr dieses Computers stellen</translation>
     </message>
     <message>
@@ -408,19 +408,19 @@
         <translation>Löschen</translation>
     </message>
     <message>
-        <source>Can't open file "%@"</source>
+        <source>Can&apos;t open file &quot;%@&quot;</source>
         <translation>Die Datei „%@“ kann nicht geöffnet werden</translation>
     </message>
     <message>
-        <source>Downloading file "%@"</source>
+        <source>Downloading file &quot;%@&quot;</source>
         <translation>Datei „%@“ wird geladen</translation>
     </message>
     <message>
-        <source>Installing firmware file "%@"</source>
+        <source>Installing firmware file &quot;%@&quot;</source>
         <translation>Firmware-Datei „%@“ wird installiert</translation>
     </message>
     <message>
-        <source>Saving datalog to file "%@"</source>
+        <source>Saving datalog to file &quot;%@&quot;</source>
         <translation>Datenprotokoll wird in „%@“ gesichert</translation>
     </message>
     <message>
@@ -558,51 +558,51 @@
         <translation>(%1 Nachrichten verpasst)</translation>
     </message>
     <message>
-        <source>Can't read datalog length</source>
+        <source>Can&apos;t read datalog length</source>
         <translation>Die Länge des Datenprotokolls kann nicht gelesen werden</translation>
     </message>
     <message>
-        <source>Error reading file "%@"</source>
+        <source>Error reading file &quot;%@&quot;</source>
         <translation>Fehler beim Lesen der Datei „%@“</translation>
     </message>
     <message>
-        <source>File "%@" contains an illegal task number</source>
+        <source>File &quot;%@&quot; contains an illegal task number</source>
         <translation>Die Datei „%@“ enthält eine ungültige Tasknummer</translation>
     </message>
     <message>
-        <source>File "%@" contains an unknown fragment type</source>
+        <source>File &quot;%@&quot; contains an unknown fragment type</source>
         <translation>Die Datei „%@“ enthält einen unbekannten Fragmenttyp</translation>
     </message>
     <message>
-        <source>File "%@" has an illegal character</source>
+        <source>File &quot;%@&quot; has an illegal character</source>
         <translation>Die Datei „%@“ enthält ein ungültiges Zeichen</translation>
     </message>
     <message>
-        <source>File "%@" has an illegal line length</source>
+        <source>File &quot;%@&quot; has an illegal line length</source>
         <translation>Die Datei „%@“ hat eine ungültige Zeilenlänge</translation>
     </message>
     <message>
-        <source>File "%@" has an unsupported file version number</source>
+        <source>File &quot;%@&quot; has an unsupported file version number</source>
         <translation>Die Datei „%@“ hat eine nicht unterstützte Versionsnummer</translation>
     </message>
     <message>
-        <source>File "%@" has no start address</source>
+        <source>File &quot;%@&quot; has no start address</source>
         <translation>Die Datei „%@“ hat keine Startadresse</translation>
     </message>
     <message>
-        <source>File "%@" has the wrong file signature</source>
+        <source>File &quot;%@&quot; has the wrong file signature</source>
         <translation>Die Datei „%@“ hat die falsche Dateisignatur</translation>
     </message>
     <message>
-        <source>File "%@" is not an S-Record file</source>
+        <source>File &quot;%@&quot; is not an S-Record file</source>
         <translation>Die Datei „%@“ ist keine S-Record-Datei</translation>
     </message>
     <message>
-        <source>File "%@" is not compiled for the RCX</source>
+        <source>File &quot;%@&quot; is not compiled for the RCX</source>
         <translation>Die Datei „%@“ ist nicht für den RCX übersetzt</translation>
     </message>
     <message>
-        <source>File "%@" is too large</source>
+        <source>File &quot;%@&quot; is too large</source>
         <translation>Die Datei „%@“ ist zu groß</translation>
     </message>
     <message>
@@ -680,6 +680,18 @@
     <message>
         <source>Drop a program file here</source>
         <translation>Programmdatei hierher ziehen</translation>
+    </message>
+    <message>
+        <source>Download requires a file argument</source>
+        <translation>Download braucht eine Datei als Argument</translation>
+    </message>
+    <message>
+        <source>Save requires a file argument</source>
+        <translation>Sichern braucht eine Datei als Argument</translation>
+    </message>
+    <message>
+        <source>Send requires a message argument</source>
+        <translation>Senden braucht eine Nachricht als Argument</translation>
     </message>
 </context>
 </TS>

@@ -111,6 +111,8 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     myPacket = std::make_unique<RCXPacket>(*myPort);
     myRCXSender = std::make_unique<RCXSender>(*myPacket, this);
     myRCXController = std::make_unique<RCXController>(*myRCXSender, *myPacket);
+    myRCXControllerScript = std::make_unique<RCXControllerScript>(*myRCXController);
+    myRCXSender->addController(myRCXControllerScript.get());
     showErrors = true;
 
     // The window's frame is kept under "Window position".

@@ -6,6 +6,7 @@
 #include "ports/AllPorts.h"
 #include "rcx/FileOp.h"
 #include "rcx/RCXController.h"
+#include "scripting/RCXControllerScript.h"
 #include "views/FileActions.h"
 
 #include <QFileDialog>
@@ -69,11 +70,6 @@ public:
     static constexpr const char* windowPositionKey = "Window position";
     static constexpr const char* defaultDatalogFilename = "datalog %H-%M-%S.txt";
 
-    // The remote control's button words.
-    static constexpr int remoteRelease = 0x0000;
-    static constexpr int remoteBeep = 0x0080;
-    static constexpr int remoteStop = 0x0040;
-
     // Creates the chain of objects (ports, packet, sender, brick commands) and
     // the sheets; `ports` is the port list to use, by default all ports of
     // this machine.
@@ -127,6 +123,8 @@ public:
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
     QFileDialog* openPanel() const { return filePanel; }
     RCXController& controller() { return *myRCXController; }
+    // The brick as scripts see it.
+    RCXControllerScript& scriptObject() { return *myRCXControllerScript; }
     QTimer& timer() { return myTimer; }
 
 private:
@@ -232,6 +230,7 @@ private:
     std::unique_ptr<RCXPacket> myPacket;
     std::unique_ptr<RCXSender> myRCXSender;
     std::unique_ptr<RCXController> myRCXController;
+    std::unique_ptr<RCXControllerScript> myRCXControllerScript;
 
     int timeCount = 0;
     int inputTime = 0;

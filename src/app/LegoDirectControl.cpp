@@ -39,14 +39,14 @@ void LegoController::outputStopGo(Output& output)
 
 void LegoController::beep()
 {
-    myRCXController->sendRemoteCommand(remoteRelease);
-    myRCXController->sendRemoteCommand(remoteBeep);
+    myRCXController->sendRemoteCommand(RCXController::remoteRelease);
+    myRCXController->sendRemoteCommand(RCXController::remoteBeep);
 }
 
 void LegoController::emergencyStop()
 {
-    myRCXController->sendRemoteCommand(remoteRelease);
-    myRCXController->sendRemoteCommand(remoteStop);
+    myRCXController->sendRemoteCommand(RCXController::remoteRelease);
+    myRCXController->sendRemoteCommand(RCXController::remoteStop);
     for (Output& output : outputs) {
         output.dir = 0;
         output.stopGoButton->setChecked(false);

@@ -130,7 +130,7 @@ void LegoController::readMessages()
             // Messages the link layer no longer holds are gone for good: say
             // so and go on from the oldest one still held, or the log would
             // wait for them for ever.
-            int oldestHeld = myPacket->messagesReceived() - RCXPacket::messageCapacity;
+            int oldestHeld = myRCXController->oldestHeldMessage();
             if (messageNum >= oldestHeld)
                 return;
             appendMessageLine(QCoreApplication::translate("Localizable", "(%1 messages missed)")

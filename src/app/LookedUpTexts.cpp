@@ -1,6 +1,7 @@
 // Texts looked up where lupdate cannot see them: in the Qt-free core, through
-// the localizer the application installs, and in the models, through keys
-// held in variables. They are named here for the translation files; the
+// the localizer the application installs; in the models, through keys held in
+// variables; and in the scripting library, which has no translation files of
+// its own. They are named here for the translation files; the
 // translation test checks this list against the sources.
 #include <QtGlobal>
 
@@ -26,6 +27,10 @@
     QT_TRANSLATE_NOOP("Localizable", "Saving datalog to file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Too many download errors"),
     QT_TRANSLATE_NOOP("Localizable", "Unknown"),
+    // script errors
+    QT_TRANSLATE_NOOP("Localizable", "Download requires a file argument"),
+    QT_TRANSLATE_NOOP("Localizable", "Save requires a file argument"),
+    QT_TRANSLATE_NOOP("Localizable", "Send requires a message argument"),
     // datalog lines
     QT_TRANSLATE_NOOP("Localizable", "Variable %@\t%d\n"),
     QT_TRANSLATE_NOOP("Localizable", "Timer %@\t%d\n"),

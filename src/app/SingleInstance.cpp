@@ -1,31 +1,43 @@
 #include "app/SingleInstance.h"
 
-#include <QLocalSocket>
+#include "ApplicationAdaptor.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+#include <cstdio>
 
 namespace {
-constexpr int connectWait = 500; // ms
+// A running instance answers at once unless a scripted transfer holds it.
+constexpr int reopenWait = 5000; // ms
+} // namespace
+
+SingleInstance::SingleInstance(QDBusConnection connection) : connection(std::move(connection))
+{
+    new ApplicationAdaptor(this);
 }
 
-SingleInstance::SingleInstance(const QString& name) : serverName(name)
+bool SingleInstance::claim()
 {
-    connect(&server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server.nextPendingConnection())
-            socket->deleteLater();
-        emit reopen();
-    });
+    if (!connection.isConnected()) {
+        std::fprintf(stderr, "No D-Bus session bus: scripting is off.\n");
+        return true;
+    }
+    connection.registerObject(objectPath, this, QDBusConnection::ExportAdaptors);
+    const auto reply = connection.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
+                                                               QDBusConnectionInterface::DontAllowReplacement);
+    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
 }
 
-bool SingleInstance::toldRunningInstance()
+bool SingleInstance::reopenRunningInstance()
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    return socket.waitForConnected(connectWait);
-}
-
-void SingleInstance::listen()
-{
-    // A server left behind by a crashed instance would refuse the name.
-    QLocalServer::removeServer(serverName);
-    server.setSocketOptions(QLocalServer::UserAccessOption);
-    server.listen(serverName);
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(serviceName, objectPath, "org.infrabrick.Application", "Reopen");
+    const QDBusMessage reply = connection.call(call, QDBus::Block, reopenWait);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        std::fprintf(stderr, "Infrabrick is already running but does not answer: %s\n",
+                     qPrintable(reply.errorMessage()));
+        return false;
+    }
+    return true;
 }

@@ -1,24 +1,34 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QDBusConnection>
 #include <QObject>
 
-// Keeps the application to one running instance per user: a second start
-// tells the first and ends, and the first raises its window (reopen).
+// Keeps the application to one running instance per desktop session. The
+// first claims the service name on the session bus; a later start finds it
+// taken, asks the running instance to reopen, and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString& name);
+    static inline const QString serviceName = QStringLiteral("org.infrabrick.Infrabrick");
+    static inline const QString objectPath = QStringLiteral("/Application");
 
-    // True when another instance runs and has been told to reopen.
-    bool toldRunningInstance();
-    // Starts listening for later starts.
-    void listen();
+    explicit SingleInstance(QDBusConnection connection);
+
+    // True when this instance is the one to run: it now holds the service
+    // name, or there is no session bus to hold it on. False when another
+    // instance holds it.
+    bool claim();
+    // Asks the instance that holds the name to reopen; false when it did
+    // not answer.
+    bool reopenRunningInstance();
+
+public slots:
+    // Called over the bus by a later start.
+    void Reopen() { emit reopen(); }
 
 signals:
     void reopen();
 
 private:
-    QString serverName;
-    QLocalServer server;
+    QDBusConnection connection;
 };

@@ -1,6 +1,6 @@
+#include "app/ApplicationBus.h"
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
-#include "app/SingleInstance.h"
 #include "app/Translations.h"
 
 #include <QApplication>
@@ -12,12 +12,6 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName("Infrabrick");
     QApplication::setApplicationName("Infrabrick");
     QApplication::setWindowIcon(QIcon(":/icons/infrabrick.svg"));
-
-    SingleInstance instance(QStringLiteral("infrabrick-%1").arg(qEnvironmentVariable("USER")));
-    if (instance.toldRunningInstance())
-        return 0;
-    instance.listen();
-
     installTranslations();
 
     // Closing the window leaves the application running: starting it again
@@ -25,7 +19,11 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     MainWindow window;
     LegoController controller(window);
-    QObject::connect(&instance, &SingleInstance::reopen, &controller, &LegoController::applicationShouldHandleReopen);
+
+    ApplicationBus bus(controller, QDBusConnection::sessionBus());
+    if (!bus.claim())
+        return bus.reopenRunningInstance() ? 0 : 1;
+
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
                      &LegoController::applicationWillTerminate);
     window.show();

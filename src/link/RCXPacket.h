@@ -3,6 +3,7 @@
 #include "link/ConditionLock.h"
 #include "ports/Port.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -78,6 +79,8 @@ public:
     int getMessage(int index, float timeout);
     // How many messages have arrived since the receive thread began.
     int messagesReceived() const { return totalMessages.load(); }
+    // The index of the oldest message still held: older ones were overwritten.
+    int oldestHeldMessage() const { return std::max(0, messagesReceived() - messageCapacity); }
 
     // Lets the receive thread read, first or again after a read error, and
     // ends a suspension.

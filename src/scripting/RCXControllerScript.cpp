@@ -1,0 +1,122 @@
+#include "scripting/RCXControllerScript.h"
+
+#include "rcx/RCXController.h"
+#include "BrickAdaptor.h"
+#include "scripting/BrickPaths.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr int initialMessageCapacity = 256;
+
+template <class Element, std::size_t Count, class PathOf>
+QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>& elements, PathOf pathOf)
+{
+    QList<QDBusObjectPath> paths;
+    for (const auto& element : elements)
+        paths.append(QDBusObjectPath(pathOf(*element)));
+    return paths;
+}
+
+} // namespace
+
+RCXControllerScript::RCXControllerScript(RCXController& controller) : ScriptElement(controller)
+{
+    for (int input = 1; input <= inputCount; ++input)
+        myRCXInputs[input - 1] = std::make_unique<RCXSensorInput>(controller, input);
+    for (int mask = 1; mask <= outputCount; ++mask)
+        myRCXOutputs[mask - 1] = std::make_unique<RCXMotorOutput>(controller, mask);
+    for (int slot = 1; slot <= slotCount; ++slot)
+        myRCXSlots[slot - 1] = std::make_unique<RCXProgramSlot>(controller, slot);
+    myRCXDatalog = std::make_unique<RCXDatalog>(controller);
+    for (int variable = 0; variable < variableCount; ++variable)
+        myRCXVariables[variable] = std::make_unique<RCXVariable>(controller, variable);
+    receivedMessages.reserve(initialMessageCapacity);
+    new BrickAdaptor(this);
+}
+
+RCXControllerScript::~RCXControllerScript() = default;
+
+int RCXControllerScript::batteryLevel()
+{
+    return myRCXController.readBatteryLevel();
+}
+
+QDBusObjectPath RCXControllerScript::currentSlot()
+{
+    const int slot = myRCXController.syncProgNum();
+    return QDBusObjectPath(slot >= 1 && slot <= slotCount ? BrickPaths::slot(slot) : QStringLiteral("/"));
+}
+
+void RCXControllerScript::setCurrentSlot(const QDBusObjectPath& path)
+{
+    for (const auto& slot : myRCXSlots)
+        if (BrickPaths::slot(slot->slotNumber()) == path.path())
+            myRCXController.selectProgram(slot->slotNumber());
+}
+
+QList<int> RCXControllerScript::messages()
+{
+    for (;;) {
+        const int message = myRCXController.getMessage(nextMessage, messageWait);
+        if (message >= 0) {
+            receivedMessages.append(message);
+            ++nextMessage;
+            continue;
+        }
+        // Messages overwritten in the link layer are gone: go on from the
+        // oldest one still held, or the list would never grow again.
+        const int oldestHeld = myRCXController.oldestHeldMessage();
+        if (nextMessage >= oldestHeld)
+            return receivedMessages;
+        nextMessage = oldestHeld;
+    }
+}
+
+void RCXControllerScript::handleRun(ScriptCommand&)
+{
+    myRCXController.runCurrentProgram();
+}
+
+void RCXControllerScript::handleStop(ScriptCommand&)
+{
+    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
+    myRCXController.sendRemoteCommand(RCXController::remoteStop);
+}
+
+void RCXControllerScript::handleSend(ScriptCommand& command)
+{
+    const QVariant message = command.evaluatedArguments().value("Message");
+    if (!message.isValid()) {
+        command.setScriptErrorNumber(ScriptError::argumentMissing);
+        command.setScriptErrorString(QCoreApplication::translate("Localizable", "Send requires a message argument"));
+        return;
+    }
+    myRCXController.sendMessage(message.toInt());
+}
+
+QList<QDBusObjectPath> RCXControllerScript::inputPaths() const
+{
+    return pathsOf(myRCXInputs, [](RCXSensorInput& input) { return BrickPaths::input(input.name().toInt()); });
+}
+
+QList<QDBusObjectPath> RCXControllerScript::outputPaths() const
+{
+    return pathsOf(myRCXOutputs, [](RCXMotorOutput& output) { return BrickPaths::output(output.name()); });
+}
+
+QList<QDBusObjectPath> RCXControllerScript::slotPaths() const
+{
+    return pathsOf(myRCXSlots, [](RCXProgramSlot& slot) { return BrickPaths::slot(slot.slotNumber()); });
+}
+
+QList<QDBusObjectPath> RCXControllerScript::variablePaths() const
+{
+    return pathsOf(myRCXVariables, [](RCXVariable& variable) { return BrickPaths::variable(variable.varNumber()); });
+}
+
+QDBusObjectPath RCXControllerScript::datalogPath() const
+{
+    return QDBusObjectPath(BrickPaths::datalog);
+}
