@@ -1,5 +1,8 @@
 #include "app/FileProgressPanel.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +18,26 @@ void FileProgressPanel::showStart(const QString& text)
     ui->fileProgressBar->setValue(0);
     ui->fileProgressOKButton->setEnabled(false);
     ui->fileProgressText->setText(text);
+}
+
+void FileProgressPanel::openOnScreen()
+{
+    QEventLoop untilDrawn;
+    connect(this, &FileProgressPanel::drawn, &untilDrawn, &QEventLoop::quit);
+    QTimer::singleShot(drawWait, &untilDrawn, &QEventLoop::quit);
+    awaitingDraw = true;
+    open();
+    untilDrawn.exec(QEventLoop::ExcludeUserInputEvents);
+    awaitingDraw = false;
+}
+
+void FileProgressPanel::paintEvent(QPaintEvent* event)
+{
+    Panel::paintEvent(event);
+    // The painting reaches the screen when the whole update is done, before
+    // the waiting loop looks at its quit flag.
+    if (awaitingDraw)
+        emit drawn();
 }
 
 void FileProgressPanel::incrementBy(double delta)

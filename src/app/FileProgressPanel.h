@@ -5,14 +5,23 @@
 
 // The progress sheet of a file transfer. While the transfer runs its OK button
 // is disabled; a failure leaves the message on the sheet with OK enabled.
-// The transfer blocks the event loop, so the sheet repaints itself at once.
+// The transfer blocks the event loop, so the sheet is put on screen before it
+// runs, and repaints itself at once.
 class FileProgressPanel : public Panel<Ui::LocalizableFileProgressPanel> {
     Q_OBJECT
 public:
     explicit FileProgressPanel(QWidget* parent);
 
+    // How long openOnScreen waits at most for the window system.
+    static constexpr int drawWait = 500; // ms
+
     // A transfer begins: bar at 0, OK disabled, the title shown.
     void showStart(const QString& text);
+    // Opens the sheet and returns once it has been drawn on screen (or after
+    // drawWait): a window shown just before the event loop is held is only
+    // mapped and drawn once the loop runs again. Only the window system and
+    // timers are served meanwhile, not the user's input.
+    void openOnScreen();
     // Adds percentage points; the sum is kept exactly, the bar shows it whole.
     void incrementBy(double delta);
     // A transfer failed: its message, OK enabled.
@@ -24,6 +33,13 @@ public slots:
     // Escape and the close button act as OK, and only once OK is enabled.
     void reject() override;
 
+signals:
+    void drawn();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     double sum = 0.0;
+    bool awaitingDraw = false;
 };

@@ -124,8 +124,10 @@ void LegoController::startFileOp(const std::string& title)
 {
     myFileProgressPanel->showStart(QString::fromStdString(title));
     linkFailedInTransfer = false;
-    myFileProgressPanel->open();
-    myFileProgressPanel->repaint();
+    if (myFileProgressPanel->isVisible())
+        myFileProgressPanel->repaint();
+    else
+        myFileProgressPanel->openOnScreen();
 }
 
 void LegoController::advanceBy(double increment)

@@ -1,6 +1,7 @@
 // LegoController: the 0.1 s polling timer, the tabs and the reads behind them.
 #include "app/LegoController.h"
 
+#include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "models/Memory.h"
 #include "models/Variables.h"
@@ -16,7 +17,9 @@
 
 void LegoController::doTime()
 {
-    if (!showErrors || waitABit < 0)
+    // While a transfer's sheet is up the transfer has the brick (a tick can
+    // come while the sheet is being put on screen).
+    if (!showErrors || waitABit < 0 || myFileProgressPanel->isVisible())
         return;
     if (waitABit > 0) {
         if (--waitABit == 0) {

@@ -3,6 +3,7 @@
 #include "rcx/FileOp.h"
 #include "scripting/ScriptElement.h"
 
+#include <chrono>
 #include <optional>
 
 // A program slot, 1 to 5, seen by scripts. It receives the progress of its

@@ -1,5 +1,7 @@
 #include "scripting/ScriptElement.h"
 
+#include <cstdlib>
+
 QString ScriptElement::errorName(int scriptErrorNumber)
 {
     return QStringLiteral("org.infrabrick.ScriptError.E%1").arg(std::abs(scriptErrorNumber));

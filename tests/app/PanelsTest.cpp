@@ -169,6 +169,34 @@ TEST_F(PanelsTest, FileProgressKeepsTheSumOfSmallSteps)
     EXPECT_EQ(ui.fileProgressBar->value(), 100);
 }
 
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(PanelsTest, FileProgressIsDrawnBeforeTheTransferHoldsTheLoop)
+{
+    FileProgressPanel panel(&window);
+    PaintCounter paints;
+    panel.installEventFilter(&paints);
+    QSignalSpy drawn(&panel, &FileProgressPanel::drawn);
+    panel.showStart("Downloading");
+    panel.openOnScreen();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_GE(paints.count, 1);
+    // Later paints (progress) no longer signal.
+    panel.incrementBy(50);
+    EXPECT_EQ(drawn.count(), 1);
+}
+
 TEST_F(PanelsTest, FileProgressClosesOnlyOnceOKIsOffered)
 {
     FileProgressPanel panel(&window);
