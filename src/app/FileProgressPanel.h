@@ -19,8 +19,9 @@ public:
     void showStart(const QString& text);
     // Opens the sheet and returns once it has been drawn on screen (or after
     // drawWait): a window shown just before the event loop is held is only
-    // mapped and drawn once the loop runs again. Only the window system and
-    // timers are served meanwhile, not the user's input.
+    // mapped and drawn once the loop runs again. Everything but the user's
+    // input is served meanwhile; callers wait before their first exchange
+    // with the brick, so nothing is under way then.
     void openOnScreen();
     // Adds percentage points; the sum is kept exactly, the bar shows it whole.
     void incrementBy(double delta);

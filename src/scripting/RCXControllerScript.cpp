@@ -87,13 +87,16 @@ void RCXControllerScript::handleStop(ScriptCommand&)
 
 void RCXControllerScript::handleSend(ScriptCommand& command)
 {
-    const QVariant message = command.evaluatedArguments().value("Message");
-    if (!message.isValid()) {
+    // A message that is no number counts as none: sending 0 for it would
+    // hide the script's mistake.
+    bool isNumber = false;
+    const int message = command.evaluatedArguments().value("Message").toInt(&isNumber);
+    if (!isNumber) {
         command.setScriptErrorNumber(ScriptError::argumentMissing);
         command.setScriptErrorString(QCoreApplication::translate("Localizable", "Send requires a message argument"));
         return;
     }
-    myRCXController.sendMessage(message.toInt());
+    myRCXController.sendMessage(message);
 }
 
 QList<QDBusObjectPath> RCXControllerScript::inputPaths() const

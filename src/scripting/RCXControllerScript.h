@@ -60,7 +60,8 @@ public:
     void handleRun(ScriptCommand& command);
     // The remote control's stop: the program and the outputs.
     void handleStop(ScriptCommand& command);
-    // Sends the "Message" argument's low byte as a brick message.
+    // Sends the "Message" argument's low byte as a brick message; a missing
+    // argument, or one that is no number, is an error.
     void handleSend(ScriptCommand& command);
 
     void timeout() override {}

@@ -354,14 +354,16 @@ TEST_F(ScriptingTest, MissingArgumentsAreErrorsAndSendNothing)
         const char* interface;
         const char* method;
         const char* text;
+        QVariantMap arguments = {{"Other", 1}};
     } cases[] = {
         {"/Brick", "org.infrabrick.Brick", "Send", "Send requires a message argument"},
+        {"/Brick", "org.infrabrick.Brick", "Send", "Send requires a message argument", {{"Message", "seven"}}},
         {"/Brick/Slots/2", "org.infrabrick.ProgramSlot", "Download", "Download requires a file argument"},
         {"/Brick/Datalog", "org.infrabrick.Datalog", "Save", "Save requires a file argument"},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.method);
-        const QDBusMessage reply = command(each.path, each.interface, each.method, {{"Other", 1}});
+        const QDBusMessage reply = command(each.path, each.interface, each.method, each.arguments);
         EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
         EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E1701");
         EXPECT_EQ(reply.errorMessage(), each.text);
