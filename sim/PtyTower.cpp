@@ -140,8 +140,11 @@ void PtyTower::carryFast(std::unique_lock<std::mutex>& lock)
     incoming.clear();
     lock.unlock();
     writeOut(sent);
-    writeOut(heard);
+    // Heard before echoed: a host that has the echo of a command can count
+    // on the brick's history to hold it. The replies it causes follow the
+    // echo, on the next round.
     myBrick.receive(heard);
+    writeOut(heard);
     lock.lock();
 }
 
@@ -173,8 +176,8 @@ void PtyTower::carryPaced(std::unique_lock<std::mutex>& lock)
         return;
     lineFree = crossed;
     lock.unlock();
-    writeOut({byte});
     myBrick.receive({&byte, 1});
+    writeOut({byte});
     lock.lock();
     if (!outgoing.empty())
         replyDue = true;

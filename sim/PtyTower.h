@@ -12,8 +12,9 @@
 class Brick;
 
 // The serial IR tower in front of the brick, on a pseudo-terminal: the host
-// opens path() as a serial line. Every byte the host writes is echoed back
-// and heard by the brick; what the brick sends follows.
+// opens path() as a serial line. Every byte the host writes is heard by the
+// brick and then echoed back, so that once a host has the echo of a command
+// the brick's history holds it; what the brick sends follows.
 //
 // Fast (default): bytes pass as soon as they come. Realtime: the infrared
 // line carries one byte at a time, byteTime each (11 bits at 2400 bit/s),

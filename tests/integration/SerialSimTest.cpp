@@ -25,6 +25,7 @@ constexpr int battery = 0x30;
 constexpr int ping = 0x10;
 constexpr int readValue = 0x12;
 constexpr int sensorRawSource = 12;
+constexpr int remote = 0xD2;
 
 class CountingListener : public Control {
 public:
@@ -80,6 +81,18 @@ TEST_F(SerialLinkToSim, TwoHundredCommandsInARowAllGetTheirReply)
         else
             ASSERT_EQ(sender.sendCodeGet2(battery), 9004) << "command " << i;
         ASSERT_EQ(listener.timeouts, 0) << "command " << i;
+    }
+    EXPECT_EQ(listener.towerErrors, 0);
+}
+
+TEST_F(SerialLinkToSim, ACommandWithoutReplyIsInTheHistoryOnceItsEchoIsBack)
+{
+    // The send returns with the echo; the history is read right after it,
+    // with no reply to wait for. The remote's release word, say.
+    for (int round = 0; round < 100; ++round) {
+        ASSERT_EQ(sim.control("history clear"), "ok");
+        sender.sendCodeNoReply(remote, {0x00, 0x00});
+        ASSERT_EQ(sim.control("history"), R"(["D2 00 00"])") << "round " << round;
     }
     EXPECT_EQ(listener.towerErrors, 0);
 }
