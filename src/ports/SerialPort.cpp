@@ -22,6 +22,25 @@ termios towerLineSettings(const termios& current)
     return settings;
 }
 
+namespace {
+
+// A pseudo-terminal (a virtual brick's line) has no parity: the kernel keeps
+// PARENB off, and a request whose only change would be PARENB is refused
+// (EINVAL), as when the line is opened again with the settings it got
+// before. Such a line already is as the tower's line should be.
+bool setButForParity(int line, const termios& wanted)
+{
+    termios current;
+    if (tcgetattr(line, &current) != 0)
+        return false;
+    return current.c_iflag == wanted.c_iflag && current.c_oflag == wanted.c_oflag &&
+           current.c_lflag == wanted.c_lflag && current.c_cflag == (wanted.c_cflag & ~PARENB) &&
+           cfgetispeed(&current) == cfgetispeed(&wanted) && cfgetospeed(&current) == cfgetospeed(&wanted) &&
+           current.c_cc[VMIN] == wanted.c_cc[VMIN] && current.c_cc[VTIME] == wanted.c_cc[VTIME];
+}
+
+} // namespace
+
 SerialPort::SerialPort()
     // Without a wake-up descriptor (none to be had) a close from another
     // thread still ends a read, only later: when the line next has input.
@@ -83,7 +102,7 @@ IOReturn SerialPort::openPort(const std::string& path)
     settings = towerLineSettings(settings);
     if (cfsetspeed(&settings, B2400) != 0)
         return failOpen("cfsetspeed returned: %x\n");
-    if (tcsetattr(serialStream, TCSAFLUSH, &settings) != 0)
+    if (tcsetattr(serialStream, TCSAFLUSH, &settings) != 0 && !setButForParity(serialStream, settings))
         return failOpen("tcsetattr returned: %x\n");
     gate.open();
     return kIOReturnSuccess;

@@ -77,6 +77,21 @@ TEST(SerialPort, OpensThePseudoTerminalAt2400BaudAndMovesBytesBothWays)
     }
 }
 
+// The pseudo-terminal keeps parity off and refuses a change to parity
+// alone: opened again with the settings it has, it must still open.
+TEST(SerialPort, OpensThePseudoTerminalAgainAfterClosingIt)
+{
+    PseudoTerminal tower;
+    SerialPort port;
+    for (int open = 1; open <= 3; ++open) {
+        ASSERT_EQ(port.openPort(tower.slavePath()), 0) << "open " << open;
+        const std::uint8_t byte = static_cast<std::uint8_t>(open);
+        ASSERT_EQ(port.write(&byte, 1), 0);
+        EXPECT_EQ(tower.read(1), std::string(1, static_cast<char>(open)));
+        port.closePort();
+    }
+}
+
 TEST(SerialPort, OpensAnAnnouncedTowerThroughItsLink)
 {
     PseudoTerminal tower;
