@@ -1,11 +1,10 @@
 // The application controller driving the real window, offscreen, against the
-// virtual brick: start-up and preferences, polling by tick, direct control,
-// file operations and the error sheets.
-
-// The brick's headers come first: they use names that Qt's keywords (slots,
-// emit) would otherwise turn into macros.
-#include "sim/Brick.h"
-#include "sim/BrickPort.h"
+// virtual brick as a program of its own on its pseudo-terminal, reached
+// through the serial port the way a user reaches it: start-up and
+// preferences, polling by tick, direct control, file operations and the
+// error sheets. The brick is set up and looked at through its control
+// language.
+#include "SimBrick.h"
 
 #include "app/DatalogPanel.h"
 #include "app/DynamicSensorPanel.h"
@@ -14,10 +13,13 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
+#include "ports/SerialPort.h"
+#include "support/QtPrinters.h"
 #include "ui_MainWindow.h"
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 
+#include <QJsonArray>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -29,16 +31,11 @@
 
 namespace {
 
-using Command = ByteString;
+using Command = SimBrick::Command;
 
-// A command as the brick heard it, without the toggle bit.
-Command plain(Command command)
-{
-    command[0] &= 0xF7;
-    return command;
-}
+const QString towerName = QStringLiteral("Virtual RCX");
 
-// A USB tower that is listed but not plugged in.
+// A USB tower that is listed but not plugged in: the port that fails.
 class AbsentTower : public NoPort {
 public:
     int findPorts() override { return 1; }
@@ -46,9 +43,24 @@ public:
     std::string portPathAtIndex(int) override { return "usb"; }
 };
 
+// A runtime folder of the test's own, where the brick announces itself and
+// the application looks for it; set before the brick starts.
+struct RuntimeFolder {
+    RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8()); }
+    QTemporaryDir folder;
+};
+
+// The code of a task as the brick holds it, in hex; empty when none.
+QString taskCode(const QJsonObject& state, int slot, int task)
+{
+    return state["programs"][slot - 1]["tasks"][QString::number(task)].toString();
+}
+
 class ControllerTest : public ::testing::Test {
 protected:
     ControllerTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path()); }
+
+    void SetUp() override { ASSERT_TRUE(brick.terminalPath().startsWith("/dev/")) << brick.terminalPath().toStdString(); }
 
     QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
 
@@ -56,8 +68,8 @@ protected:
     {
         QSettings store = settings();
         store.setValue(LegoController::portTypeKey, "Serial");
-        store.setValue(LegoController::portNameKey, "Virtual brick");
-        store.setValue(LegoController::portPathKey, "brick");
+        store.setValue(LegoController::portNameKey, towerName);
+        store.setValue(LegoController::portPathKey, brick.towerPath());
         store.setValue(LegoController::batteryTimeKey, batteryTime);
         store.setValue(LegoController::inputTimeKey, inputTime);
         store.setValue(LegoController::datalogTimeKey, datalogTime);
@@ -65,11 +77,12 @@ protected:
         store.setValue(LegoController::batteryEmptyKey, 6.6);
     }
 
-    // Starts the application; ticks are then given by hand.
+    // Starts the application on this machine's serial lines, which list the
+    // announced brick; ticks are then given by hand.
     void launch()
     {
         controller = std::make_unique<LegoController>(
-            window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick), std::make_unique<AbsentTower>()));
+            window, std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<AbsentTower>()));
         window.show();
         controller->applicationDidFinishLaunching();
         ASSERT_TRUE(controller->timer().isActive());
@@ -93,14 +106,7 @@ protected:
     }
 
     // The commands the brick heard since the last call.
-    std::vector<Command> commands()
-    {
-        std::vector<Command> heard;
-        for (const Command& command : brick.history())
-            heard.push_back(plain(command));
-        brick.clearHistory();
-        return heard;
-    }
+    std::vector<Command> commands() { return brick.commands(); }
 
     std::vector<int> opcodes()
     {
@@ -110,10 +116,18 @@ protected:
         return heard;
     }
 
+    // The opcode of the first command heard since the last call; -1 for none.
+    int firstOpcode()
+    {
+        const std::vector<int> heard = opcodes();
+        return heard.empty() ? -1 : heard.front();
+    }
+
     Ui::LocalizableMainWindow& ui() { return window.controls(); }
 
+    RuntimeFolder runtime;
     QTemporaryDir settingsFolder;
-    Brick brick;
+    SimBrick brick{towerName};
     MainWindow window;
     std::unique_ptr<LegoController> controller;
 };
@@ -127,21 +141,27 @@ TEST_F(ControllerTest, FirstStartAsksForPreferencesAndSendsNothingUntilOK)
     ASSERT_TRUE(preferences.isVisible());
     EXPECT_FALSE(preferences.controls().prefsCancelButton->isEnabled());
     ticks(20);
-    EXPECT_TRUE(brick.history().empty());
+    EXPECT_TRUE(commands().empty());
     EXPECT_EQ(controller->timeCountValue(), 0);
 
     auto& prefs = preferences.controls();
-    EXPECT_EQ(prefs.prefsSerialPortMenu->currentText(), "Virtual brick");
+    // The machine's own serial lines, then the announced brick, then the USB
+    // tower.
+    QComboBox* ports = prefs.prefsSerialPortMenu;
+    ASSERT_GE(ports->count(), 2);
+    EXPECT_EQ(ports->itemText(ports->count() - 2), towerName);
+    EXPECT_EQ(ports->itemText(ports->count() - 1), "USB IR Tower");
     EXPECT_EQ(prefs.prefsDatalogFilenameField->text(), "datalog %H-%M-%S.txt");
+    ports->setCurrentIndex(ports->findText(towerName));
     prefs.prefsSyncWatch->setChecked(true);
-    brick.setBattery(8000);
+    ASSERT_EQ(brick.control("battery 8000"), "ok");
     QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
     EXPECT_FALSE(preferences.isVisible());
 
     QSettings store = settings();
     EXPECT_EQ(store.value("Port Type").toString(), "Serial");
-    EXPECT_EQ(store.value("Port Name").toString(), "Virtual brick");
-    EXPECT_EQ(store.value("Port Path").toString(), "brick");
+    EXPECT_EQ(store.value("Port Name").toString(), towerName);
+    EXPECT_EQ(store.value("Port Path").toString(), brick.towerPath());
     EXPECT_EQ(store.value("Synchronise Watch").toBool(), true);
     EXPECT_EQ(store.value("Battery Check Time").toInt(), 100);
     EXPECT_EQ(store.value("Battery Check Selection").toString(), "Every 10 seconds");
@@ -155,7 +175,7 @@ TEST_F(ControllerTest, FirstStartAsksForPreferencesAndSendsNothingUntilOK)
     EXPECT_EQ(store.value("Datalog Filename").toString(), "datalog %H-%M-%S.txt");
 
     ticks(1);
-    EXPECT_TRUE(brick.history().empty());
+    EXPECT_TRUE(commands().empty());
     std::time_t before = std::time(nullptr);
     ticks(1);
     std::vector<Command> heard = commands();
@@ -169,6 +189,8 @@ TEST_F(ControllerTest, FirstStartAsksForPreferencesAndSendsNothingUntilOK)
     EXPECT_FLOAT_EQ(ui().battery->levelValue(), 8.0f);
     EXPECT_FLOAT_EQ(ui().battery->maxLevelValue(), 9.6f);
     EXPECT_FLOAT_EQ(ui().battery->minLevelValue(), 6.6f);
+    EXPECT_FALSE(controller->timeoutPanel().isVisible());
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
 }
 
 TEST_F(ControllerTest, PreferencesShowTheSavedChoices)
@@ -216,7 +238,7 @@ TEST_F(ControllerTest, PreferencesWithAPortThatFailsGiveTheTowerErrorSheet)
     ASSERT_TRUE(sheet.isVisible());
     EXPECT_FALSE(sheet.controls().firmwareButton->isVisible());
     EXPECT_FALSE(controller->showErrorsValue());
-    EXPECT_EQ(settings().value("Port Name").toString(), "Virtual brick");
+    EXPECT_EQ(settings().value("Port Name").toString(), towerName);
     ticks(10);
     EXPECT_TRUE(commands().empty());
 
@@ -224,7 +246,7 @@ TEST_F(ControllerTest, PreferencesWithAPortThatFailsGiveTheTowerErrorSheet)
     QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
     EXPECT_EQ(controller->waitABitValue(), 3);
     ticks(3);
-    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_EQ(firstOpcode(), 0x30);
 }
 
 TEST_F(ControllerTest, CancelledPreferencesStoreNothing)
@@ -248,7 +270,7 @@ TEST_F(ControllerTest, SavedPortRefreshesOnTheThirdTick)
     launch();
     EXPECT_EQ(controller->waitABitValue(), 3);
     ticks(2);
-    EXPECT_TRUE(brick.history().empty());
+    EXPECT_TRUE(commands().empty());
     ticks(1);
     std::vector<int> heard = opcodes();
     ASSERT_FALSE(heard.empty());
@@ -315,8 +337,8 @@ TEST_F(ControllerTest, ThreeBrickMessagesAppearAsThreeLines)
 {
     launchRefreshed();
     ui().theTabs->setCurrentIndex(1);
-    for (std::uint8_t message : {7, 42, 255})
-        ASSERT_TRUE(brick.sendMessage(message));
+    for (const char* message : {"message 7", "message 42", "message 255"})
+        ASSERT_EQ(brick.control(message), "ok");
     int before = controller->messageNumValue();
     ASSERT_TRUE(QTest::qWaitFor([&] {
         ticks(3);
@@ -332,7 +354,7 @@ TEST_F(ControllerTest, MessageLogResumesAfterMissedMessages)
     ui().theTabs->setCurrentIndex(0); // no message polls until all have come
     constexpr int sent = RCXPacket::messageCapacity + 5;
     for (int message = 0; message < sent; ++message)
-        ASSERT_TRUE(brick.sendMessage(static_cast<std::uint8_t>(message)));
+        ASSERT_EQ(brick.control(QString("message %1").arg(message % 256)), "ok");
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller->controller().getMessage(sent - 1, 0.0f) >= 0; }, 20000));
     ui().theTabs->setCurrentIndex(1);
     ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -402,7 +424,7 @@ TEST_F(ControllerTest, UpdateWindowRefreshesOnTheNextTick)
     ticks(1);
     commands();
     QTest::mouseClick(ui().updateWindowButton, Qt::LeftButton);
-    EXPECT_TRUE(brick.history().empty()) << "nothing until the tick";
+    EXPECT_TRUE(commands().empty()) << "nothing until the tick";
     ticks(1);
     const std::vector<int> heard = opcodes();
     ASSERT_FALSE(heard.empty());
@@ -415,7 +437,7 @@ TEST_F(ControllerTest, PowerOffSwitchesTheBrickOff)
     launchRefreshed();
     QTest::mouseClick(ui().powerOffButton, Qt::LeftButton);
     EXPECT_EQ(commands(), (std::vector<Command>{{0x60}}));
-    EXPECT_FALSE(brick.snapshot().powered);
+    EXPECT_EQ(brick.state()["power"].toString(), "off");
 }
 
 TEST_F(ControllerTest, SensorTypeSelectsItsDefaultModeWithoutSendingIt)
@@ -583,7 +605,7 @@ TEST_F(ControllerTest, RefusedDatalogSizeResumesPollingAfterOK)
     QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
     EXPECT_EQ(controller->waitABitValue(), 2);
     ticks(2);
-    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_EQ(firstOpcode(), 0x30);
     EXPECT_FALSE(controller->towerErrorPanel().isVisible());
     EXPECT_TRUE(controller->showErrorsValue());
 }
@@ -609,7 +631,7 @@ TEST_F(ControllerTest, DownloadOfAMissingFileFailsOnItsProgressSheet)
 TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
 {
     launchRefreshed();
-    brick.setSilent(true);
+    ASSERT_EQ(brick.control("silent on"), "ok");
     ticks(8); // the battery poll of tick 8
     TimeoutPanel& sheet = controller->timeoutPanel();
     ASSERT_TRUE(sheet.isVisible());
@@ -621,12 +643,12 @@ TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
     ticks(30);
     EXPECT_TRUE(commands().empty());
 
-    brick.setSilent(false);
+    ASSERT_EQ(brick.control("silent off"), "ok");
     QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
     EXPECT_FALSE(sheet.isVisible());
     EXPECT_EQ(controller->waitABitValue(), 2);
     ticks(2);
-    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_EQ(firstOpcode(), 0x30);
     EXPECT_TRUE(controller->showErrorsValue());
 }
 
@@ -657,7 +679,7 @@ TEST_F(ControllerTest, ClosingTheWindowStopsPollingAndReopeningRestartsIt)
     EXPECT_EQ(ui().theTabs->currentIndex(), 0);
     EXPECT_EQ(controller->waitABitValue(), 2);
     ticks(2);
-    EXPECT_EQ(opcodes().front(), 0x30);
+    EXPECT_EQ(firstOpcode(), 0x30);
 }
 
 TEST_F(ControllerTest, WindowPositionIsKept)
@@ -690,7 +712,7 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanel)
     EXPECT_NEAR(controller->fileProgressPanel().progress(), 100.0, 1e-6);
     EXPECT_EQ(ui().programName->text(), "tasks");
     EXPECT_EQ(ui().theButton->text(), "Delete");
-    EXPECT_FALSE(brick.snapshot().programs[0].tasks[0].empty());
+    EXPECT_FALSE(taskCode(brick.state(), 1, 0).isEmpty());
     EXPECT_TRUE(controller->showErrorsValue());
 }
 
@@ -709,8 +731,9 @@ TEST_F(ControllerTest, DownloadOfADroppedFile)
     QApplication::sendEvent(box, &drop);
 
     EXPECT_EQ(ui().programName->text(), "tasks");
-    EXPECT_FALSE(brick.snapshot().programs[1].tasks[0].empty());
-    EXPECT_TRUE(brick.snapshot().programs[0].tasks[0].empty());
+    const QJsonObject state = brick.state();
+    EXPECT_FALSE(taskCode(state, 2, 0).isEmpty());
+    EXPECT_TRUE(taskCode(state, 1, 0).isEmpty());
 }
 
 TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
@@ -759,8 +782,59 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     EXPECT_FALSE(controller->fileProgressPanel().isVisible());
     EXPECT_NEAR(controller->fileProgressPanel().progress(), 100.0, 1e-6);
     EXPECT_EQ(controller->waitABitValue(), 2);
-    BrickState state = brick.snapshot();
-    EXPECT_TRUE(state.firmware.checksumMatched);
+
+    // The image the brick took adds up to the checksum announced for it, and
+    // the brick unlocked it: the new firmware runs.
+    const QString image = settingsFolder.filePath("firmware.bin");
+    ASSERT_EQ(brick.control("dump firmware " + image), "ok");
+    QFile dumped(image);
+    ASSERT_TRUE(dumped.open(QIODevice::ReadOnly));
+    const QByteArray bytes = dumped.readAll();
+    ASSERT_GT(bytes.size(), 10000);
+    std::uint16_t sum = 0;
+    for (char byte : bytes.first(std::min<qsizetype>(bytes.size(), 19456)))
+        sum += static_cast<std::uint8_t>(byte);
+    const QJsonObject state = brick.state()["firmware"].toObject();
+    EXPECT_EQ(state["checksum"].toInt(), sum);
+    EXPECT_EQ(state["length"].toInt(), bytes.size());
+    EXPECT_TRUE(state["present"].toBool());
+    EXPECT_TRUE(state["unlocked"].toBool());
+}
+
+TEST_F(ControllerTest, KilledBrickGivesTheTowerErrorSheetWhoseRetryReopensThePort)
+{
+    launchRefreshed();
+    ASSERT_FALSE(controller->timeoutPanel().isVisible());
+    ASSERT_FALSE(controller->towerErrorPanel().isVisible());
+
+    ASSERT_TRUE(brick.kill());
+    ui().updateWindowButton->click();
+    ticks(1);
+    // Depending on when the terminal's end is noticed, the brick is silent
+    // or the tower fails; either way exactly one sheet comes up.
+    TimeoutPanel& timeoutSheet = controller->timeoutPanel();
+    TimeoutPanel& towerSheet = controller->towerErrorPanel();
+    ASSERT_NE(timeoutSheet.isVisible(), towerSheet.isVisible());
+    ticks(20);
+    ASSERT_NE(timeoutSheet.isVisible(), towerSheet.isVisible());
+    if (timeoutSheet.isVisible()) {
+        // A retry on a dead terminal brings the tower error.
+        QTest::mouseClick(timeoutSheet.controls().okButton, Qt::LeftButton);
+        ticks(2);
+    }
+    ASSERT_TRUE(towerSheet.isVisible());
+
+    brick.restart();
+    QTest::mouseClick(towerSheet.controls().okButton, Qt::LeftButton);
+    EXPECT_FALSE(towerSheet.isVisible());
+    EXPECT_FALSE(controller->preferencesPanel().isVisible());
+    EXPECT_EQ(controller->waitABitValue(), 3);
+    ASSERT_EQ(brick.control("battery 7100"), "ok");
+    ticks(3);
+    EXPECT_EQ(firstOpcode(), 0x30);
+    EXPECT_FLOAT_EQ(ui().battery->levelValue(), 7.1f);
+    EXPECT_FALSE(towerSheet.isVisible());
+    EXPECT_FALSE(timeoutSheet.isVisible());
 }
 
 } // namespace
