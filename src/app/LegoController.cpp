@@ -128,8 +128,6 @@ void LegoController::applicationDidFinishLaunching()
     Ui::LocalizableMainWindow& ui = theWindow.controls();
     ui.memoryView->setModel(memory.get());
     ui.memoryView->expandToDepth(0);
-    ui.memoryView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    ui.memoryView->header()->setStretchLastSection(false);
     ui.variableView->setModel(variables.get());
     ui.variableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     messages->setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));

@@ -2,10 +2,32 @@
 
 #include "views/RowExport.h"
 
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Cells that ask for room beyond their text.
+class PaddedCells : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(MemoryView::cellRoom, 0);
+    }
+};
+
+} // namespace
+
 MemoryView::MemoryView(QWidget* parent)
     : QTreeView(parent)
 {
     setUpRowExport(*this);
+    setItemDelegate(new PaddedCells(this));
+    // Follows the contents as the map and the names change.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
 }
 
 void MemoryView::copy()

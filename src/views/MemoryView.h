@@ -2,12 +2,16 @@
 
 #include <QTreeView>
 
-// The outline of the brick's memory map. Rows copy (the platform's copy
-// shortcut, or copy()) and drag to other applications as text; they cannot be
-// dropped within this application.
+// The outline of the brick's memory map. Its columns are as wide as their
+// widest text and some room, so that neighbouring numbers stay apart. Rows copy (the platform's copy shortcut, or copy()) and drag to
+// other applications as text; they cannot be dropped within this
+// application.
 class MemoryView : public QTreeView {
     Q_OBJECT
 public:
+    // The room a column gives beyond its widest text, in pixels.
+    static constexpr int cellRoom = 16;
+
     explicit MemoryView(QWidget* parent = nullptr);
 
 public slots:

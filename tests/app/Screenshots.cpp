@@ -69,7 +69,7 @@ int main(int argc, char** argv)
 
     Brick brick;
     brick.setBattery(8100);
-    brick.setSensorRaw(1, 300);
+    brick.setSensorRaw(0, 500); // sensor 1
     MainWindow window;
     LegoController controller(window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick),
                                                                  std::make_unique<NoPort>()));
@@ -78,6 +78,8 @@ int main(int argc, char** argv)
     controller.applicationDidFinishLaunching();
     controller.timer().stop();
     ticks(controller, 3);
+    // A light sensor on input 1, so that the "Test" tab shows a reading.
+    window.controls().sensor1TypeButton->setCurrentIndex(3);
 
     QTabWidget* tabs = window.controls().theTabs;
     for (int index = 0; index < tabs->count(); ++index) {

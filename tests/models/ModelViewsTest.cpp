@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 namespace {
 
@@ -37,6 +38,32 @@ void selectRows(QAbstractItemView& view, std::initializer_list<QModelIndex> rows
 const QMimeData& clipboard()
 {
     return *QApplication::clipboard()->mimeData();
+}
+
+// A map with two subroutines and two tasks in slot 1 and a datalog.
+void loadExampleMap(Memory& memory)
+{
+    std::array<std::uint8_t, 188> map{};
+    const int words[94] = {
+        // subroutines: slot 1 has two, then all empty up to word 40
+        0xCC00, 0xCC30, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
+        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
+        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
+        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
+        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
+        // tasks: slot 1 has two
+        0xCC48, 0xCCA0, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
+        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
+        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
+        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
+        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
+        // datalog: 0xCCC4 to 0xCE54, 60 bytes used; free memory to 0xE400
+        0xCCC4, 0xCD00, 0xCE54, 0xE400};
+    for (int word = 0; word < 94; ++word) {
+        map[2 * word] = static_cast<std::uint8_t>(words[word] >> 8);
+        map[2 * word + 1] = static_cast<std::uint8_t>(words[word]);
+    }
+    memory.loadData(map.data());
 }
 
 TEST(ModelViews, TheVariablesTableCopiesSelectedRowsWithTheCopyShortcut)
@@ -77,27 +104,7 @@ TEST(ModelViews, TheMemoryOutlineCopiesSelectedRowsInTheOrderShown)
     controller.subName(1, 1) = "turn";
     Memory memory;
     memory.setupWithController(controller);
-    std::array<std::uint8_t, 188> map{};
-    const int words[94] = {
-        // subroutines: slot 1 has two, then all empty up to word 40
-        0xCC00, 0xCC30, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
-        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
-        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
-        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
-        0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48, 0xCC48,
-        // tasks: slot 1 has two
-        0xCC48, 0xCCA0, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
-        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
-        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
-        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
-        0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4, 0xCCC4,
-        // datalog: 0xCCC4 to 0xCE54, 60 bytes used; free memory to 0xE400
-        0xCCC4, 0xCD00, 0xCE54, 0xE400};
-    for (int word = 0; word < 94; ++word) {
-        map[2 * word] = static_cast<std::uint8_t>(words[word] >> 8);
-        map[2 * word + 1] = static_cast<std::uint8_t>(words[word]);
-    }
-    memory.loadData(map.data());
+    loadExampleMap(memory);
 
     MemoryView view;
     view.setModel(&memory);
@@ -117,8 +124,38 @@ TEST(ModelViews, TheMemoryOutlineCopiesSelectedRowsInTheOrderShown)
         "Free memory\t5548\t52820\t58367\n");
     EXPECT_EQ(clipboard().text(), QString::fromUtf8(clipboard().data("text/tab-separated-values")));
 
-    view.header()->resizeSections(QHeaderView::ResizeToContents);
     savePicture(view, "memory");
+}
+
+TEST(ModelViews, TheMemoryOutlinesColumnsFollowTheirWidestTextWithRoom)
+{
+    VirtualBrick virtualBrick;
+    Memory memory;
+    memory.setupWithController(virtualBrick.controller);
+    MemoryView view;
+    view.setModel(&memory);
+    view.resize(520, 460);
+    view.show();
+    QApplication::processEvents();
+    const int emptyStart = view.header()->sectionSize(2);
+
+    loadExampleMap(memory);
+    view.expandAll();
+    QApplication::processEvents();
+    EXPECT_GT(view.header()->sectionSize(2), emptyStart) << "wider for the addresses";
+    for (int column = 1; column < memory.columnCount(); ++column) {
+        int widest = 0;
+        std::function<void(const QModelIndex&)> measure = [&](const QModelIndex& parent) {
+            for (int row = 0; row < memory.rowCount(parent); ++row) {
+                const QString text = memory.index(row, column, parent).data().toString();
+                widest = std::max(widest, view.fontMetrics().horizontalAdvance(text));
+                measure(memory.index(row, 0, parent));
+            }
+        };
+        measure(QModelIndex());
+        EXPECT_GE(view.header()->sectionSize(column), widest + MemoryView::cellRoom) << "column " << column;
+        EXPECT_LE(view.header()->sectionSize(column), widest + 2 * MemoryView::cellRoom) << "column " << column;
+    }
 }
 
 } // namespace
