@@ -610,6 +610,21 @@ TEST_F(ControllerTest, RefusedDatalogSizeResumesPollingAfterOK)
     EXPECT_TRUE(controller->showErrorsValue());
 }
 
+TEST_F(ControllerTest, NoPollsWhileATransfersSheetIsUp)
+{
+    // Ticks can come while the sheet is being put on screen, before the
+    // transfer holds the loop: the transfer has the brick then.
+    launchRefreshed();
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    progress.showStart("Downloading file \"tasks.rcx\"");
+    progress.open();
+    ticks(30);
+    EXPECT_TRUE(commands().empty());
+    progress.accept();
+    ticks(30);
+    EXPECT_FALSE(commands().empty());
+}
+
 TEST_F(ControllerTest, DownloadOfAMissingFileFailsOnItsProgressSheet)
 {
     launchRefreshed();

@@ -3,6 +3,7 @@
 // virtual brick as a process; the client is a connection of its own, so every
 // call goes through the bus daemon. What the scripts do is checked at the
 // brick, in the commands it heard.
+#include "support/QtPrinters.h"
 #include "support/SimProcess.h"
 
 #include "app/ApplicationBus.h"
