@@ -1,15 +1,24 @@
 #pragma once
 
-#include <QDBusObjectPath>
 #include <QString>
+
+class RCXDatalog;
+class RCXMotorOutput;
+class RCXProgramSlot;
+class RCXSensorInput;
+class RCXVariable;
 
 // Where the brick and its elements live on the bus.
 namespace BrickPaths {
 inline const QString brick = QStringLiteral("/Brick");
-inline const QString datalog = QStringLiteral("/Brick/Datalog");
-QString input(int inputNumber);
-// `outputName` is the output's letters: "A", "AB", …
-QString output(const QString& outputName);
-QString slot(int slotNumber);
-QString variable(int varNumber);
+// /Brick/Inputs/1 to 3
+QString of(const RCXSensorInput& input);
+// /Brick/Outputs/A, B, AB, C, AC, BC, ABC
+QString of(const RCXMotorOutput& output);
+// /Brick/Slots/1 to 5
+QString of(const RCXProgramSlot& slot);
+// /Brick/Datalog
+QString of(const RCXDatalog& datalog);
+// /Brick/Variables/0 to 31
+QString of(const RCXVariable& variable);
 } // namespace BrickPaths

@@ -6,15 +6,11 @@
 BrickService::BrickService(RCXControllerScript& brick, QDBusConnection connection) : connection(std::move(connection))
 {
     add(BrickPaths::brick, &brick);
-    for (const auto& input : brick.inputs())
-        add(BrickPaths::input(input->name().toInt()), input.get());
-    for (const auto& output : brick.outputs())
-        add(BrickPaths::output(output->name()), output.get());
-    for (const auto& slot : brick.programSlots())
-        add(BrickPaths::slot(slot->slotNumber()), slot.get());
-    add(BrickPaths::datalog, &brick.datalog());
-    for (const auto& variable : brick.variables())
-        add(BrickPaths::variable(variable->varNumber()), variable.get());
+    addAll(brick.inputs());
+    addAll(brick.outputs());
+    addAll(brick.programSlots());
+    add(BrickPaths::of(brick.datalog()), &brick.datalog());
+    addAll(brick.variables());
 }
 
 BrickService::~BrickService()

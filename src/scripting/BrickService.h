@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scripting/BrickPaths.h"
+
 #include <QDBusConnection>
 #include <QStringList>
 
@@ -19,6 +21,12 @@ public:
 
 private:
     void add(const QString& path, QObject* element);
+    template <class Elements>
+    void addAll(const Elements& elements)
+    {
+        for (const auto& element : elements)
+            add(BrickPaths::of(*element), element.get());
+    }
 
     QDBusConnection connection;
     QStringList paths;

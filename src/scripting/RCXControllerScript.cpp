@@ -10,12 +10,12 @@ namespace {
 
 constexpr int initialMessageCapacity = 256;
 
-template <class Element, std::size_t Count, class PathOf>
-QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>& elements, PathOf pathOf)
+template <class Element, std::size_t Count>
+QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>& elements)
 {
     QList<QDBusObjectPath> paths;
     for (const auto& element : elements)
-        paths.append(QDBusObjectPath(pathOf(*element)));
+        paths.append(QDBusObjectPath(BrickPaths::of(*element)));
     return paths;
 }
 
@@ -46,13 +46,13 @@ int RCXControllerScript::batteryLevel()
 QDBusObjectPath RCXControllerScript::currentSlot()
 {
     const int slot = myRCXController.syncProgNum();
-    return QDBusObjectPath(slot >= 1 && slot <= slotCount ? BrickPaths::slot(slot) : QStringLiteral("/"));
+    return QDBusObjectPath(slot >= 1 && slot <= slotCount ? BrickPaths::of(*myRCXSlots[slot - 1]) : QStringLiteral("/"));
 }
 
 void RCXControllerScript::setCurrentSlot(const QDBusObjectPath& path)
 {
     for (const auto& slot : myRCXSlots)
-        if (BrickPaths::slot(slot->slotNumber()) == path.path())
+        if (BrickPaths::of(*slot) == path.path())
             myRCXController.selectProgram(slot->slotNumber());
 }
 
@@ -101,25 +101,25 @@ void RCXControllerScript::handleSend(ScriptCommand& command)
 
 QList<QDBusObjectPath> RCXControllerScript::inputPaths() const
 {
-    return pathsOf(myRCXInputs, [](RCXSensorInput& input) { return BrickPaths::input(input.name().toInt()); });
+    return pathsOf(myRCXInputs);
 }
 
 QList<QDBusObjectPath> RCXControllerScript::outputPaths() const
 {
-    return pathsOf(myRCXOutputs, [](RCXMotorOutput& output) { return BrickPaths::output(output.name()); });
+    return pathsOf(myRCXOutputs);
 }
 
 QList<QDBusObjectPath> RCXControllerScript::slotPaths() const
 {
-    return pathsOf(myRCXSlots, [](RCXProgramSlot& slot) { return BrickPaths::slot(slot.slotNumber()); });
+    return pathsOf(myRCXSlots);
 }
 
 QList<QDBusObjectPath> RCXControllerScript::variablePaths() const
 {
-    return pathsOf(myRCXVariables, [](RCXVariable& variable) { return BrickPaths::variable(variable.varNumber()); });
+    return pathsOf(myRCXVariables);
 }
 
 QDBusObjectPath RCXControllerScript::datalogPath() const
 {
-    return QDBusObjectPath(BrickPaths::datalog);
+    return QDBusObjectPath(BrickPaths::of(*myRCXDatalog));
 }
