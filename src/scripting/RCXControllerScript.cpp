@@ -92,8 +92,8 @@ void RCXControllerScript::handleSend(ScriptCommand& command)
     bool isNumber = false;
     const int message = command.evaluatedArguments().value("Message").toInt(&isNumber);
     if (!isNumber) {
-        command.setScriptErrorNumber(ScriptError::argumentMissing);
-        command.setScriptErrorString(QCoreApplication::translate("Localizable", "Send requires a message argument"));
+        command.fail(ScriptError::argumentMissing,
+                     QCoreApplication::translate("Localizable", "Send requires a message argument"));
         return;
     }
     myRCXController.sendMessage(message);

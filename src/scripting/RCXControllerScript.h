@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Control.h"
+#include "rcx/RCXController.h"
 #include "scripting/RCXDatalog.h"
 #include "scripting/RCXMotorOutput.h"
 #include "scripting/RCXProgramSlot.h"
@@ -33,8 +34,8 @@ class RCXControllerScript : public ScriptElement, public Control {
 public:
     static constexpr int inputCount = 3;
     static constexpr int outputCount = 7;
-    static constexpr int slotCount = 5;
-    static constexpr int variableCount = 32;
+    static constexpr int slotCount = RCXController::slotCount;
+    static constexpr int variableCount = RCXController::varCount;
     // How long a message read waits for the link layer's message lock.
     static constexpr float messageWait = 0.2f;
 

@@ -3,9 +3,9 @@
 #include "rcx/RCXController.h"
 #include "DatalogAdaptor.h"
 
-#include <QCoreApplication>
+#include <QtGlobal>
 
-RCXDatalog::RCXDatalog(RCXController& controller) : ScriptElement(controller)
+RCXDatalog::RCXDatalog(RCXController& controller) : TransferElement(controller)
 {
     new DatalogAdaptor(this);
 }
@@ -27,27 +27,6 @@ void RCXDatalog::handleDelete(ScriptCommand&)
 
 void RCXDatalog::handleSave(ScriptCommand& command)
 {
-    const QVariant file = command.evaluatedArguments().value("File");
-    if (!file.isValid()) {
-        command.setScriptErrorNumber(ScriptError::argumentMissing);
-        command.setScriptErrorString(QCoreApplication::translate("Localizable", "Save requires a file argument"));
-        return;
-    }
-    theError.reset();
-    myRCXController.saveDatalogFile(file.toString().toStdString(), *this);
-    if (theError) {
-        command.setScriptErrorNumber(ScriptError::saveFailed);
-        command.setScriptErrorString(QString::fromStdString(*theError));
-    }
+    runTransfer(command, QT_TRANSLATE_NOOP("Localizable", "Save requires a file argument"), ScriptError::saveFailed,
+                [this](const std::string& path) { myRCXController.saveDatalogFile(path, *this); });
 }
-
-void RCXDatalog::startFileOp(const std::string&) {}
-
-void RCXDatalog::advanceBy(double) {}
-
-void RCXDatalog::abortFileOp(const std::string& message)
-{
-    theError = message;
-}
-
-void RCXDatalog::stopFileOp() {}

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "rcx/FileOp.h"
-#include "scripting/ScriptElement.h"
-
-#include <optional>
+#include "scripting/TransferElement.h"
 
 // The brick's datalog, seen by scripts.
-class RCXDatalog : public ScriptElement, public FileOp {
+class RCXDatalog : public TransferElement {
     Q_OBJECT
     Q_PROPERTY(int totalSize READ totalSize WRITE setTotalSize)
 public:
@@ -23,15 +20,7 @@ public:
     // Saves the datalog as a text file at "File".
     void handleSave(ScriptCommand& command);
 
-    void startFileOp(const std::string& title) override;
-    void advanceBy(double increment) override;
-    void abortFileOp(const std::string& message) override;
-    void stopFileOp() override;
-
 public slots:
     void Delete(const QVariantMap& arguments) { perform(arguments, &RCXDatalog::handleDelete); }
     void Save(const QVariantMap& arguments) { perform(arguments, &RCXDatalog::handleSave); }
-
-private:
-    std::optional<std::string> theError;
 };

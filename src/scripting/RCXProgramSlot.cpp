@@ -3,12 +3,10 @@
 #include "rcx/RCXController.h"
 #include "ProgramSlotAdaptor.h"
 
-#include <QCoreApplication>
-
 #include <thread>
 
 RCXProgramSlot::RCXProgramSlot(RCXController& controller, int slotNumber)
-    : ScriptElement(controller)
+    : TransferElement(controller)
     , number(slotNumber)
 {
     new ProgramSlotAdaptor(this);
@@ -32,19 +30,11 @@ void RCXProgramSlot::handleDelete(ScriptCommand&)
 
 void RCXProgramSlot::handleDownload(ScriptCommand& command)
 {
-    const QVariant file = command.evaluatedArguments().value("File");
-    if (!file.isValid()) {
-        command.setScriptErrorNumber(ScriptError::argumentMissing);
-        command.setScriptErrorString(QCoreApplication::translate("Localizable", "Download requires a file argument"));
-        return;
-    }
-    theError.reset();
-    myRCXController.selectProgram(number);
-    myRCXController.sendProgFile(file.toString().toStdString(), *this);
-    if (theError) {
-        command.setScriptErrorNumber(ScriptError::downloadFailed);
-        command.setScriptErrorString(QString::fromStdString(*theError));
-    }
+    runTransfer(command, QT_TRANSLATE_NOOP("Localizable", "Download requires a file argument"),
+                ScriptError::downloadFailed, [this](const std::string& path) {
+                    myRCXController.selectProgram(number);
+                    myRCXController.sendProgFile(path, *this);
+                });
 }
 
 void RCXProgramSlot::handleRun(ScriptCommand&)
@@ -59,16 +49,7 @@ void RCXProgramSlot::handleStop(ScriptCommand&)
         myRCXController.stopProgram();
 }
 
-void RCXProgramSlot::startFileOp(const std::string&) {}
-
 void RCXProgramSlot::advanceBy(double)
 {
     std::this_thread::sleep_for(blockPause);
 }
-
-void RCXProgramSlot::abortFileOp(const std::string& message)
-{
-    theError = message;
-}
-
-void RCXProgramSlot::stopFileOp() {}

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "rcx/FileOp.h"
-#include "scripting/ScriptElement.h"
+#include "scripting/TransferElement.h"
 
 #include <chrono>
-#include <optional>
 
 // A program slot, 1 to 5, seen by scripts. It receives the progress of its
 // own downloads: a scripted download pauses after every accepted block.
-class RCXProgramSlot : public ScriptElement, public FileOp {
+class RCXProgramSlot : public TransferElement {
     Q_OBJECT
     Q_PROPERTY(QString name READ name)
     Q_PROPERTY(int number READ slotNumber)
@@ -31,10 +29,7 @@ public:
     // Stops the program only while this slot is the brick's current one.
     void handleStop(ScriptCommand& command);
 
-    void startFileOp(const std::string& title) override;
     void advanceBy(double increment) override;
-    void abortFileOp(const std::string& message) override;
-    void stopFileOp() override;
 
 public slots:
     void Select(const QVariantMap& arguments) { perform(arguments, &RCXProgramSlot::handleSelect); }
@@ -44,6 +39,5 @@ public slots:
     void Stop(const QVariantMap& arguments) { perform(arguments, &RCXProgramSlot::handleStop); }
 
 private:
-    std::optional<std::string> theError;
     int number;
 };

@@ -15,6 +15,12 @@ public:
     int scriptErrorNumber() const { return errorNumber; }
     const QString& scriptErrorString() const { return errorString; }
     bool failed() const { return errorNumber != 0; }
+    // Sets both the error number and its text.
+    void fail(int number, const QString& text)
+    {
+        setScriptErrorNumber(number);
+        setScriptErrorString(text);
+    }
 
 private:
     QVariantMap arguments;
