@@ -11,6 +11,7 @@
 #include "models/Variables.h"
 #include "ui_MainWindow.h"
 #include "views/AnimatedButton.h"
+#include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 #include "views/LevelMeter.h"
@@ -46,12 +47,6 @@ constexpr Rate rates[] = {
     {300, QT_TRANSLATE_NOOP("Localizable", "Every 30 seconds")},
     {600, QT_TRANSLATE_NOOP("Localizable", "Every minute")},
 };
-
-// The ticks within a period on which each poll runs: a poll runs only with a
-// period above its tick, so each menu offers only the periods that work.
-constexpr int batteryTick = 8;
-constexpr int lastInputTick = 6;
-constexpr int datalogTick = 2;
 
 // The brick types, tagged with their column in the battery level table.
 constexpr const char* rcxTypes[] = {"RCX 1.0", "RCX 1.5", "RCX 2.0"};
@@ -106,14 +101,12 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     memory = std::make_unique<Memory>();
     variables = std::make_unique<Variables>();
 
-    messageNum = 0;
     myPort = std::move(ports);
     myPacket = std::make_unique<RCXPacket>(*myPort);
     myRCXSender = std::make_unique<RCXSender>(*myPacket, this);
     myRCXController = std::make_unique<RCXController>(*myRCXSender, *myPacket);
     myRCXControllerScript = std::make_unique<RCXControllerScript>(*myRCXController);
     myRCXSender->addController(myRCXControllerScript.get());
-    showErrors = true;
 
     // The window's frame is kept under "Window position".
     window.restoreGeometry(myDefaults.value(windowPositionKey).toByteArray());
@@ -141,9 +134,6 @@ void LegoController::applicationDidFinishLaunching()
     showDatalogFilename(myDefaults.value(datalogFilenameKey).toString());
     loadBatteryLevels();
 
-    waitABit = 0;
-    timeCount = 0;
-    inputVisible = batteryVisible = messageVisible = datalogVisible = false;
     myTimer.setInterval(100);
     connect(&myTimer, &QTimer::timeout, this, &LegoController::doTime);
     myTimer.start();
@@ -290,8 +280,10 @@ void LegoController::setPreferences(bool fromUser)
     showErrors = false;
     fillPortMenu();
     fillBatteryTypeMenu();
+    // A poll runs only with a period above its tick, so each menu offers
+    // only the periods that work.
     fillRateMenu(ui.prefsBatteryRateMenu, batteryTick, initialBatteryTicks);
-    fillRateMenu(ui.prefsInputRateMenu, lastInputTick, initialInputTicks);
+    fillRateMenu(ui.prefsInputRateMenu, input3Tick, initialInputTicks);
     fillRateMenu(ui.prefsDatalogRateMenu, datalogTick, initialDatalogTicks);
     ui.prefsRCXTypeMenu->clear();
     for (int tag = 0; const char* type : rcxTypes)

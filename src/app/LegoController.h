@@ -68,7 +68,6 @@ public:
     static constexpr const char* batteryEmptyKey = "Battery Empty Level";
     static constexpr const char* datalogFilenameKey = "Datalog Filename";
     static constexpr const char* windowPositionKey = "Window position";
-    static constexpr const char* defaultDatalogFilename = "datalog %H-%M-%S.txt";
 
     // Creates the chain of objects (ports, packet, sender, brick commands) and
     // the sheets; `ports` is the port list to use, by default all ports of
@@ -128,6 +127,13 @@ public:
     QTimer& timer() { return myTimer; }
 
 private:
+    // The tick within its period on which each poll runs.
+    static constexpr int batteryTick = 8;
+    static constexpr int input1Tick = 2;
+    static constexpr int input2Tick = 4;
+    static constexpr int input3Tick = 6;
+    static constexpr int datalogTick = 2;
+
     // One motor output's controls and state.
     struct Output {
         int mask;
@@ -202,6 +208,9 @@ private:
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
     // Blocks the link, stops polling and shows the sheet of a link failure.
+    // A failed exchange: ends a transfer under way with `transferMessage`
+    // (a "Localizable" key), or shows `sheet` unless errors are held back.
+    void reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet);
     void linkFailed(TimeoutPanel& sheet);
     QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QString& filter,
                                 void (LegoController::*endHandler)(int));

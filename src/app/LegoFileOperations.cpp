@@ -15,8 +15,7 @@ void LegoController::download()
 {
     if (theWindow.isDelete()) {
         myRCXController->deleteCurrentProgram();
-        programName->clear();
-        theWindow.setSlotEmpty(true);
+        showProgramName();
         return;
     }
     beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX programs (*.rcx)"), &LegoController::downloadEnd);
@@ -30,21 +29,18 @@ void LegoController::downloadEnd(int returnCode)
 
 void LegoController::downloadFile(const QString& path)
 {
-    if (myRCXController->sendProgFile(path.toStdString(), *this) == 0) {
-        showProgramName();
-        return;
+    if (myRCXController->sendProgFile(path.toStdString(), *this) != 0) {
+        // Remove the partly loaded program. A transfer that failed for a
+        // reason of its own left a working link, blocked only while its
+        // message shows: let this one deletion through, so that the brick is
+        // cleared and the message is not replaced by a tower error.
+        if (!linkFailedInTransfer)
+            myPacket->startReadLoop();
+        myRCXController->deleteCurrentProgram();
+        if (!linkFailedInTransfer)
+            myPacket->block();
     }
-    // Remove the partly loaded program. A transfer that failed for a reason
-    // of its own left a working link, blocked only while its message shows:
-    // let this one deletion through, so that the brick is cleared and the
-    // message is not replaced by a tower error.
-    if (!linkFailedInTransfer)
-        myPacket->startReadLoop();
-    myRCXController->deleteCurrentProgram();
-    if (!linkFailedInTransfer)
-        myPacket->block();
-    programName->clear();
-    theWindow.setSlotEmpty(true);
+    showProgramName();
 }
 
 void LegoController::installFirmware()
@@ -170,21 +166,22 @@ void LegoController::fileOpEnd(int)
 
 void LegoController::timeout()
 {
-    if (myFileProgressPanel->isVisible()) {
-        linkFailedInTransfer = true;
-        abortFileOp(QCoreApplication::translate("Localizable", "No response from RCX").toStdString());
-    } else if (showErrors) {
-        linkFailed(*myTimeoutPanel);
-    }
+    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "No response from RCX"), *myTimeoutPanel);
 }
 
 void LegoController::towerError()
 {
+    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "Error accessing IR tower"), *myTowerErrorPanel);
+}
+
+void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet)
+{
+    // A transfer under way ends with the failure on its own sheet.
     if (myFileProgressPanel->isVisible()) {
         linkFailedInTransfer = true;
-        abortFileOp(QCoreApplication::translate("Localizable", "Error accessing IR tower").toStdString());
+        abortFileOp(QCoreApplication::translate("Localizable", transferMessage).toStdString());
     } else if (showErrors) {
-        linkFailed(*myTowerErrorPanel);
+        linkFailed(sheet);
     }
 }
 

@@ -32,7 +32,7 @@ void LegoController::doTime()
     }
     ++timeCount;
     auto due = [this](int period, int tick) { return period != 0 && timeCount % period == tick; };
-    if (batteryVisible && due(batteryTime, 8))
+    if (batteryVisible && due(batteryTime, batteryTick))
         readBattery();
     if (inputVisible) {
         for (Output& output : outputs) {
@@ -41,16 +41,16 @@ void LegoController::doTime()
             else if (output.dir < 0)
                 output.stopGoButton->lastFrame();
         }
-        if (due(inputTime, 2))
+        if (due(inputTime, input1Tick))
             readInput1();
-        if (due(inputTime, 4))
+        if (due(inputTime, input2Tick))
             readInput2();
-        if (due(inputTime, 6))
+        if (due(inputTime, input3Tick))
             readInput3();
     }
     if (messageVisible && timeCount % 3 == 1)
         readMessages();
-    if (datalogVisible && due(datalogTime, 2))
+    if (datalogVisible && due(datalogTime, datalogTick))
         readDatalogSize();
 }
 
