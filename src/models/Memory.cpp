@@ -153,11 +153,10 @@ QString Memory::copyText(const QModelIndexList& indexes) const
         if (!item || item == memStruct.get() || std::find(written.begin(), written.end(), item) != written.end())
             continue;
         written.push_back(item);
-        text += region(*item) + QLatin1Char('\t') + QString::number(end(*item) - start(*item)) + QLatin1Char('\t');
-        if (start(*item) == end(*item))
-            text += QLatin1String("-\t-\n");
-        else
-            text += QString::number(start(*item)) + QLatin1Char('\t') + QString::number(end(*item) - 1) + QLatin1Char('\n');
+        QList<QVariant> cells;
+        for (const QString& column : columns)
+            cells.append(objectValue(column, *item));
+        text += tabularLine(cells);
     }
     return text;
 }

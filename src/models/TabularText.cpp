@@ -15,3 +15,11 @@ QMimeData* tabularTextData(const QString& text)
         data->setData(type, bytes);
     return data;
 }
+
+QString tabularLine(const QList<QVariant>& cells)
+{
+    QStringList texts;
+    for (const QVariant& cell : cells)
+        texts.append(cell.toString());
+    return texts.join(QLatin1Char('\t')) + QLatin1Char('\n');
+}

@@ -74,9 +74,13 @@ QString Variables::copyText(const QModelIndexList& indexes) const
         if (!index.isValid() || written.contains(index.row()))
             continue;
         written.append(index.row());
-        for (int variable : {2 * index.row(), 2 * index.row() + 1})
-            text += QStringLiteral("%1\t%2\t%3\n")
-                        .arg(QString::number(variable), name(variable), QString::number(theValues[variable]));
+        // Each row holds two variables, three columns each: one line apiece.
+        for (int first : {0, 3}) {
+            QList<QVariant> cells;
+            for (const QString& column : columns.mid(first, 3))
+                cells.append(objectValue(column, index.row()));
+            text += tabularLine(cells);
+        }
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "views/DatalogLevel.h"
 
+#include "models/TabularText.h"
 #include "views/DatalogFileName.h"
 
 #include <QApplication>
@@ -12,8 +13,6 @@
 
 namespace {
 
-const QString tabularText = QStringLiteral("text/tab-separated-values");
-const QString plainText = QStringLiteral("text/plain");
 const QString uriList = QStringLiteral("text/uri-list");
 
 } // namespace
@@ -24,7 +23,7 @@ class DatalogDragData : public QMimeData {
 public:
     explicit DatalogDragData(DatalogLevel* meter) : meter(meter) {}
 
-    QStringList formats() const override { return {tabularText, plainText, uriList}; }
+    QStringList formats() const override { return tabularTextTypes() << uriList; }
     bool hasFormat(const QString& type) const override { return formats().contains(type); }
 
 protected:
@@ -32,7 +31,7 @@ protected:
     {
         if (!meter)
             return QVariant();
-        if (type == tabularText || type == plainText)
+        if (tabularTextTypes().contains(type))
             return meter->datalogText().value_or(QByteArray());
         if (type == uriList)
             return meter->datalogFileList();
@@ -53,7 +52,6 @@ DatalogLevel::DatalogLevel(QWidget* parent)
 QMimeData* DatalogLevel::dragData()
 {
     uploadDone = false;
-    filePath.clear();
     uploadedText.reset();
     promisedFile.clear();
     dragFolder = std::make_unique<QTemporaryDir>();
@@ -67,7 +65,7 @@ std::optional<QByteArray> DatalogLevel::datalogText()
     uploadDone = true;
     if (!dragFolder->isValid())
         return uploadedText;
-    filePath = dragFolder->filePath(datalogFileName(datalogFilename));
+    const QString filePath = dragFolder->filePath(datalogFileName(datalogFilename));
     if (myController)
         myController->uploadFile(filePath);
     QFile file(filePath);

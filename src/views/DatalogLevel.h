@@ -52,8 +52,6 @@ private:
 
     FileActions* myController = nullptr;
     QImage dragImage;
-    // Where the current drag's upload went.
-    QString filePath;
     bool uploadDone = false;
     QString datalogFilename;
 
