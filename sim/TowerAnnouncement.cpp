@@ -1,13 +1,14 @@
 #include "sim/TowerAnnouncement.h"
 
-#include <cstdlib>
+#include "ports/SerialLines.h"
+
 #include <system_error>
 
 TowerAnnouncement::TowerAnnouncement(const std::string& name, const std::string& target)
     : target(target)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (!runtime || !*runtime) {
+    const std::optional<std::filesystem::path> towers = announcedTowersFolder();
+    if (!towers) {
         error = "XDG_RUNTIME_DIR is not set";
         return;
     }
@@ -15,7 +16,7 @@ TowerAnnouncement::TowerAnnouncement(const std::string& name, const std::string&
         error = "a tower name must not be empty or hold a slash";
         return;
     }
-    const std::filesystem::path folder = std::filesystem::path(runtime) / "infrabrick" / "towers";
+    const std::filesystem::path& folder = *towers;
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
     const std::filesystem::path path = folder / name;
