@@ -2,10 +2,11 @@
 
 #include "link/Framing.h"
 
+#include <iterator>
+
 namespace {
 
-constexpr std::uint8_t header[] = {0x55, 0xFF, 0x00};
-constexpr std::size_t headerLength = sizeof header;
+constexpr std::size_t headerLength = std::size(FrameWriter::header);
 constexpr std::size_t blockHeaderValues = 5; // opcode, block lo/hi, length lo/hi
 
 bool isTransferData(std::uint8_t opcode)
@@ -64,7 +65,7 @@ void CommandDecoder::restart()
 CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
 {
     if (packet.size() <= headerLength)
-        return byte == header[packet.size() - 1] ? Step::More : Step::Broken;
+        return byte == FrameWriter::header[packet.size() - 1] ? Step::More : Step::Broken;
     if (!pendingValue) {
         pendingValue = byte;
         return Step::More;
@@ -90,13 +91,11 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
 
 ByteString frame(const ByteString& values)
 {
-    ByteString packet(std::begin(header), std::end(header));
-    for (std::uint8_t value : values) {
-        packet.push_back(value);
-        packet.push_back(complement(value));
-    }
-    const std::uint8_t sum = checksum(values);
-    packet.push_back(sum);
-    packet.push_back(complement(sum));
+    // Every value and the checksum go out with their complements.
+    ByteString packet(headerLength + 2 * (values.size() + 1));
+    FrameWriter writer(packet.data());
+    for (std::uint8_t value : values)
+        writer.put(value);
+    writer.putChecksum();
     return packet;
 }
