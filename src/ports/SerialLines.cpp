@@ -52,24 +52,24 @@ std::optional<SerialLine> serialLine(udev* context, const char* syspath)
 
 } // namespace
 
-std::optional<std::vector<SerialLine>> udevSerialLines()
+std::vector<SerialLine> udevSerialLines()
 {
     UdevPointer<udev> context(udev_new());
     if (!context) {
         diagnostic("udev_new returned NULL\n");
-        return std::nullopt;
+        return {};
     }
     UdevPointer<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
     if (!enumerate) {
         diagnostic("udev_enumerate_new returned NULL\n");
-        return std::nullopt;
+        return {};
     }
     int result = udev_enumerate_add_match_subsystem(enumerate.get(), "tty");
     if (result >= 0)
         result = udev_enumerate_scan_devices(enumerate.get());
     if (result < 0) {
         diagnostic("udev_enumerate_scan_devices returned %d\n", result);
-        return std::nullopt;
+        return {};
     }
     std::vector<SerialLine> lines;
     udev_list_entry* entry;

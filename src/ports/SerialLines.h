@@ -16,7 +16,7 @@ struct SerialLine {
 // The machine's serial lines known to udev: tty devices that sit on a real
 // device (a UART, a USB adapter), in udev's order. Empty when the search
 // fails, after a diagnostic line.
-std::optional<std::vector<SerialLine>> udevSerialLines();
+std::vector<SerialLine> udevSerialLines();
 
 // "ttyUSB0 (Prolific PL2303)": the device name with the adapter's vendor and
 // model when udev knows them; either may be empty.

@@ -61,7 +61,7 @@ int SerialPort::findPorts()
 {
     portPathList.clear();
     portNameList.clear();
-    std::vector<SerialLine> lines = udevSerialLines().value_or(std::vector<SerialLine>());
+    std::vector<SerialLine> lines = udevSerialLines();
     if (const auto folder = announcedTowersFolder()) {
         for (SerialLine& tower : announcedTowers(*folder))
             lines.push_back(std::move(tower));
