@@ -104,12 +104,12 @@ void RCXSender::uploadBlock(std::uint16_t first, std::uint16_t count, std::uint8
         return;
     }
     const int length = 3 * count;
-    if (myRCXPacket.setBlockLength(length, replyTimeout) < 0) {
-        tellTimeout();
-        return;
-    }
+    // Zeros unless the brick's reply fills them, as after any other failure.
     std::vector<std::uint8_t> entries(static_cast<std::size_t>(length));
-    sendCodeGetBlock(0xA4, entries.data(), length, {first & 0xFF, first >> 8, count & 0xFF, count >> 8});
+    if (myRCXPacket.setBlockLength(length, replyTimeout) < 0)
+        tellTimeout();
+    else
+        sendCodeGetBlock(0xA4, entries.data(), length, {first & 0xFF, first >> 8, count & 0xFF, count >> 8});
     for (int i = 0; i < count; ++i) {
         types[i] = entries[3 * i];
         values[i] = static_cast<std::uint16_t>(entries[3 * i + 1] + 256 * entries[3 * i + 2]);

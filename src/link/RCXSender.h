@@ -31,7 +31,8 @@ public:
     int sendCodeGet2(int opcode, Arguments arguments = {});
     void sendCodeGetBlock(int opcode, std::uint8_t* data, int length, Arguments arguments = {});
     // Fetches `count` datalog entries from entry `first`, split into their
-    // types and their values.
+    // types and their values; zeros when the exchange fails. More than
+    // maxUploadEntries do not fit a packet: the arrays are left alone.
     void uploadBlock(std::uint16_t first, std::uint16_t count, std::uint8_t* types, std::uint16_t* values);
     // Sends one download block; the brick's status byte, or -1 on failure.
     int sendBlock(std::uint16_t block, std::uint16_t length, const std::uint8_t* data);

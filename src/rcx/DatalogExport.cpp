@@ -2,8 +2,6 @@
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int headerType = 0xFF;
@@ -30,13 +28,11 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
     fileOp.stopFileOp();
 }
 
-// Writes the entries block by block as they arrive. Every upload starts
-// from zeros, so an upload the sender could not even prepare reads as
-// entries of type 0, value 0, never as what an earlier block left.
+// Writes the entries block by block as they arrive.
 const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
 {
-    std::uint8_t types[uploadBlockSize] = {};
-    std::uint16_t values[uploadBlockSize] = {};
+    std::uint8_t types[uploadBlockSize];
+    std::uint16_t values[uploadBlockSize];
     myRCXSender.uploadBlock(0, 1, types, values);
     if (types[0] != headerType)
         return "Can't read datalog length";
@@ -47,8 +43,6 @@ const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
     while (remaining > 0) {
         if (remaining < blockSize)
             blockSize = remaining;
-        std::fill(std::begin(types), std::end(types), 0);
-        std::fill(std::begin(values), std::end(values), 0);
         myRCXSender.uploadBlock(static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(blockSize), types,
                                 values);
         for (int i = 0; i < blockSize; ++i)

@@ -103,10 +103,8 @@ void RCXController::setDataLog(int size, FileOp& fileOp)
 
 int RCXController::datalogUsed()
 {
-    // Zero unless the upload fills them: the sender leaves them alone when it
-    // cannot even prepare the upload.
-    std::uint8_t type = 0;
-    std::uint16_t value = 0;
+    std::uint8_t type;
+    std::uint16_t value;
     myRCXSender.uploadBlock(0, 1, &type, &value);
     return static_cast<std::int16_t>(value);
 }
