@@ -86,9 +86,17 @@ std::string BrickControl::run(const std::string& line)
         return refuseBlocks();
     if (command == "dump")
         return dump(line);
-    if (command == "quit" && words.size() == 1)
+    if (isQuit(line))
         return ok;
     return error("unknown command: " + line);
+}
+
+bool BrickControl::isQuit(const std::string& line)
+{
+    std::istringstream stream(line);
+    std::string first, more;
+    stream >> first >> more;
+    return first == "quit" && more.empty();
 }
 
 bool BrickControl::wordIs(std::size_t index, const char* expected) const

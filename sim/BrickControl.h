@@ -32,6 +32,8 @@ public:
     explicit BrickControl(Brick& brick);
 
     std::string run(const std::string& line);
+    // Whether the line is the `quit` command, which ends the program.
+    static bool isQuit(const std::string& line);
 
     // The state as the `state` command writes it.
     static std::string stateJson(const BrickState& state);

@@ -3,6 +3,7 @@
 // command a line from standard input (see BrickControl.h) until end of
 // input, `quit`, SIGINT or SIGTERM.
 #include "sim/Brick.h"
+#include "sim/BrickControl.h"
 #include "sim/PtyTower.h"
 #include "sim/SimOptions.h"
 #include "sim/TowerAnnouncement.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <memory>
 #include <poll.h>
-#include <sstream>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -30,10 +30,7 @@ bool command(Brick& brick, std::string line)
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     answer(brick.control(line));
-    std::istringstream words(line);
-    std::string first, more;
-    words >> first >> more;
-    return !(first == "quit" && more.empty());
+    return !BrickControl::isQuit(line);
 }
 
 // Reads control commands until end of input, `quit` or a signal.
