@@ -194,16 +194,11 @@ std::string BrickControl::silent()
 
 std::string BrickControl::noise()
 {
-    if (words.size() == 2) {
-        const char* text = words[1].c_str();
-        char* end = nullptr;
-        const double probability = std::strtod(text, &end);
-        if (end != text && *end == '\0' && probability >= 0.0 && probability <= 1.0) {
-            myBrick.setNoise(probability);
-            return ok;
-        }
-    }
-    return error("usage: noise 0-1");
+    const std::optional<double> probability = words.size() == 2 ? parseProbability(words[1]) : std::nullopt;
+    if (!probability)
+        return error("usage: noise 0-1");
+    myBrick.setNoise(*probability);
+    return ok;
 }
 
 std::string BrickControl::refuseBlocks()

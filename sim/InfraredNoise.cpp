@@ -1,6 +1,7 @@
 #include "sim/InfraredNoise.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 void InfraredNoise::setProbability(double probability)
 {
@@ -23,4 +24,13 @@ std::optional<std::uint8_t> InfraredNoise::pass(std::uint8_t byte)
         return std::nullopt;
     std::uniform_int_distribution<int> flip(1, 255);
     return static_cast<std::uint8_t>(byte ^ flip(random));
+}
+
+std::optional<double> parseProbability(const std::string& text)
+{
+    char* end = nullptr;
+    const double probability = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !(probability >= 0.0 && probability <= 1.0))
+        return std::nullopt;
+    return probability;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <string>
 
 // Faults on the infrared path: each byte is lost or garbled (an XOR with a
 // non-zero value) with the given probability, half of each. The same seed
@@ -23,3 +24,7 @@ private:
     double chance = 0.0;
     std::mt19937 random{defaultSeed};
 };
+
+// A noise probability as the command line and the control command take it:
+// the whole text a number from 0 to 1; nothing otherwise.
+std::optional<double> parseProbability(const std::string& text);

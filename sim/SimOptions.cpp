@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "sim/InfraredNoise.h"
+
 #include <cstdlib>
 
 std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& arguments)
@@ -15,11 +17,10 @@ std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& argu
         } else if (option == "--announce" && hasValue && !arguments[i + 1].empty()) {
             options.announce = arguments[++i];
         } else if (option == "--noise" && hasValue) {
-            const char* text = arguments[++i].c_str();
-            char* end = nullptr;
-            options.noise = std::strtod(text, &end);
-            if (end == text || *end != '\0' || !(options.noise >= 0.0 && options.noise <= 1.0))
+            const std::optional<double> noise = parseProbability(arguments[++i]);
+            if (!noise)
                 return std::nullopt;
+            options.noise = *noise;
         } else if (option == "--seed" && hasValue) {
             const char* text = arguments[++i].c_str();
             char* end = nullptr;
