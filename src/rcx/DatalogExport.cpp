@@ -31,8 +31,8 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
 // Writes the entries block by block as they arrive.
 const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
 {
-    std::uint8_t types[uploadBlockSize];
-    std::uint16_t values[uploadBlockSize];
+    std::uint8_t types[uploadBlockSize] = {};
+    std::uint16_t values[uploadBlockSize] = {};
     myRCXSender.uploadBlock(0, 1, types, values);
     if (types[0] != headerType)
         return "Can't read datalog length";

@@ -103,8 +103,8 @@ void RCXController::setDataLog(int size, FileOp& fileOp)
 
 int RCXController::datalogUsed()
 {
-    std::uint8_t type;
-    std::uint16_t value;
+    std::uint8_t type = 0;
+    std::uint16_t value = 0;
     myRCXSender.uploadBlock(0, 1, &type, &value);
     return static_cast<std::int16_t>(value);
 }
