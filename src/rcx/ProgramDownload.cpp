@@ -97,29 +97,35 @@ const char* RCXController::downloadFragment(std::FILE* file, int fragmentCount, 
     return nullptr;
 }
 
+// A block is sent again until the brick accepts it; only a block that fails
+// maxDownloadErrors times in a row ends the transfer, so a long transfer on a
+// lossy line is not cut short by failures spread over many blocks.
 bool RCXController::sendBlocks(const std::uint8_t* data, int length, int blockSize, double progressTotal,
                                FileOp& fileOp)
 {
     int index = 1;
-    int errors = 0;
     int remaining = length;
-    while (remaining > 0 && errors < maxDownloadErrors) {
+    while (remaining > 0) {
         if (remaining <= blockSize) {
             blockSize = remaining;
             index = 0; // the last block is always block 0
         }
-        const int status = myRCXSender.sendBlock(static_cast<std::uint16_t>(index),
-                                                 static_cast<std::uint16_t>(blockSize), data);
-        if (status != 0) {
-            ++errors;
-            continue;
-        }
+        if (!sendBlock(index, data, blockSize))
+            return false;
         data += blockSize;
         remaining -= blockSize;
         ++index;
         fileOp.advanceBy(blockSize * 100.0 / progressTotal);
     }
-    return errors < maxDownloadErrors;
+    return true;
+}
+
+bool RCXController::sendBlock(int index, const std::uint8_t* data, int blockSize)
+{
+    for (int failures = 0; failures < maxDownloadErrors; ++failures)
+        if (myRCXSender.sendBlock(static_cast<std::uint16_t>(index), static_cast<std::uint16_t>(blockSize), data) == 0)
+            return true;
+    return false;
 }
 
 const char* RCXController::readSymbols(std::FILE* file, int symbolCount)

@@ -140,9 +140,12 @@ private:
     void clearCurrentNames();
     // Sends `length` bytes as download blocks of `blockSize` (the last one
     // numbered 0), retrying refused ones; each accepted block advances the
-    // progress by its share of `progressTotal` bytes. False after too many
-    // refusals.
+    // progress by its share of `progressTotal` bytes. False once one block
+    // has failed maxDownloadErrors times.
     bool sendBlocks(const std::uint8_t* data, int length, int blockSize, double progressTotal, FileOp& fileOp);
+    // One block, sent until the brick accepts it; false after
+    // maxDownloadErrors refusals or failed exchanges.
+    bool sendBlock(int index, const std::uint8_t* data, int blockSize);
     const char* downloadProgram(std::FILE* file, FileOp& fileOp);
     const char* downloadFragment(std::FILE* file, int fragmentCount, FileOp& fileOp);
     const char* readSymbols(std::FILE* file, int symbolCount);

@@ -114,13 +114,15 @@ TEST_F(ProgramDownload, TheTenthRefusalEndsTheDownload)
     EXPECT_TRUE(fileOp.increments.empty());
 }
 
-TEST_F(ProgramDownload, RefusalsAreCountedPerFragment)
+TEST_F(ProgramDownload, RefusalsAreCountedPerBlock)
 {
-    // Nine refusals in each of two fragments still download.
+    // Every block is refused nine times before it goes through: 27 refusals
+    // in one fragment, none of them the tenth of its block.
     int sent = 0;
     brick.answer(0x45, [&sent](const Command&) { return Bytes{static_cast<std::uint8_t>(++sent % 10 != 0)}; });
-    EXPECT_EQ(download(ProgramFile{.fragments = {{0, 0, codeOf(4)}, {0, 1, codeOf(4)}}}), 0);
-    EXPECT_EQ(brick.blocks().size(), 20u);
+    EXPECT_EQ(download(ProgramFile{.fragments = {{0, 0, codeOf(50)}}}), 0);
+    EXPECT_EQ(brick.blocks().size(), 30u);
+    EXPECT_EQ(fileOp.events.back(), "stop");
 }
 
 TEST_F(ProgramDownload, AFailedExchangeCountsAsOneError)
