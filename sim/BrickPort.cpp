@@ -1,5 +1,7 @@
 #include "sim/BrickPort.h"
 
+#include "ports/WaitWithin.h"
+
 #include "sim/Brick.h"
 
 BrickPort::BrickPort(Brick& brick)
@@ -44,10 +46,11 @@ IOReturn BrickPort::write(const std::uint8_t* bytes, int length)
     return kIOReturnSuccess;
 }
 
-IOReturn BrickPort::readByte(std::uint8_t* byte)
+IOReturn BrickPort::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     std::unique_lock lock(mutex);
-    arrived.wait(lock, [this] { return !open || !incoming.empty(); });
+    if (!waitWithin(arrived, lock, limit, [this] { return !open || !incoming.empty(); }))
+        return kIOReturnTimeout;
     if (!open)
         return closedCode;
     *byte = incoming.front();

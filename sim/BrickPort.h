@@ -33,7 +33,7 @@ public:
     bool echoes() override { return true; }
     // kIOReturnNotReady while the port is closed.
     IOReturn write(const std::uint8_t* bytes, int length) override;
-    IOReturn readByte(std::uint8_t* byte) override;
+    IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
     void deliver(const ByteString& bytes);

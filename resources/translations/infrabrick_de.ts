@@ -586,6 +586,10 @@
         <translation>Die Datei „%@“ hat eine nicht unterstützte Versionsnummer</translation>
     </message>
     <message>
+        <source>File &quot;%@&quot; contains no firmware</source>
+        <translation>Die Datei „%@“ enthält keine Firmware</translation>
+    </message>
+    <message>
         <source>File &quot;%@&quot; has no start address</source>
         <translation>Die Datei „%@“ hat keine Startadresse</translation>
     </message>

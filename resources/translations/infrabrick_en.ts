@@ -448,6 +448,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>File &quot;%@&quot; contains no firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>File &quot;%@&quot; has no start address</source>
         <translation type="unfinished"></translation>
     </message>

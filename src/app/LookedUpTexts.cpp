@@ -13,6 +13,7 @@
     QT_TRANSLATE_NOOP("Localizable", "Error reading file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains an illegal task number"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains an unknown fragment type"),
+    QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains no firmware"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" has an illegal character"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" has an illegal line length"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" has an unsupported file version number"),

@@ -13,6 +13,16 @@ int ConditionLock::condition() const
     return currentCondition;
 }
 
+bool ConditionLock::lock()
+{
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return interrupted || !held; });
+    if (interrupted)
+        return false;
+    held = true;
+    return true;
+}
+
 bool ConditionLock::lockWhenCondition(int wanted)
 {
     std::unique_lock lock(mutex);

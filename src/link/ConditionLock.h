@@ -14,6 +14,9 @@ public:
 
     int condition() const;
 
+    // Takes the lock once it is free, whatever its condition. Returns false,
+    // without the lock, when the lock has been interrupted.
+    bool lock();
     // Takes the lock once it is free and its condition is `wanted`. Returns
     // false, without the lock, when the lock has been interrupted.
     bool lockWhenCondition(int wanted);

@@ -114,6 +114,7 @@ IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, 
 {
     if (!readyLock.lockWhenCondition(ready, timeout))
         return kIOReturnTimeout;
+    mayBeLastHeard.set(packet[std::size(FrameWriter::header)]);
     const bool echoes = myPort.echoes();
     if (echoes) {
         echoBufferEnd = 0;
@@ -156,6 +157,11 @@ void RCXPacket::unToggle()
     toggle = 0x00;
 }
 
+bool RCXPacket::mayBeTakenAsRepeat(int command) const
+{
+    return mayBeLastHeard.test(static_cast<std::uint8_t>(command | toggle));
+}
+
 void RCXPacket::block()
 {
     blocked = true;
@@ -173,23 +179,32 @@ int RCXPacket::expectedReplyOpcode(int command) const
     return complement(static_cast<std::uint8_t>(command | toggle));
 }
 
-// Takes the waiting reply (consuming it whatever it is) and answers `value()`
-// when it has the expected length and opcode.
+// Takes the replies that come within the time-out, consuming each, until
+// one answers this command: `value()` when it has the expected length.
 template <typename Value> int RCXPacket::awaitReply(int command, int length, float timeout, Value value)
 {
     if (blocked)
         return linkSuspended;
-    if (!replyLock.lockWhenCondition(replyWaiting, timeout))
-        return noReplyInTime;
-    int result;
-    if (replyBufferEnd != length)
-        result = wrongLength;
-    else if (replyBuffer[0] != expectedReplyOpcode(command))
-        result = wrongOpcode;
-    else
-        result = value();
-    replyLock.unlockWithCondition(replyEmpty);
-    return result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    const int expected = expectedReplyOpcode(command);
+    for (;;) {
+        const std::chrono::duration<double> left = deadline - std::chrono::steady_clock::now();
+        if (!replyLock.lockWhenCondition(replyWaiting, std::max(left.count(), 0.0)))
+            return noReplyInTime;
+        const bool answersThis = replyBuffer[0] == expected;
+        const int result = answersThis && replyBufferEnd == length ? value() : wrongLength;
+        replyLock.unlockWithCondition(replyEmpty);
+        if (answersThis && result >= 0)
+            heardLast(static_cast<std::uint8_t>(command | toggle));
+        if (answersThis)
+            return result;
+    }
+}
+
+void RCXPacket::heardLast(std::uint8_t opcodeByte)
+{
+    mayBeLastHeard.reset();
+    mayBeLastHeard.set(opcodeByte);
 }
 
 int RCXPacket::replyCheck(int command, float timeout)
@@ -215,16 +230,15 @@ int RCXPacket::replyBlock(int command, int length, std::uint8_t* data, float tim
     });
 }
 
-int RCXPacket::setBlockLength(int length, float timeout)
+// The receive thread reads the length as a reply begins; a reply under way
+// with the old length was not asked for with the new one.
+int RCXPacket::setBlockLength(int length, float)
 {
     if (blocked)
         return linkSuspended;
     if (length < 0 || length + 1 > replyCapacity)
         return wrongLength;
-    if (!replyLock.lockWhenCondition(replyEmpty, timeout))
-        return noReplyInTime;
     blockLength = length + 1;
-    replyLock.unlockWithCondition(replyEmpty);
     return 0;
 }
 
@@ -243,18 +257,19 @@ int RCXPacket::getMessage(int index, float timeout)
 void RCXPacket::startReadLoop()
 {
     blocked = false;
-    ++readLoopStarts;
     // Only sets the condition: should the receive thread hold readyLock (it
-    // waits for an earlier reply to be taken), it must keep holding it.
+    // is inside a packet), it must keep holding it.
     readyLock.setCondition(ready);
 }
 
 // ---- receive thread --------------------------------------------------------
 
-IOReturn RCXPacket::readByte(std::uint8_t* byte)
+IOReturn RCXPacket::readByte(std::uint8_t* byte, Port::ReadLimit limit)
 {
-    const IOReturn result = myPort.readByte(byte);
-    if (*byte == 0x55)
+    const IOReturn result = myPort.readByte(byte, limit);
+    if (result != kIOReturnSuccess)
+        backup = 0;
+    else if (*byte == 0x55)
         backup = 1;
     else if (*byte == 0xFF && backup == 1)
         backup = 2;
@@ -263,11 +278,15 @@ IOReturn RCXPacket::readByte(std::uint8_t* byte)
     return result;
 }
 
-bool RCXPacket::read(std::uint8_t& byte)
+bool RCXPacket::read(std::uint8_t& byte, Port::ReadLimit limit)
 {
-    startsAtRead = readLoopStarts.load();
-    readResult = readByte(&byte);
+    readResult = readByte(&byte, limit);
     return readResult == kIOReturnSuccess;
+}
+
+RCXPacket::State RCXPacket::dropped() const
+{
+    return readResult == kIOReturnSuccess || readResult == kIOReturnTimeout ? State::Idle : State::ReadError;
 }
 
 bool RCXPacket::expectComplement(std::uint8_t byte)
@@ -280,6 +299,24 @@ bool RCXPacket::expectComplement(std::uint8_t byte)
         return false;
     }
     return true;
+}
+
+bool RCXPacket::readData(std::uint8_t* data, int count)
+{
+    std::uint8_t sum = opcode;
+    for (int i = 0; i < count; ++i) {
+        if (!read(data[i]) || !expectComplement(data[i]))
+            return false;
+        sum = static_cast<std::uint8_t>(sum + data[i]);
+    }
+    std::uint8_t received;
+    if (!read(received))
+        return false;
+    if (received != sum) {
+        diagnostic("Checksum error: expecting %x, got %x\n", sum, received);
+        return false;
+    }
+    return expectComplement(sum);
 }
 
 void RCXPacket::readLoop()
@@ -314,7 +351,7 @@ RCXPacket::State RCXPacket::idle()
     if (backup != 0)
         return readyLock.lockWhenCondition(ready) ? State::Header : State::Stopped;
     std::uint8_t byte = 0;
-    const bool gotByte = read(byte);
+    const bool gotByte = read(byte, Port::noTimeLimit);
     if (!readyLock.lockWhenCondition(ready))
         return State::Stopped;
     if (!gotByte)
@@ -326,21 +363,11 @@ RCXPacket::State RCXPacket::idle()
 // what the packet is.
 RCXPacket::State RCXPacket::header()
 {
-    std::uint8_t byte;
-    if (backup == 1) {
-        if (!read(byte))
-            return State::ReadError;
-        if (byte != 0xFF)
-            return State::Idle;
-    }
-    if (!read(byte))
-        return State::ReadError;
-    if (byte != 0x00)
-        return State::Idle;
-    if (!read(opcode))
-        return State::ReadError;
-    if (!expectComplement(opcode))
-        return readResult ? State::ReadError : State::Idle;
+    std::uint8_t byte = 0;
+    if (backup == 1 && (!read(byte) || byte != 0xFF))
+        return dropped();
+    if (!read(byte) || byte != 0x00 || !read(opcode) || !expectComplement(opcode))
+        return dropped();
     // The echo test comes first: the echo of a message the host sent is not
     // a message from the brick.
     if (echoBufferEnd > 0 && echoBuffer[0] == opcode)
@@ -350,91 +377,68 @@ RCXPacket::State RCXPacket::header()
     return State::Reply;
 }
 
+// A mismatch or a lost byte leaves the echo record for the echo's next try,
+// but lets the sender go on.
 RCXPacket::State RCXPacket::echo()
 {
     for (int i = 1; i < echoBufferEnd; ++i) {
         std::uint8_t byte;
-        if (!read(byte))
-            return State::ReadError;
+        if (!read(byte)) {
+            echoRead();
+            return dropped();
+        }
         if (byte != echoBuffer[i]) {
             diagnostic("Echo error: expecting %x, got %x\n", echoBuffer[i], byte);
             echoRead();
             return State::Idle;
         }
-        if (!expectComplement(byte))
-            return readResult ? State::ReadError : State::Idle;
+        if (!expectComplement(byte)) {
+            echoRead();
+            return dropped();
+        }
     }
     echoBufferEnd = 0;
     echoRead();
     return State::Reset;
 }
 
+// Only a message that checked out takes a slot of the ring.
 RCXPacket::State RCXPacket::message()
 {
+    std::uint8_t data;
+    if (!readData(&data, 1))
+        return dropped();
     if (!messageLock.lockWhenCondition(0))
         return State::Stopped;
-    const State next = readMessage();
-    messageLock.unlockWithCondition(0);
-    return next;
-}
-
-RCXPacket::State RCXPacket::readMessage()
-{
-    std::uint8_t& data = messageBuffer[messageBufferEnd];
-    if (!read(data))
-        return State::ReadError;
-    const std::uint8_t sum = static_cast<std::uint8_t>(opcode + data);
-    std::uint8_t received;
-    if (!expectComplement(data) || !read(received))
-        return readResult ? State::ReadError : State::Idle;
-    if (received != sum) {
-        diagnostic("Checksum error: expecting %x, got %x\n", sum, received);
-        return State::Idle;
-    }
-    if (!expectComplement(sum))
-        return readResult ? State::ReadError : State::Idle;
+    messageBuffer[messageBufferEnd] = data;
     messageBufferEnd = (messageBufferEnd + 1) % messageCapacity;
     ++totalMessages;
+    messageLock.unlockWithCondition(0);
     return State::Reset;
 }
 
 RCXPacket::State RCXPacket::reply()
 {
-    // Waits, still holding readyLock, while an earlier reply is not yet taken.
-    if (!replyLock.lockWhenCondition(replyEmpty))
-        return State::Stopped;
     int length = replyLength(opcode);
     if (length == blockLengthReply)
         length = blockLength;
-    if (length <= 0) {
-        replyLock.unlockWithCondition(replyEmpty);
+    if (length <= 0)
         return State::Idle;
-    }
-    replyBuffer[0] = opcode;
-    std::uint8_t sum = opcode;
-    State next = State::Reset;
-    std::uint8_t received;
-    for (int i = 1; i < length && next == State::Reset; ++i) {
-        if (!read(replyBuffer[i]) || !expectComplement(replyBuffer[i]))
-            next = readResult ? State::ReadError : State::Idle;
-        sum = static_cast<std::uint8_t>(sum + replyBuffer[i]);
-    }
-    if (next == State::Reset) {
-        if (!read(received))
-            next = State::ReadError;
-        else if (received != sum) {
-            diagnostic("Checksum error: expecting %x, got %x\n", sum, received);
-            next = State::Idle;
-        } else if (!expectComplement(sum))
-            next = readResult ? State::ReadError : State::Idle;
-    }
-    if (next != State::Reset) {
-        replyLock.unlockWithCondition(replyEmpty);
-        return next;
-    }
+    std::uint8_t reply[replyCapacity];
+    reply[0] = opcode;
+    if (!readData(reply + 1, length - 1))
+        return dropped();
+    return storeReply(reply, length) ? State::Reset : State::Stopped;
+}
+
+bool RCXPacket::storeReply(const std::uint8_t* reply, int length)
+{
+    if (!replyLock.lock())
+        return false;
+    std::memcpy(replyBuffer, reply, static_cast<std::size_t>(length));
     replyBufferEnd = length;
     replyLock.unlockWithCondition(replyWaiting);
-    return State::Reset;
+    return true;
 }
 
 RCXPacket::State RCXPacket::readError()
@@ -442,9 +446,6 @@ RCXPacket::State RCXPacket::readError()
     if (stopping)
         return State::Stopped;
     diagnostic("Error: %x\n", static_cast<unsigned>(readResult));
-    // A restart that came while the failed read was under way (the port was
-    // replaced and reopened) keeps the loop reading.
-    const bool restarted = readLoopStarts.load() != startsAtRead;
-    readyLock.unlockWithCondition(restarted ? ready : stopped);
+    readyLock.unlockWithCondition(stopped);
     return State::WaitReady;
 }

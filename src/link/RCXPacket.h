@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bitset>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -20,7 +21,17 @@
 // and the echo record; the receive thread holds it except while it waits for
 // the first byte of a packet), replyLock (the one-slot reply record) and
 // messageLock (the message ring). The receive thread takes readyLock before
-// at most one of the others; a caller never holds two at once.
+// at most one of the others, and holds those only to store what a packet
+// brought; a caller never holds two at once.
+//
+// Infrared loses bytes. A packet whose next byte does not come within
+// packetGap is given up, so that the receive thread never holds readyLock
+// waiting for bytes that were lost. A reply nobody waits for never blocks the
+// receive thread: a newer one replaces it, and a reply wait passes over
+// replies to other commands. And since a brick takes a command whose opcode
+// byte equals the last one it heard for a repeat, answering it with its last
+// reply, the packet keeps the opcode bytes the brick may have heard last: a
+// sender asks mayBeTakenAsRepeat before it sends a new command.
 class RCXPacket {
 public:
     // readyLock conditions
@@ -33,11 +44,13 @@ public:
     static constexpr int messageCapacity = 1024;
     static constexpr int replyCapacity = 256;
     static constexpr int echoCapacity = 512;
+    // The longest pause between two bytes of one packet: a byte lasts
+    // 4.6 ms on the line, and readyLock is waited for 0.2 s.
+    static constexpr Port::ReadLimit packetGap{100};
 
     // Reply-wait results besides a value of 0 or more.
     static constexpr int noReplyInTime = -1;
     static constexpr int wrongLength = -2;
-    static constexpr int wrongOpcode = -3;
     static constexpr int linkSuspended = -4;
     // getMessage: no such message.
     static constexpr int noSuchMessage = -2;
@@ -62,16 +75,23 @@ public:
 
     void toggleNow();
     void unToggle();
+    // Whether the brick may take `opcode` with the present toggle bit for a
+    // repeat: the last opcode byte it heard may have been that very byte.
+    bool mayBeTakenAsRepeat(int opcode) const;
     void block();
     void unblock();
 
     // Reply waits for the command sent with `opcode` (toggle bit clear).
+    // A reply to another opcode byte (one that came late, after its command
+    // was given up) is dropped and the wait goes on. A reply taken confirms
+    // the command's opcode byte as the last one the brick heard.
     int replyCheck(int opcode, float timeout);
     int replyByte(int opcode, float timeout);
     int reply2Bytes(int opcode, float timeout);
     int replyBlock(int opcode, int length, std::uint8_t* data, float timeout);
     // Sets the reply length for the opcodes whose length the caller decides;
-    // -2 for a length that would not fit the reply record.
+    // -2 for a length that would not fit the reply record, -4 while the link
+    // is suspended.
     int setBlockLength(int length, float timeout);
 
     // Message number `index` (0 to 255), -2 when there is none (not yet
@@ -89,18 +109,24 @@ public:
 private:
     enum class State { WaitReady, Reset, Idle, Header, Echo, Message, Reply, ReadError, Stopped };
 
-    IOReturn readByte(std::uint8_t* byte);
-    // Reads one byte for a state; false after a failed read.
-    bool read(std::uint8_t& byte);
+    IOReturn readByte(std::uint8_t* byte, Port::ReadLimit limit);
+    // Reads one byte of a packet, waiting at most packetGap; false after a
+    // failed or timed-out read.
+    bool read(std::uint8_t& byte, Port::ReadLimit limit = packetGap);
+    // Where a packet that could not be read whole goes: back to looking for
+    // a header, or to Read error when the port failed.
+    State dropped() const;
     void readLoop();
     State idle();
     State header();
     State echo();
     State message();
-    State readMessage();
     State reply();
     State readError();
     bool expectComplement(std::uint8_t byte);
+    // Reads `count` data bytes, each with its complement, then the checksum
+    // (over the opcode and the data) and its complement.
+    bool readData(std::uint8_t* data, int count);
 
     IOReturn linkRefusal() const;
     // Waits until the receive thread has read the echo of the packet just
@@ -111,6 +137,11 @@ private:
     IOReturn writeFramed(const std::uint8_t* packet, std::size_t length, float timeout);
     int expectedReplyOpcode(int opcode) const;
     template <typename Value> int awaitReply(int opcode, int length, float timeout, Value value);
+    // The brick answered `opcodeByte`: it is the last byte it heard.
+    void heardLast(std::uint8_t opcodeByte);
+    // Hands a reply that checked out to the reply waits, replacing one that
+    // nobody took.
+    bool storeReply(const std::uint8_t* reply, int length);
 
     Port& myPort;
     ConditionLock readyLock{stopped};
@@ -120,7 +151,7 @@ private:
     // ThreadSanitizer on this toolchain.
     ConditionLock messageLock{0};
 
-    int blockLength = 0;
+    std::atomic<int> blockLength = 0;
     std::uint8_t messageBuffer[messageCapacity] = {};
     std::atomic<int> totalMessages = 0;
     int messageBufferEnd = 0;
@@ -136,17 +167,15 @@ private:
     std::condition_variable echoChanged;
     bool echoOutstanding = false;
     std::uint8_t toggle = 0x00;
+    // The opcode bytes written since the last one the brick confirmed by its
+    // reply (that one included): any of them may be the last it heard.
+    std::bitset<256> mayBeLastHeard;
     std::atomic<bool> blocked = false;
     int backup = 0;
 
-    // Receive-thread state: the packet being decoded, the last read error.
+    // Receive-thread state: the packet being decoded, the last read's result.
     std::uint8_t opcode = 0;
     IOReturn readResult = 0;
-    // startReadLoop calls, and their count when the current read began: a
-    // read that fails because the port was replaced under it must not stop
-    // a loop that was restarted meanwhile.
-    std::atomic<unsigned> readLoopStarts = 0;
-    unsigned startsAtRead = 0;
 
     std::atomic<bool> stopping = false;
     std::mutex finishMutex;

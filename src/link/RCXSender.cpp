@@ -37,9 +37,15 @@ float RCXSender::blockTimeout(int length)
 // One command with a new toggle bit and up to three attempts with the same
 // one. Returns the wait's first result of 0 or more, or -1 once the listeners
 // have been told.
-template <typename Send, typename Wait> int RCXSender::exchange(Send send, Wait wait)
+template <typename Send, typename Wait> int RCXSender::exchange(int opcode, Send send, Wait wait)
 {
-    myRCXPacket.toggleNow();
+    if (!chooseToggle(opcode))
+        return -1;
+    return retried(send, wait);
+}
+
+template <typename Send, typename Wait> int RCXSender::retried(Send send, Wait wait)
+{
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const IOReturn sent = send();
         if (sent == kIOReturnTimeout) {
@@ -58,6 +64,29 @@ template <typename Send, typename Wait> int RCXSender::exchange(Send send, Wait 
     return -1;
 }
 
+// A new command gets the other toggle bit. The brick takes a command whose
+// opcode byte equals the last one it heard for a repeat and answers it with
+// its old reply; after a failed exchange or a command without reply the host
+// no longer knows that byte, so the command gets the bit that cannot be
+// taken for a repeat, and where neither can be ruled out, the brick first
+// answers an alive command. False when even that failed (the listeners have
+// been told).
+bool RCXSender::chooseToggle(int opcode)
+{
+    for (int flips = 0; flips < 2; ++flips) {
+        myRCXPacket.toggleNow();
+        if (!myRCXPacket.mayBeTakenAsRepeat(opcode))
+            return true;
+    }
+    // An alive command taken for a repeat is answered as an alive command.
+    myRCXPacket.toggleNow();
+    if (retried([&] { return myRCXPacket.sendPacket(aliveOpcode, {}, replyTimeout); },
+                 [&] { return myRCXPacket.replyCheck(aliveOpcode, replyTimeout); }) < 0)
+        return false;
+    myRCXPacket.toggleNow();
+    return true;
+}
+
 void RCXSender::sendCodeNoReply(int opcode, Arguments arguments)
 {
     myRCXPacket.unToggle();
@@ -70,20 +99,20 @@ void RCXSender::sendCodeNoReply(int opcode, Arguments arguments)
 
 void RCXSender::sendCode(int opcode, Arguments arguments)
 {
-    exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+    exchange(opcode, [&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
              [&] { return myRCXPacket.replyCheck(opcode, replyTimeout); });
 }
 
 std::uint8_t RCXSender::sendCodeGet1(int opcode, Arguments arguments)
 {
-    const int result = exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+    const int result = exchange(opcode, [&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
                                 [&] { return myRCXPacket.replyByte(opcode, replyTimeout); });
     return result < 0 ? 0 : static_cast<std::uint8_t>(result);
 }
 
 int RCXSender::sendCodeGet2(int opcode, Arguments arguments)
 {
-    const int result = exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+    const int result = exchange(opcode, [&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
                                 [&] { return myRCXPacket.reply2Bytes(opcode, replyTimeout); });
     return result < 0 ? 0 : static_cast<std::int16_t>(result);
 }
@@ -91,7 +120,7 @@ int RCXSender::sendCodeGet2(int opcode, Arguments arguments)
 void RCXSender::sendCodeGetBlock(int opcode, std::uint8_t* data, int length, Arguments arguments)
 {
     const int result =
-        exchange([&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
+        exchange(opcode, [&] { return myRCXPacket.sendPacket(opcode, arguments, replyTimeout); },
                  [&] { return myRCXPacket.replyBlock(opcode, length, data, blockTimeout(length)); });
     if (result < 0 && length > 0)
         std::memset(data, 0, static_cast<std::size_t>(length));
@@ -118,6 +147,6 @@ void RCXSender::uploadBlock(std::uint16_t first, std::uint16_t count, std::uint8
 
 int RCXSender::sendBlock(std::uint16_t block, std::uint16_t length, const std::uint8_t* data)
 {
-    return exchange([&] { return myRCXPacket.sendDLPacket(block, length, data, blockTimeout(length)); },
-                    [&] { return myRCXPacket.replyByte(0x45, replyTimeout); });
+    return exchange(downloadOpcode, [&] { return myRCXPacket.sendDLPacket(block, length, data, blockTimeout(length)); },
+                    [&] { return myRCXPacket.replyByte(downloadOpcode, replyTimeout); });
 }

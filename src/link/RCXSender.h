@@ -21,6 +21,8 @@ public:
     static constexpr float replyTimeout = 0.2f;
     static constexpr int attempts = 3;
     static constexpr int maxUploadEntries = 84;
+    static constexpr int aliveOpcode = 0x10;
+    static constexpr int downloadOpcode = 0x45;
 
     RCXSender(RCXPacket& packet, Control* controller);
     void addController(Control* controller);
@@ -41,7 +43,9 @@ public:
     static float blockTimeout(int length);
 
 private:
-    template <typename Send, typename Wait> int exchange(Send send, Wait wait);
+    template <typename Send, typename Wait> int exchange(int opcode, Send send, Wait wait);
+    template <typename Send, typename Wait> int retried(Send send, Wait wait);
+    bool chooseToggle(int opcode);
     void tellTimeout();
     void tellTowerError();
 

@@ -54,6 +54,7 @@ std::string AllPorts::portPathAtIndex(int index)
 
 IOReturn AllPorts::setPort(const std::string& type, const std::string&, const std::string& path)
 {
+    switching(true, false);
     myPort.load()->closePort();
     Port* chosen = myNoPort.get();
     if (strcasecmp(type.c_str(), serialType) == 0)
@@ -62,9 +63,34 @@ IOReturn AllPorts::setPort(const std::string& type, const std::string&, const st
         chosen = myUSBPort.get();
     myPort = chosen;
     const IOReturn result = chosen->openPort(path);
-    if (result != kIOReturnSuccess)
+    if (result != kIOReturnSuccess) {
         myPort = myNoPort.get();
+        myNoPort->openPort(path);
+    }
+    switching(false, result == kIOReturnSuccess);
     return result;
+}
+
+void AllPorts::switching(bool underWay, bool opened)
+{
+    {
+        std::lock_guard lock(switchMutex);
+        switchUnderWay = underWay;
+        opens += opened;
+    }
+    switchChanged.notify_all();
+}
+
+unsigned AllPorts::settledOpens()
+{
+    std::unique_lock lock(switchMutex);
+    switchChanged.wait(lock, [this] { return !switchUnderWay; });
+    return opens;
+}
+
+bool AllPorts::reopenedSince(unsigned opensBefore)
+{
+    return settledOpens() != opensBefore;
 }
 
 IOReturn AllPorts::openPort(const std::string& path)
@@ -87,7 +113,12 @@ IOReturn AllPorts::write(const std::uint8_t* bytes, int length)
     return myPort.load()->write(bytes, length);
 }
 
-IOReturn AllPorts::readByte(std::uint8_t* byte)
+IOReturn AllPorts::readByte(std::uint8_t* byte, ReadLimit limit)
 {
-    return myPort.load()->readByte(byte);
+    for (;;) {
+        const unsigned opensAtRead = settledOpens();
+        const IOReturn result = myPort.load()->readByte(byte, limit);
+        if (result == kIOReturnSuccess || result == kIOReturnTimeout || !reopenedSince(opensAtRead))
+            return result;
+    }
 }

@@ -4,7 +4,9 @@
 #include "ports/Port.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // All ports as one numbered list (serial lines first, then the USB tower),
@@ -32,9 +34,20 @@ public:
     void closePort() override;
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
-    IOReturn readByte(std::uint8_t* byte) override;
+    // Reads from the current port. A read that fails because setPort
+    // replaced the port under it, by one that opened, reads on from the new
+    // port: the reader never sees the old port's failure. Any other failure,
+    // the new port's failing to open included, is the reader's.
+    IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
+    // Opens so far, once no setPort is under way.
+    unsigned settledOpens();
+    // Whether a port was opened by setPort since `opens`, once no setPort
+    // is under way.
+    bool reopenedSince(unsigned opens);
+    void switching(bool underWay, bool opened);
+
     std::unique_ptr<Port> mySerialPort;
     std::unique_ptr<Port> myUSBPort;
     std::unique_ptr<NoPort> myNoPort;
@@ -42,4 +55,9 @@ private:
     std::atomic<Port*> myPort;
     int serialCount = 0;
     int usbCount = 0;
+
+    std::mutex switchMutex;
+    std::condition_variable switchChanged;
+    bool switchUnderWay = false;
+    unsigned opens = 0;
 };

@@ -1,6 +1,7 @@
 #include "ports/NoPort.h"
 
 #include "ports/Diagnostic.h"
+#include "ports/WaitWithin.h"
 
 #include <string>
 
@@ -21,6 +22,8 @@ std::string NoPort::portPathAtIndex(int)
 
 IOReturn NoPort::openPort(const std::string&)
 {
+    std::lock_guard lock(closeMutex);
+    closed = false;
     return kIOReturnNoDevice;
 }
 
@@ -28,9 +31,9 @@ void NoPort::closePort()
 {
     {
         std::lock_guard lock(closeMutex);
-        ++closeCount;
+        closed = true;
     }
-    closed.notify_all();
+    closedChanged.notify_all();
 }
 
 bool NoPort::echoes()
@@ -50,10 +53,8 @@ IOReturn NoPort::write(const std::uint8_t* bytes, int length)
     return kIOReturnSuccess;
 }
 
-IOReturn NoPort::readByte(std::uint8_t*)
+IOReturn NoPort::readByte(std::uint8_t*, ReadLimit limit)
 {
     std::unique_lock lock(closeMutex);
-    const unsigned seen = closeCount;
-    closed.wait(lock, [&] { return closeCount != seen; });
-    return kIOReturnNotReady;
+    return waitWithin(closedChanged, lock, limit, [this] { return closed; }) ? kIOReturnNotReady : kIOReturnTimeout;
 }

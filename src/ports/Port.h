@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -19,9 +20,14 @@ constexpr IOReturn kIOReturnOverrun = static_cast<IOReturn>(0xE00002E8);
 //
 // readByte is called on the link layer's receive thread while write and the
 // other operations run on the main thread. A read waiting in readByte must end
-// with a non-zero code when closePort is called from another thread.
+// with a non-zero code when closePort is called from another thread, and a
+// read on a closed port ends at once.
 class Port {
 public:
+    // How long readByte waits for its byte.
+    using ReadLimit = std::chrono::milliseconds;
+    static constexpr ReadLimit noTimeLimit = ReadLimit::max();
+
     virtual ~Port() = default;
 
     // Scans for ports of this kind and returns how many there are; rebuilds
@@ -38,6 +44,7 @@ public:
 
     // Returns when all bytes are written or on the first error.
     virtual IOReturn write(const std::uint8_t* bytes, int length) = 0;
-    // Waits without limit for one byte and stores it.
-    virtual IOReturn readByte(std::uint8_t* byte) = 0;
+    // Waits at most `limit` for one byte and stores it; kIOReturnTimeout
+    // when none came in that time.
+    virtual IOReturn readByte(std::uint8_t* byte, ReadLimit limit) = 0;
 };

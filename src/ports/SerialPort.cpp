@@ -3,8 +3,10 @@
 #include "ports/Diagnostic.h"
 #include "ports/SerialLines.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -15,8 +17,11 @@ termios towerLineSettings(const termios& current)
     settings.c_lflag &= ~(ECHO | ICANON | ISIG | IEXTEN);
     settings.c_iflag &= ~(BRKINT | INPCK | ISTRIP | ICRNL | IXON | IXOFF | IMAXBEL);
     settings.c_oflag &= ~OPOST;
-    settings.c_cflag &= ~(CSIZE | CSTOPB);
-    settings.c_cflag |= CS8 | PARENB | PARODD;
+    // No hardware flow control, and the modem lines ignored: the tower
+    // raises neither CTS nor carrier, and a line left with RTS/CTS on by
+    // another program would hold every write back.
+    settings.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS);
+    settings.c_cflag |= CS8 | PARENB | PARODD | CLOCAL;
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
     return settings;
@@ -140,17 +145,33 @@ bool SerialPort::echoes()
     return true;
 }
 
-IOReturn SerialPort::waitFor(short events)
+IOReturn SerialPort::waitFor(short events, Clock::time_point deadline)
 {
     pollfd waits[] = {{serialStream, events, 0}, {wakeUp, POLLIN, 0}};
-    while (poll(waits, 2, -1) < 0) {
+    int ready;
+    while ((ready = poll(waits, 2, millisecondsUntil(deadline))) < 0) {
         if (errno != EINTR)
             return errno;
     }
     if (waits[1].revents != 0 || gate.isClosing() || (waits[0].revents & POLLNVAL))
         return closedCode;
+    if (ready == 0)
+        return kIOReturnTimeout;
     // Hang-ups and errors are left to the read or write, which says which.
     return kIOReturnSuccess;
+}
+
+SerialPort::Clock::time_point SerialPort::deadlineAfter(ReadLimit limit)
+{
+    return limit == noTimeLimit ? Clock::time_point::max() : Clock::now() + limit;
+}
+
+int SerialPort::millisecondsUntil(Clock::time_point deadline)
+{
+    if (deadline == Clock::time_point::max())
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<decltype(left)>(left, 0, std::numeric_limits<int>::max()));
 }
 
 IOReturn SerialPort::write(const std::uint8_t* bytes, int length)
@@ -164,10 +185,12 @@ IOReturn SerialPort::write(const std::uint8_t* bytes, int length)
             if (count >= 0)
                 written += static_cast<int>(count);
             else if (errno == EAGAIN || errno == EINTR)
-                result = waitFor(POLLOUT);
+                result = waitFor(POLLOUT, Clock::now() + writeStall);
             else
                 result = errno;
         }
+        if (result == kIOReturnTimeout)
+            result = ETIMEDOUT;
         if (result != kIOReturnSuccess) {
             diagnostic("Serial write returned: %x\n", result);
             return result;
@@ -176,9 +199,10 @@ IOReturn SerialPort::write(const std::uint8_t* bytes, int length)
     return kIOReturnSuccess;
 }
 
-IOReturn SerialPort::readByte(std::uint8_t* byte)
+IOReturn SerialPort::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     GatePass pass(gate);
+    const auto deadline = deadlineAfter(limit);
     IOReturn result = pass ? kIOReturnSuccess : closedCode;
     while (result == kIOReturnSuccess) {
         const ssize_t count = ::read(serialStream, byte, 1);
@@ -187,10 +211,11 @@ IOReturn SerialPort::readByte(std::uint8_t* byte)
         if (count == 0)
             result = endOfInputCode;
         else if (errno == EAGAIN || errno == EINTR)
-            result = waitFor(POLLIN);
+            result = waitFor(POLLIN, deadline);
         else
             result = errno;
     }
-    diagnostic("Error %x occurred\n", result);
+    if (result != kIOReturnTimeout)
+        diagnostic("Error %x occurred\n", result);
     return result;
 }

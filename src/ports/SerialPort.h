@@ -4,14 +4,16 @@
 #include "ports/Port.h"
 
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <termios.h>
 #include <vector>
 
 // The line the serial IR tower speaks: `current` made raw (no echo, no
-// canonical input, no signals, no flow control, no output processing), 8 data
-// bits, odd parity, one stop bit, and a read that returns as soon as one byte
-// is there. The other control flags stay as they were; the speed is set apart.
+// canonical input, no signals, no flow control of either kind, modem lines
+// ignored, no output processing), 8 data bits, odd parity, one stop bit, and
+// a read that returns as soon as one byte is there. The other control flags
+// stay as they were; the speed is set apart.
 termios towerLineSettings(const termios& current);
 
 // The serial IR tower on a serial line: the machine's serial lines found
@@ -30,6 +32,9 @@ public:
     // The code of a read that finds the end of the line's input (an adapter
     // unplugged, a virtual brick gone): a failure like any other.
     static constexpr IOReturn endOfInputCode = EIO;
+    // A line that takes no byte for this long has stopped: the write fails
+    // with ETIMEDOUT. (At 2400 bit/s a byte leaves every 4.6 ms.)
+    static constexpr std::chrono::seconds writeStall{1};
 
     SerialPort();
     ~SerialPort() override;
@@ -46,13 +51,19 @@ public:
     void closePort() override;
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
-    IOReturn readByte(std::uint8_t* byte) override;
+    IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     IOReturn failOpen(const char* format);
-    // Waits until the line is ready for `events` or the port is being
-    // closed; 0, or the code to fail with.
-    IOReturn waitFor(short events);
+    // Waits until the line is ready for `events`, the port is being closed
+    // or the deadline has passed; 0, kIOReturnTimeout, or the code to fail
+    // with.
+    IOReturn waitFor(short events, Clock::time_point deadline);
+    static Clock::time_point deadlineAfter(ReadLimit limit);
+    // poll()'s time-out: -1 for no deadline.
+    static int millisecondsUntil(Clock::time_point deadline);
 
     std::vector<std::string> portPathList;
     std::vector<std::string> portNameList;

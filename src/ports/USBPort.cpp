@@ -142,14 +142,17 @@ IOReturn USBPort::write(const std::uint8_t* bytes, int length)
     return kIOReturnSuccess;
 }
 
-IOReturn USBPort::readByte(std::uint8_t* byte)
+IOReturn USBPort::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     GatePass pass(gate);
     if (!pass)
         return LIBUSB_ERROR_NO_DEVICE;
+    const auto start = std::chrono::steady_clock::now();
     while (readNext == readEnd) {
         if (gate.isClosing())
             return LIBUSB_ERROR_INTERRUPTED;
+        if (limit != noTimeLimit && std::chrono::steady_clock::now() - start >= limit)
+            return kIOReturnTimeout;
         int transferred = 0;
         const int result = fDevice->transfer(layout.inEndpoint, readBuffer.data(), static_cast<int>(readBuffer.size()),
                                              transferred, readSlice);

@@ -16,8 +16,8 @@
 // The tower's in-endpoint delivers a few bytes per packet: readByte hands
 // them out one at a time from a buffer filled one whole packet at a time.
 // A read waits in transfers of a short, bounded time, and checks between two
-// of them whether the port is being closed, so that closePort from another
-// thread ends it within that time.
+// of them whether the port is being closed or its time is up, so that
+// closePort from another thread ends it within that time.
 class USBPort : public Port {
 public:
     using Pause = std::function<void(std::chrono::milliseconds)>;
@@ -52,7 +52,7 @@ public:
     void closePort() override;
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
-    IOReturn readByte(std::uint8_t* byte) override;
+    IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
     IOReturn openOnce();

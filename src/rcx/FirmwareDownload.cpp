@@ -3,6 +3,7 @@
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string_view>
@@ -14,7 +15,9 @@ namespace {
 // read as the next line.
 constexpr int lineCapacity = 255;
 constexpr int imageBlockSize = 100;
-constexpr int unlockReplyLength = 25;
+// What the brick's firmware loader answers to the unlock of an image it took.
+constexpr std::string_view unlockAnswer{"Just a bit off the block!"};
+constexpr int unlockReplyLength = static_cast<int>(unlockAnswer.size());
 constexpr auto pauseAfterDelete = std::chrono::milliseconds(500);
 
 const char* const illegalCharacter = "File \"%@\" has an illegal character";
@@ -78,6 +81,9 @@ const char* readRecords(std::FILE* file, FirmwareFile& firmware)
             return failure;
     if (firmware.startAddress < 0)
         return "File \"%@\" has no start address";
+    // Without data the brick would lose its firmware for nothing.
+    if (firmware.image.empty())
+        return "File \"%@\" contains no firmware";
     return nullptr;
 }
 
@@ -119,5 +125,9 @@ void RCXController::sendFirmware(const std::string& path, FileOp& fileOp)
     }
     std::uint8_t unlockReply[unlockReplyLength];
     myRCXSender.sendCodeGetBlock(0xA5, unlockReply, unlockReplyLength, {0x4C, 0x45, 0x47, 0x4F, 0xAE});
+    if (!std::equal(unlockAnswer.begin(), unlockAnswer.end(), unlockReply)) {
+        fileOp.abortFileOp(localized("Firmware download error"));
+        return;
+    }
     fileOp.stopFileOp();
 }

@@ -81,7 +81,6 @@ TEST_F(SenderTest, ASilentBrickGetsThreeAttemptsWithOneToggleBit)
     EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x18, 0x18}));
     EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
     EXPECT_GE(took, 3 * 195ms);
-    EXPECT_LT(took, 2s);
     EXPECT_EQ(first.thread, std::this_thread::get_id()) << "told on the calling thread";
 }
 
@@ -107,19 +106,6 @@ TEST_F(SenderTest, AZeroByteAndAFailureReadTheSameButForTheListeners)
     EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
 }
 
-TEST_F(SenderTest, AStaleReplyIsRetriedAndTheNextOneUsed)
-{
-    int answered = 0;
-    port.setResponder([&answered](const Bytes& written) {
-        // First a reply to another command, then the right one.
-        return ++answered == 1 ? framed({0xEF}) : framed({replyOpcode(written), 0x2A});
-    });
-    EXPECT_EQ(sender.sendCodeGet1(0x52, {0x10, 0}), 0x2A);
-    EXPECT_EQ(port.writes().size(), 2u);
-    EXPECT_EQ(port.writes()[0], port.writes()[1]) << "the same packet, the same toggle bit";
-    EXPECT_TRUE(log.empty());
-}
-
 TEST_F(SenderTest, ALongPacketOnASlowLineIsAnsweredAtTheFirstAttempt)
 {
     // The echo and the reply come 300 ms after the write, longer than the
@@ -143,9 +129,7 @@ TEST_F(SenderTest, ALongPacketOnASlowLineIsAnsweredAtTheFirstAttempt)
 TEST_F(SenderTest, AFailedWriteIsATowerErrorAtOnce)
 {
     port.failWrites(5);
-    const auto start = Clock::now();
     sender.sendCode(0x10);
-    EXPECT_LT(Clock::now() - start, 150ms);
     EXPECT_EQ(log, (std::vector<std::string>{"first towerError", "second towerError"}));
 }
 
@@ -161,6 +145,7 @@ TEST_F(SenderTest, ASuspendedLinkIsATowerErrorAtOnce)
 
 TEST_F(SenderTest, ABusyPortIsATimeout)
 {
+    port.stallReads(true);
     port.feed(hex("55 FF 00")); // the receive thread holds the port mid-packet
     ASSERT_TRUE(port.waitUntilDrained());
     sender.sendCode(0x10);
@@ -184,6 +169,28 @@ TEST_F(SenderTest, ToggleBitsAlternateAndNoReplyCommandsGoWithoutIt)
     sender.sendCodeNoReply(0xD2, {0, 0});
     EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x10, 0xF7, 0x18, 0xD2, 0xD2}));
     EXPECT_TRUE(log.empty());
+}
+
+TEST_F(SenderTest, AfterALostExchangeTheNextOneCannotBeTakenForARepeat)
+{
+    answerWith({1, 2});
+    sender.sendCodeGet2(0x12, {9, 0});
+    port.setResponder({});
+    sender.sendCodeGet2(0x12, {9, 1}); // lost: did the brick hear 0x12 last, or 0x1A?
+    port.setResponder([](const Bytes& written) {
+        const bool alive = (written[3] & 0xF7) == 0x10;
+        return alive ? framed({replyOpcode(written)}) : framed({replyOpcode(written), 3, 4});
+    });
+    EXPECT_EQ(sender.sendCodeGet2(0x12, {9, 2}), 0x0403);
+    // Neither toggle bit is safe: the brick answers an alive command first.
+    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x1A, 0x12, 0x12, 0x12, 0x18, 0x12}));
+    // After a command without reply, which may be lost, the brick heard it
+    // or the last command answered: the other toggle bit will do.
+    sender.sendCodeGet2(0x12, {9, 0});
+    sender.sendCodeNoReply(0xF7, {3});
+    sender.sendCodeGet2(0x12, {9, 0});
+    const std::vector<int> written = opcodesWritten();
+    EXPECT_EQ(std::vector<int>(written.end() - 3, written.end()), (std::vector<int>{0x1A, 0xF7, 0x12}));
 }
 
 TEST_F(SenderTest, ABlockReplyFillsTheData)

@@ -30,7 +30,7 @@ public:
     }
     bool echoes() override { return true; }
     IOReturn write(const std::uint8_t*, int) override { return 0; }
-    IOReturn readByte(std::uint8_t*) override { return 0; }
+    IOReturn readByte(std::uint8_t*, ReadLimit) override { return 0; }
 
     int count;
     IOReturn openResult;

@@ -19,7 +19,7 @@ TEST(TowerLineSettings, MakeARawOddParityLineAndKeepTheOtherControlFlags)
     current.c_lflag = ECHO | ICANON | ISIG | IEXTEN | ECHOE;
     current.c_iflag = BRKINT | INPCK | ISTRIP | ICRNL | IXON | IXOFF | IMAXBEL | IGNPAR;
     current.c_oflag = OPOST | ONLCR;
-    current.c_cflag = CS7 | CSTOPB | CREAD | CLOCAL | HUPCL;
+    current.c_cflag = CS7 | CSTOPB | CREAD | CRTSCTS | HUPCL; // flow control left by another program
     current.c_cc[VMIN] = 0;
     current.c_cc[VTIME] = 5;
     current.c_cc[VINTR] = 3;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const std::string fixtures = INFRABRICK_RCX_FIXTURES;
@@ -104,6 +106,32 @@ TEST_F(BrickTest, SlotsMessagesRemoteAndPower)
     controller.powerOff();
     EXPECT_FALSE(state().powered);
     EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
+}
+
+TEST_F(BrickTest, ACommandTheBrickMissedNeverMakesTheNextOneARepeat)
+{
+    // The brick answers a command whose opcode byte equals the last one it
+    // heard with its old reply: after a command lost in the air, the next
+    // one with the same opcode must not be taken for a repeat.
+    struct Case {
+        const char* lost;
+        std::function<void(RCXController&)> miss;
+    };
+    const Case cases[] = {
+        {"a whole exchange", [](RCXController& c) { c.readInput(2); }},
+        {"a command without reply", [](RCXController& c) { c.sendMessage(5); }},
+        {"an exchange, then a command without reply", [](RCXController& c) { c.readInput(2), c.sendMessage(5); }},
+    };
+    for (int sensor = 0; sensor < 3; ++sensor)
+        virtualBrick.brick.setSensorRaw(sensor, 100 * (sensor + 1));
+    for (const Case& c : cases) {
+        ASSERT_EQ(controller.readInput(1), 100) << c.lost;
+        virtualBrick.brick.setNoise(1.0);
+        c.miss(controller);
+        virtualBrick.brick.setNoise(0.0);
+        EXPECT_EQ(controller.readInput(3), 300) << c.lost;
+        EXPECT_EQ(controller.readInput(1), 100) << c.lost;
+    }
 }
 
 TEST_F(BrickTest, RunAndStopTheCurrentProgram)

@@ -115,7 +115,6 @@ TEST_F(FirmwareDownload, DeletesPausesAnnouncesSendsAndUnlocks)
     EXPECT_EQ(fileOp.increments, (std::vector<double>{40, 40, 20}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"", "stop"}));
     EXPECT_GE(begun - deleted, std::chrono::milliseconds(490)) << "the old firmware needs its pause";
-    EXPECT_LT(begun - deleted, std::chrono::milliseconds(1500));
     EXPECT_EQ(brick.listener.timeouts + brick.listener.towerErrors, 0);
 }
 
@@ -194,12 +193,15 @@ TEST_F(FirmwareDownload, TheTenthRefusedBlockEndsTheDownload)
     EXPECT_EQ(fileOp.increments, (std::vector<double>{100.0 * 100 / 150}));
 }
 
-TEST_F(FirmwareDownload, AnEmptyImageSendsNoBlock)
+TEST_F(FirmwareDownload, AnUnlockTheBrickDoesNotAnswerIsAFailure)
 {
-    install(record('9', 0x8000, {}) + "\n");
-    EXPECT_EQ(brick.commands(), (std::vector<Command>{deleteFirmware, beginCommand(0x8000, 0), unlockFirmware}));
-    EXPECT_EQ(fileOp.events.back(), "stop");
-    EXPECT_TRUE(fileOp.increments.empty());
+    const std::optional<Bytes> answers[] = {std::nullopt, Bytes(25, 0)};
+    for (const std::optional<Bytes>& answer : answers) {
+        RecordingFileOp attempt;
+        brick.answer(0xA5, [&answer](const Command&) { return answer; });
+        brick.controller.sendFirmware(folder.write("fw.lgo", firmwareText(imageOf(20))), attempt);
+        EXPECT_EQ(attempt.events.back(), "abort Firmware download error");
+    }
 }
 
 // Malformed firmware files: each is reported and leaves the brick untouched.
@@ -253,6 +255,7 @@ const MalformedCase malformedCases[] = {
     {"TooLarge", [] { return firmwareText(imageOf(65536 + 16)); }, "File \"fw.lgo\" is too large"},
     {"NoS9", [] { return goodLine + "\n"; }, "File \"fw.lgo\" has no start address"},
     {"Empty", [] { return std::string(); }, "File \"fw.lgo\" has no start address"},
+    {"NoData", [] { return withEnd(record('1', 0x8000, {}) + "\n"); }, "File \"fw.lgo\" contains no firmware"},
 };
 
 class MalformedFirmware : public FirmwareDownload, public ::testing::WithParamInterface<MalformedCase> {};

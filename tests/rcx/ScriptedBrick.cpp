@@ -48,6 +48,11 @@ ScriptedBrick::ScriptedBrick()
         reply.insert(reply.begin(), static_cast<std::uint8_t>(~written[3]));
         return framed(reply);
     });
+    // A brick that took the firmware image says so to the unlock.
+    answer(0xA5, [](const Command&) {
+        const std::string answer = "Just a bit off the block!";
+        return Bytes(answer.begin(), answer.end());
+    });
     packet.startReadLoop();
 }
 

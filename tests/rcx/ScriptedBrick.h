@@ -48,7 +48,8 @@ struct Block {
 };
 
 // A controller wired to a scripted tower whose brick answers every command
-// at once: by default an accepted status or zeros of the reply's length;
+// at once: by default an accepted status or zeros of the reply's length, and
+// its acceptance to the firmware unlock;
 // a test replaces the answer of an opcode (data bytes after the reply
 // opcode, or std::nullopt for silence).
 class ScriptedBrick {

@@ -117,21 +117,21 @@ TEST(BrickPort, ClosingEndsAWaitingReadAndReadsFailUntilOpen)
     Brick brick;
     BrickPort port(brick);
     std::uint8_t byte = 0;
-    EXPECT_NE(port.readByte(&byte), 0);
+    EXPECT_NE(port.readByte(&byte, Port::noTimeLimit), 0);
     EXPECT_NE(port.write(&byte, 1), 0);
     ASSERT_EQ(port.openPort("brick"), 0);
-    auto read = std::async(std::launch::async, [&] { return port.readByte(&byte); });
+    auto read = std::async(std::launch::async, [&] { return port.readByte(&byte, Port::noTimeLimit); });
     EXPECT_EQ(read.wait_for(50ms), std::future_status::timeout);
     port.closePort();
     ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(read.get(), BrickPort::closedCode);
-    EXPECT_NE(port.readByte(&byte), 0);
+    EXPECT_NE(port.readByte(&byte, Port::noTimeLimit), 0);
     ASSERT_EQ(port.openPort("brick"), 0);
     const Bytes alive = framed({0x10});
     ASSERT_EQ(port.write(alive.data(), static_cast<int>(alive.size())), 0);
     Bytes got(14);
     for (std::uint8_t& next : got)
-        ASSERT_EQ(port.readByte(&next), 0);
+        ASSERT_EQ(port.readByte(&next, Port::noTimeLimit), 0);
     EXPECT_EQ(got, hex("55 FF 00 10 EF 10 EF 55 FF 00 EF 10 EF 10"));
 }
 

@@ -1,5 +1,7 @@
 #include "support/ScriptedPort.h"
 
+#include "ports/WaitWithin.h"
+
 #include <sstream>
 #include <thread>
 
@@ -58,6 +60,12 @@ void ScriptedPort::feed(const Bytes& bytes)
         incoming.insert(incoming.end(), bytes.begin(), bytes.end());
     }
     changed.notify_all();
+}
+
+void ScriptedPort::stallReads(bool stall)
+{
+    std::lock_guard lock(mutex);
+    stalled = stall;
 }
 
 void ScriptedPort::failRead(IOReturn code)
@@ -135,14 +143,17 @@ IOReturn ScriptedPort::write(const std::uint8_t* bytes, int length)
     return kIOReturnSuccess;
 }
 
-IOReturn ScriptedPort::readByte(std::uint8_t* byte)
+IOReturn ScriptedPort::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     std::unique_lock lock(mutex);
     if (incoming.empty() || closed || readFailure) {
         readerWaiting = true;
         changed.notify_all();
-        changed.wait(lock, [&] { return closed || readFailure || !incoming.empty(); });
+        const bool arrived = waitWithin(changed, lock, stalled ? noTimeLimit : limit,
+                                        [&] { return closed || readFailure || !incoming.empty(); });
         readerWaiting = false;
+        if (!arrived)
+            return kIOReturnTimeout;
     }
     if (closed)
         return closedCode;

@@ -43,6 +43,9 @@ public:
     std::size_t pending();
     // Bytes the tower delivers next.
     void feed(const Bytes& bytes);
+    // Reads from now on wait for their byte without a time limit, as while
+    // the bytes of a long packet trickle in.
+    void stallReads(bool stall);
     // The next read, or the one waiting now, fails with `code`.
     void failRead(IOReturn code);
     // Every write from now on fails with `code` (0 makes them work again).
@@ -63,7 +66,7 @@ public:
     void closePort() override;
     bool echoes() override { return echo; }
     IOReturn write(const std::uint8_t* bytes, int length) override;
-    IOReturn readByte(std::uint8_t* byte) override;
+    IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
     const bool echo;
@@ -76,6 +79,7 @@ private:
     IOReturn readFailure = 0;
     IOReturn writeFailure = 0;
     bool closed = false;
+    bool stalled = false;
     bool readerWaiting = false;
 };
 
