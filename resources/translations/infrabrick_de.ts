@@ -372,6 +372,10 @@
         <translation>Baustein nicht erreichbar</translation>
     </message>
     <message>
+        <source>IR Tower Not Usable</source>
+        <translation>IR-Turm nicht verwendbar</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>

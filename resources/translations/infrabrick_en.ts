@@ -376,6 +376,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>IR Tower Not Usable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation type="unfinished"></translation>
     </message>

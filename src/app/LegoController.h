@@ -90,7 +90,11 @@ public:
     void tabView(QTabWidget* tabs, QWidget* item);
 
     // ---- file operations
+    // The window's download button: deletes the slot's program instead while
+    // the button reads "Delete".
     void download();
+    // Asks for a program file and downloads it into the current slot.
+    void chooseProgram();
     void installFirmware();
     void upload();
     void clear();

@@ -18,6 +18,11 @@ void LegoController::download()
         showProgramName();
         return;
     }
+    chooseProgram();
+}
+
+void LegoController::chooseProgram()
+{
     beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX programs (*.rcx)"), &LegoController::downloadEnd);
 }
 
@@ -29,7 +34,8 @@ void LegoController::downloadEnd(int returnCode)
 
 void LegoController::downloadFile(const QString& path)
 {
-    if (myRCXController->sendProgFile(path.toStdString(), *this) != 0) {
+    // A refused file never reached the brick: the slot keeps its program.
+    if (myRCXController->sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
         // Remove the partly loaded program. A transfer that failed for a
         // reason of its own left a working link, blocked only while its
         // message shows: let this one deletion through, so that the brick is
@@ -143,7 +149,10 @@ void LegoController::abortFileOp(const std::string& message)
 {
     myPacket->block();
     showErrors = false;
-    myFileProgressPanel->showFailure(QString::fromStdString(message));
+    // Once the link itself has failed, its message stays: what fails after
+    // it (the transfer, its clean-up) fails because the link is blocked.
+    if (!linkFailedInTransfer)
+        myFileProgressPanel->showFailure(QString::fromStdString(message));
     if (!myFileProgressPanel->isVisible())
         myFileProgressPanel->open();
 }
@@ -178,8 +187,8 @@ void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel
 {
     // A transfer under way ends with the failure on its own sheet.
     if (myFileProgressPanel->isVisible()) {
-        linkFailedInTransfer = true;
         abortFileOp(QCoreApplication::translate("Localizable", transferMessage).toStdString());
+        linkFailedInTransfer = true;
     } else if (showErrors) {
         linkFailed(sheet);
     }

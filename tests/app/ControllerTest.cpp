@@ -22,6 +22,7 @@
 #include <QJsonArray>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -236,6 +237,7 @@ TEST_F(ControllerTest, PreferencesWithAPortThatFailsGiveTheTowerErrorSheet)
     QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
     TimeoutPanel& sheet = controller->towerErrorPanel();
     ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.windowTitle(), "IR Tower Not Usable");
     EXPECT_FALSE(sheet.controls().firmwareButton->isVisible());
     EXPECT_FALSE(controller->showErrorsValue());
     EXPECT_EQ(settings().value("Port Name").toString(), towerName);
@@ -625,24 +627,6 @@ TEST_F(ControllerTest, NoPollsWhileATransfersSheetIsUp)
     EXPECT_FALSE(commands().empty());
 }
 
-TEST_F(ControllerTest, DownloadOfAMissingFileFailsOnItsProgressSheet)
-{
-    launchRefreshed();
-    controller->downloadFile(settingsFolder.filePath("missing.rcx"));
-    FileProgressPanel& progress = controller->fileProgressPanel();
-    ASSERT_TRUE(progress.isVisible());
-    EXPECT_EQ(progress.controls().fileProgressText->text(), "Can't open file \"missing.rcx\"");
-    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
-    EXPECT_EQ(ui().theButton->text(), "Download...");
-    // The slot was cleared on the brick all the same.
-    std::vector<int> heard = opcodes();
-    EXPECT_EQ(std::vector<int>(heard.end() - 2, heard.end()), (std::vector<int>{0x40, 0x70}));
-    QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
-    ticks(3);
-    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
-    EXPECT_FALSE(opcodes().empty());
-}
-
 TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
 {
     launchRefreshed();
@@ -650,6 +634,7 @@ TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
     ticks(8); // the battery poll of tick 8
     TimeoutPanel& sheet = controller->timeoutPanel();
     ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.windowTitle(), "Brick Not Reachable");
     EXPECT_EQ(controller->waitABitValue(), -1);
     QSignalSpy opened(&sheet, &QDialog::finished);
     ticks(30);
@@ -749,6 +734,80 @@ TEST_F(ControllerTest, DownloadOfADroppedFile)
     const QJsonObject state = brick.state();
     EXPECT_FALSE(taskCode(state, 2, 0).isEmpty());
     EXPECT_TRUE(taskCode(state, 1, 0).isEmpty());
+}
+
+TEST_F(ControllerTest, TheMenusDownloadAsksForAFileEvenIntoAFullSlot)
+{
+    launchRefreshed();
+    controller->downloadFile(programFile);
+    ASSERT_EQ(ui().theButton->text(), "Delete");
+    const QJsonValue programs = brick.state()["programs"];
+    commands();
+    ui().actionDownload->trigger();
+    ASSERT_NE(controller->openPanel(), nullptr);
+    EXPECT_TRUE(controller->openPanel()->isVisible());
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(brick.state()["programs"], programs);
+    EXPECT_EQ(ui().programName->text(), "tasks");
+}
+
+// A file refused before anything reaches the brick leaves the slot as it
+// was: its program on the brick, its names in the window.
+TEST_F(ControllerTest, ARefusedFileLeavesTheSlotAsItWas)
+{
+    launchRefreshed();
+    controller->downloadFile(programFile);
+    const QJsonValue programs = brick.state()["programs"];
+    ASSERT_FALSE(taskCode(brick.state(), 1, 0).isEmpty());
+    QFile good(programFile);
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray bytes = good.readAll();
+    ASSERT_TRUE(QDir(settingsFolder.path()).mkdir("folder.rcx"));
+    const struct {
+        const char* file;
+        QByteArray contents; // none: not written
+        const char* message;
+    } cases[] = {
+        {"missing.rcx", {}, "Can't open file \"missing.rcx\""},
+        {"folder.rcx", {}, "Error reading file \"folder.rcx\""},
+        {"signature.rcx", "RCXJ" + bytes.mid(4), "File \"signature.rcx\" has the wrong file signature"},
+        {"cut.rcx", bytes.first(100), "Error reading file \"cut.rcx\""},
+    };
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.file);
+        const QString path = settingsFolder.filePath(each.file);
+        if (!each.contents.isEmpty()) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(each.contents);
+        }
+        commands();
+        controller->downloadFile(path);
+        ASSERT_TRUE(progress.isVisible());
+        EXPECT_EQ(progress.controls().fileProgressText->text(), each.message);
+        EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+        QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+        EXPECT_TRUE(commands().empty());
+        EXPECT_EQ(brick.state()["programs"], programs);
+        EXPECT_EQ(ui().programName->text(), "tasks");
+        EXPECT_EQ(ui().theButton->text(), "Delete");
+        EXPECT_EQ(controller->controller().currentVarName(0), "speed");
+    }
+    ticks(3);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    EXPECT_FALSE(opcodes().empty());
+}
+
+TEST_F(ControllerTest, ABrickThatStopsAnsweringDuringADownloadKeepsItsMessage)
+{
+    launchRefreshed();
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    controller->downloadFile(programFile);
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    ASSERT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.controls().fileProgressText->text(), "No response from RCX");
+    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
 }
 
 TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
