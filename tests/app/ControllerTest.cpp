@@ -475,21 +475,25 @@ TEST_F(ControllerTest, DynamicModeSheet)
     EXPECT_EQ(mode->currentIndex(), 4);
     EXPECT_TRUE(commands().empty());
 
-    // OK with a slope: sent with its low five bits, the menu stays on item 8.
+    // OK with a slope: the menu stays on item 8. The brick keeps five bits
+    // of slope, so a typed 40 is not taken: the last digit is refused.
     mode->setCurrentIndex(8);
     emit mode->activated(8);
     sheet.controls().dynamicSensorModeMenu->setCurrentIndex(2);
-    sheet.controls().dynamicSensorSlope->setValue(40);
+    QSpinBox* slope = sheet.controls().dynamicSensorSlope;
+    slope->selectAll();
+    QTest::keyClicks(slope, "40");
+    EXPECT_EQ(slope->value(), 4);
     QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
-    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, (2 << 5) | (40 & 0x1F)}}));
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, (2 << 5) | 4}}));
     EXPECT_EQ(mode->currentIndex(), 8);
     EXPECT_EQ(controller->sensorModeStoreValue(1), 10);
-    EXPECT_EQ(controller->sensorSlopeStoreValue(1), 40);
+    EXPECT_EQ(controller->sensorSlopeStoreValue(1), 4);
 
     // Reopened: the stored mode and slope; cancelled, it stays on item 8.
     emit mode->activated(8);
     EXPECT_EQ(sheet.controls().dynamicSensorModeMenu->currentIndex(), 2);
-    EXPECT_EQ(sheet.controls().dynamicSensorSlope->value(), 40);
+    EXPECT_EQ(sheet.controls().dynamicSensorSlope->value(), 4);
     QTest::mouseClick(sheet.controls().cancelButton, Qt::LeftButton);
     EXPECT_EQ(mode->currentIndex(), 8);
 
