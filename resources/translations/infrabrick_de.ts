@@ -40,12 +40,12 @@
         <translation>Fernbedienung:</translation>
     </message>
     <message>
-        <source>Remote control: forward</source>
-        <translation>Fernbedienung: vorwärts</translation>
+        <source>Remote control: forward while held</source>
+        <translation>Fernbedienung: vorwärts, solange gedrückt</translation>
     </message>
     <message>
-        <source>Remote control: reverse</source>
-        <translation>Fernbedienung: rückwärts</translation>
+        <source>Remote control: reverse while held</source>
+        <translation>Fernbedienung: rückwärts, solange gedrückt</translation>
     </message>
     <message>
         <source>Output B</source>

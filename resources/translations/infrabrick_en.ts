@@ -40,11 +40,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Remote control: forward</source>
+        <source>Remote control: forward while held</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Remote control: reverse</source>
+        <source>Remote control: reverse while held</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -224,8 +224,13 @@ void LegoController::connectActions()
         {ui.outputAFwdButton, outputs[0].forwardCode}, {ui.outputARevButton, outputs[0].reverseCode},
         {ui.outputBFwdButton, outputs[1].forwardCode}, {ui.outputBRevButton, outputs[1].reverseCode},
         {ui.outputCFwdButton, outputs[2].forwardCode}, {ui.outputCRevButton, outputs[2].reverseCode}};
-    for (auto [button, code] : remoteButtons)
-        connect(button, &QAbstractButton::clicked, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+    // A remote button runs its motor while it is held, as on the brick's own
+    // remote: its word when pressed, the release word when let go.
+    for (auto [button, code] : remoteButtons) {
+        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+        connect(button, &QAbstractButton::released, this,
+                [this] { myRCXController->sendRemoteCommand(RCXController::remoteRelease); });
+    }
 
     for (int number = 1; number <= 3; ++number) {
         Sensor& controls = sensors[number - 1];

@@ -391,9 +391,16 @@ TEST_F(ControllerTest, OutputActionsSendTheirCommands)
     ui().outputCPowerButton->setValue(3);
     EXPECT_EQ(commands(), (std::vector<Command>{{0x13, 0x04, 2, 2}}));
 
-    QTest::mouseClick(ui().outputBFwdButton, Qt::LeftButton);
+    // The remote's buttons run their motor while held, as on the brick's own
+    // remote.
+    QTest::mousePress(ui().outputBFwdButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x10}}));
+    EXPECT_EQ(brick.state()["outputs"][1]["state"], "on");
+    QTest::mouseRelease(ui().outputBFwdButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x00}}));
+    EXPECT_NE(brick.state()["outputs"][1]["state"], "on");
     QTest::mouseClick(ui().outputCRevButton, Qt::LeftButton);
-    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x10}, {0xD2, 0x01, 0x00}}));
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x01, 0x00}, {0xD2, 0x00, 0x00}}));
 
     QTest::mouseClick(ui().outputAStopGoButton, Qt::LeftButton);
     EXPECT_EQ(commands(), (std::vector<Command>{{0x21, 0x41}}));
