@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
+#include "models/Variables.h"
 #include "ports/SerialPort.h"
 #include "support/QtPrinters.h"
 #include "ui_MainWindow.h"
@@ -851,6 +852,42 @@ TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
     for (int column = 0; column < variables->columnCount(); ++column)
         row1 += variables->data(variables->index(1, column)).toString() + "|";
     EXPECT_TRUE(row1.contains("1234")) << row1.toStdString();
+}
+
+// A value typed into the variables table goes to the brick when a 16-bit
+// variable can hold it; otherwise nothing is sent and the old value shows.
+TEST_F(ControllerTest, TheVariablesTableRefusesWhatAVariableCannotHold)
+{
+    launchRefreshed();
+    controller->controller().writeVariable(7, 123);
+    ui().theTabs->setCurrentIndex(3);
+    QTableView* view = ui().variableView;
+    const QModelIndex cell = view->model()->index(3, static_cast<int>(Variables::columns.indexOf("Value2")));
+    const struct {
+        const char* typed;
+        std::vector<Command> sent;
+        const char* shown;
+    } cases[] = {
+        {"70000", {}, "123"},
+        {"-32769", {}, "123"},
+        {"40000", {{0x14, 7, 2, 0x40, 0x9C}}, "-25536"},
+        {"65535", {{0x14, 7, 2, 0xFF, 0xFF}}, "-1"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.typed);
+        commands();
+        view->edit(cell);
+        QLineEdit* editor = view->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, each.typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The delegate commits in a queued call and deletes its editor later.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(commands(), each.sent);
+        EXPECT_EQ(cell.data().toString(), each.shown);
+    }
 }
 
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
