@@ -570,6 +570,10 @@
         <translation>Fehler beim Lesen der Datei „%@“</translation>
     </message>
     <message>
+        <source>Error writing file &quot;%@&quot;</source>
+        <translation>Fehler beim Schreiben der Datei „%@“</translation>
+    </message>
+    <message>
         <source>File &quot;%@&quot; contains an illegal task number</source>
         <translation>Die Datei „%@“ enthält eine ungültige Tasknummer</translation>
     </message>

@@ -432,6 +432,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Error writing file &quot;%@&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>File &quot;%@&quot; contains an illegal task number</source>
         <translation type="unfinished"></translation>
     </message>

@@ -129,7 +129,8 @@ public:
     void sendFirmware(const std::string& path, FileOp& fileOp);
     // Uploads the datalog into a text file, one line per entry. The file is
     // created and opened in one step, so "Can't open file" comes only before
-    // startFileOp.
+    // startFileOp. A line that cannot be written, or a file that cannot be
+    // closed (a full disk), fails the save with "Error writing file".
     void saveDatalogFile(const std::string& path, FileOp& fileOp);
     // The text line of one datalog entry, named after the current slot's
     // variables.

@@ -577,6 +577,37 @@ TEST_F(ControllerTest, DatalogSavedToAFile)
     EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains("77")) << path.toStdString();
 }
 
+// A full disk: the lines of a short datalog fail when the file is closed,
+// those of a long one while they are written, which ends the upload there.
+// Either way the save fails with a message naming the file, and no success
+// sound is played.
+TEST_F(ControllerTest, DatalogSavedOnAFullDiskFails)
+{
+    launchRefreshed();
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    const struct {
+        int entries;
+        long uploads; // at most
+    } cases[] = {{2, 2}, {400, 20}};
+    for (const auto [entries, uploads] : cases) {
+        SCOPED_TRACE(entries);
+        controller->clear();
+        controller->datalogPanel().controls().theValueField->setValue(entries);
+        QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+        for (int entry = 0; entry < entries; ++entry)
+            ASSERT_EQ(brick.control("datalog add 0 12345"), "ok");
+        commands();
+        controller->uploadFile("/dev/full");
+        ASSERT_TRUE(progress.isVisible());
+        EXPECT_EQ(progress.controls().fileProgressText->text(), "Error writing file \"full\"");
+        EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+        const std::vector<int> heard = opcodes();
+        EXPECT_LE(std::count(heard.begin(), heard.end(), 0xA4), uploads);
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x51), 0);
+        QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+    }
+}
+
 TEST_F(ControllerTest, DatalogSizeSheet)
 {
     launchRefreshed();
