@@ -52,6 +52,15 @@ struct RuntimeFolder {
     QTemporaryDir folder;
 };
 
+// A temporary folder of the test's own, where the application puts its
+// temporary files while it lives.
+struct TemporaryFolder {
+    TemporaryFolder() { qputenv("TMPDIR", folder.path().toUtf8()); }
+    ~TemporaryFolder() { qputenv("TMPDIR", saved); }
+    const QByteArray saved = qgetenv("TMPDIR");
+    QTemporaryDir folder;
+};
+
 // The code of a task as the brick holds it, in hex; empty when none.
 QString taskCode(const QJsonObject& state, int slot, int task)
 {
@@ -606,6 +615,34 @@ TEST_F(ControllerTest, DatalogSavedOnAFullDiskFails)
         EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x51), 0);
         QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
     }
+}
+
+// A drag of the datalog meter crosses the drop box around it; a drag that
+// no target takes uploads nothing and leaves no file. A target that asks for
+// the text gets the datalog, uploaded then.
+TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
+{
+    const TemporaryFolder temporary;
+    launchRefreshed();
+    controller->clear();
+    controller->datalogPanel().controls().theValueField->setValue(10);
+    QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+    ASSERT_EQ(brick.control("datalog add 0 77"), "ok");
+    commands();
+
+    const std::unique_ptr<QMimeData> data(ui().datalog->dragData());
+    DropBox* box = ui().dropBox;
+    QDragEnterEvent enter(box->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(box, &leave);
+    EXPECT_TRUE(commands().empty());
+    EXPECT_TRUE(QDir(temporary.folder.path()).isEmpty());
+
+    EXPECT_EQ(data->data("text/plain"), "Variable 0\t77\n");
+    const std::vector<int> heard = opcodes();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0xA4), 2) << "the header and one block";
 }
 
 TEST_F(ControllerTest, DatalogSizeSheet)
