@@ -6,6 +6,7 @@
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/TimeoutPanel.h"
+#include "scripting/ScriptHold.h"
 #include "ui_MainWindow.h"
 #include "views/DatalogLevel.h"
 
@@ -34,6 +35,7 @@ void LegoController::downloadEnd(int returnCode)
 
 void LegoController::downloadFile(const QString& path)
 {
+    const ScriptHold scriptsWait(*myRCXControllerScript);
     // A refused file never reached the brick: the slot keeps its program.
     if (myRCXController->sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
         // Remove the partly loaded program. A transfer that failed for a
@@ -60,6 +62,7 @@ void LegoController::firmwareEnd(int returnCode)
         return;
     QString path = chosenFile();
     showErrors = true;
+    const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController->sendFirmware(path.toStdString(), *this);
     waitABit = 2;
 }
@@ -77,6 +80,7 @@ void LegoController::uploadEnd(int returnCode)
 
 void LegoController::uploadFile(const QString& path)
 {
+    const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController->saveDatalogFile(path.toStdString(), *this);
 }
 
