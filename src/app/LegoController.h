@@ -259,9 +259,10 @@ private:
     bool datalogVisible = false;
     bool showErrors = true;
     bool syncWatchOn = false;
-    // The link itself failed during the current transfer. A transfer that
-    // failed for a reason of its own leaves a working link: after its message
-    // the link is released and polling resumes.
+    // The link itself failed during the current transfer: its message stays
+    // on the sheet. A transfer that failed for a reason of its own leaves a
+    // working link: after its message the link is released and polling
+    // resumes.
     bool linkFailedInTransfer = false;
     QJsonObject batteryLevels;
     QSettings myDefaults;
