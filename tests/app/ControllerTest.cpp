@@ -20,10 +20,10 @@
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>

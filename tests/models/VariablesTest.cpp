@@ -103,18 +103,6 @@ INSTANTIATE_TEST_SUITE_P(Typed, VariableEdits, testing::Values(
     EditCase{"ANumberNotText", 8, "Value1", QVariant(-300), 16, -300, 0xD4, 0xFE}),
     [](const testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
 
-TEST_F(VariablesTest, ANumberNoVariableCanHoldIsRefused)
-{
-    controller.writeVariable(7, 9);
-    variables.loadValues(controller);
-    virtualBrick.brick.clearHistory();
-    for (const QVariant& typed : {QVariant("70000"), QVariant("-32769"), QVariant(65536), QVariant("99999999999")}) {
-        EXPECT_FALSE(type(3, "Value2", typed)) << typed.toString().toStdString();
-        EXPECT_EQ(value(3, "Value2"), 9);
-    }
-    EXPECT_TRUE(virtualBrick.commands().empty());
-}
-
 TEST_F(VariablesTest, OtherColumnsIgnoreEditsAndSendNothing)
 {
     variables.loadValues(controller);
