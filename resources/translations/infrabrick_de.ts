@@ -40,12 +40,12 @@
         <translation>Fernbedienung:</translation>
     </message>
     <message>
-        <source>Remote control: forward</source>
-        <translation>Fernbedienung: vorwärts</translation>
+        <source>Remote control: forward while held</source>
+        <translation>Fernbedienung: vorwärts, solange gedrückt</translation>
     </message>
     <message>
-        <source>Remote control: reverse</source>
-        <translation>Fernbedienung: rückwärts</translation>
+        <source>Remote control: reverse while held</source>
+        <translation>Fernbedienung: rückwärts, solange gedrückt</translation>
     </message>
     <message>
         <source>Output B</source>
@@ -372,6 +372,10 @@
         <translation>Baustein nicht erreichbar</translation>
     </message>
     <message>
+        <source>IR Tower Not Usable</source>
+        <translation>IR-Turm nicht verwendbar</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>
@@ -564,6 +568,10 @@
     <message>
         <source>Error reading file &quot;%@&quot;</source>
         <translation>Fehler beim Lesen der Datei „%@“</translation>
+    </message>
+    <message>
+        <source>Error writing file &quot;%@&quot;</source>
+        <translation>Fehler beim Schreiben der Datei „%@“</translation>
     </message>
     <message>
         <source>File &quot;%@&quot; contains an illegal task number</source>

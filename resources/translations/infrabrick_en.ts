@@ -40,11 +40,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Remote control: forward</source>
+        <source>Remote control: forward while held</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Remote control: reverse</source>
+        <source>Remote control: reverse while held</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -376,6 +376,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>IR Tower Not Usable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation type="unfinished"></translation>
     </message>
@@ -425,6 +429,10 @@
     </message>
     <message>
         <source>Error reading file &quot;%@&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error writing file &quot;%@&quot;</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -88,12 +88,14 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     myDatalogDialogue = std::make_unique<DatalogPanel>(&window);
     myPreferencesPanel = std::make_unique<PreferencesPanel>(&window);
     myTimeoutPanel = std::make_unique<TimeoutPanel>(
-        &window, QCoreApplication::translate("Localizable", "The brick does not answer"),
+        &window, QCoreApplication::translate("Localizable", "Brick Not Reachable"),
+        QCoreApplication::translate("Localizable", "The brick does not answer"),
         QCoreApplication::translate("Localizable", "Check that the brick is switched on and faces the tower, close enough. "
                       "A brick that shows no program number after being switched on needs firmware."),
         true);
     myTowerErrorPanel = std::make_unique<TimeoutPanel>(
-        &window, QCoreApplication::translate("Localizable", "The infrared tower cannot be used"),
+        &window, QCoreApplication::translate("Localizable", "IR Tower Not Usable"),
+        QCoreApplication::translate("Localizable", "The infrared tower cannot be used"),
         QCoreApplication::translate("Localizable", "Check that the tower is plugged in and chosen in the preferences, "
                       "and that no other program is using it."),
         false);
@@ -222,8 +224,13 @@ void LegoController::connectActions()
         {ui.outputAFwdButton, outputs[0].forwardCode}, {ui.outputARevButton, outputs[0].reverseCode},
         {ui.outputBFwdButton, outputs[1].forwardCode}, {ui.outputBRevButton, outputs[1].reverseCode},
         {ui.outputCFwdButton, outputs[2].forwardCode}, {ui.outputCRevButton, outputs[2].reverseCode}};
-    for (auto [button, code] : remoteButtons)
-        connect(button, &QAbstractButton::clicked, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+    // A remote button runs its motor while it is held, as on the brick's own
+    // remote: its word when pressed, the release word when let go.
+    for (auto [button, code] : remoteButtons) {
+        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+        connect(button, &QAbstractButton::released, this,
+                [this] { myRCXController->sendRemoteCommand(RCXController::remoteRelease); });
+    }
 
     for (int number = 1; number <= 3; ++number) {
         Sensor& controls = sensors[number - 1];
@@ -253,7 +260,7 @@ void LegoController::connectActions()
             [this](int index) { tabView(theTabs, theTabs->widget(index)); });
 
     connect(ui.theButton, &QAbstractButton::clicked, this, &LegoController::download);
-    connect(ui.actionDownload, &QAction::triggered, this, &LegoController::download);
+    connect(ui.actionDownload, &QAction::triggered, this, &LegoController::chooseProgram);
     connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
     connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
     connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);

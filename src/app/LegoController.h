@@ -90,7 +90,11 @@ public:
     void tabView(QTabWidget* tabs, QWidget* item);
 
     // ---- file operations
+    // The window's download button: deletes the slot's program instead while
+    // the button reads "Delete".
     void download();
+    // Asks for a program file and downloads it into the current slot.
+    void chooseProgram();
     void installFirmware();
     void upload();
     void clear();
@@ -255,9 +259,10 @@ private:
     bool datalogVisible = false;
     bool showErrors = true;
     bool syncWatchOn = false;
-    // The link itself failed during the current transfer. A transfer that
-    // failed for a reason of its own leaves a working link: after its message
-    // the link is released and polling resumes.
+    // The link itself failed during the current transfer: its message stays
+    // on the sheet. A transfer that failed for a reason of its own leaves a
+    // working link: after its message the link is released and polling
+    // resumes.
     bool linkFailedInTransfer = false;
     QJsonObject batteryLevels;
     QSettings myDefaults;

@@ -6,6 +6,7 @@
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/TimeoutPanel.h"
+#include "scripting/ScriptHold.h"
 #include "ui_MainWindow.h"
 #include "views/DatalogLevel.h"
 
@@ -18,6 +19,11 @@ void LegoController::download()
         showProgramName();
         return;
     }
+    chooseProgram();
+}
+
+void LegoController::chooseProgram()
+{
     beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX programs (*.rcx)"), &LegoController::downloadEnd);
 }
 
@@ -29,7 +35,9 @@ void LegoController::downloadEnd(int returnCode)
 
 void LegoController::downloadFile(const QString& path)
 {
-    if (myRCXController->sendProgFile(path.toStdString(), *this) != 0) {
+    const ScriptHold scriptsWait(*myRCXControllerScript);
+    // A refused file never reached the brick: the slot keeps its program.
+    if (myRCXController->sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
         // Remove the partly loaded program. A transfer that failed for a
         // reason of its own left a working link, blocked only while its
         // message shows: let this one deletion through, so that the brick is
@@ -54,6 +62,7 @@ void LegoController::firmwareEnd(int returnCode)
         return;
     QString path = chosenFile();
     showErrors = true;
+    const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController->sendFirmware(path.toStdString(), *this);
     waitABit = 2;
 }
@@ -71,6 +80,7 @@ void LegoController::uploadEnd(int returnCode)
 
 void LegoController::uploadFile(const QString& path)
 {
+    const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController->saveDatalogFile(path.toStdString(), *this);
 }
 
@@ -143,7 +153,10 @@ void LegoController::abortFileOp(const std::string& message)
 {
     myPacket->block();
     showErrors = false;
-    myFileProgressPanel->showFailure(QString::fromStdString(message));
+    // Once the link itself has failed, its message stays: what fails after
+    // it (the transfer, its clean-up) fails because the link is blocked.
+    if (!linkFailedInTransfer)
+        myFileProgressPanel->showFailure(QString::fromStdString(message));
     if (!myFileProgressPanel->isVisible())
         myFileProgressPanel->open();
 }
@@ -178,8 +191,8 @@ void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel
 {
     // A transfer under way ends with the failure on its own sheet.
     if (myFileProgressPanel->isVisible()) {
-        linkFailedInTransfer = true;
         abortFileOp(QCoreApplication::translate("Localizable", transferMessage).toStdString());
+        linkFailedInTransfer = true;
     } else if (showErrors) {
         linkFailed(sheet);
     }

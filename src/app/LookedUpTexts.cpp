@@ -11,6 +11,7 @@
     QT_TRANSLATE_NOOP("Localizable", "Can't read datalog length"),
     QT_TRANSLATE_NOOP("Localizable", "Downloading file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Error reading file \"%@\""),
+    QT_TRANSLATE_NOOP("Localizable", "Error writing file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains an illegal task number"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains an unknown fragment type"),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains no firmware"),

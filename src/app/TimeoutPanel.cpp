@@ -2,9 +2,11 @@
 
 #include <QStyle>
 
-TimeoutPanel::TimeoutPanel(QWidget* parent, const QString& title, const QString& text, bool offerFirmware)
+TimeoutPanel::TimeoutPanel(QWidget* parent, const QString& sheetTitle, const QString& title, const QString& text,
+                           bool offerFirmware)
     : Panel(parent)
 {
+    setWindowTitle(sheetTitle);
     int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     ui->icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize));
     ui->titleLabel->setText(title);

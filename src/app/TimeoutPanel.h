@@ -15,9 +15,11 @@ public:
     static constexpr int firmwareCode = 2;
     static constexpr int quitCode = 3;
 
+    // sheetTitle: the window's; title and text: the message it shows.
     // offerFirmware: whether the sheet offers to install firmware, which only
     // helps when the tower works and the brick does not answer.
-    TimeoutPanel(QWidget* parent, const QString& title, const QString& text, bool offerFirmware);
+    TimeoutPanel(QWidget* parent, const QString& sheetTitle, const QString& title, const QString& text,
+                 bool offerFirmware);
 
 public slots:
     void okButton();

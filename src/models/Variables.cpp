@@ -8,20 +8,28 @@
 const QStringList Variables::columns = {QStringLiteral("No1"), QStringLiteral("Name1"), QStringLiteral("Value1"),
     QStringLiteral("No2"), QStringLiteral("Name2"), QStringLiteral("Value2")};
 
-// Digits are summed modulo 2^16, so any length of number gives its exact low
-// 16 bits without overflowing.
-std::int16_t lowWordOf(const QString& text)
+// The digits stop counting once the number is out of range, so any length
+// of number is read without overflowing.
+std::optional<std::int16_t> variableValueOf(const QString& text)
 {
+    constexpr int largest = 65535;
+    constexpr int smallest = -32768;
     qsizetype position = 0;
     while (position < text.size() && text[position].isSpace())
         ++position;
     bool negative = false;
     if (position < text.size() && (text[position] == QLatin1Char('-') || text[position] == QLatin1Char('+')))
         negative = text[position++] == QLatin1Char('-');
-    std::uint16_t magnitude = 0;
-    for (; position < text.size() && text[position] >= QLatin1Char('0') && text[position] <= QLatin1Char('9'); ++position)
-        magnitude = static_cast<std::uint16_t>(magnitude * 10 + (text[position].unicode() - '0'));
-    return static_cast<std::int16_t>(negative ? static_cast<std::uint16_t>(0x10000 - magnitude) : magnitude);
+    int magnitude = 0;
+    for (; position < text.size() && text[position] >= QLatin1Char('0') && text[position] <= QLatin1Char('9'); ++position) {
+        magnitude = magnitude * 10 + (text[position].unicode() - '0');
+        if (magnitude > largest)
+            return std::nullopt;
+    }
+    const int value = negative ? -magnitude : magnitude;
+    if (value < smallest)
+        return std::nullopt;
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
 Variables::Variables(QObject* parent)
@@ -117,7 +125,10 @@ bool Variables::setData(const QModelIndex& index, const QVariant& value, int rol
     const int variable = valueVariable(columns[index.column()], index.row());
     if (variable < 0)
         return false;
-    theValues[variable] = lowWordOf(value.toString());
+    const std::optional<std::int16_t> typed = variableValueOf(value.toString());
+    if (!typed)
+        return false;
+    theValues[variable] = *typed;
     if (myRCXController)
         myRCXController->writeVariable(variable, theValues[variable]);
     emit dataChanged(index, index);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class RCXController;
 
@@ -32,9 +33,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    // Takes a value typed into "Value1" or "Value2": its low 16 bits as a
-    // signed value (a text that does not begin with a number is 0), stored
-    // and written to the brick.
+    // Takes a value typed into "Value1" or "Value2" that a variable can hold
+    // (see variableValueOf), stores it and writes it to the brick. Any other
+    // value is refused: nothing is sent and the old value stays.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -52,6 +53,8 @@ private:
     std::array<std::int16_t, 32> theValues{};
 };
 
-// The low 16 bits, as a signed value, of the integer a text begins with
-// (blanks, an optional sign, decimal digits); 0 when it begins with none.
-std::int16_t lowWordOf(const QString& text);
+// The value a 16-bit variable takes for the integer a text begins with
+// (blanks, an optional sign, decimal digits; 0 when it begins with none):
+// -32768 to 32767 as they are, 32768 to 65535 as the same 16 bits read signed
+// (40000 is -25536). None for an integer outside -32768 to 65535.
+std::optional<std::int16_t> variableValueOf(const QString& text);

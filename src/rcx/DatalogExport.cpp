@@ -9,6 +9,8 @@ constexpr int uploadBlockSize = 20;
 
 enum EntryKind { variableEntry = 0, timerEntry = 1, sensorEntry = 2, watchEntry = 4 };
 
+const char* const writeError = "Error writing file \"%@\"";
+
 } // namespace
 
 void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
@@ -20,7 +22,12 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
         return;
     }
     fileOp.startFileOp(localizedFormat("Saving datalog to file \"%@\"", {fileName}));
-    if (const char* failure = uploadDatalog(file.get(), fileOp)) {
+    const char* failure = uploadDatalog(file.get(), fileOp);
+    // Closing writes the last buffered lines: on a full disk it is the close
+    // that fails.
+    if (failure == nullptr && std::fclose(file.release()) != 0)
+        failure = writeError;
+    if (failure != nullptr) {
         fileOp.abortFileOp(localizedFormat(failure, {fileName}));
         return;
     }
@@ -28,7 +35,8 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
     fileOp.stopFileOp();
 }
 
-// Writes the entries block by block as they arrive.
+// Writes the entries block by block as they arrive; a line that cannot be
+// written ends the upload.
 const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
 {
     std::uint8_t types[uploadBlockSize] = {};
@@ -46,7 +54,8 @@ const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
         myRCXSender.uploadBlock(static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(blockSize), types,
                                 values);
         for (int i = 0; i < blockSize; ++i)
-            std::fputs(datalogLine(types[i], static_cast<std::int16_t>(values[i])).c_str(), file);
+            if (std::fputs(datalogLine(types[i], static_cast<std::int16_t>(values[i])).c_str(), file) == EOF)
+                return writeError;
         remaining -= blockSize;
         first += blockSize;
         fileOp.advanceBy(blockSize * 100.0 / total);

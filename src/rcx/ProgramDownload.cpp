@@ -1,98 +1,71 @@
+#include "rcx/CompiledProgram.h"
 #include "rcx/FileReaders.h"
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
 
-#include <cstring>
 #include <filesystem>
-#include <vector>
 
 namespace {
 
-constexpr std::uint32_t signature = 0x49584352; // "RCXI"
-constexpr std::uint32_t newestVersion = 0x0102;
 constexpr int codeBlockSize = 20;
 
 enum SymbolType { taskSymbol = 0, subSymbol = 1, variableSymbol = 2 };
 
-const char* const readError = "Error reading file \"%@\"";
-
-// Reads `length` bytes; false when the file ends first.
-bool readBytes(std::FILE* file, std::uint8_t* bytes, std::size_t length)
-{
-    return std::fread(bytes, 1, length, file) == length;
-}
-
 } // namespace
 
-int RCXController::sendProgFile(const std::string& path, FileOp& fileOp)
+// The whole file is read and checked before the first command: a file that
+// is refused leaves the brick and the slot's names as they were.
+RCXController::ProgFileResult RCXController::sendProgFile(const std::string& path, FileOp& fileOp)
 {
     const std::string fileName = fileNameOf(path);
-    currentProgName().assign(std::filesystem::path(fileName).stem().string());
-    clearCurrentNames();
     fileOp.startFileOp(localizedFormat("Downloading file \"%@\"", {fileName}));
 
-    const char* failure = "Can't open file \"%@\"";
+    CompiledProgram program;
+    const char* refusal = "Can't open file \"%@\"";
     if (OpenFile file = openFile(path, "rb"))
-        failure = downloadProgram(file.get(), fileOp);
-    if (failure != nullptr) {
-        fileOp.abortFileOp(localizedFormat(failure, {fileName}));
-        return 1;
+        refusal = readCompiledProgram(file.get(), program);
+    if (refusal != nullptr) {
+        fileOp.abortFileOp(localizedFormat(refusal, {fileName}));
+        return progFileRefused;
     }
+
+    currentProgName().assign(std::filesystem::path(fileName).stem().string());
+    clearCurrentNames();
+    if (const char* failure = downloadProgram(program, fileOp)) {
+        fileOp.abortFileOp(localizedFormat(failure, {fileName}));
+        return progFileFailed;
+    }
+    for (const CompiledProgram::Symbol& symbol : program.symbols)
+        addName(symbol.type, symbol.index, symbol.name);
     myRCXSender.sendCode(0x51, {5});
     fileOp.stopFileOp();
-    return 0;
+    return progFileDownloaded;
 }
 
-// The header is checked whole before the slot is cleared; a file that ends
-// inside it leaves the brick untouched. Returns the failure's message key,
-// or null.
-const char* RCXController::downloadProgram(std::FILE* file, FileOp& fileOp)
+// Returns the failure's message key, or null.
+const char* RCXController::downloadProgram(const CompiledProgram& program, FileOp& fileOp)
 {
-    const std::uint32_t fileSignature = read4(file);
-    const std::uint32_t version = read2(file);
-    const int fragmentCount = static_cast<int>(read2(file));
-    const int symbolCount = static_cast<int>(read2(file));
-    const std::uint32_t targetType = read1(file);
-    read1(file); // reserved
-    if (std::feof(file))
-        return readError;
-    if (fileSignature != signature)
-        return "File \"%@\" has the wrong file signature";
-    if (version > newestVersion)
-        return "File \"%@\" has an unsupported file version number";
-    if (targetType != 0 && targetType != 3)
-        return "File \"%@\" is not compiled for the RCX";
-
     myRCXSender.sendCode(0x50);
     myRCXSender.sendCode(0x40);
     myRCXSender.sendCode(0x70);
-    for (int fragment = 0; fragment < fragmentCount; ++fragment)
-        if (const char* failure = downloadFragment(file, fragmentCount, fileOp))
+    const int fragmentCount = static_cast<int>(program.fragments.size());
+    for (const CompiledProgram::Fragment& fragment : program.fragments)
+        if (const char* failure = downloadFragment(fragment, fragmentCount, fileOp))
             return failure;
-    return readSymbols(file, symbolCount);
+    return nullptr;
 }
 
-const char* RCXController::downloadFragment(std::FILE* file, int fragmentCount, FileOp& fileOp)
+const char* RCXController::downloadFragment(const CompiledProgram::Fragment& fragment, int fragmentCount,
+                                            FileOp& fileOp)
 {
-    const std::uint32_t type = read1(file);
-    const int number = static_cast<int>(read1(file));
-    const int length = static_cast<int>(read2(file));
-    if (std::feof(file))
-        return readError;
-    if (type > 1)
-        return "File \"%@\" contains an unknown fragment type";
-
-    const int status = myRCXSender.sendCodeGet1(type == 0 ? 0x25 : 0x35, {0, number, 0, length & 0xFF, length >> 8});
+    const int length = static_cast<int>(fragment.code.size());
+    const int status = myRCXSender.sendCodeGet1(fragment.type == 0 ? 0x25 : 0x35,
+                                                {0, fragment.number, 0, length & 0xFF, length >> 8});
     if (status == 1)
         return "RCX memory full";
     if (status == 2)
         return "File \"%@\" contains an illegal task number";
-
-    std::vector<std::uint8_t> code(static_cast<std::size_t>(length));
-    std::uint8_t padding[3];
-    if (!readBytes(file, code.data(), code.size()) || !readBytes(file, padding, (4 - length) & 3))
-        return readError;
-    if (!sendBlocks(code.data(), length, codeBlockSize, static_cast<double>(fragmentCount) * length, fileOp))
+    if (!sendBlocks(fragment.code.data(), length, codeBlockSize, static_cast<double>(fragmentCount) * length, fileOp))
         return "Too many download errors";
     return nullptr;
 }
@@ -126,28 +99,6 @@ bool RCXController::sendBlock(int index, const std::uint8_t* data, int blockSize
         if (myRCXSender.sendBlock(static_cast<std::uint16_t>(index), static_cast<std::uint16_t>(blockSize), data) == 0)
             return true;
     return false;
-}
-
-const char* RCXController::readSymbols(std::FILE* file, int symbolCount)
-{
-    for (int symbol = 0; symbol < symbolCount; ++symbol) {
-        const int type = static_cast<int>(read1(file));
-        const int index = static_cast<int>(read1(file));
-        const std::size_t nameLength = read1(file);
-        read1(file); // reserved
-        if (std::feof(file))
-            return readError;
-        if (nameLength == 0)
-            continue;
-        char name[256];
-        if (!readBytes(file, reinterpret_cast<std::uint8_t*>(name), nameLength))
-            return readError;
-        const std::string text(name, ::strnlen(name, nameLength));
-        if (text.size() + 1 != nameLength)
-            return readError;
-        addName(type, index, text);
-    }
-    return nullptr;
 }
 
 // Several symbols for one task, subroutine or variable are all kept, joined

@@ -2,6 +2,7 @@
 
 #include "link/RCXPacket.h"
 #include "link/RCXSender.h"
+#include "rcx/CompiledProgram.h"
 #include "rcx/FileOp.h"
 
 #include <array>
@@ -110,15 +111,26 @@ public:
     std::string& varName(int slot, int variable);
     std::string& currentVarName(int variable);
 
+    // What sendProgFile did.
+    enum ProgFileResult {
+        progFileDownloaded = 0,
+        // Failed once the slot's program was being replaced: the slot holds
+        // whatever had arrived.
+        progFileFailed = 1,
+        // The file was refused before anything was sent: the brick and the
+        // slot's names are as they were.
+        progFileRefused = 2,
+    };
     // Downloads a compiled program file into the current slot and names it
-    // after the file and its symbols. 0 on success, 1 after abortFileOp.
-    int sendProgFile(const std::string& path, FileOp& fileOp);
+    // after the file and its symbols; every failure is told to abortFileOp.
+    ProgFileResult sendProgFile(const std::string& path, FileOp& fileOp);
     // Installs firmware from an S-record file, checked whole before anything
     // is sent.
     void sendFirmware(const std::string& path, FileOp& fileOp);
     // Uploads the datalog into a text file, one line per entry. The file is
     // created and opened in one step, so "Can't open file" comes only before
-    // startFileOp.
+    // startFileOp. A line that cannot be written, or a file that cannot be
+    // closed (a full disk), fails the save with "Error writing file".
     void saveDatalogFile(const std::string& path, FileOp& fileOp);
     // The text line of one datalog entry, named after the current slot's
     // variables.
@@ -146,9 +158,8 @@ private:
     // One block, sent until the brick accepts it; false after
     // maxDownloadErrors refusals or failed exchanges.
     bool sendBlock(int index, const std::uint8_t* data, int blockSize);
-    const char* downloadProgram(std::FILE* file, FileOp& fileOp);
-    const char* downloadFragment(std::FILE* file, int fragmentCount, FileOp& fileOp);
-    const char* readSymbols(std::FILE* file, int symbolCount);
+    const char* downloadProgram(const CompiledProgram& program, FileOp& fileOp);
+    const char* downloadFragment(const CompiledProgram::Fragment& fragment, int fragmentCount, FileOp& fileOp);
     void addName(int type, int index, const std::string& name);
     const char* uploadDatalog(std::FILE* file, FileOp& fileOp);
 

@@ -99,6 +99,20 @@ void RCXControllerScript::handleSend(ScriptCommand& command)
     myRCXController.sendMessage(message);
 }
 
+std::vector<QObject*> RCXControllerScript::scriptObjects()
+{
+    std::vector<QObject*> objects = {this, myRCXDatalog.get()};
+    auto addAll = [&objects](const auto& elements) {
+        for (const auto& element : elements)
+            objects.push_back(element.get());
+    };
+    addAll(myRCXInputs);
+    addAll(myRCXOutputs);
+    addAll(myRCXSlots);
+    addAll(myRCXVariables);
+    return objects;
+}
+
 QList<QDBusObjectPath> RCXControllerScript::inputPaths() const
 {
     return pathsOf(myRCXInputs);

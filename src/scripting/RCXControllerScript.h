@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 // The brick as scripts see it: its battery, current slot and messages, the
 // run, stop and send commands, and its elements (inputs, outputs, slots,
@@ -57,6 +58,8 @@ public:
     const std::array<std::unique_ptr<RCXProgramSlot>, slotCount>& programSlots() const { return myRCXSlots; }
     const std::array<std::unique_ptr<RCXVariable>, variableCount>& variables() const { return myRCXVariables; }
     RCXDatalog& datalog() const { return *myRCXDatalog; }
+    // This object and every element: all the objects scripts reach.
+    std::vector<QObject*> scriptObjects();
 
     void handleRun(ScriptCommand& command);
     // The remote control's stop: the program and the outputs.

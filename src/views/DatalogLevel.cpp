@@ -54,8 +54,13 @@ QMimeData* DatalogLevel::dragData()
     uploadDone = false;
     uploadedText.reset();
     promisedFile.clear();
-    dragFolder = std::make_unique<QTemporaryDir>();
+    dragFolder.reset();
     return new DatalogDragData(this);
+}
+
+bool DatalogLevel::isDatalogDrag(const QMimeData* data)
+{
+    return dynamic_cast<const DatalogDragData*>(data) != nullptr;
 }
 
 std::optional<QByteArray> DatalogLevel::datalogText()
@@ -63,6 +68,7 @@ std::optional<QByteArray> DatalogLevel::datalogText()
     if (uploadDone)
         return uploadedText;
     uploadDone = true;
+    dragFolder = std::make_unique<QTemporaryDir>();
     if (!dragFolder->isValid())
         return uploadedText;
     const QString filePath = dragFolder->filePath(datalogFileName(datalogFilename));

@@ -30,6 +30,10 @@ public:
     // Starts a new drag: the data it carries, made only when a target asks
     // for it. Owned by the caller (a QDrag takes it).
     QMimeData* dragData();
+    // True for the data of a drag out of a datalog meter: asking it for any
+    // of its types uploads the datalog, so a drop target that only takes
+    // files of its own refuses it without asking.
+    static bool isDatalogDrag(const QMimeData* data);
 
 signals:
     // A drag out of the meter has begun.
@@ -57,9 +61,9 @@ private:
 
     std::optional<QByteArray> uploadedText;
     QString promisedFile;
-    // A private folder per drag for the uploaded and the promised file. It
-    // lives until the next drag: a file manager may copy the promised file
-    // after the drop has ended.
+    // A private folder per drag for the uploaded and the promised file, made
+    // when a target first asks. It lives until the next drag: a file manager
+    // may copy the promised file after the drop has ended.
     std::unique_ptr<QTemporaryDir> dragFolder;
     std::optional<QPoint> pressPosition;
 };

@@ -1,5 +1,7 @@
 #include "views/DropBox.h"
 
+#include "views/DatalogLevel.h"
+
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -14,7 +16,10 @@ DropBox::DropBox(QWidget* parent)
 
 std::optional<QString> DropBox::programFile(const QMimeData* data)
 {
-    if (!data || !data->hasUrls())
+    // The datalog meter inside the box starts its drags over the box; they
+    // carry no program, and asking them for their files would upload the
+    // datalog.
+    if (!data || DatalogLevel::isDatalogDrag(data) || !data->hasUrls())
         return std::nullopt;
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.front().isLocalFile())

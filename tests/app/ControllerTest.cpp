@@ -13,12 +13,14 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
+#include "models/Variables.h"
 #include "ports/SerialPort.h"
 #include "support/QtPrinters.h"
 #include "ui_MainWindow.h"
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -49,6 +51,23 @@ struct RuntimeFolder {
     RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8()); }
     QTemporaryDir folder;
 };
+
+// A temporary folder of the test's own, where the application puts its
+// temporary files while it lives.
+struct TemporaryFolder {
+    TemporaryFolder() { qputenv("TMPDIR", folder.path().toUtf8()); }
+    ~TemporaryFolder() { qputenv("TMPDIR", saved); }
+    const QByteArray saved = qgetenv("TMPDIR");
+    QTemporaryDir folder;
+};
+
+// The command that sets the brick's watch to the local time at `when`.
+Command watchCommandAt(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return {0x22, static_cast<std::uint8_t>(local.tm_hour), static_cast<std::uint8_t>(local.tm_min)};
+}
 
 // The code of a task as the brick holds it, in hex; empty when none.
 QString taskCode(const QJsonObject& state, int slot, int task)
@@ -176,16 +195,15 @@ TEST_F(ControllerTest, FirstStartAsksForPreferencesAndSendsNothingUntilOK)
 
     ticks(1);
     EXPECT_TRUE(commands().empty());
-    std::time_t before = std::time(nullptr);
+    const std::time_t before = std::time(nullptr);
     ticks(1);
+    const std::time_t after = std::time(nullptr);
     std::vector<Command> heard = commands();
     ASSERT_GE(heard.size(), 2u);
     EXPECT_EQ(heard[0], Command{0x30});
-    std::tm local{};
-    localtime_r(&before, &local);
-    EXPECT_EQ(heard[1][0], 0x22);
-    EXPECT_EQ(heard[1][1], local.tm_hour);
-    EXPECT_NEAR(heard[1][2], local.tm_min, 1);
+    // The minute may turn during the tick.
+    EXPECT_TRUE(heard[1] == watchCommandAt(before) || heard[1] == watchCommandAt(after))
+        << int(heard[1][1]) << ":" << int(heard[1][2]);
     EXPECT_FLOAT_EQ(ui().battery->levelValue(), 8.0f);
     EXPECT_FLOAT_EQ(ui().battery->maxLevelValue(), 9.6f);
     EXPECT_FLOAT_EQ(ui().battery->minLevelValue(), 6.6f);
@@ -236,6 +254,7 @@ TEST_F(ControllerTest, PreferencesWithAPortThatFailsGiveTheTowerErrorSheet)
     QTest::mouseClick(prefs.prefsOKButton, Qt::LeftButton);
     TimeoutPanel& sheet = controller->towerErrorPanel();
     ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.windowTitle(), "IR Tower Not Usable");
     EXPECT_FALSE(sheet.controls().firmwareButton->isVisible());
     EXPECT_FALSE(controller->showErrorsValue());
     EXPECT_EQ(settings().value("Port Name").toString(), towerName);
@@ -389,9 +408,16 @@ TEST_F(ControllerTest, OutputActionsSendTheirCommands)
     ui().outputCPowerButton->setValue(3);
     EXPECT_EQ(commands(), (std::vector<Command>{{0x13, 0x04, 2, 2}}));
 
-    QTest::mouseClick(ui().outputBFwdButton, Qt::LeftButton);
+    // The remote's buttons run their motor while held, as on the brick's own
+    // remote.
+    QTest::mousePress(ui().outputBFwdButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x10}}));
+    EXPECT_EQ(brick.state()["outputs"][1]["state"], "on");
+    QTest::mouseRelease(ui().outputBFwdButton, Qt::LeftButton);
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x00}}));
+    EXPECT_NE(brick.state()["outputs"][1]["state"], "on");
     QTest::mouseClick(ui().outputCRevButton, Qt::LeftButton);
-    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x00, 0x10}, {0xD2, 0x01, 0x00}}));
+    EXPECT_EQ(commands(), (std::vector<Command>{{0xD2, 0x01, 0x00}, {0xD2, 0x00, 0x00}}));
 
     QTest::mouseClick(ui().outputAStopGoButton, Qt::LeftButton);
     EXPECT_EQ(commands(), (std::vector<Command>{{0x21, 0x41}}));
@@ -473,21 +499,25 @@ TEST_F(ControllerTest, DynamicModeSheet)
     EXPECT_EQ(mode->currentIndex(), 4);
     EXPECT_TRUE(commands().empty());
 
-    // OK with a slope: sent with its low five bits, the menu stays on item 8.
+    // OK with a slope: the menu stays on item 8. The brick keeps five bits
+    // of slope, so a typed 40 is not taken: the last digit is refused.
     mode->setCurrentIndex(8);
     emit mode->activated(8);
     sheet.controls().dynamicSensorModeMenu->setCurrentIndex(2);
-    sheet.controls().dynamicSensorSlope->setValue(40);
+    QSpinBox* slope = sheet.controls().dynamicSensorSlope;
+    slope->selectAll();
+    QTest::keyClicks(slope, "40");
+    EXPECT_EQ(slope->value(), 4);
     QTest::mouseClick(sheet.controls().okButton, Qt::LeftButton);
-    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, (2 << 5) | (40 & 0x1F)}}));
+    EXPECT_EQ(commands(), (std::vector<Command>{{0x42, 0, (2 << 5) | 4}}));
     EXPECT_EQ(mode->currentIndex(), 8);
     EXPECT_EQ(controller->sensorModeStoreValue(1), 10);
-    EXPECT_EQ(controller->sensorSlopeStoreValue(1), 40);
+    EXPECT_EQ(controller->sensorSlopeStoreValue(1), 4);
 
     // Reopened: the stored mode and slope; cancelled, it stays on item 8.
     emit mode->activated(8);
     EXPECT_EQ(sheet.controls().dynamicSensorModeMenu->currentIndex(), 2);
-    EXPECT_EQ(sheet.controls().dynamicSensorSlope->value(), 40);
+    EXPECT_EQ(sheet.controls().dynamicSensorSlope->value(), 4);
     QTest::mouseClick(sheet.controls().cancelButton, Qt::LeftButton);
     EXPECT_EQ(mode->currentIndex(), 8);
 
@@ -563,6 +593,65 @@ TEST_F(ControllerTest, DatalogSavedToAFile)
     EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains("77")) << path.toStdString();
 }
 
+// A full disk: the lines of a short datalog fail when the file is closed,
+// those of a long one while they are written, which ends the upload there.
+// Either way the save fails with a message naming the file, and no success
+// sound is played.
+TEST_F(ControllerTest, DatalogSavedOnAFullDiskFails)
+{
+    launchRefreshed();
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    const struct {
+        int entries;
+        long uploads; // at most
+    } cases[] = {{2, 2}, {400, 20}};
+    for (const auto [entries, uploads] : cases) {
+        SCOPED_TRACE(entries);
+        controller->clear();
+        controller->datalogPanel().controls().theValueField->setValue(entries);
+        QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+        for (int entry = 0; entry < entries; ++entry)
+            ASSERT_EQ(brick.control("datalog add 0 12345"), "ok");
+        commands();
+        controller->uploadFile("/dev/full");
+        ASSERT_TRUE(progress.isVisible());
+        EXPECT_EQ(progress.controls().fileProgressText->text(), "Error writing file \"full\"");
+        EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+        const std::vector<int> heard = opcodes();
+        EXPECT_LE(std::count(heard.begin(), heard.end(), 0xA4), uploads);
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), 0x51), 0);
+        QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+    }
+}
+
+// A drag of the datalog meter crosses the drop box around it; a drag that
+// no target takes uploads nothing and leaves no file. A target that asks for
+// the text gets the datalog, uploaded then.
+TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
+{
+    const TemporaryFolder temporary;
+    launchRefreshed();
+    controller->clear();
+    controller->datalogPanel().controls().theValueField->setValue(10);
+    QTest::mouseClick(controller->datalogPanel().controls().okButton, Qt::LeftButton);
+    ASSERT_EQ(brick.control("datalog add 0 77"), "ok");
+    commands();
+
+    const std::unique_ptr<QMimeData> data(ui().datalog->dragData());
+    DropBox* box = ui().dropBox;
+    QDragEnterEvent enter(box->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(box, &leave);
+    EXPECT_TRUE(commands().empty());
+    EXPECT_TRUE(QDir(temporary.folder.path()).isEmpty());
+
+    EXPECT_EQ(data->data("text/plain"), "Variable 0\t77\n");
+    const std::vector<int> heard = opcodes();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0xA4), 2) << "the header and one block";
+}
+
 TEST_F(ControllerTest, DatalogSizeSheet)
 {
     launchRefreshed();
@@ -625,24 +714,6 @@ TEST_F(ControllerTest, NoPollsWhileATransfersSheetIsUp)
     EXPECT_FALSE(commands().empty());
 }
 
-TEST_F(ControllerTest, DownloadOfAMissingFileFailsOnItsProgressSheet)
-{
-    launchRefreshed();
-    controller->downloadFile(settingsFolder.filePath("missing.rcx"));
-    FileProgressPanel& progress = controller->fileProgressPanel();
-    ASSERT_TRUE(progress.isVisible());
-    EXPECT_EQ(progress.controls().fileProgressText->text(), "Can't open file \"missing.rcx\"");
-    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
-    EXPECT_EQ(ui().theButton->text(), "Download...");
-    // The slot was cleared on the brick all the same.
-    std::vector<int> heard = opcodes();
-    EXPECT_EQ(std::vector<int>(heard.end() - 2, heard.end()), (std::vector<int>{0x40, 0x70}));
-    QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
-    ticks(3);
-    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
-    EXPECT_FALSE(opcodes().empty());
-}
-
 TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
 {
     launchRefreshed();
@@ -650,6 +721,7 @@ TEST_F(ControllerTest, SilentBrickGivesOneTimeoutSheetAndRetryResumes)
     ticks(8); // the battery poll of tick 8
     TimeoutPanel& sheet = controller->timeoutPanel();
     ASSERT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.windowTitle(), "Brick Not Reachable");
     EXPECT_EQ(controller->waitABitValue(), -1);
     QSignalSpy opened(&sheet, &QDialog::finished);
     ticks(30);
@@ -751,6 +823,80 @@ TEST_F(ControllerTest, DownloadOfADroppedFile)
     EXPECT_TRUE(taskCode(state, 1, 0).isEmpty());
 }
 
+TEST_F(ControllerTest, TheMenusDownloadAsksForAFileEvenIntoAFullSlot)
+{
+    launchRefreshed();
+    controller->downloadFile(programFile);
+    ASSERT_EQ(ui().theButton->text(), "Delete");
+    const QJsonValue programs = brick.state()["programs"];
+    commands();
+    ui().actionDownload->trigger();
+    ASSERT_NE(controller->openPanel(), nullptr);
+    EXPECT_TRUE(controller->openPanel()->isVisible());
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(brick.state()["programs"], programs);
+    EXPECT_EQ(ui().programName->text(), "tasks");
+}
+
+// A file refused before anything reaches the brick leaves the slot as it
+// was: its program on the brick, its names in the window.
+TEST_F(ControllerTest, ARefusedFileLeavesTheSlotAsItWas)
+{
+    launchRefreshed();
+    controller->downloadFile(programFile);
+    const QJsonValue programs = brick.state()["programs"];
+    ASSERT_FALSE(taskCode(brick.state(), 1, 0).isEmpty());
+    QFile good(programFile);
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray bytes = good.readAll();
+    ASSERT_TRUE(QDir(settingsFolder.path()).mkdir("folder.rcx"));
+    const struct {
+        const char* file;
+        QByteArray contents; // none: not written
+        const char* message;
+    } cases[] = {
+        {"missing.rcx", {}, "Can't open file \"missing.rcx\""},
+        {"folder.rcx", {}, "Error reading file \"folder.rcx\""},
+        {"signature.rcx", "RCXJ" + bytes.mid(4), "File \"signature.rcx\" has the wrong file signature"},
+        {"cut.rcx", bytes.first(100), "Error reading file \"cut.rcx\""},
+    };
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.file);
+        const QString path = settingsFolder.filePath(each.file);
+        if (!each.contents.isEmpty()) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(each.contents);
+        }
+        commands();
+        controller->downloadFile(path);
+        ASSERT_TRUE(progress.isVisible());
+        EXPECT_EQ(progress.controls().fileProgressText->text(), each.message);
+        EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+        QTest::mouseClick(progress.controls().fileProgressOKButton, Qt::LeftButton);
+        EXPECT_TRUE(commands().empty());
+        EXPECT_EQ(brick.state()["programs"], programs);
+        EXPECT_EQ(ui().programName->text(), "tasks");
+        EXPECT_EQ(ui().theButton->text(), "Delete");
+        EXPECT_EQ(controller->controller().currentVarName(0), "speed");
+    }
+    ticks(3);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    EXPECT_FALSE(opcodes().empty());
+}
+
+TEST_F(ControllerTest, ABrickThatStopsAnsweringDuringADownloadKeepsItsMessage)
+{
+    launchRefreshed();
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    controller->downloadFile(programFile);
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    ASSERT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.controls().fileProgressText->text(), "No response from RCX");
+    EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
+}
+
 TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
 {
     launchRefreshed();
@@ -781,6 +927,42 @@ TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
     for (int column = 0; column < variables->columnCount(); ++column)
         row1 += variables->data(variables->index(1, column)).toString() + "|";
     EXPECT_TRUE(row1.contains("1234")) << row1.toStdString();
+}
+
+// A value typed into the variables table goes to the brick when a 16-bit
+// variable can hold it; otherwise nothing is sent and the old value shows.
+TEST_F(ControllerTest, TheVariablesTableRefusesWhatAVariableCannotHold)
+{
+    launchRefreshed();
+    controller->controller().writeVariable(7, 123);
+    ui().theTabs->setCurrentIndex(3);
+    QTableView* view = ui().variableView;
+    const QModelIndex cell = view->model()->index(3, static_cast<int>(Variables::columns.indexOf("Value2")));
+    const struct {
+        const char* typed;
+        std::vector<Command> sent;
+        const char* shown;
+    } cases[] = {
+        {"70000", {}, "123"},
+        {"-32769", {}, "123"},
+        {"40000", {{0x14, 7, 2, 0x40, 0x9C}}, "-25536"},
+        {"65535", {{0x14, 7, 2, 0xFF, 0xFF}}, "-1"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.typed);
+        commands();
+        view->edit(cell);
+        QLineEdit* editor = view->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, each.typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The delegate commits in a queued call and deletes its editor later.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(commands(), each.sent);
+        EXPECT_EQ(cell.data().toString(), each.shown);
+    }
 }
 
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)

@@ -92,7 +92,7 @@ TEST_F(PanelsTest, DynamicSensorOKAndCancel)
 
 TEST_F(PanelsTest, TimeoutButtonsEndWithTheirCodes)
 {
-    TimeoutPanel panel(&window, "title", "text", true);
+    TimeoutPanel panel(&window, "sheet", "title", "text", true);
     auto& ui = panel.controls();
     struct Case {
         QAbstractButton* button;
@@ -115,7 +115,7 @@ TEST_F(PanelsTest, TimeoutButtonsEndWithTheirCodes)
 
 TEST_F(PanelsTest, TimeoutSheetCannotBeEscaped)
 {
-    TimeoutPanel panel(&window, "title", "text", true);
+    TimeoutPanel panel(&window, "sheet", "title", "text", true);
     auto ending = end(panel, [&] { escape(panel); });
     EXPECT_EQ(ending.finishedCount, 0);
     EXPECT_TRUE(ending.stillShown);
@@ -123,7 +123,7 @@ TEST_F(PanelsTest, TimeoutSheetCannotBeEscaped)
 
 TEST_F(PanelsTest, TowerErrorSheetOffersNoFirmware)
 {
-    TimeoutPanel panel(&window, "title", "text", false);
+    TimeoutPanel panel(&window, "sheet", "title", "text", false);
     panel.open();
     EXPECT_FALSE(panel.controls().firmwareButton->isVisible());
     EXPECT_TRUE(panel.controls().okButton->isVisible());

@@ -82,7 +82,7 @@ struct EditCase {
 
 class VariableEdits : public VariablesTest, public testing::WithParamInterface<EditCase> {};
 
-TEST_P(VariableEdits, WriteTheLow16BitsToTheBrickAtOnce)
+TEST_P(VariableEdits, WriteTheValueToTheBrickAtOnce)
 {
     const EditCase& c = GetParam();
     variables.loadValues(controller);
@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Typed, VariableEdits, testing::Values(
     EditCase{"NotANumber", 0, "Value1", QStringLiteral("abc"), 0, 0, 0, 0},
     EditCase{"LeadingNumber", 15, "Value1", QStringLiteral(" 12 apples"), 30, 12, 12, 0},
     EditCase{"LastVariable", 15, "Value2", QStringLiteral("+300"), 31, 300, 0x2C, 0x01},
-    EditCase{"ANumberNotText", 8, "Value1", QVariant(65537), 16, 1, 1, 0}),
+    EditCase{"ANumberNotText", 8, "Value1", QVariant(-300), 16, -300, 0xD4, 0xFE}),
     [](const testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
 
 TEST_F(VariablesTest, OtherColumnsIgnoreEditsAndSendNothing)
@@ -154,24 +154,24 @@ TEST_F(VariablesTest, CopiesTwoLinesPerRowInTheGivenOrder)
     EXPECT_EQ(data->data("text/plain"), data->data("text/tab-separated-values"));
 }
 
-struct WordCase {
+struct ValueCase {
     const char* text;
-    std::int16_t word;
+    std::optional<std::int16_t> value;
 
-    friend void PrintTo(const WordCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+    friend void PrintTo(const ValueCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
 };
 
-class LowWord : public testing::TestWithParam<WordCase> {};
+class VariableValue : public testing::TestWithParam<ValueCase> {};
 
-TEST_P(LowWord, OfTheNumberATextBeginsWith)
+TEST_P(VariableValue, OfTheNumberATextBeginsWith)
 {
-    EXPECT_EQ(lowWordOf(QString::fromUtf8(GetParam().text)), GetParam().word) << GetParam().text;
+    EXPECT_EQ(variableValueOf(QString::fromUtf8(GetParam().text)), GetParam().value) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, LowWord, testing::Values(
-    WordCase{"0", 0}, WordCase{"32767", 32767}, WordCase{"32768", -32768}, WordCase{"40000", -25536},
-    WordCase{"65535", -1}, WordCase{"65536", 0}, WordCase{"-32768", -32768}, WordCase{"-32769", 32767},
-    WordCase{"99999999999", -6145}, WordCase{"3.7", 3}, WordCase{"  -12x", -12}, WordCase{"abc", 0},
-    WordCase{"", 0}, WordCase{"-", 0}, WordCase{"x12", 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, VariableValue, testing::Values(
+    ValueCase{"0", 0}, ValueCase{"32767", 32767}, ValueCase{"32768", -32768}, ValueCase{"40000", -25536},
+    ValueCase{"65535", -1}, ValueCase{"65536", std::nullopt}, ValueCase{"-32768", -32768},
+    ValueCase{"-32769", std::nullopt}, ValueCase{"99999999999", std::nullopt}, ValueCase{"3.7", 3},
+    ValueCase{"  -12x", -12}, ValueCase{"abc", 0}, ValueCase{"", 0}, ValueCase{"-", 0}, ValueCase{"x12", 0}));
 
 } // namespace

@@ -107,8 +107,11 @@ TEST_F(ProgramDownload, TheTenthRefusalEndsTheDownload)
 {
     brick.answer(0x45, [](const Command&) { return Bytes{3}; });
     const Bytes code = codeOf(30);
-    EXPECT_EQ(download(ProgramFile{.fragments = {{0, 0, code}}}), 1);
+    EXPECT_EQ(download(ProgramFile{.fragments = {{0, 0, code}}, .symbols = {{2, 0, "speed"}}}),
+              RCXController::progFileFailed);
     EXPECT_EQ(brick.blocks(), std::vector<Block>(10, Block{1, slice(code, 0, 20)}));
+    EXPECT_EQ(brick.controller.progName(1), "prog") << "the slot no longer holds its old program";
+    EXPECT_EQ(brick.controller.varName(1, 0), "") << "the symbols name a whole program only";
     EXPECT_EQ(brick.opcodes().back(), 0x45) << "no sound after a failure";
     EXPECT_EQ(fileOp.events.back(), "abort Too many download errors");
     EXPECT_TRUE(fileOp.increments.empty());
@@ -208,31 +211,23 @@ TEST_F(ProgramDownload, VersionAndTargetLimits)
     struct Case {
         int version;
         int targetType;
-        int result;
+        RCXController::ProgFileResult result;
     };
-    for (const Case c : {Case{0x0102, 0, 0}, Case{0x0000, 3, 0}, Case{0x0103, 0, 1}, Case{0x0102, 1, 1},
-                         Case{0x0102, 2, 1}, Case{0x0102, 4, 1}})
+    for (const Case c : {Case{0x0102, 0, RCXController::progFileDownloaded},
+                         Case{0x0000, 3, RCXController::progFileDownloaded},
+                         Case{0x0103, 0, RCXController::progFileRefused}, Case{0x0102, 1, RCXController::progFileRefused},
+                         Case{0x0102, 2, RCXController::progFileRefused}, Case{0x0102, 4, RCXController::progFileRefused}})
         EXPECT_EQ(download(ProgramFile{.version = c.version, .targetType = c.targetType}), c.result)
             << c.version << " " << c.targetType;
 }
 
-TEST_F(ProgramDownload, ARefusedFileStillNamesTheSlot)
-{
-    brick.controller.taskName(1, 1) = "old";
-    Bytes file = ProgramFile{}.bytes();
-    file[0] = 'X';
-    EXPECT_EQ(download(file, "robot.rcx"), 1);
-    EXPECT_EQ(brick.controller.progName(1), "robot");
-    EXPECT_EQ(brick.controller.taskName(1, 1), "");
-}
-
-// A malformed file: what it is made of, what is reported, what reaches the
-// brick before the failure.
+// A malformed file: what it is made of and what is reported. It is read
+// whole before anything is sent, so the brick hears nothing and the slot
+// keeps its names.
 struct MalformedCase {
     const char* name;
     std::function<Bytes()> file;
     const char* message;
-    std::vector<int> opcodes;
 };
 
 const Bytes taskCode = codeOf(6);
@@ -251,35 +246,36 @@ Bytes firstBytes(std::size_t count)
     return Bytes(file.begin(), file.begin() + static_cast<long>(count));
 }
 
-const std::vector<int> cleared = {0x50, 0x40, 0x70};
-const std::vector<int> begun = {0x50, 0x40, 0x70, 0x25};
-const std::vector<int> whole = {0x50, 0x40, 0x70, 0x25, 0x45};
-
 const MalformedCase malformedCases[] = {
-    {"Signature", [] { return changed(3, 'J'); }, "File \"bad.rcx\" has the wrong file signature", {}},
-    {"Version", [] { return changed(4, 0x03); }, "File \"bad.rcx\" has an unsupported file version number", {}},
-    {"Target", [] { return changed(10, 1); }, "File \"bad.rcx\" is not compiled for the RCX", {}},
-    {"Empty", [] { return Bytes{}; }, "Error reading file \"bad.rcx\"", {}},
-    {"ShortHeader", [] { return firstBytes(11); }, "Error reading file \"bad.rcx\"", {}},
-    {"FragmentType", [] { return changed(12, 2); }, "File \"bad.rcx\" contains an unknown fragment type", cleared},
-    {"ShortFragmentHead", [] { return firstBytes(15); }, "Error reading file \"bad.rcx\"", cleared},
-    {"ShortCode", [] { return firstBytes(20); }, "Error reading file \"bad.rcx\"", begun},
-    {"ShortPadding", [] { return firstBytes(23); }, "Error reading file \"bad.rcx\"", begun},
-    {"ShortSymbolHead", [] { return firstBytes(26); }, "Error reading file \"bad.rcx\"", whole},
-    {"ShortName", [] { return firstBytes(31); }, "Error reading file \"bad.rcx\"", whole},
-    {"NameLengthTooLong", [] { return changed(26, 8); }, "Error reading file \"bad.rcx\"", whole},
-    {"NameLengthTooShort", [] { return changed(26, 5); }, "Error reading file \"bad.rcx\"", whole},
+    {"Signature", [] { return changed(3, 'J'); }, "File \"bad.rcx\" has the wrong file signature"},
+    {"Version", [] { return changed(4, 0x03); }, "File \"bad.rcx\" has an unsupported file version number"},
+    {"Target", [] { return changed(10, 1); }, "File \"bad.rcx\" is not compiled for the RCX"},
+    {"Empty", [] { return Bytes{}; }, "Error reading file \"bad.rcx\""},
+    {"ShortHeader", [] { return firstBytes(11); }, "Error reading file \"bad.rcx\""},
+    {"FragmentType", [] { return changed(12, 2); }, "File \"bad.rcx\" contains an unknown fragment type"},
+    {"ShortFragmentHead", [] { return firstBytes(15); }, "Error reading file \"bad.rcx\""},
+    {"FragmentLongerThanTheFile", [] { return changed(14, 0x40); }, "Error reading file \"bad.rcx\""},
+    {"ShortCode", [] { return firstBytes(20); }, "Error reading file \"bad.rcx\""},
+    {"ShortPadding", [] { return firstBytes(23); }, "Error reading file \"bad.rcx\""},
+    {"ShortSymbolHead", [] { return firstBytes(26); }, "Error reading file \"bad.rcx\""},
+    {"ShortName", [] { return firstBytes(31); }, "Error reading file \"bad.rcx\""},
+    {"NameLengthTooLong", [] { return changed(26, 8); }, "Error reading file \"bad.rcx\""},
+    {"NameLengthTooShort", [] { return changed(26, 5); }, "Error reading file \"bad.rcx\""},
 };
 
 class MalformedProgram : public ProgramDownload, public ::testing::WithParamInterface<MalformedCase> {};
 
-TEST_P(MalformedProgram, IsReportedAndSendsOnlyWhatCameBefore)
+TEST_P(MalformedProgram, IsRefusedBeforeAnythingIsSent)
 {
     ASSERT_EQ(good.bytes().size(), 34u) << "the offsets above assume this layout";
-    EXPECT_EQ(download(GetParam().file(), "bad.rcx"), 1);
+    brick.controller.progName(1) = "robot";
+    brick.controller.varName(1, 0) = "level";
+    EXPECT_EQ(download(GetParam().file(), "bad.rcx"), RCXController::progFileRefused);
     EXPECT_EQ(fileOp.events,
               (std::vector<std::string>{"start Downloading file \"bad.rcx\"", std::string("abort ") + GetParam().message}));
-    EXPECT_EQ(brick.opcodes(), GetParam().opcodes);
+    EXPECT_TRUE(brick.commands().empty());
+    EXPECT_EQ(brick.controller.progName(1), "robot");
+    EXPECT_EQ(brick.controller.varName(1, 0), "level");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedProgram, ::testing::ValuesIn(malformedCases),
@@ -287,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MalformedProgram, ::testing::ValuesIn(malformedC
 
 TEST_F(ProgramDownload, AMissingFileCannotBeOpened)
 {
-    EXPECT_EQ(brick.controller.sendProgFile(folder.path("none.rcx"), fileOp), 1);
+    EXPECT_EQ(brick.controller.sendProgFile(folder.path("none.rcx"), fileOp), RCXController::progFileRefused);
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"none.rcx\"",
                                                        "abort Can't open file \"none.rcx\""}));
     EXPECT_TRUE(brick.commands().empty());

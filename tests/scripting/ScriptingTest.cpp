@@ -7,6 +7,7 @@
 #include "support/SimProcess.h"
 
 #include "app/ApplicationBus.h"
+#include "app/FileProgressPanel.h"
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
 #include "ui_MainWindow.h"
@@ -28,6 +29,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -458,6 +462,54 @@ TEST_F(ScriptingTest, DatalogSizeAndSave)
     heard();
     command("/Brick/Datalog", "org.infrabrick.Datalog", "Delete");
     EXPECT_EQ(heard(), QStringList({"52 03 00"}));
+}
+
+// Runs `action` once, when the widget it watches is first shown.
+class OnShow : public QObject {
+public:
+    OnShow(QWidget& widget, std::function<void()> action) : action(std::move(action)) { widget.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && action)
+            std::exchange(action, {})();
+        return false;
+    }
+
+private:
+    std::function<void()> action;
+};
+
+// A script's call that arrives while a download of the window's puts its
+// progress sheet on screen waits until that download has ended: the slot
+// it selects does not redirect the download.
+TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
+{
+    QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", propertiesInterface, "Set");
+    select.setArguments({"org.infrabrick.Brick", "currentSlot",
+                         QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
+    std::optional<QDBusPendingCall> selected;
+    const OnShow whileTheSheetComesUp(controller->fileProgressPanel(), [&] {
+        selected = client.asyncCall(select, 60'000);
+        // Calls from one client arrive in order: once a later one is answered,
+        // the selection has reached the application.
+        const QDBusPendingCall later = client.asyncCall(QDBusMessage::createMethodCall(
+            service, SingleInstance::objectPath, "org.freedesktop.DBus.Introspectable", "Introspect"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return later.isFinished(); }, 60'000));
+    });
+    controller->downloadFile(INFRABRICK_RCX_FIXTURES "/tasks.rcx");
+    ASSERT_TRUE(selected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selected->isFinished(); }, 60'000));
+    EXPECT_EQ(selected->reply().type(), QDBusMessage::ReplyMessage) << selected->reply().errorMessage().toStdString();
+
+    const QStringList commands = heard();
+    ASSERT_FALSE(commands.isEmpty());
+    EXPECT_EQ(commands.front(), "50");
+    EXPECT_EQ(commands.back(), "91 04");
+    EXPECT_EQ(commands.count("91 04"), 1);
+    EXPECT_EQ(controller->controller().progName(1), "tasks");
+    EXPECT_EQ(controller->controller().progName(5), "");
 }
 
 // ---- messages --------------------------------------------------------------
