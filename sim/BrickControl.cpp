@@ -300,6 +300,11 @@ std::string BrickControl::stateJson(const BrickState& state)
     json.endArray();
     numberArray(json, "counters", state.counters);
     json.key("display").value(state.display);
+    json.key("userDisplay").beginObject();
+    json.key("source").value(state.userDisplay.source);
+    json.key("argument").value(state.userDisplay.argument);
+    json.key("decimals").value(state.userDisplay.decimals);
+    json.endObject();
     json.key("powerDownDelay").value(state.powerDownDelay);
     json.key("range").value(state.transmitterRange);
     json.key("message").value(state.lastMessage);

@@ -77,8 +77,8 @@ std::vector<ProgramCase> cases()
     return {
         {"variables", "RCX",
             "int a, b, c, d;\n"
-            "task main() { a = 7; b = a * 6; c = 100; c /= d; d = -32768; d = abs(d); }\n",
-            {{"", 100, {variablesStart + "7,42,100,32767,", "\"running\":false"}}}},
+            "task main() { a = 7; b = a * 6; c = 100; c /= d; d = -32768; d = abs(d); SetSleepTime(5); }\n",
+            {{"", 100, {variablesStart + "7,42,100,32767,", "\"running\":false", "\"powerDownDelay\":5,"}}}},
         {"outputs", "RCX",
             "task main() { SetPower(OUT_A, 3); OnFwd(OUT_A); OnRev(OUT_B); Float(OUT_C); Wait(50); Off(OUT_B); }\n",
             {{"", 100, {"\"outputs\":[{\"power\":3,\"direction\":\"forward\",\"state\":\"on\"},"
@@ -101,10 +101,10 @@ std::vector<ProgramCase> cases()
             "task other() { Wait(100); }\n",
             {{"", 300, {"\"tasks\":[2]", variablesStart + "1,"}}, {"", 1000, {"\"running\":false", variablesStart + "1,"}}}},
         {"timers", "RCX2",
-            "int x, y, z;\n"
+            "int x, y, z, w;\n"
             "task main() { ClearTimer(0); Wait(250); x = Timer(0); y = FastTimer(0); SetTimer(1, 100); Wait(100);\n"
-            "  z = Timer(1); }\n",
-            {{"", 2000, {variablesStart + "0,"}}, {"", 2000, {variablesStart + "25,250,110,"}}}},
+            "  z = Timer(1); SetWatch(10, 20); w = Watch(); }\n",
+            {{"", 2000, {variablesStart + "0,"}}, {"", 2000, {variablesStart + "25,250,110,620,", "\"watch\":620,"}}}},
         {"locals and arrays", "RCX2",
             "int x; int squares[4];\n"
             "task main() { int i; i = 0; while (i < 4) { squares[i] = i * i; i++; } x = squares[3] + squares[2]; }\n",
@@ -127,8 +127,10 @@ std::vector<ProgramCase> cases()
             "int c;\n"
             "task main() { SetGlobalOutput(OUT_B, OUT_OFF); SetMaxPower(OUT_A, 2); SetPower(OUT_A + OUT_B, 7);\n"
             "  On(OUT_A + OUT_B); SetGlobalDirection(OUT_C, OUT_REV); OnFwd(OUT_C);\n"
-            "  IncCounter(0); IncCounter(0); DecCounter(0); c = Counter(0); }\n",
+            "  IncCounter(0); IncCounter(0); DecCounter(0); c = Counter(0); SetUserDisplay(c, 2);\n"
+            "  SelectDisplay(DISPLAY_USER); }\n",
             {{"", 100, {variablesStart + "1,", "\"counters\":[1,0,0]",
+                           "\"display\":7,\"userDisplay\":{\"source\":0,\"argument\":0,\"decimals\":2}",
                            "\"outputs\":[{\"power\":2,\"direction\":\"forward\",\"state\":\"on\"},"
                            "{\"power\":7,\"direction\":\"forward\",\"state\":\"off\"},"
                            "{\"power\":7,\"direction\":\"reverse\",\"state\":\"on\"}]"}}}},
