@@ -280,11 +280,16 @@ void Interpreter::startTask(Step& step, Arguments arguments)
     step.valid = number < state.tasks.size();
     if (!step.valid || state.programs[static_cast<std::size_t>(state.slot)].tasks[number].empty())
         return;
-    // The host starts a program afresh; its time starts now.
+    // The host starts a program afresh.
     if (!step.context.task)
         state.unknownOpcode.reset();
-    if (!state.running())
+    // A program that starts from none runs from now, on none of the events
+    // that came before.
+    if (!state.running()) {
         programTime = step.context.now;
+        state.pendingEvents = 0;
+        state.messageArrived = false;
+    }
     state.tasks[number].start();
 }
 

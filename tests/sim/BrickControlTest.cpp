@@ -146,7 +146,8 @@ class MalformedControlTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MalformedControlTest, IsRefusedAndChangesNothing)
 {
-    Brick brick;
+    // The manual clock: its state stays as it was while time stands still.
+    Brick brick(true, BrickClock::Kind::Manual);
     brick.receive(framed({0x52, 2, 0}));
     const std::string before = control(brick, "state");
     const std::string answer = control(brick, GetParam());
@@ -161,6 +162,16 @@ INSTANTIATE_TEST_SUITE_P(Commands, MalformedControlTest,
         "battery 65536", "battery 12 13", "message 256", "message -1", "datalog add 256 1", "datalog add 1 65536",
         "datalog add 1 -32769", "datalog put 1 1", "datalog add 1", "power off", "power", "silent maybe",
         "noise 1.5", "noise -0.1", "noise abc", "noise", "refuse-blocks -1", "refuse-blocks x", "dump firmware",
-        "dump image x", "history now", "quit now", "message 0x0x10"));
+        "dump image x", "history now", "quit now", "message 0x0x10", "advance", "advance -1", "advance 1 2",
+        "advance 86400001"));
+
+TEST(BrickControl, AdvanceMovesOnlyAManualClock)
+{
+    Brick manual(true, BrickClock::Kind::Manual);
+    EXPECT_EQ(control(manual, "advance 1500"), "ok");
+    EXPECT_TRUE(contains(control(manual, "state"), "\"time\":1500,"));
+    Brick wall;
+    EXPECT_EQ(control(wall, "advance 10"), "error: the clock is not manual");
+}
 
 } // namespace
