@@ -1,7 +1,6 @@
 #include "sim/Brick.h"
 
 #include "link/Framing.h"
-#include "sim/BrickControl.h"
 
 #include <algorithm>
 #include <array>
@@ -56,35 +55,21 @@ const Brick::Command* Brick::lookUp(std::uint8_t opcode)
     static constexpr Command commands[] = {
         {0x10, true, &Brick::alive},
         {0x12, false, &Brick::getValue},
-        {0x13, false, &Brick::setPower},
-        {0x14, false, &Brick::setVariable},
         {0x15, true, &Brick::getVersions},
         {0x20, false, &Brick::memoryMap},
-        {0x21, false, &Brick::setOnOffFloat},
-        {0x22, false, &Brick::setWatch},
         {0x25, false, &Brick::beginTask},
         {0x30, true, &Brick::battery},
-        {0x31, false, &Brick::setRange},
-        {0x32, false, &Brick::setSensorType},
         {0x35, false, &Brick::beginSub},
         {0x40, false, &Brick::deleteTasks},
-        {0x42, false, &Brick::setSensorMode},
         {0x45, true, &Brick::transferData},
-        {0x50, false, &Brick::stopAll},
-        {0x51, false, &Brick::playSound},
         {0x52, false, &Brick::setDatalogSize},
         {0x60, true, &Brick::powerOff},
         {0x65, true, &Brick::deleteFirmware},
         {0x70, false, &Brick::deleteSubs},
-        {0x71, false, &Brick::startTask},
         {0x75, true, &Brick::beginFirmware},
-        {0x81, false, &Brick::stopTask},
-        {0x91, false, &Brick::selectProgram},
         {0xA4, false, &Brick::uploadDatalog},
         {0xA5, true, &Brick::unlockFirmware},
-        {0xB1, false, &Brick::setPowerDownDelay},
         {0xD2, false, &Brick::remoteCommand},
-        {0xE1, false, &Brick::setDirection},
         {0xF7, false, &Brick::message},
     };
     const std::uint8_t key = opcode & ~toggleBit;
@@ -93,9 +78,9 @@ const Brick::Command* Brick::lookUp(std::uint8_t opcode)
     return found == std::end(commands) ? nullptr : found;
 }
 
-Brick::Brick(bool firmwarePresent)
-    : watchSetAt(std::chrono::steady_clock::now())
-    , poweredOnAt(watchSetAt)
+Brick::Brick(bool firmwarePresent, BrickClock::Kind clockKind)
+    : clock(clockKind)
+    , interpreter(state, [this](std::uint8_t message) { send(message); })
 {
     state.firmware.present = firmwarePresent;
     state.firmware.unlocked = firmwarePresent;
@@ -114,6 +99,7 @@ void Brick::receive(std::span<const std::uint8_t> bytes)
         while (std::optional<ByteString> command = decoder.next())
             execute(*command);
     }
+    wakeIfRunning();
 }
 
 void Brick::setTransmitter(Transmitter transmitter)
@@ -122,9 +108,46 @@ void Brick::setTransmitter(Transmitter transmitter)
     myTransmitter = std::move(transmitter);
 }
 
-std::string Brick::control(const std::string& line)
+void Brick::setWakeUp(WakeUp wakeUp)
 {
-    return BrickControl(*this).run(line);
+    std::lock_guard lock(mutex);
+    myWakeUp = std::move(wakeUp);
+    wakeIfRunning();
+}
+
+void Brick::wakeIfRunning()
+{
+    if (myWakeUp && state.running())
+        myWakeUp();
+}
+
+bool Brick::runDue()
+{
+    // Short runs, so that the host's commands get the lock in between.
+    constexpr int ticksARun = 20;
+    for (;;) {
+        std::lock_guard lock(mutex);
+        if (interpreter.runUntil(clock.now(), ticksARun))
+            return state.running();
+    }
+}
+
+bool Brick::advance(std::int64_t milliseconds)
+{
+    if (clockKind() != BrickClock::Kind::Manual)
+        return false;
+    for (std::int64_t elapsed = 0; elapsed < milliseconds; ++elapsed) {
+        std::lock_guard lock(mutex);
+        clock.advance(1);
+        interpreter.runUntil(clock.now(), 1);
+    }
+    return true;
+}
+
+BrickClock::Kind Brick::clockKind() const
+{
+    std::lock_guard lock(mutex);
+    return clock.kind();
 }
 
 std::vector<ByteString> Brick::history() const
@@ -143,7 +166,8 @@ BrickState Brick::snapshot() const
 {
     std::lock_guard lock(mutex);
     BrickState copy = state;
-    copy.watch = watchNow();
+    copy.time = clock.now();
+    copy.watch = state.watchSetting.minutesAt(copy.time);
     return copy;
 }
 
@@ -165,18 +189,14 @@ bool Brick::sendMessage(std::uint8_t value)
     std::lock_guard lock(mutex);
     if (!state.powered)
         return false;
-    emit({0xF7, value});
+    send(value);
     return true;
 }
 
 bool Brick::addDatalogEntry(std::uint8_t type, std::int16_t value)
 {
     std::lock_guard lock(mutex);
-    DatalogState& datalog = state.datalog;
-    if (datalog.used() > datalog.size)
-        return false;
-    datalog.entries.push_back({type, value});
-    return true;
+    return state.datalog.append({type, value});
 }
 
 void Brick::powerOn()
@@ -188,7 +208,8 @@ void Brick::powerOn()
     decoder = CommandDecoder();
     previousOpcode.reset();
     previousReply.reset();
-    poweredOnAt = std::chrono::steady_clock::now();
+    for (int timer = 0; timer < 4; ++timer)
+        state.timers.set(timer, 0, clock.now(), TimerState::tenths);
 }
 
 void Brick::setSilent(bool silent)
@@ -229,17 +250,12 @@ void Brick::execute(const ByteString& command)
     const bool repeat = previousOpcode == opcode;
     previousOpcode = opcode;
 
-    const Command* known = lookUp(opcode);
-    if (!known || (!state.firmware.present && !known->inRom)) {
-        previousReply.reset();
-        return;
-    }
     if (repeat && !actsEveryTime(opcode)) {
         if (previousReply)
             reply(*previousReply);
         return;
     }
-    const Reply data = (this->*known->run)(Arguments(command).subspan(1));
+    const Reply data = act(opcode, command);
     previousReply.reset();
     if (!data)
         return;
@@ -247,6 +263,18 @@ void Brick::execute(const ByteString& command)
     values.insert(values.end(), data->begin(), data->end());
     previousReply = values;
     reply(values);
+}
+
+Brick::Reply Brick::act(std::uint8_t opcode, const ByteString& command)
+{
+    const Command* known = lookUp(opcode);
+    if (known)
+        return state.firmware.present || known->inRom ? (this->*known->run)(Arguments(command).subspan(1)) : std::nullopt;
+    ByteString instruction = command;
+    instruction.front() = opcode & ~toggleBit;
+    if (!state.firmware.present || !interpreter.direct(instruction, clock.now()))
+        return std::nullopt;
+    return ByteString();
 }
 
 void Brick::reply(const ByteString& values)
@@ -265,71 +293,10 @@ void Brick::emit(const ByteString& values)
         myTransmitter(sent);
 }
 
-int Brick::watchNow() const
+void Brick::send(std::uint8_t message)
 {
-    const auto elapsed = std::chrono::steady_clock::now() - watchSetAt;
-    const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(elapsed).count();
-    return static_cast<int>((watchMinutes + minutes) % (24 * 60));
-}
-
-std::optional<int> Brick::valueOf(int source, int argument) const
-{
-    const auto index = static_cast<std::size_t>(argument);
-    const bool sensor = argument >= 0 && argument < 3;
-    switch (source) {
-    case 0:
-        if (argument >= 0 && argument < BrickState::variableCount)
-            return state.variables[index];
-        break;
-    case 1:
-        if (argument >= 0 && argument < 4) {
-            const auto elapsed = std::chrono::steady_clock::now() - poweredOnAt;
-            return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 100 % 32768);
-        }
-        break;
-    case 2:
-        return static_cast<std::int16_t>(argument);
-    case 3:
-        if (sensor)
-            return state.outputs[index].statusByte();
-        break;
-    case 8:
-        return state.slot;
-    case 9:
-        if (sensor)
-            return state.sensors[index].value;
-        break;
-    case 10:
-        if (sensor)
-            return state.sensors[index].type;
-        break;
-    case 11:
-        if (sensor)
-            return state.sensors[index].modeByte();
-        break;
-    case 12:
-        if (sensor)
-            return state.sensors[index].raw;
-        break;
-    case 13:
-        if (sensor)
-            return state.sensors[index].boolean ? 1 : 0;
-        break;
-    case 14:
-        return watchNow();
-    case 15:
-        return state.lastMessage;
-    default:
-        break;
-    }
-    return std::nullopt;
-}
-
-template <typename Change> void Brick::forOutputs(std::uint8_t mask, Change change)
-{
-    for (std::size_t output = 0; output < state.outputs.size(); ++output)
-        if (mask & 1 << output)
-            change(state.outputs[output]);
+    state.send(message);
+    emit({0xF7, message});
 }
 
 Brick::Reply Brick::alive(Arguments)
@@ -339,28 +306,10 @@ Brick::Reply Brick::alive(Arguments)
 
 Brick::Reply Brick::getValue(Arguments arguments)
 {
-    const std::optional<int> value = valueOf(arguments[0], arguments[1]);
+    const std::optional<int> value = interpreter.valueOf(arguments[0], arguments[1], clock.now());
     if (!value)
         return std::nullopt;
     return word16(*value);
-}
-
-Brick::Reply Brick::setPower(Arguments arguments)
-{
-    const std::optional<int> power = valueOf(arguments[1], arguments[2]);
-    if (!power)
-        return std::nullopt;
-    forOutputs(arguments[0], [&](OutputState& output) { output.power = std::clamp(*power, 0, 7); });
-    return ByteString();
-}
-
-Brick::Reply Brick::setVariable(Arguments arguments)
-{
-    const std::optional<int> value = valueOf(arguments[1], read16(arguments, 2));
-    if (arguments[0] >= BrickState::variableCount || !value)
-        return std::nullopt;
-    state.variables[arguments[0]] = static_cast<std::int16_t>(*value);
-    return ByteString();
 }
 
 Brick::Reply Brick::getVersions(Arguments arguments)
@@ -385,37 +334,6 @@ Brick::Reply Brick::memoryMap(Arguments)
     return bytes;
 }
 
-Brick::Reply Brick::setOnOffFloat(Arguments arguments)
-{
-    const std::uint8_t code = arguments[0];
-    const OutputMode mode = (code & 0x80) ? OutputMode::On : (code & 0x40) ? OutputMode::Off : OutputMode::Float;
-    forOutputs(code, [mode](OutputState& output) { output.mode = mode; });
-    return ByteString();
-}
-
-Brick::Reply Brick::setDirection(Arguments arguments)
-{
-    const std::uint8_t code = arguments[0];
-    forOutputs(code, [code](OutputState& output) {
-        if (code & 0x80)
-            output.forward = true;
-        else if (code & 0x40)
-            output.forward = !output.forward;
-        else
-            output.forward = false;
-    });
-    return ByteString();
-}
-
-Brick::Reply Brick::setWatch(Arguments arguments)
-{
-    if (arguments[0] >= 24 || arguments[1] >= 60)
-        return std::nullopt;
-    watchMinutes = arguments[0] * 60 + arguments[1];
-    watchSetAt = std::chrono::steady_clock::now();
-    return ByteString();
-}
-
 Brick::Reply Brick::beginTask(Arguments arguments)
 {
     return beginCode(true, arguments);
@@ -431,6 +349,7 @@ Brick::Reply Brick::beginCode(bool task, Arguments arguments)
     const int number = read16(arguments, 1);
     const int length = read16(arguments, 3);
     downloadTarget = Target::None;
+    state.stopAllTasks();
     ProgramSlot& program = state.programs[static_cast<std::size_t>(state.slot)];
     if (number >= (task ? BrickState::taskCount : BrickState::subCount))
         return ByteString{2};
@@ -451,33 +370,11 @@ Brick::Reply Brick::battery(Arguments)
     return word16(state.battery);
 }
 
-Brick::Reply Brick::setRange(Arguments arguments)
-{
-    state.transmitterRange = arguments[0] & 1;
-    return ByteString();
-}
-
-Brick::Reply Brick::setSensorType(Arguments arguments)
-{
-    if (arguments[0] >= state.sensors.size() || arguments[1] > 4)
-        return std::nullopt;
-    state.sensors[arguments[0]].type = arguments[1];
-    return ByteString();
-}
-
-Brick::Reply Brick::setSensorMode(Arguments arguments)
-{
-    if (arguments[0] >= state.sensors.size())
-        return std::nullopt;
-    state.sensors[arguments[0]].setModeByte(arguments[1]);
-    return ByteString();
-}
-
 Brick::Reply Brick::deleteTasks(Arguments)
 {
     for (ByteString& task : state.programs[static_cast<std::size_t>(state.slot)].tasks)
         task.clear();
-    state.runningTasks.fill(false);
+    state.stopAllTasks();
     return ByteString();
 }
 
@@ -485,6 +382,7 @@ Brick::Reply Brick::deleteSubs(Arguments)
 {
     for (ByteString& sub : state.programs[static_cast<std::size_t>(state.slot)].subs)
         sub.clear();
+    state.stopAllTasks();
     return ByteString();
 }
 
@@ -544,35 +442,14 @@ std::uint8_t Brick::storeBlock(int block, std::span<const std::uint8_t> data)
     return blockAccepted;
 }
 
-Brick::Reply Brick::stopAll(Arguments)
-{
-    state.runningTasks.fill(false);
-    return ByteString();
-}
-
-Brick::Reply Brick::playSound(Arguments arguments)
-{
-    if (arguments[0] > 5)
-        return std::nullopt;
-    state.sounds.push_back(arguments[0]);
-    return ByteString();
-}
-
 Brick::Reply Brick::setDatalogSize(Arguments arguments)
 {
-    DatalogState& datalog = state.datalog;
-    DatalogState resized;
-    resized.size = read16(arguments, 0);
-    if (resized.areaBytes() > state.freeMemory() + datalog.areaBytes())
-        return ByteString{1};
-    datalog = resized;
-    return ByteString{0};
+    return ByteString{static_cast<std::uint8_t>(state.setDatalogSize(read16(arguments, 0)) ? 0 : 1)};
 }
 
 Brick::Reply Brick::powerOff(Arguments)
 {
-    state.powered = false;
-    state.runningTasks.fill(false);
+    state.powerOff();
     return std::nullopt;
 }
 
@@ -587,25 +464,8 @@ Brick::Reply Brick::deleteFirmware(Arguments arguments)
     state.programs = {};
     state.datalog = {};
     state.variables = {};
-    state.runningTasks.fill(false);
+    state.stopAllTasks();
     downloadTarget = Target::None;
-    return ByteString();
-}
-
-Brick::Reply Brick::startTask(Arguments arguments)
-{
-    if (arguments[0] >= BrickState::taskCount)
-        return std::nullopt;
-    if (!state.programs[static_cast<std::size_t>(state.slot)].tasks[arguments[0]].empty())
-        state.runningTasks[arguments[0]] = true;
-    return ByteString();
-}
-
-Brick::Reply Brick::stopTask(Arguments arguments)
-{
-    if (arguments[0] >= BrickState::taskCount)
-        return std::nullopt;
-    state.runningTasks[arguments[0]] = false;
     return ByteString();
 }
 
@@ -622,15 +482,6 @@ Brick::Reply Brick::beginFirmware(Arguments arguments)
     nextBlock = 1;
     lastBlock.clear();
     return ByteString{0};
-}
-
-Brick::Reply Brick::selectProgram(Arguments arguments)
-{
-    if (arguments[0] >= BrickState::slots)
-        return std::nullopt;
-    state.slot = arguments[0];
-    state.runningTasks.fill(false);
-    return ByteString();
 }
 
 Brick::Reply Brick::uploadDatalog(Arguments arguments)
@@ -663,16 +514,33 @@ Brick::Reply Brick::unlockFirmware(Arguments arguments)
     return ByteString(std::begin(unlockAnswer), std::end(unlockAnswer) - 1);
 }
 
-Brick::Reply Brick::setPowerDownDelay(Arguments arguments)
-{
-    state.powerDownDelay = arguments[0];
-    return ByteString();
-}
-
 Brick::Reply Brick::remoteCommand(Arguments arguments)
 {
     const int word = read16(arguments, 0);
     state.remote.push_back(static_cast<std::uint16_t>(word));
+    driveOutputs(word);
+    // Message buttons 1 to 3 (0x0100, 0x0200, 0x0400).
+    for (int message = 1; message <= 3; ++message)
+        if (word & 0x0080 << message)
+            hear(static_cast<std::uint8_t>(message));
+    // Program buttons 1 to 5 (0x0002 to 0x0020) select their program and
+    // run it; stop (0x0040) stops it and the outputs.
+    for (int program = 1; program <= BrickState::slots; ++program) {
+        if (word & 1 << program) {
+            interpreter.direct(ByteString{0x91, static_cast<std::uint8_t>(program - 1)}, clock.now());
+            interpreter.direct(ByteString{0x71, 0}, clock.now());
+        }
+    }
+    if (word & 0x0040) {
+        state.stopAllTasks();
+        for (OutputState& output : state.outputs)
+            output.mode = OutputMode::Off;
+    }
+    return std::nullopt;
+}
+
+void Brick::driveOutputs(int word)
+{
     // The remote's motor buttons run an output while they are held.
     struct Buttons {
         int forward;
@@ -692,16 +560,17 @@ Brick::Reply Brick::remoteCommand(Arguments arguments)
             remoteDriven &= ~(1 << output);
         }
     }
-    if (word & 0x0040) {
-        state.runningTasks.fill(false);
-        forOutputs(7, [](OutputState& output) { output.mode = OutputMode::Off; });
-    }
-    return std::nullopt;
 }
 
 Brick::Reply Brick::message(Arguments arguments)
 {
     state.messages.push_back(arguments[0]);
-    state.lastMessage = arguments[0];
+    hear(arguments[0]);
     return std::nullopt;
+}
+
+void Brick::hear(std::uint8_t message)
+{
+    state.lastMessage = message;
+    state.messageArrived = true;
 }

@@ -1,44 +1,39 @@
 #pragma once
 
+#include "sim/BrickClock.h"
 #include "sim/BrickState.h"
 #include "sim/CommandDecoder.h"
 #include "sim/InfraredNoise.h"
+#include "sim/Interpreter.h"
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 // The virtual RCX brick: its state and how it answers the host's commands,
 // apart from any transport. Bytes heard over the infrared go in through
-// receive(); what the brick sends goes out through the transmitter. Safe to
-// use from several threads: one mutex guards everything.
+// receive(); what the brick sends goes out through the transmitter. Programs
+// run in the Interpreter, by the brick's clock: a wall clock's brick runs
+// them when runDue() is called (a Scheduler does it), a manual clock's when
+// advance() moves time. Safe to use from several threads: one mutex guards
+// everything.
 //
 // Commands (opcode with the toggle bit clear; "reply" is the data after the
 // reply opcode, which is the complement of the opcode byte as received):
 //   0x10 alive                    reply none
-//   0x12 get value (source, arg)  2 bytes; sources 0 variable, 1 timer
-//        (tenths of a second since power on), 2 the argument itself,
-//        3 output status byte, 8 program slot, 9 sensor value, 10 sensor
-//        type, 11 sensor mode byte, 12 sensor raw, 13 sensor boolean,
-//        14 watch (minutes), 15 last message; anything else is ignored
-//   0x13 output power (mask, source, arg), 0x14 set variable (variable,
-//        source, lo, hi), 0x21 on/off/float, 0xE1 direction (bits 6-7:
-//        0 reverse, 1 flip, 2 forward), 0x22 watch (hours, minutes),
-//        0x31 transmitter range, 0x32 sensor type, 0x42 sensor mode byte,
-//        0x40/0x70 delete all tasks/subroutines of the slot, 0x50 stop all,
-//        0x51 sound, 0x71/0x81 start/stop task, 0x91 select slot,
-//        0xB1 power-down delay                             reply none
+//   0x12 get value (source, arg)  2 bytes; the sources of Sources.h, outside
+//        any task; unknown sources and arguments out of range are ignored
 //   0x15 versions (key 1 3 5 7 11)  8 bytes: ROM 3.1 and firmware 3.9 as
 //        16-bit words high byte first; firmware words 0 while it is absent
 //   0x20 memory map               188 bytes (BrickState::memoryMap)
 //   0x25/0x35 begin task/subroutine download (0, number, 0, length lo, hi)
-//        status: 0 ready, 1 the code does not fit, 2 no such number
+//        status: 0 ready, 1 the code does not fit, 2 no such number; the
+//        running program stops
 //   0x30 battery                  millivolts, 2 bytes
+//   0x40/0x70 delete all tasks/subroutines of the slot: the program stops
 //   0x45 transfer data            status (see TransferStatus)
 //   0x52 datalog size (lo, hi)    status: 0 done, 1 does not fit
 //   0x60 power off                no reply: the brick is off
@@ -50,6 +45,8 @@
 //        "Just a bit off the block!" once a whole image with the right
 //        checksum and the signature is in; otherwise silent
 //   0xD2 remote command (word lo, hi), 0xF7 message: acted on, no reply
+//   any other instruction a host may send (Interpreter::direct): acted on
+//        outside any task, reply none
 //
 // Without firmware only the boot ROM answers: 0x10, 0x15, 0x30, 0x45, 0x60,
 // 0x65, 0x75 and 0xA5. Everything else, arguments out of range, wrong keys
@@ -75,23 +72,35 @@ public:
     };
 
     static constexpr std::uint8_t romVersion[4] = {0x00, 0x03, 0x00, 0x01};
-    static constexpr std::uint8_t firmwareVersion[4] = {0x00, 0x03, 0x00, 0x09};
+    static constexpr std::uint8_t firmwareVersion[4] = {
+        0x00, FirmwareState::versionMajor, 0x00, FirmwareState::versionMinor};
 
     // Called, under the brick's lock, with each packet the brick sends; it
     // must not call back into the brick. One at a time: BrickPort and
     // PtyTower each set theirs for as long as they live.
     using Transmitter = std::function<void(const ByteString& bytes)>;
 
-    explicit Brick(bool firmwarePresent = true);
+    // Called, under the brick's lock, when a task starts: a Scheduler sets
+    // it for as long as it lives. It must not call back into the brick.
+    using WakeUp = std::function<void()>;
+
+    explicit Brick(bool firmwarePresent = true, BrickClock::Kind clock = BrickClock::Kind::Wall);
 
     // Bytes the host sends over the infrared; the noise, when set, strikes
     // them here (and the brick's own bytes on their way out).
     void receive(std::span<const std::uint8_t> bytes);
     void setTransmitter(Transmitter transmitter);
+    void setWakeUp(WakeUp wakeUp);
 
-    // One control command in, one line of answer out (no line break):
-    // "ok", a JSON value or "error: " and the reason.
-    std::string control(const std::string& line);
+    // A wall clock's brick runs its program up to now; true while a program
+    // runs. The lock is let go between short runs, so the host's commands
+    // are answered meanwhile.
+    bool runDue();
+    // A manual clock's brick moves its time on by `milliseconds`, running
+    // everything that falls due, one millisecond at a time; false (and
+    // nothing moves) with the wall clock.
+    bool advance(std::int64_t milliseconds);
+    BrickClock::Kind clockKind() const;
 
     // Every command decoded so far, in order: the opcode byte as received and
     // its argument bytes (for 0x45: block lo/hi, length lo/hi, data, data
@@ -99,14 +108,15 @@ public:
     std::vector<ByteString> history() const;
     void clearHistory();
 
-    // A copy of the whole state, the watch as it reads now.
+    // A copy of the whole state, its time and the watch as they read now.
     BrickState snapshot() const;
 
     // What the control commands do, for tests in the same process.
     // Sensor 0 to 2 (others are ignored) reads `raw`, limited to 0..1023.
     void setSensorRaw(int sensor, int raw);
     void setBattery(int millivolts);
-    // Sends message `value`; false while the brick is off.
+    // Sends message `value` (and keeps it among those sent); false while
+    // the brick is off.
     bool sendMessage(std::uint8_t value);
     // Appends a datalog entry; false when there is no room.
     bool addDatalogEntry(std::uint8_t type, std::int16_t value);
@@ -125,55 +135,48 @@ private:
     static const Command* lookUp(std::uint8_t opcode);
 
     void execute(const ByteString& command);
+    Reply act(std::uint8_t opcode, const ByteString& command);
     // Sends a reply, unless the brick is silent.
     void reply(const ByteString& values);
     // Frames values and sends them through the noise to the transmitter.
     void emit(const ByteString& values);
-    std::optional<int> valueOf(int source, int argument) const;
-    int watchNow() const;
+    // Sends a message packet and keeps the message among those sent.
+    void send(std::uint8_t message);
+    void wakeIfRunning();
 
     Reply alive(Arguments);
     Reply getValue(Arguments arguments);
-    Reply setPower(Arguments arguments);
-    Reply setVariable(Arguments arguments);
     Reply getVersions(Arguments arguments);
     Reply memoryMap(Arguments);
-    Reply setOnOffFloat(Arguments arguments);
-    Reply setWatch(Arguments arguments);
     Reply beginTask(Arguments arguments);
     Reply beginSub(Arguments arguments);
     Reply battery(Arguments);
-    Reply setRange(Arguments arguments);
-    Reply setSensorType(Arguments arguments);
-    Reply setSensorMode(Arguments arguments);
     Reply deleteTasks(Arguments);
     Reply transferData(Arguments arguments);
-    Reply stopAll(Arguments);
-    Reply playSound(Arguments arguments);
     Reply setDatalogSize(Arguments arguments);
     Reply powerOff(Arguments);
     Reply deleteFirmware(Arguments arguments);
     Reply deleteSubs(Arguments);
-    Reply startTask(Arguments arguments);
     Reply beginFirmware(Arguments arguments);
-    Reply stopTask(Arguments arguments);
-    Reply selectProgram(Arguments arguments);
     Reply uploadDatalog(Arguments arguments);
     Reply unlockFirmware(Arguments arguments);
-    Reply setPowerDownDelay(Arguments arguments);
     Reply remoteCommand(Arguments arguments);
-    Reply setDirection(Arguments arguments);
     Reply message(Arguments arguments);
 
     Reply beginCode(bool task, Arguments arguments);
     std::uint8_t storeBlock(int block, std::span<const std::uint8_t> data);
-    template <typename Change> void forOutputs(std::uint8_t mask, Change change);
+    void driveOutputs(int remoteWord);
+    // A message arrives: the last message, and a message event.
+    void hear(std::uint8_t message);
 
     mutable std::mutex mutex;
     BrickState state;
+    BrickClock clock;
+    Interpreter interpreter;
     CommandDecoder decoder;
     InfraredNoise noise;
     Transmitter myTransmitter;
+    WakeUp myWakeUp;
     std::vector<ByteString> received;
 
     // The toggle rule: the previous command's opcode byte and its reply.
@@ -193,8 +196,4 @@ private:
     int blocksToRefuse = 0;
     // Outputs a remote button runs; its release stops them.
     int remoteDriven = 0;
-
-    int watchMinutes = 0;
-    std::chrono::steady_clock::time_point watchSetAt;
-    std::chrono::steady_clock::time_point poweredOnAt;
 };

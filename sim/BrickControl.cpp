@@ -49,6 +49,34 @@ template <typename Values> void numberArray(JsonWriter& json, const char* name, 
     json.endArray();
 }
 
+void playedObject(JsonWriter& json, const Played& played)
+{
+    json.beginObject();
+    if (played.sound >= 0) {
+        json.key("sound").value(played.sound);
+    } else {
+        json.key("tone").value(played.frequency);
+        json.key("duration").value(played.duration);
+    }
+    json.endObject();
+}
+
+void unknownOpcodeObject(JsonWriter& json, const std::optional<UnknownOpcode>& unknown)
+{
+    json.key("unknownOpcode");
+    if (!unknown) {
+        json.null();
+        return;
+    }
+    json.beginObject();
+    json.key("task").value(unknown->task);
+    if (unknown->at.sub >= 0)
+        json.key("sub").value(unknown->at.sub);
+    json.key("pc").value(unknown->at.pc);
+    json.key("opcode").value(unknown->opcode);
+    json.endObject();
+}
+
 } // namespace
 
 BrickControl::BrickControl(Brick& brick)
@@ -86,6 +114,8 @@ std::string BrickControl::run(const std::string& line)
         return refuseBlocks();
     if (command == "dump")
         return dump(line);
+    if (command == "advance")
+        return advance();
     if (isQuit(line))
         return ok;
     return error("unknown command: " + line);
@@ -228,6 +258,17 @@ std::string BrickControl::dump(const std::string& line)
     return ok;
 }
 
+std::string BrickControl::advance()
+{
+    // Up to a day at a time.
+    const std::optional<long> milliseconds = number(1, 0, 24L * 60 * 60 * 1000);
+    if (words.size() != 2 || !milliseconds)
+        return error("usage: advance MS");
+    if (!myBrick.advance(*milliseconds))
+        return error("the clock is not manual");
+    return ok;
+}
+
 std::string BrickControl::hexText(const ByteString& bytes)
 {
     std::string text;
@@ -250,14 +291,30 @@ std::string BrickControl::stateJson(const BrickState& state)
     json.key("battery").value(state.battery);
     json.key("slot").value(state.slot + 1);
     json.key("running").value(state.running());
+    numberArray(json, "tasks", state.runningTasks());
+    json.key("time").value(static_cast<int>(state.time));
     json.key("watch").value(state.watch);
+    json.key("timers").beginArray();
+    for (int timer = 0; timer < 4; ++timer)
+        json.value(state.timers.read(timer, state.time, TimerState::tenths));
+    json.endArray();
+    numberArray(json, "counters", state.counters);
+    json.key("display").value(state.display);
+    json.key("userDisplay").beginObject();
+    json.key("source").value(state.userDisplay.source);
+    json.key("argument").value(state.userDisplay.argument);
+    json.key("decimals").value(state.userDisplay.decimals);
+    json.endObject();
+    json.key("powerDownDelay").value(state.powerDownDelay);
+    json.key("range").value(state.transmitterRange);
+    json.key("message").value(state.lastMessage);
 
     json.key("outputs").beginArray();
     for (const OutputState& output : state.outputs) {
         json.beginObject();
-        json.key("power").value(output.power);
-        json.key("direction").value(output.forward ? "forward" : "reverse");
-        json.key("state").value(outputModeName(output.mode));
+        json.key("power").value(output.effectivePower());
+        json.key("direction").value(output.effectiveForward() ? "forward" : "reverse");
+        json.key("state").value(outputModeName(output.effectiveMode()));
         json.endObject();
     }
     json.endArray();
@@ -308,8 +365,14 @@ std::string BrickControl::stateJson(const BrickState& state)
     json.key("received").beginObject();
     numberArray(json, "messages", state.messages);
     numberArray(json, "remote", state.remote);
-    numberArray(json, "sounds", state.sounds);
     json.endObject();
+
+    json.key("played").beginArray();
+    for (const Played& played : state.played)
+        playedObject(json, played);
+    json.endArray();
+    numberArray(json, "sent", state.sent);
+    unknownOpcodeObject(json, state.unknownOpcode);
 
     json.endObject();
     return json.text();

@@ -26,6 +26,8 @@ class Brick;
 //                              probability P (0 to 1)
 //   refuse-blocks K            the next K transfer-data blocks get status 3
 //   dump firmware FILE         writes the firmware image received to FILE
+//   advance MS                 a manual clock moves on MS milliseconds,
+//                              running everything that falls due
 //   quit                       "ok"; the program around the brick ends
 class BrickControl {
 public:
@@ -50,6 +52,7 @@ private:
     std::string noise();
     std::string refuseBlocks();
     std::string dump(const std::string& line);
+    std::string advance();
     std::string history();
 
     // Word `index` as a number within [low, high].

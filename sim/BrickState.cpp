@@ -1,18 +1,61 @@
 #include "sim/BrickState.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 #include <string_view>
 
-std::uint8_t OutputState::statusByte() const
+namespace {
+
+std::uint8_t outputStatus(OutputMode mode, bool forward, int power)
 {
     return static_cast<std::uint8_t>(static_cast<int>(mode) << 6 | (forward ? 0x08 : 0) | (power & 7));
+}
+
+// Appends, dropping the oldest beyond BrickState::keptOutputs.
+template <typename Value> void keepLatest(std::vector<Value>& values, const Value& value)
+{
+    if (values.size() >= BrickState::keptOutputs)
+        values.erase(values.begin());
+    values.push_back(value);
+}
+
+} // namespace
+
+int OutputState::effectivePower() const
+{
+    return std::min(power, maxPower);
+}
+
+std::uint8_t OutputState::statusByte() const
+{
+    return outputStatus(effectiveMode(), effectiveForward(), effectivePower());
+}
+
+std::uint8_t OutputState::globalStatusByte() const
+{
+    return outputStatus(globalMode, globalForward, maxPower);
 }
 
 void SensorState::setModeByte(std::uint8_t byte)
 {
     mode = static_cast<std::uint8_t>(byte >> 5);
     slope = byte & 0x1F;
+    count = 0;
+    updateValue();
+}
+
+void SensorState::setType(std::uint8_t newType)
+{
+    // The default mode of none, touch, temperature, light and rotation.
+    constexpr SensorMode defaults[] = {rawMode, booleanMode, celsiusMode, percentMode, angleMode};
+    type = newType;
+    if (newType < std::size(defaults))
+        setModeByte(static_cast<std::uint8_t>(defaults[newType] << 5));
+}
+
+void SensorState::clear()
+{
     count = 0;
     updateValue();
 }
@@ -83,6 +126,14 @@ void SensorState::updateValue()
     }
 }
 
+bool DatalogState::append(DatalogEntry entry)
+{
+    if (used() > size)
+        return false;
+    entries.push_back(entry);
+    return true;
+}
+
 DatalogEntry DatalogState::entry(int index) const
 {
     if (index == 0)
@@ -104,9 +155,66 @@ bool FirmwareState::holdsSignature() const
     return std::search(image.begin(), image.end(), signature.begin(), signature.end()) != image.end();
 }
 
+int WatchState::minutesAt(std::int64_t now) const
+{
+    return static_cast<int>((minutes + (now - setAt) / 60000) % (24 * 60));
+}
+
+int TimerState::read(int timer, std::int64_t now, int resolution) const
+{
+    return static_cast<int>((now - clearedAt[static_cast<std::size_t>(timer)]) / resolution % 32768);
+}
+
+void TimerState::set(int timer, int value, std::int64_t now, int resolution)
+{
+    clearedAt[static_cast<std::size_t>(timer)] = now - static_cast<std::int64_t>(value) * resolution;
+}
+
 bool BrickState::running() const
 {
-    return std::any_of(runningTasks.begin(), runningTasks.end(), [](bool task) { return task; });
+    return std::any_of(tasks.begin(), tasks.end(), [](const TaskState& task) { return task.running; });
+}
+
+std::vector<int> BrickState::runningTasks() const
+{
+    std::vector<int> numbers;
+    for (int number = 0; number < taskCount; ++number)
+        if (tasks[static_cast<std::size_t>(number)].running)
+            numbers.push_back(number);
+    return numbers;
+}
+
+void BrickState::stopAllTasks()
+{
+    for (TaskState& task : tasks)
+        task.stop();
+}
+
+void BrickState::powerOff()
+{
+    powered = false;
+    stopAllTasks();
+}
+
+void BrickState::play(const Played& sound)
+{
+    if (!muted)
+        keepLatest(played, sound);
+}
+
+void BrickState::send(std::uint8_t message)
+{
+    keepLatest(sent, message);
+}
+
+bool BrickState::setDatalogSize(int size)
+{
+    DatalogState resized;
+    resized.size = size;
+    if (resized.areaBytes() > freeMemory() + datalog.areaBytes())
+        return false;
+    datalog = resized;
+    return true;
 }
 
 std::array<std::uint16_t, BrickState::memoryMapWords> BrickState::memoryMap() const

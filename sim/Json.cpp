@@ -49,6 +49,13 @@ JsonWriter& JsonWriter::value(bool truth)
     return *this;
 }
 
+JsonWriter& JsonWriter::null()
+{
+    separate();
+    out += "null";
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(std::string_view text)
 {
     separate();

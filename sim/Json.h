@@ -16,6 +16,7 @@ public:
     JsonWriter& value(bool truth);
     JsonWriter& value(std::string_view text);
     JsonWriter& value(const char* text) { return value(std::string_view(text)); }
+    JsonWriter& null();
 
     const std::string& text() const { return out; }
 

@@ -21,6 +21,11 @@ std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& argu
             if (!noise)
                 return std::nullopt;
             options.noise = *noise;
+        } else if (option == "--clock" && hasValue) {
+            const std::string& kind = arguments[++i];
+            if (kind != "wall" && kind != "manual")
+                return std::nullopt;
+            options.clock = kind == "wall" ? BrickClock::Kind::Wall : BrickClock::Kind::Manual;
         } else if (option == "--seed" && hasValue) {
             const char* text = arguments[++i].c_str();
             char* end = nullptr;

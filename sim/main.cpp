@@ -5,6 +5,7 @@
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
 #include "sim/PtyTower.h"
+#include "sim/Scheduler.h"
 #include "sim/SimOptions.h"
 #include "sim/TowerAnnouncement.h"
 
@@ -29,7 +30,7 @@ bool command(Brick& brick, std::string line)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    answer(brick.control(line));
+    answer(BrickControl(brick).run(line));
     return !BrickControl::isQuit(line);
 }
 
@@ -80,8 +81,13 @@ int main(int argc, char** argv)
     sigdelset(&stopSignals, SIGPIPE);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
 
-    Brick brick(options->firmware);
+    Brick brick(options->firmware, options->clock);
     brick.setNoise(options->noise, options->seed);
+    // With the wall clock the program runs on its own; a manual clock's
+    // brick waits for advance.
+    std::unique_ptr<Scheduler> scheduler;
+    if (options->clock == BrickClock::Kind::Wall)
+        scheduler = std::make_unique<Scheduler>(brick);
     PtyTower tower(brick, options->realtime);
     if (tower.path().empty()) {
         std::fprintf(stderr, "infrabrick-sim: no pseudo-terminal: %s\n", tower.error().c_str());

@@ -1,13 +1,12 @@
 // NQC, an RCX compiler and downloader written elsewhere, against the virtual
 // brick over its pseudo-terminal: what NQC does must come out as on a brick.
+#include "Shell.h"
 #include "support/ScriptedPort.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cctype>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +15,6 @@
 #include <optional>
 #include <regex>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -25,31 +23,6 @@ namespace {
 
 const std::string program = INFRABRICK_SIM;
 const std::string brickOSFirmware = "/usr/lib/brickos/brickOS.srec";
-
-struct Outcome {
-    int status;
-    std::string output;
-};
-
-// Runs a shell command (with a time limit) and collects its standard output.
-Outcome run(const std::string& command)
-{
-    Outcome result{-1, ""};
-    FILE* pipe = ::popen(("timeout 120 " + command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return result;
-    std::array<char, 4096> chunk;
-    while (std::size_t count = std::fread(chunk.data(), 1, chunk.size(), pipe))
-        result.output.append(chunk.data(), count);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
-}
-
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 std::string upper(std::string text)
 {
@@ -133,7 +106,8 @@ TEST_F(NqcPeer, RunStartsTheDownloadedProgram)
     EXPECT_TRUE(contains(state(), "\"running\":false"));
     const Outcome started = nqc("-run");
     EXPECT_EQ(started.status, 0) << started.output;
-    EXPECT_TRUE(contains(state(), "\"running\":true"));
+    EXPECT_TRUE(waitUntil([&] { return contains(state(), "\"outputs\":[{\"power\":7,\"direction\":\"forward\",\"state\":\"on\"}"); }))
+        << state();
 }
 
 TEST_F(NqcPeer, MessagesArrive)

@@ -4,6 +4,8 @@
 #include "ProgramFiles.h"
 #include "VirtualBrick.h"
 
+#include "sim/BrickControl.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,7 +17,7 @@ const std::string fixtures = INFRABRICK_RCX_FIXTURES;
 class BrickTest : public ::testing::Test {
 protected:
     BrickState state() const { return virtualBrick.brick.snapshot(); }
-    std::string control(const std::string& line) { return virtualBrick.brick.control(line); }
+    std::string control(const std::string& line) { return BrickControl(virtualBrick.brick).run(line); }
     int download(const ProgramFile& program, const std::string& name = "prog.rcx")
     {
         return controller.sendProgFile(folder.write(name, program.bytes()), fileOp);
@@ -187,7 +189,8 @@ TEST_F(BrickTest, ProgramDownloadOnTheWire)
     const BrickState brick = state();
     EXPECT_EQ(brick.programs[1].tasks[2], task);
     EXPECT_EQ(brick.programs[1].subs[5], sub);
-    EXPECT_EQ(brick.sounds, (std::vector<std::uint8_t>{5})) << "the sound at the end";
+    ASSERT_EQ(brick.played.size(), 1u);
+    EXPECT_EQ(brick.played[0].sound, 5) << "the sound at the end";
     EXPECT_EQ(fileOp.increments, (std::vector<double>{20 * 100.0 / 90, 20 * 100.0 / 90, 5 * 100.0 / 90, 50}));
 }
 

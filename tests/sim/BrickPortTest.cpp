@@ -1,6 +1,7 @@
 // The host's link layer against the virtual brick, in one process.
 #include "link/RCXSender.h"
 #include "sim/Brick.h"
+#include "sim/BrickControl.h"
 #include "sim/BrickPort.h"
 #include "support/ScriptedPort.h"
 
@@ -81,7 +82,7 @@ TEST_F(BrickPortTest, TheHostsDatalogUploadReadsTheEntries)
 TEST_F(BrickPortTest, MessagesFromTheBrickReachTheHost)
 {
     for (int value : {7, 8, 9})
-        EXPECT_EQ(brick.control("message " + std::to_string(value)), "ok");
+        EXPECT_EQ(BrickControl(brick).run("message " + std::to_string(value)), "ok");
     EXPECT_TRUE(waitUntil([&] { return packet.messagesReceived() == 3; }));
     EXPECT_EQ(packet.getMessage(2, 0.2f), 9);
 }
@@ -107,7 +108,7 @@ TEST_F(BrickPortTest, APoweredOffBrickTimesOutUntilPowerOn)
     EXPECT_TRUE(waitUntil([&] { return !brick.snapshot().powered; }));
     sender.sendCode(0x10);
     EXPECT_EQ(listener.timeouts, 1);
-    EXPECT_EQ(brick.control("power on"), "ok");
+    EXPECT_EQ(BrickControl(brick).run("power on"), "ok");
     EXPECT_EQ(sender.sendCodeGet2(0x30), 9000);
     EXPECT_EQ(listener.timeouts, 1);
 }

@@ -1,4 +1,5 @@
 #include "sim/Brick.h"
+#include "sim/BrickControl.h"
 #include "support/ScriptedPort.h"
 
 #include <gtest/gtest.h>
@@ -212,7 +213,7 @@ TEST_F(BrickTest, BlockStatusesNameWhatWentWrong)
     Bytes garbled = block(0x45, 1, {1, 2});
     garbled.back() ^= 1;
     EXPECT_EQ(exchange(garbled), reply(0x45, {Brick::blockChecksumError}));
-    EXPECT_EQ(brick.control("refuse-blocks 1"), "ok");
+    EXPECT_EQ(BrickControl(brick).run("refuse-blocks 1"), "ok");
     EXPECT_EQ(exchange(block(0x4D, 1, {1, 2})), reply(0x4D, {Brick::blockChecksumError}));
     EXPECT_EQ(exchange(block(0x45, 1, {1, 2})), reply(0x45, {0}));
     // The same block again after a lost status: acknowledged, stored once.
@@ -295,7 +296,7 @@ TEST_F(BrickTest, BrokenPacketsAreIgnoredAndTheNextOneIsFound)
     Bytes truncated = framed({0x14, 1, 2, 9, 0});
     truncated.resize(8);
     Bytes oversized = hex("55 FF 00 45 BA 01 FE 00 FF 01 FE 02 FD"); // 513 bytes announced
-    for (const Bytes& bad : {hex("00 12 FF 55 55 FF"), broken, wrongSum, truncated, oversized, framed({0x01}), framed({0x7F, 2})})
+    for (const Bytes& bad : {hex("00 12 FF 55 55 FF"), broken, wrongSum, truncated, oversized, framed({0x01}), framed({0x0F, 2})})
         EXPECT_TRUE(hear(bad).empty());
     EXPECT_EQ(brick.snapshot().variables, before.variables);
     EXPECT_EQ(exchange({0x10}), reply(0x10));

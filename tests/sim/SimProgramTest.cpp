@@ -117,7 +117,8 @@ TEST(SimProgram, ControlAnswersOneLineForEachCommand)
 TEST(SimProgram, RefusesBadOptions)
 {
     for (const std::vector<std::string>& arguments :
-        {std::vector<std::string>{"--bogus"}, {"--noise"}, {"--noise", "2"}, {"--seed", "x"}, {"--announce"}}) {
+        {std::vector<std::string>{"--bogus"}, {"--noise"}, {"--noise", "2"}, {"--seed", "x"}, {"--announce"},
+            {"--clock"}, {"--clock", "sometimes"}}) {
         SimProcess sim(program, arguments);
         EXPECT_TRUE(sim.path().empty());
         EXPECT_EQ(sim.wait(), 2);
