@@ -6,8 +6,8 @@
 // it adds nothing), plus the pause after deleting the firmware. A ratio of
 // 1.05 means the host adds 5% to the line. The second ratio also counts the
 // brick's turnaround before each reply.
-#include "ProgramFiles.h"
-#include "ScriptedBrick.h"
+#include "rcx/ProgramFiles.h"
+#include "rcx/ScriptedBrick.h"
 
 #include "link/PacketTables.h"
 #include "ports/SerialPort.h"

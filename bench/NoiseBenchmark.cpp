@@ -12,8 +12,8 @@
 //               answers again succeeds, without reopening the port
 // The link's diagnostics (a line for each garbled packet) are silenced; the
 // figures go to the terminal.
-#include "ProgramFiles.h"
-#include "ScriptedBrick.h"
+#include "rcx/ProgramFiles.h"
+#include "rcx/ScriptedBrick.h"
 
 #include "ports/SerialPort.h"
 #include "sim/Brick.h"
