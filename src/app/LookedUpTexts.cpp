@@ -28,6 +28,7 @@
     QT_TRANSLATE_NOOP("Localizable", "RCX memory full"),
     QT_TRANSLATE_NOOP("Localizable", "Saving datalog to file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Too many download errors"),
+    QT_TRANSLATE_NOOP("Localizable", "Uploading datalog"),
     QT_TRANSLATE_NOOP("Localizable", "Unknown"),
     // script errors
     QT_TRANSLATE_NOOP("Localizable", "Download requires a file argument"),
