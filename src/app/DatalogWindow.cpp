@@ -38,7 +38,16 @@ DatalogWindow::DatalogWindow(QWidget* parent)
     setWindowTitle(QCoreApplication::translate("Localizable", "Datalog"));
     theTable->setModel(&entries);
     theTable->verticalHeader()->hide();
-    theTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The numbers' columns as wide as the widest value; the names take the
+    // rest. Measuring every row instead would cost as much as the chart.
+    QHeaderView* columns = theTable->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setSectionResizeMode(DatalogTable::sourceColumn, QHeaderView::Stretch);
+    const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("-32768")) + 16;
+    columns->resizeSection(DatalogTable::entryColumn, numberWidth);
+    columns->resizeSection(DatalogTable::valueColumn, numberWidth);
+    theTable->setWordWrap(false);
+    theTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     theTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     theTable->setAlternatingRowColors(true);
     auto* split = new QSplitter(this);
@@ -46,6 +55,7 @@ DatalogWindow::DatalogWindow(QWidget* parent)
     split->addWidget(theTable);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    split->setSizes({600, 300});
     setCentralWidget(split);
     statusBar()->addWidget(counts);
     statusBar()->addPermanentWidget(

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int margin = 3;
-constexpr double lineWidth = 1.5;
+constexpr double lineWidth = 1;
 
 } // namespace
 
@@ -67,7 +67,7 @@ void SensorHistoryView::paintEvent(QPaintEvent*)
     const qreal half = metrics.height() / 2.0;
     const QRectF plot = inside.adjusted(labels, half, 0, -half);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(colors.color(QPalette::Highlight), lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(colors.color(QPalette::Highlight), lineWidth));
     const QPolygonF points = line(plot);
     if (points.size() == 1)
         painter.drawPoint(points.front());
