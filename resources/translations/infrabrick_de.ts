@@ -705,5 +705,81 @@
         <source>Send requires a message argument</source>
         <translation>Senden braucht eine Nachricht als Argument</translation>
     </message>
+    <message>
+        <source>Show Datalo&amp;g</source>
+        <translation>Datenprotokoll &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG-Bilder (*.png)</translation>
+    </message>
+    <message>
+        <source>SVG drawings (*.svg)</source>
+        <translation>SVG-Zeichnungen (*.svg)</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>Textdateien (*.txt)</translation>
+    </message>
+    <message>
+        <source>Drag to zoom in, Shift-drag to pan, Home to see all</source>
+        <translation>Ziehen vergrößert, Umschalt-Ziehen verschiebt, Pos1 zeigt alles</translation>
+    </message>
+    <message>
+        <source>Upload Again</source>
+        <translation>Neu lesen</translation>
+    </message>
+    <message>
+        <source>See All</source>
+        <translation>Alles zeigen</translation>
+    </message>
+    <message>
+        <source>Export as PNG...</source>
+        <translation>Als PNG exportieren...</translation>
+    </message>
+    <message>
+        <source>Export as SVG...</source>
+        <translation>Als SVG exportieren...</translation>
+    </message>
+    <message>
+        <source>Export as Text...</source>
+        <translation>Als Text exportieren...</translation>
+    </message>
+    <message>
+        <source>Entries: %1, sources: %2</source>
+        <translation>Einträge: %1, Quellen: %2</translation>
+    </message>
+    <message>
+        <source>Can&apos;t write file &quot;%1&quot;</source>
+        <translation>Datei „%1“ kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Uploading datalog</source>
+        <translation>Datenprotokoll wird gelesen</translation>
+    </message>
+    <message>
+        <source>Entry</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Quelle</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>The datalog is empty</source>
+        <translation>Das Datenprotokoll ist leer</translation>
+    </message>
+    <message>
+        <source>%1, entry %2: %3</source>
+        <translation>%1, Eintrag %2: %3</translation>
+    </message>
+    <message>
+        <source>The readings of the last two minutes</source>
+        <translation>Die Messwerte der letzten zwei Minuten</translation>
+    </message>
 </context>
 </TS>

@@ -700,5 +700,81 @@
         <source>Send requires a message argument</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Show Datalo&amp;g</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SVG drawings (*.svg)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drag to zoom in, Shift-drag to pan, Home to see all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>See All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export as PNG...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export as SVG...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export as Text...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Entries: %1, sources: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t write file &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uploading datalog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Entry</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The datalog is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, entry %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The readings of the last two minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

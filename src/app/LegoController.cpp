@@ -2,6 +2,7 @@
 #include "app/LegoController.h"
 
 #include "app/DatalogPanel.h"
+#include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
@@ -77,9 +78,9 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     outputs = {Output{1, 0x0800, 0x4000, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.outputAPowerValue},
                Output{2, 0x1000, 0x8000, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.outputBPowerValue},
                Output{4, 0x2000, 0x0001, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.outputCPowerValue}};
-    sensors = {Sensor{ui.sensor1TypeButton, ui.sensor1ModeButton, ui.sensor1Value},
-               Sensor{ui.sensor2TypeButton, ui.sensor2ModeButton, ui.sensor2Value},
-               Sensor{ui.sensor3TypeButton, ui.sensor3ModeButton, ui.sensor3Value}};
+    sensors = {Sensor{ui.sensor1TypeButton, ui.sensor1ModeButton, ui.sensor1Value, ui.sensor1History},
+               Sensor{ui.sensor2TypeButton, ui.sensor2ModeButton, ui.sensor2Value, ui.sensor2History},
+               Sensor{ui.sensor3TypeButton, ui.sensor3ModeButton, ui.sensor3Value, ui.sensor3History}};
     theTabs = ui.theTabs;
     programName = ui.programName;
     runStopButton = ui.runStopButton;
@@ -100,6 +101,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
                       "and that no other program is using it."),
         false);
     myFileProgressPanel = std::make_unique<FileProgressPanel>(&window);
+    myDatalogWindow = std::make_unique<DatalogWindow>(&window);
     memory = std::make_unique<Memory>();
     variables = std::make_unique<Variables>();
 
@@ -264,6 +266,9 @@ void LegoController::connectActions()
     connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
     connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
     connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);
+    connect(ui.actionShowDatalog, &QAction::triggered, this, &LegoController::showDatalog);
+    connect(datalog, &DatalogLevel::showRequested, this, &LegoController::showDatalog);
+    connect(myDatalogWindow.get(), &DatalogWindow::uploadRequested, this, &LegoController::showDatalog);
     connect(ui.actionPreferences, &QAction::triggered, this, [this] { setPreferences(true); });
     connect(ui.actionQuit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&theWindow, &MainWindow::windowWillClose, this, [this] {

@@ -21,6 +21,7 @@
 class AnimatedButton;
 class DatalogLevel;
 class DatalogPanel;
+class DatalogWindow;
 class DynamicSensorPanel;
 class FileProgressPanel;
 class LevelMeter;
@@ -36,6 +37,7 @@ class QPlainTextEdit;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
+class SensorHistoryView;
 class TimeoutPanel;
 class Variables;
 
@@ -100,6 +102,8 @@ public:
     void clear();
     void downloadFile(const QString& path) override;
     void uploadFile(const QString& path) override;
+    // Uploads the datalog and shows it in the datalog window.
+    void showDatalog();
     void deleteDatalog() override;
 
     // ---- FileOp and Control
@@ -124,6 +128,7 @@ public:
     TimeoutPanel& towerErrorPanel() { return *myTowerErrorPanel; }
     DatalogPanel& datalogPanel() { return *myDatalogDialogue; }
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
+    DatalogWindow& datalogWindow() { return *myDatalogWindow; }
     QFileDialog* openPanel() const { return filePanel; }
     RCXController& controller() { return *myRCXController; }
     // The brick as scripts see it.
@@ -154,6 +159,7 @@ private:
         QComboBox* typeButton;
         QComboBox* modeButton;
         QLineEdit* value;
+        SensorHistoryView* history;
     };
 
     // start-up and settings
@@ -229,6 +235,7 @@ private:
     std::unique_ptr<TimeoutPanel> myTimeoutPanel;
     std::unique_ptr<TimeoutPanel> myTowerErrorPanel;
     std::unique_ptr<FileProgressPanel> myFileProgressPanel;
+    std::unique_ptr<DatalogWindow> myDatalogWindow;
     std::unique_ptr<Memory> memory;
     std::unique_ptr<Variables> variables;
     QPlainTextEdit* messages;

@@ -3,6 +3,7 @@
 #include "app/LegoController.h"
 
 #include "app/DatalogPanel.h"
+#include "app/DatalogWindow.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/TimeoutPanel.h"
@@ -82,6 +83,23 @@ void LegoController::uploadFile(const QString& path)
 {
     const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController->saveDatalogFile(path.toStdString(), *this);
+}
+
+void LegoController::showDatalog()
+{
+    // The transfer's sheet is the main window's: bring it where it is seen.
+    theWindow.raise();
+    std::optional<std::vector<LogEntry>> entries;
+    {
+        const ScriptHold scriptsWait(*myRCXControllerScript);
+        entries = myRCXController->uploadDatalog(*this);
+    }
+    // Entries missed by a failed link came as zeros: show none of them.
+    if (!entries || linkFailedInTransfer)
+        return;
+    myDatalogWindow->showDatalog(UploadedDatalog(*entries, [this](int type, int value) {
+        return myRCXController->datalogLine(type, value);
+    }));
 }
 
 void LegoController::clear()

@@ -9,6 +9,7 @@
 #include "views/AnimatedButton.h"
 #include "views/DatalogLevel.h"
 #include "views/LevelMeter.h"
+#include "views/SensorHistoryView.h"
 
 #include <QLocale>
 #include <QScrollBar>
@@ -109,10 +110,16 @@ void LegoController::readInput3()
 void LegoController::readSensorValue(int sensor)
 {
     const Sensor& controls = sensors[sensor - 1];
-    if (controls.typeButton->currentIndex() == 0)
+    const int type = controls.typeButton->currentIndex();
+    if (type == 0) {
         controls.value->clear();
-    else
-        controls.value->setText(QString::number(myRCXController->readInput(sensor)));
+        controls.history->clear();
+        return;
+    }
+    const int value = myRCXController->readInput(sensor);
+    controls.value->setText(QString::number(value));
+    controls.history->record(value, {type, sensorModeStore[sensor - 1], sensorSlopeStore[sensor - 1]},
+                             SensorHistory::Clock::now());
 }
 
 void LegoController::readDatalogSize()

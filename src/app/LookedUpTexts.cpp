@@ -28,6 +28,7 @@
     QT_TRANSLATE_NOOP("Localizable", "RCX memory full"),
     QT_TRANSLATE_NOOP("Localizable", "Saving datalog to file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Too many download errors"),
+    QT_TRANSLATE_NOOP("Localizable", "Uploading datalog"),
     QT_TRANSLATE_NOOP("Localizable", "Unknown"),
     // script errors
     QT_TRANSLATE_NOOP("Localizable", "Download requires a file argument"),
@@ -50,6 +51,13 @@
     QT_TRANSLATE_NOOP("Localizable", "Slot %d"),
     QT_TRANSLATE_NOOP("Localizable", "Sub %d"),
     QT_TRANSLATE_NOOP("Localizable", "Task %d"),
+    // the datalog's chart and table, and the sensors' history
+    QT_TRANSLATE_NOOP("Localizable", "Entry"),
+    QT_TRANSLATE_NOOP("Localizable", "Source"),
+    QT_TRANSLATE_NOOP("Localizable", "Value"),
+    QT_TRANSLATE_NOOP("Localizable", "The datalog is empty"),
+    QT_TRANSLATE_NOOP("Localizable", "%1, entry %2: %3"),
+    QT_TRANSLATE_NOOP("Localizable", "The readings of the last two minutes"),
     // column headers, keyed by their identifiers
     QT_TRANSLATE_NOOP("Localizable", "Region"),
     QT_TRANSLATE_NOOP("Localizable", "Size"),

@@ -22,7 +22,12 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
         return;
     }
     fileOp.startFileOp(localizedFormat("Saving datalog to file \"%@\"", {fileName}));
-    const char* failure = uploadDatalog(file.get(), fileOp);
+    std::FILE* const lines = file.get();
+    const char* failure = uploadEntries(
+        [this, lines](const LogEntry& entry) {
+            return std::fputs(datalogLine(entry.type, entry.value).c_str(), lines) != EOF;
+        },
+        fileOp);
     // Closing writes the last buffered lines: on a full disk it is the close
     // that fails.
     if (failure == nullptr && std::fclose(file.release()) != 0)
@@ -35,9 +40,26 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
     fileOp.stopFileOp();
 }
 
-// Writes the entries block by block as they arrive; a line that cannot be
-// written ends the upload.
-const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
+std::optional<std::vector<LogEntry>> RCXController::uploadDatalog(FileOp& fileOp)
+{
+    fileOp.startFileOp(localized("Uploading datalog"));
+    std::vector<LogEntry> entries;
+    const char* failure = uploadEntries(
+        [&entries](const LogEntry& entry) {
+            entries.push_back(entry);
+            return true;
+        },
+        fileOp);
+    if (failure != nullptr) {
+        fileOp.abortFileOp(localized(failure));
+        return std::nullopt;
+    }
+    myRCXSender.sendCode(0x51, {5});
+    fileOp.stopFileOp();
+    return entries;
+}
+
+const char* RCXController::uploadEntries(const std::function<bool(const LogEntry&)>& take, FileOp& fileOp)
 {
     std::uint8_t types[uploadBlockSize] = {};
     std::uint16_t values[uploadBlockSize] = {};
@@ -54,7 +76,7 @@ const char* RCXController::uploadDatalog(std::FILE* file, FileOp& fileOp)
         myRCXSender.uploadBlock(static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(blockSize), types,
                                 values);
         for (int i = 0; i < blockSize; ++i)
-            if (std::fputs(datalogLine(types[i], static_cast<std::int16_t>(values[i])).c_str(), file) == EOF)
+            if (!take({types[i], static_cast<std::int16_t>(values[i])}))
                 return writeError;
         remaining -= blockSize;
         first += blockSize;

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,13 @@ struct SensorSettings {
     int rawMode;
     int mode;
     int slope;
+};
+
+// A datalog entry as uploaded: its type byte (kind in bits 5-7, number in bits
+// 0-4) and its value, signed.
+struct LogEntry {
+    int type;
+    int value;
 };
 
 // The brick's vocabulary: one operation per brick command, each made into
@@ -132,6 +141,10 @@ public:
     // startFileOp. A line that cannot be written, or a file that cannot be
     // closed (a full disk), fails the save with "Error writing file".
     void saveDatalogFile(const std::string& path, FileOp& fileOp);
+    // Uploads the datalog into memory with the transfer of saveDatalogFile:
+    // the data entries in order, or none when the length could not be read
+    // (told to abortFileOp).
+    std::optional<std::vector<LogEntry>> uploadDatalog(FileOp& fileOp);
     // The text line of one datalog entry, named after the current slot's
     // variables.
     std::string datalogLine(int type, int value);
@@ -161,7 +174,10 @@ private:
     const char* downloadProgram(const CompiledProgram& program, FileOp& fileOp);
     const char* downloadFragment(const CompiledProgram::Fragment& fragment, int fragmentCount, FileOp& fileOp);
     void addName(int type, int index, const std::string& name);
-    const char* uploadDatalog(std::FILE* file, FileOp& fileOp);
+    // Uploads the data entries block by block, handing each to `take`, which
+    // answers false when it could not keep it (a write failed): the upload
+    // ends there with "Error writing file". The failure's message, or null.
+    const char* uploadEntries(const std::function<bool(const LogEntry&)>& take, FileOp& fileOp);
 
     RCXSender& myRCXSender;
     RCXPacket& myRCXPacket;

@@ -116,6 +116,13 @@ void DatalogLevel::mouseMoveEvent(QMouseEvent* event)
     startDrag();
 }
 
+void DatalogLevel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    pressPosition.reset();
+    if (isMeterVisible() && event->button() == Qt::LeftButton)
+        emit showRequested();
+}
+
 void DatalogLevel::startDrag()
 {
     emit dragStarted();

@@ -38,10 +38,13 @@ public:
 signals:
     // A drag out of the meter has begun.
     void dragStarted();
+    // A double click asks to see the datalog.
+    void showRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     friend class DatalogDragData;

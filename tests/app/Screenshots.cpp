@@ -1,5 +1,5 @@
-// Renders the main window's tabs and its sheets offscreen into PNG files,
-// with the application running against a virtual brick:
+// Renders the main window's tabs, its sheets and the datalog window into PNG
+// files, with the application running against a virtual brick:
 //   infrabrick-screenshots <folder>
 // The brick's headers come first: they use names that Qt's keywords (slots,
 // emit) would otherwise turn into macros.
@@ -7,6 +7,7 @@
 #include "sim/BrickPort.h"
 
 #include "app/DatalogPanel.h"
+#include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/LegoController.h"
@@ -15,11 +16,13 @@
 #include "app/TimeoutPanel.h"
 #include "app/Translations.h"
 #include "ui_MainWindow.h"
+#include "views/SensorHistoryView.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -36,6 +39,55 @@ void ticks(LegoController& controller, int count)
 {
     for (int tick = 0; tick < count; ++tick)
         controller.doTime();
+}
+
+void choose(QComboBox* menu, int item)
+{
+    menu->setCurrentIndex(item);
+    emit menu->activated(item);
+}
+
+// Two minutes of readings, twice a second, in place of the first poll's and
+// before the window's next one, each ending at the value the sensor shows: a light level swinging as a
+// robot crosses lines, a touch sensor pressed now and then, a temperature
+// rising.
+void fillHistories(LegoController& controller, Ui::LocalizableMainWindow& ui)
+{
+    using namespace std::chrono_literals;
+    SensorHistoryView* histories[] = {ui.sensor1History, ui.sensor2History, ui.sensor3History};
+    QLineEdit* values[] = {ui.sensor1Value, ui.sensor2Value, ui.sensor3Value};
+    QComboBox* types[] = {ui.sensor1TypeButton, ui.sensor2TypeButton, ui.sensor3TypeButton};
+    auto reading = [](int sensor, double ago, int now) {
+        switch (sensor) {
+        case 0:
+            return now + static_cast<int>(std::lround(12 * std::sin(ago / 6)));
+        case 1:
+            return (static_cast<int>(ago) + 10) % 30 < 4 ? 1 - now : now;
+        default:
+            return now - static_cast<int>(ago / 20);
+        }
+    };
+    const auto start = SensorHistory::Clock::now();
+    for (int sensor = 0; sensor < 3; ++sensor) {
+        const SensorHistory::Mode mode{types[sensor]->currentIndex(), controller.sensorModeStoreValue(sensor + 1),
+                                       controller.sensorSlopeStoreValue(sensor + 1)};
+        histories[sensor]->clear();
+        for (int half = 240; half > 0; --half)
+            histories[sensor]->record(reading(sensor, half / 2.0, values[sensor]->text().toInt()), mode,
+                                      start - half * 500ms);
+    }
+}
+
+// A program's log: a counter, a light sensor and a timer, 45 times.
+void fillDatalog(Brick& brick, LegoController& controller)
+{
+    controller.controller().setDataLog(150, controller);
+    controller.controller().currentVarName(0) = "count";
+    for (int round = 0; round < 45; ++round) {
+        brick.addDatalogEntry(0x00, static_cast<std::int16_t>(round));
+        brick.addDatalogEntry(0x40, static_cast<std::int16_t>(50 + std::lround(20 * std::sin(round / 4.0))));
+        brick.addDatalogEntry(0x20, static_cast<std::int16_t>(round * 3));
+    }
 }
 
 } // namespace
@@ -70,6 +122,7 @@ int main(int argc, char** argv)
     Brick brick;
     brick.setBattery(8100);
     brick.setSensorRaw(0, 500); // sensor 1
+    brick.setSensorRaw(2, 400); // sensor 3
     MainWindow window;
     LegoController controller(window, std::make_unique<AllPorts>(std::make_unique<BrickPort>(brick),
                                                                  std::make_unique<NoPort>()));
@@ -78,8 +131,13 @@ int main(int argc, char** argv)
     controller.applicationDidFinishLaunching();
     controller.timer().stop();
     ticks(controller, 3);
-    // A light sensor on input 1, so that the "Test" tab shows a reading.
-    window.controls().sensor1TypeButton->setCurrentIndex(3);
+    // A light sensor on input 1, a touch sensor on 2 and a temperature
+    // sensor on 3, so that the "Test" tab shows readings and their history.
+    choose(window.controls().sensor1TypeButton, 3);
+    choose(window.controls().sensor2TypeButton, 1);
+    choose(window.controls().sensor3TypeButton, 2);
+    ticks(controller, 10);
+    fillHistories(controller, window.controls());
 
     QTabWidget* tabs = window.controls().theTabs;
     for (int index = 0; index < tabs->count(); ++index) {
@@ -89,14 +147,19 @@ int main(int argc, char** argv)
     }
     tabs->setCurrentIndex(0);
 
+    fillDatalog(brick, controller);
+    DatalogWindow& datalog = controller.datalogWindow();
+    datalog.resize(1000, 560);
+    controller.showDatalog();
+    save(datalog, folder, "view-datalog");
+    datalog.hide();
+
     controller.setPreferences(true);
     save(controller.preferencesPanel(), folder, "sheet-preferences");
     controller.preferencesPanel().done(0);
     // The sheet as the mode menu's last item opens it, for a light sensor.
-    window.controls().sensor2TypeButton->setCurrentIndex(3);
-    emit window.controls().sensor2TypeButton->activated(3);
-    window.controls().sensor2ModeButton->setCurrentIndex(8);
-    emit window.controls().sensor2ModeButton->activated(8);
+    choose(window.controls().sensor2TypeButton, 3);
+    choose(window.controls().sensor2ModeButton, 8);
     DynamicSensorPanel& sensor = controller.dynamicSensorPanel();
     save(sensor, folder, "sheet-sensor-mode");
     sensor.done(0);

@@ -1,0 +1,260 @@
+// The pictures of the data against the virtual brick as a program of its
+// own: the datalog window after an upload, as chart, table and exports, and
+// the sensors' history on the "Test" tab as the polls fill it.
+#include "SimBrick.h"
+
+#include "app/DatalogWindow.h"
+#include "app/FileProgressPanel.h"
+#include "app/LegoController.h"
+#include "app/MainWindow.h"
+#include "ports/NoPort.h"
+#include "ports/SerialPort.h"
+#include "support/QtPrinters.h"
+#include "ui_MainWindow.h"
+#include "views/DatalogChart.h"
+#include "views/DatalogLevel.h"
+#include "views/SensorHistoryView.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString towerName = QStringLiteral("Datalog brick");
+
+// The brick announces itself in a runtime folder of the test's own; set
+// before the brick starts.
+struct RuntimeFolder {
+    RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", folder.path().toUtf8()); }
+    QTemporaryDir folder;
+};
+
+// The points of each series, by name.
+using Series = std::map<QString, QList<QPointF>>;
+
+class DatalogViewTest : public ::testing::Test {
+protected:
+    DatalogViewTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(brick.terminalPath().startsWith("/dev/"));
+        QSettings settings("Infrabrick", "Infrabrick");
+        settings.setValue(LegoController::portTypeKey, "Serial");
+        settings.setValue(LegoController::portNameKey, towerName);
+        settings.setValue(LegoController::portPathKey, brick.towerPath());
+        settings.setValue(LegoController::inputTimeKey, 10);
+        controller = std::make_unique<LegoController>(
+            window, std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<NoPort>()));
+        window.show();
+        controller->applicationDidFinishLaunching();
+        controller->timer().stop();
+        ticks(3);
+    }
+
+    void ticks(int count)
+    {
+        for (int tick = 0; tick < count; ++tick)
+            controller->doTime();
+    }
+
+    // A datalog of `size` entries holding `entries` as [type, value].
+    void fillDatalog(int size, const std::vector<std::pair<int, int>>& entries)
+    {
+        controller->controller().setDataLog(size, *controller);
+        for (const auto& [type, value] : entries)
+            ASSERT_EQ(brick.control(QString("datalog add %1 %2").arg(type).arg(value)), "ok");
+    }
+
+    Series shownSeries()
+    {
+        Series shown;
+        for (const QLineSeries* series : view().chart().sourceSeries())
+            shown[series->name()] = series->points();
+        return shown;
+    }
+
+    QString read(const QString& path)
+    {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QString::fromUtf8(file.readAll());
+    }
+
+    DatalogWindow& view() { return controller->datalogWindow(); }
+    Ui::LocalizableMainWindow& ui() { return window.controls(); }
+
+    RuntimeFolder runtime;
+    QTemporaryDir folder;
+    SimBrick brick{towerName};
+    MainWindow window;
+    std::unique_ptr<LegoController> controller;
+};
+
+TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
+{
+    controller->controller().currentVarName(3) = "speed";
+    fillDatalog(10, {{0x41, 40}, {0x03, 120}, {0x20, 30}, {0x41, -5}, {0x80, 100}, {0x62, 7}, {0x03, 60}});
+    ui().actionShowDatalog->trigger();
+    ASSERT_TRUE(view().isVisible());
+    EXPECT_FALSE(controller->fileProgressPanel().isVisible());
+
+    const Series expected{{"Variable 3: speed", {{2, 120}, {7, 60}}},
+                          {"Timer 0", {{3, 30}}},
+                          {"Sensor 2", {{1, 40}, {4, -5}}},
+                          {"Unknown 3,2", {{6, 7}}},
+                          {"Watch", {{5, 100}}}};
+    EXPECT_EQ(shownSeries(), expected);
+    QStringList order;
+    for (const QLineSeries* series : view().chart().sourceSeries())
+        order << series->name();
+    EXPECT_EQ(order, QStringList({"Variable 3: speed", "Timer 0", "Sensor 2", "Unknown 3,2", "Watch"}));
+    EXPECT_EQ(view().chart().entryAxis().min(), 0);
+    EXPECT_EQ(view().chart().entryAxis().max(), 8);
+    EXPECT_EQ(view().chart().valueAxis().min(), -20);
+    EXPECT_EQ(view().chart().valueAxis().max(), 120);
+    EXPECT_EQ(view().chart().valueAxis().tickInterval(), 20);
+
+    const QAbstractItemModel* table = view().table().model();
+    ASSERT_EQ(table->rowCount(), 7);
+    QStringList row;
+    for (int column = 0; column < table->columnCount(); ++column)
+        row << table->headerData(column, Qt::Horizontal).toString() + " " + table->index(3, column).data().toString();
+    EXPECT_EQ(row, QStringList({"Entry 4", "Source Sensor 2", "Value -5"}));
+
+    // The text export is the file a save writes.
+    const QString saved = folder.filePath("saved.txt");
+    controller->uploadFile(saved);
+    const QString exported = folder.filePath("exported.txt");
+    ASSERT_TRUE(view().exportTo(exported, DatalogWindow::text));
+    EXPECT_EQ(read(exported), read(saved));
+    EXPECT_TRUE(read(exported).startsWith("Sensor 2\t40\nVariable 3: speed\t120\n"));
+
+    const QString picture = folder.filePath("datalog.png");
+    ASSERT_TRUE(view().exportTo(picture, DatalogWindow::png));
+    EXPECT_EQ(QImage(picture).size(), view().chart().size() * view().chart().devicePixelRatio());
+
+    QApplication::processEvents(); // the window is laid out
+    const QString drawing = folder.filePath("datalog.svg");
+    ASSERT_TRUE(view().exportTo(drawing, DatalogWindow::svg));
+    QXmlStreamReader svg(read(drawing));
+    QStringList texts;
+    while (!svg.atEnd())
+        if (svg.readNext() == QXmlStreamReader::StartElement && svg.name() == u"text")
+            texts << svg.readElementText().trimmed();
+    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    for (const char* label : {"Variable 3: speed", "Timer 0", "Watch", "Entry", "Value", "120", "-20"})
+        EXPECT_TRUE(texts.contains(label)) << label << " in " << texts.join('|').toStdString();
+
+    for (const DatalogWindow::Format format : {DatalogWindow::png, DatalogWindow::svg, DatalogWindow::text})
+        EXPECT_FALSE(view().exportTo(folder.filePath("no folder/datalog"), format)) << format;
+}
+
+TEST_F(DatalogViewTest, TheLargestDatalogIsShownWhole)
+{
+    // The datalog that fills the brick's 6 KB, 3 bytes an entry.
+    constexpr int largest = 2047;
+    std::vector<std::pair<int, int>> entries;
+    for (int entry = 0; entry < largest; ++entry)
+        entries.push_back({0x40, entry % 1024});
+    fillDatalog(largest, entries);
+    controller->showDatalog();
+    ASSERT_TRUE(view().isVisible());
+    const QList<QPointF> points = shownSeries()["Sensor 1"];
+    ASSERT_EQ(points.size(), largest);
+    EXPECT_EQ(points.back(), QPointF(largest, 1022));
+    EXPECT_EQ(view().table().model()->rowCount(), largest);
+    EXPECT_EQ(view().chart().entryAxis().max(), largest + 1);
+    EXPECT_EQ(view().chart().valueAxis().max(), 1200);
+}
+
+TEST_F(DatalogViewTest, AnUploadThatFailsShowsNoDatalog)
+{
+    fillDatalog(10, {{0x41, 40}});
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    controller->showDatalog();
+    EXPECT_FALSE(view().isVisible());
+    EXPECT_EQ(controller->fileProgressPanel().controls().fileProgressText->text(), "No response from RCX");
+}
+
+// A program logs its variable, a light sensor and a timer ten times; the
+// meter's double click shows what the brick holds.
+TEST_F(DatalogViewTest, AProgramsDatalogIsShownFromTheMeter)
+{
+    const QString source = folder.filePath("log.nqc");
+    const QString program = folder.filePath("log.rcx");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("int count;\n"
+               "task main() {\n"
+               "  CreateDatalog(30); SetSensor(SENSOR_1, SENSOR_LIGHT); ClearTimer(0);\n"
+               "  for (count = 0; count < 10; count++) {\n"
+               "    AddToDatalog(count); AddToDatalog(SENSOR_1); AddToDatalog(Timer(0)); Wait(10);\n"
+               "  }\n"
+               "}\n");
+    file.close();
+    ASSERT_EQ(QProcess::execute("nqc", {"-TRCX", "-O" + program, source}), 0);
+    ASSERT_EQ(brick.control("sensor 1 raw 500"), "ok");
+    controller->downloadFile(program);
+    ui().theTabs->setCurrentIndex(1); // Run
+    QTest::mouseClick(ui().runStopButton, Qt::LeftButton);
+    auto held = [this] { return brick.state()["datalog"].toObject()["entries"].toArray(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held().size() == 31; }));
+    ui().theTabs->setCurrentIndex(2); // the memory map gives the datalog's size
+    ui().theTabs->setCurrentIndex(1);
+
+    ASSERT_TRUE(ui().datalog->isMeterVisible());
+    QTest::mouseDClick(ui().datalog, Qt::LeftButton);
+    ASSERT_TRUE(view().isVisible());
+    Series expected;
+    const QJsonArray entries = held();
+    const QString names[] = {"Variable 0: count", "Sensor 1", "Timer 0"};
+    for (int entry = 1; entry < entries.size(); ++entry)
+        expected[names[(entry - 1) % 3]].append(QPointF(entry, entries[entry].toArray()[1].toInt()));
+    EXPECT_EQ(shownSeries(), expected);
+    EXPECT_EQ(expected["Variable 0: count"].back(), QPointF(28, 9));
+}
+
+// The polls fill the history; it holds one mode, and "None" has none. It
+// reads only what the polls read.
+TEST_F(DatalogViewTest, SensorHistoryFollowsThePolls)
+{
+    SensorHistoryView& history = *ui().sensor1History;
+    auto values = [&history] {
+        std::vector<int> shown;
+        for (const SensorHistory::Sample& sample : history.history().readings())
+            shown.push_back(sample.value);
+        return shown;
+    };
+    auto choose = [](QComboBox* menu, int item) {
+        menu->setCurrentIndex(item);
+        emit menu->activated(item);
+    };
+    choose(ui().sensor1TypeButton, 3); // light, in percent
+    brick.commands();
+    std::vector<int> shown;
+    for (const int raw : {500, 300, 700}) {
+        ASSERT_EQ(brick.control(QString("sensor 1 raw %1").arg(raw)), "ok");
+        ticks(10);
+        shown.push_back(ui().sensor1Value->text().toInt());
+    }
+    EXPECT_EQ(values(), shown);
+    EXPECT_EQ(history.history().currentMode(), (SensorHistory::Mode{3, 4, 0}));
+    EXPECT_EQ(brick.commands(), std::vector<SimBrick::Command>(3, SimBrick::Command{0x12, 9, 0}));
+
+    choose(ui().sensor1ModeButton, 0); // raw
+    ticks(10);
+    EXPECT_EQ(values(), std::vector<int>{700});
+    choose(ui().sensor1TypeButton, 0); // none
+    ticks(10);
+    EXPECT_TRUE(history.history().isEmpty());
+    EXPECT_TRUE(ui().sensor2History->history().isEmpty());
+}
+
+} // namespace
