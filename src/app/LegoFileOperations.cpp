@@ -161,6 +161,10 @@ void LegoController::advanceBy(double increment)
 
 void LegoController::stopFileOp()
 {
+    // A transfer that reads on past a failed link (the datalog's upload does)
+    // has not gone through: its sheet keeps the link's message.
+    if (linkFailedInTransfer)
+        return;
     // A transfer that went through closes its sheet itself; nothing waits on
     // its end handler.
     const QSignalBlocker quiet(myFileProgressPanel.get());

@@ -897,6 +897,19 @@ TEST_F(ControllerTest, ABrickThatStopsAnsweringDuringADownloadKeepsItsMessage)
     EXPECT_TRUE(progress.controls().fileProgressOKButton->isEnabled());
 }
 
+// The datalog's upload reads on past a failed link and then reports its end:
+// the sheet keeps the link's message.
+TEST_F(ControllerTest, ATransferThatReadsOnPastAFailedLinkKeepsItsMessage)
+{
+    launchRefreshed();
+    controller->startFileOp("Saving");
+    controller->timeout();
+    controller->stopFileOp();
+    FileProgressPanel& progress = controller->fileProgressPanel();
+    ASSERT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.controls().fileProgressText->text(), "No response from RCX");
+}
+
 TEST_F(ControllerTest, MemoryAndVariablesTabsAfterADownload)
 {
     launchRefreshed();
