@@ -1,6 +1,7 @@
 // LegoController: the 0.1 s polling timer, the tabs and the reads behind them.
 #include "app/LegoController.h"
 
+#include "app/BusyCursor.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "models/Memory.h"
@@ -9,6 +10,7 @@
 #include "views/AnimatedButton.h"
 #include "views/DatalogLevel.h"
 #include "views/LevelMeter.h"
+#include "views/VariableView.h"
 
 #include <QLocale>
 #include <QScrollBar>
@@ -22,12 +24,8 @@ void LegoController::doTime()
     if (!showErrors || waitABit < 0 || myFileProgressPanel->isVisible())
         return;
     if (waitABit > 0) {
-        if (--waitABit == 0) {
-            readBattery();
-            if (syncWatchOn)
-                syncWatch();
-            tabView(theTabs, theTabs->currentWidget());
-        }
+        if (--waitABit == 0)
+            refresh();
         return;
     }
     ++timeCount;
@@ -54,10 +52,29 @@ void LegoController::doTime()
         readDatalogSize();
 }
 
+void LegoController::refresh()
+{
+    const BusyCursor busy;
+    bool batteryAnswered = false;
+    const bool answered = withoutFailure([&] {
+        batteryAnswered = withoutFailure([this] { readBattery(); });
+        if (syncWatchOn)
+            syncWatch();
+        tabView(theTabs, theTabs->currentWidget());
+    });
+    if (answered)
+        myStatusLine->showBrick(StatusLine::Brick::Answering);
+    // The boot ROM answers the battery and nothing the firmware does.
+    else if (batteryAnswered && myStatusLine->brick() == StatusLine::Brick::NotAnswering)
+        myStatusLine->showBrick(StatusLine::Brick::NoFirmware);
+}
+
 void LegoController::tabView(QTabWidget*, QWidget* item)
 {
     if (!item)
         return;
+    // A real tower takes a tenth of a second or more for each read.
+    const BusyCursor busy;
     const QString identifier = item->objectName();
     if (identifier == "Test") {
         inputVisible = true;
@@ -150,10 +167,9 @@ void LegoController::readMessages()
 
 void LegoController::appendMessageLine(const QString& line)
 {
-    // The log begins with an empty line: each message comes after a break.
     QTextCursor end(messages->document());
     end.movePosition(QTextCursor::End);
-    end.insertText("\n" + line);
+    end.insertText(messages->document()->isEmpty() ? line : "\n" + line);
     messages->verticalScrollBar()->setValue(messages->verticalScrollBar()->maximum());
 }
 
@@ -181,6 +197,7 @@ void LegoController::readOutputSettings()
         const QSignalBlocker quiet(output.powerButton);
         output.powerButton->setValue(settings.power);
         output.powerValue->setNum(output.powerButton->value());
+        theTabs->currentWidget()->repaint();
     }
 }
 
@@ -200,6 +217,7 @@ void LegoController::readInputSettings()
             controls.modeButton->setCurrentIndex(8);
             sensorModeStore[number - 1] = settings.mode + 8;
         }
+        theTabs->currentWidget()->repaint();
     }
 }
 
@@ -208,6 +226,7 @@ void LegoController::readProgramSettings()
     QAbstractButton* cell = theWindow.controls().progNumButton->button(myRCXController->syncProgNum());
     if (cell)
         cell->setChecked(true);
+    showProgramStatus();
 }
 
 void LegoController::readMemMap()
@@ -220,5 +239,10 @@ void LegoController::readMemMap()
 
 void LegoController::readVariables()
 {
+    // Each row is drawn as it is read: the event loop is held meanwhile.
+    QTableView* view = theWindow.controls().variableView;
+    const QMetaObject::Connection drawing =
+        connect(variables.get(), &QAbstractItemModel::dataChanged, view, [view] { view->viewport()->repaint(); });
     variables->loadValues(*myRCXController);
+    disconnect(drawing);
 }

@@ -1,11 +1,15 @@
-// Renders the main window's tabs and its sheets offscreen into PNG files,
+// Takes pictures of the main window's tabs, its sheets and the About box,
 // with the application running against a virtual brick:
 //   infrabrick-screenshots <folder>
+// On an X server (scripts/screenshots starts one with a window manager) each
+// picture is taken from the screen, frame and title bar included, as a user
+// sees the window; offscreen each widget draws itself.
 // The brick's headers come first: they use names that Qt's keywords (slots,
 // emit) would otherwise turn into macros.
 #include "sim/Brick.h"
 #include "sim/BrickPort.h"
 
+#include "app/AboutBox.h"
 #include "app/DatalogPanel.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
@@ -18,17 +22,37 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
 
+// Lets the window system show and place what changed, and the window paint.
+void settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+QPixmap picture(QWidget& widget)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        return widget.grab();
+    const QRect frame = widget.frameGeometry();
+    return widget.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+}
+
 void save(QWidget& widget, const QString& folder, const QString& name)
 {
-    QApplication::processEvents();
+    settle();
     QString path = QDir(folder).filePath(name + ".png");
-    if (!widget.grab().save(path))
+    if (!picture(widget).save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
@@ -111,9 +135,15 @@ int main(int argc, char** argv)
     controller.datalogPanel().hide();
     FileProgressPanel& progress = controller.fileProgressPanel();
     progress.showStart("Downloading file \"tracker.rcx\"");
-    progress.incrementBy(42.5);
     progress.open();
+    settle(); // the estimate needs the time two blocks took
+    progress.incrementBy(2.5);
+    settle();
+    progress.incrementBy(40.0);
     save(progress, folder, "sheet-progress");
     progress.hide();
+    QMessageBox* about = openAboutBox(&window);
+    save(*about, folder, "about");
+    about->close();
     return 0;
 }
