@@ -16,7 +16,9 @@ Application::Application(const QDBusConnection& connection)
     : legoController(mainWindow)
     , bus(legoController, connection)
 {
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, &QCoreApplication::quit);
+    // Whatever sheet is up: quit() would ask the windows to close first, and
+    // a sheet that waits for an answer refuses.
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, [] { QCoreApplication::exit(0); });
 }
 
 int Application::exec()

@@ -8,11 +8,14 @@
 
 CommandLine::CommandLine(const QStringList& arguments)
     : helpOption({"h", "help"}, localizedUi(QT_TRANSLATE_NOOP("Localizable", "Show this help and exit.")))
-    , versionOption({"v", "version"}, localizedUi(QT_TRANSLATE_NOOP("Localizable", "Show the version and exit.")))
+    , versionOption({"v", "version"},
+                    localizedUi(QT_TRANSLATE_NOOP("Localizable", "Show the version and exit.")))
 {
-    parser.setApplicationDescription(
-        localizedUi(QT_TRANSLATE_NOOP("Localizable", "Watch and drive a LEGO Mindstorms RCX brick through its infrared tower.")) + "\n" +
-        localizedUi(QT_TRANSLATE_NOOP("Localizable", "The standard options of Qt programs, such as -style and -platform, are taken too.")));
+    const QString summary = localizedUi(QT_TRANSLATE_NOOP(
+        "Localizable", "Watch and drive a LEGO Mindstorms RCX brick through its infrared tower."));
+    const QString qtOptions = localizedUi(QT_TRANSLATE_NOOP(
+        "Localizable", "The standard options of Qt programs, such as -style and -platform, are taken too."));
+    parser.setApplicationDescription(summary + "\n" + qtOptions);
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     letQtOptionsThrough();
@@ -43,11 +46,14 @@ void CommandLine::letQtOptionsThrough()
 int CommandLine::answer() const
 {
     if (!parsed) {
-        const QString fault = parser.errorText().isEmpty()
-                                  ? localizedUi(QT_TRANSLATE_NOOP("Localizable", "Unexpected argument '%1'.")).arg(parser.positionalArguments().first())
-                                  : parser.errorText();
-        std::fprintf(stderr, "infrabrick: %s\n%s\n", qPrintable(fault),
-                     qPrintable(localizedUi(QT_TRANSLATE_NOOP("Localizable", "Try 'infrabrick --help' for more information."))));
+        const QString fault =
+            parser.errorText().isEmpty()
+                ? localizedUi(QT_TRANSLATE_NOOP("Localizable", "Unexpected argument '%1'."))
+                      .arg(parser.positionalArguments().first())
+                : parser.errorText();
+        const QString hint =
+            localizedUi(QT_TRANSLATE_NOOP("Localizable", "Try 'infrabrick --help' for more information."));
+        std::fprintf(stderr, "infrabrick: %s\n%s\n", qPrintable(fault), qPrintable(hint));
         return usageError;
     }
     if (parser.isSet(helpOption))

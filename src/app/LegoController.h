@@ -225,6 +225,7 @@ private:
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
+    void endApplication();
     // Blocks the link, stops polling and shows the sheet of a link failure.
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.

@@ -238,9 +238,16 @@ void LegoController::timeoutEnd(int returnCode)
         installFirmware();
         break;
     case TimeoutPanel::quitCode:
-        QCoreApplication::quit();
+        endApplication();
         break;
     }
+}
+
+void LegoController::endApplication()
+{
+    // Not quit(), which first asks every window to close: the sheet, still
+    // on screen, refuses, and the application would go on.
+    QCoreApplication::exit(0);
 }
 
 void LegoController::towerErrorEnd(int returnCode)
@@ -259,7 +266,7 @@ void LegoController::towerErrorEnd(int returnCode)
         setPreferences(false);
         break;
     case TimeoutPanel::quitCode:
-        QCoreApplication::quit();
+        endApplication();
         break;
     }
 }

@@ -38,8 +38,12 @@ void MainWindow::restoreFrame(const QByteArray& saved)
                                 .adjusted(0, style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     QRect frame = geometry();
     frame.setSize(frame.size().boundedTo(available.size()).expandedTo(minimumSizeHint()));
-    frame.moveLeft(std::clamp(frame.left(), available.left(), std::max(available.left(), available.right() - frame.width() + 1)));
-    frame.moveTop(std::clamp(frame.top(), available.top(), std::max(available.top(), available.bottom() - frame.height() + 1)));
+    // Moved in where it sticks out; a window larger than the screen keeps its
+    // top left corner on it.
+    const QPoint farthest(std::max(available.left(), available.right() - frame.width() + 1),
+                          std::max(available.top(), available.bottom() - frame.height() + 1));
+    frame.moveTopLeft(QPoint(std::clamp(frame.left(), available.left(), farthest.x()),
+                             std::clamp(frame.top(), available.top(), farthest.y())));
     setGeometry(frame);
 }
 

@@ -11,6 +11,8 @@ QLabel* addLabel(QStatusBar& bar, const char* name, int stretch)
 {
     auto* label = new QLabel(&bar);
     label->setObjectName(name);
+    // Room between the parts, which have no frames of their own.
+    label->setContentsMargins(4, 0, 8, 0);
     bar.addWidget(label, stretch);
     return label;
 }

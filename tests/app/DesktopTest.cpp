@@ -3,6 +3,7 @@
 // its own event loop against the virtual brick as a process, on a session bus
 // of the test's own; the signals go to the real program.
 #include "app/Application.h"
+#include "app/TimeoutPanel.h"
 #include "support/SimProcess.h"
 #include "support/StdoutCapture.h"
 
@@ -18,6 +19,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -85,6 +87,42 @@ TEST_F(DesktopTest, ClosingTheWindowQuitsSavesTheSettingsAndReleasesTheTower)
     EXPECT_EQ(printed.text(), "");
 }
 
+// An error sheet waits for an answer and refuses to close; the ways out end
+// the application all the same, with the settings saved and the tower
+// released.
+TEST_F(DesktopTest, TheWaysOutEndTheApplicationWhileAnErrorSheetWaits)
+{
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    const std::pair<const char*, std::function<void(TimeoutPanel&)>> waysOut[] = {
+        {"the sheet's Quit", [](TimeoutPanel& sheet) { sheet.controls().quitButton->click(); }},
+        {"SIGTERM", [](TimeoutPanel&) { std::raise(SIGTERM); }},
+        {"SIGINT", [](TimeoutPanel&) { std::raise(SIGINT); }},
+    };
+    for (const auto& [name, leave] : waysOut) {
+        SCOPED_TRACE(name);
+        QSettings("Infrabrick", "Infrabrick").remove("Window position");
+        Application application;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            TimeoutPanel& sheet = application.controller().timeoutPanel();
+            if (sheet.isVisible()) {
+                watch.stop();
+                leave(sheet);
+            }
+        });
+        watch.start(20);
+        // A way out that fails would leave the loop running: end it, and fail.
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stuck.start(60'000);
+        EXPECT_EQ(application.exec(), 0);
+        EXPECT_FALSE(watch.isActive());
+        EXPECT_FALSE(holdsOpen(brick.path()));
+        EXPECT_TRUE(QSettings("Infrabrick", "Infrabrick").contains("Window position"));
+    }
+}
+
 TEST_F(DesktopTest, ASecondStartBringsBackAMinimizedWindow)
 {
     Application application;
@@ -113,7 +151,8 @@ TEST_P(StopSignalTest, QuitsCleanlyWithTheSettingsSaved)
 {
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkdir("runtime"));
-    QFile::setPermissions(home.filePath("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home.filePath("runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString settingsFile = home.filePath("Infrabrick/Infrabrick.conf");
     SimProcess brick(INFRABRICK_SIM);
     ASSERT_TRUE(brick.path().starts_with("/dev/"));

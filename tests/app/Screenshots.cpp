@@ -7,6 +7,7 @@
 // The brick's headers come first: they use names that Qt's keywords (slots,
 // emit) would otherwise turn into macros.
 #include "sim/Brick.h"
+#include "sim/BrickControl.h"
 #include "sim/BrickPort.h"
 
 #include "app/AboutBox.h"
@@ -23,6 +24,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -73,6 +75,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon(":/icons/infrabrick.svg"));
     installTranslations();
     QString folder = argv[1];
     QDir().mkpath(folder);
@@ -102,8 +105,15 @@ int main(int argc, char** argv)
     controller.applicationDidFinishLaunching();
     controller.timer().stop();
     ticks(controller, 3);
-    // A light sensor on input 1, so that the "Test" tab shows a reading.
+    // A light sensor on input 1, so that the "Test" tab shows a reading; a
+    // program in slot 1 with its names, messages from the brick and values
+    // in the variables, for the other tabs.
     window.controls().sensor1TypeButton->setCurrentIndex(3);
+    controller.downloadFile(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+    for (const char* message : {"message 7", "message 42", "message 255"})
+        BrickControl(brick).run(message);
+    for (int variable = 0; variable < 6; ++variable)
+        controller.controller().writeVariable(variable, 100 * variable + 7);
 
     QTabWidget* tabs = window.controls().theTabs;
     for (int index = 0; index < tabs->count(); ++index) {
