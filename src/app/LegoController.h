@@ -130,7 +130,6 @@ public:
     // The brick as scripts see it.
     RCXControllerScript& scriptObject() { return *myRCXControllerScript; }
     QTimer& timer() { return myTimer; }
-    const StatusLine& statusLine() const { return *myStatusLine; }
 
 private:
     // The tick within its period on which each poll runs.

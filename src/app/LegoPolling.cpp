@@ -197,6 +197,7 @@ void LegoController::readOutputSettings()
         const QSignalBlocker quiet(output.powerButton);
         output.powerButton->setValue(settings.power);
         output.powerValue->setNum(output.powerButton->value());
+        // Shown as it is read: the event loop is held until all are.
         theTabs->currentWidget()->repaint();
     }
 }
@@ -217,6 +218,7 @@ void LegoController::readInputSettings()
             controls.modeButton->setCurrentIndex(8);
             sensorModeStore[number - 1] = settings.mode + 8;
         }
+        // Shown as it is read, as the outputs are.
         theTabs->currentWidget()->repaint();
     }
 }

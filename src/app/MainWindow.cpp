@@ -28,8 +28,8 @@ MainWindow::MainWindow(QWidget* parent)
 
 void MainWindow::restoreFrame(const QByteArray& saved)
 {
-    restoreGeometry(saved);
-    if (isMaximized() || isFullScreen())
+    // Nothing saved: the window manager places the window.
+    if (!restoreGeometry(saved) || isMaximized() || isFullScreen())
         return;
     const QScreen* screen = QGuiApplication::screenAt(geometry().center());
     // The window manager's title bar sits above the window's own frame.

@@ -4,9 +4,9 @@
 
 // The outline of the brick's memory map. Its number columns are as wide as
 // their widest text and some room, so that neighbouring numbers stay apart;
-// the region column fills the rest of the view's width. Rows copy (the platform's copy shortcut, or copy()) and drag to
-// other applications as text; they cannot be dropped within this
-// application.
+// the region column fills the rest of the view's width. Rows copy (the
+// platform's copy shortcut, or copy()) and drag to other applications as
+// text; they cannot be dropped within this application.
 class MemoryView : public QTreeView {
     Q_OBJECT
 public:
