@@ -3,38 +3,76 @@
 #include "sim/InfraredNoise.h"
 
 #include <cstdlib>
+#include <optional>
 
-std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& arguments)
+namespace {
+
+std::optional<std::uint32_t> parseSeed(const std::string& text)
+{
+    char* end = nullptr;
+    const unsigned long long seed = std::strtoull(text.c_str(), &end, 0);
+    if (end == text.c_str() || *end != '\0' || text.front() == '-' || seed > UINT32_MAX)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(seed);
+}
+
+std::optional<BrickClock::Kind> parseClock(const std::string& text)
+{
+    if (text == "wall")
+        return BrickClock::Kind::Wall;
+    if (text == "manual")
+        return BrickClock::Kind::Manual;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<SimOptions, std::string> SimOptions::parse(const std::vector<std::string>& arguments)
 {
     SimOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
         if (option == "--realtime") {
             options.realtime = true;
-        } else if (option == "--no-firmware") {
+            continue;
+        }
+        if (option == "--no-firmware") {
             options.firmware = false;
-        } else if (option == "--announce" && hasValue && !arguments[i + 1].empty()) {
-            options.announce = arguments[++i];
-        } else if (option == "--noise" && hasValue) {
-            const std::optional<double> noise = parseProbability(arguments[++i]);
+            continue;
+        }
+        if (option == "-h" || option == "--help") {
+            options.showHelp = true;
+            continue;
+        }
+        if (option == "--version") {
+            options.showVersion = true;
+            continue;
+        }
+        if (option != "--announce" && option != "--noise" && option != "--seed" && option != "--clock")
+            return "unknown option '" + option + "'";
+        if (i + 1 == arguments.size())
+            return "option '" + option + "' needs a value";
+        const std::string& value = arguments[++i];
+        const std::string refusal = "invalid value '" + value + "' for option '" + option + "'";
+        if (option == "--announce") {
+            if (value.empty())
+                return refusal;
+            options.announce = value;
+        } else if (option == "--noise") {
+            const std::optional<double> noise = parseProbability(value);
             if (!noise)
-                return std::nullopt;
+                return refusal;
             options.noise = *noise;
-        } else if (option == "--clock" && hasValue) {
-            const std::string& kind = arguments[++i];
-            if (kind != "wall" && kind != "manual")
-                return std::nullopt;
-            options.clock = kind == "wall" ? BrickClock::Kind::Wall : BrickClock::Kind::Manual;
-        } else if (option == "--seed" && hasValue) {
-            const char* text = arguments[++i].c_str();
-            char* end = nullptr;
-            const unsigned long long seed = std::strtoull(text, &end, 0);
-            if (end == text || *end != '\0' || *text == '-' || seed > UINT32_MAX)
-                return std::nullopt;
-            options.seed = static_cast<std::uint32_t>(seed);
+        } else if (option == "--seed") {
+            const std::optional<std::uint32_t> seed = parseSeed(value);
+            if (!seed)
+                return refusal;
+            options.seed = *seed;
         } else {
-            return std::nullopt;
+            const std::optional<BrickClock::Kind> clock = parseClock(value);
+            if (!clock)
+                return refusal;
+            options.clock = *clock;
         }
     }
     return options;

@@ -3,18 +3,11 @@
 #include "sim/BrickClock.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
-// The command line of infrabrick-sim:
-//   --realtime        pace the infrared line at 2400 bit/s
-//   --no-firmware     start with only the boot ROM
-//   --announce NAME   link $XDG_RUNTIME_DIR/infrabrick/towers/NAME to the line
-//   --noise P         lose or garble each infrared byte with probability P
-//   --seed N          the noise's seed (default 1)
-//   --clock KIND      programs run by the wall clock (default) or by a
-//                     manual one that only the control command advance moves
+// The command line of infrabrick-sim; `help` lists the options.
 struct SimOptions {
     bool realtime = false;
     bool firmware = true;
@@ -22,11 +15,31 @@ struct SimOptions {
     double noise = 0.0;
     std::uint32_t seed = 1;
     BrickClock::Kind clock = BrickClock::Kind::Wall;
+    // Asked for the help or the version instead of a brick.
+    bool showHelp = false;
+    bool showVersion = false;
 
-    static constexpr const char* usage =
-        "usage: infrabrick-sim [--realtime] [--no-firmware] [--announce NAME] [--noise P] [--seed N] "
-        "[--clock wall|manual]";
+    static constexpr const char* help =
+        "Usage: infrabrick-sim [OPTION]...\n"
+        "A virtual LEGO Mindstorms RCX brick with its firmware, behind a serial IR\n"
+        "tower, on a pseudo-terminal. Prints the terminal's path, then answers one\n"
+        "control command a line from standard input until end of input, `quit',\n"
+        "SIGINT or SIGTERM. The commands are listed in infrabrick-sim(1).\n"
+        "\n"
+        "Options:\n"
+        "  --realtime           pace the infrared line at 2400 bit/s, as a real tower\n"
+        "  --no-firmware        start with the firmware gone: only the boot ROM answers\n"
+        "  --announce NAME      list the brick to Infrabrick as the tower NAME\n"
+        "                       ($XDG_RUNTIME_DIR/infrabrick/towers/NAME)\n"
+        "  --noise P            lose or garble each infrared byte with probability P\n"
+        "                       (0 to 1)\n"
+        "  --seed N             the noise's seed (default 1)\n"
+        "  --clock wall|manual  run programs by the machine's clock (default), or by a\n"
+        "                       manual clock that only the command `advance MS' moves\n"
+        "  -h, --help           print this help and exit\n"
+        "  --version            print the version and exit\n";
 
-    // The options, or nothing when the arguments do not parse.
-    static std::optional<SimOptions> parse(const std::vector<std::string>& arguments);
+    // The options, or the reason the arguments do not parse, naming the
+    // option at fault.
+    static std::variant<SimOptions, std::string> parse(const std::vector<std::string>& arguments);
 };

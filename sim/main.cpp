@@ -14,6 +14,7 @@
 #include <memory>
 #include <poll.h>
 #include <string>
+#include <variant>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -65,10 +66,20 @@ void serve(Brick& brick, int signals)
 
 int main(int argc, char** argv)
 {
-    const std::optional<SimOptions> options = SimOptions::parse({argv + 1, argv + argc});
-    if (!options) {
-        std::fprintf(stderr, "%s\n", SimOptions::usage);
+    const std::variant<SimOptions, std::string> parsed = SimOptions::parse({argv + 1, argv + argc});
+    if (const std::string* error = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "infrabrick-sim: %s\nTry 'infrabrick-sim --help' for more information.\n",
+                     error->c_str());
         return 2;
+    }
+    const SimOptions& options = std::get<SimOptions>(parsed);
+    if (options.showHelp) {
+        std::fputs(SimOptions::help, stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("infrabrick-sim %s\n", INFRABRICK_VERSION);
+        return 0;
     }
     // The signals are taken through a descriptor, by the control loop;
     // blocked before any thread starts, so that every thread inherits it.
@@ -81,21 +92,21 @@ int main(int argc, char** argv)
     sigdelset(&stopSignals, SIGPIPE);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
 
-    Brick brick(options->firmware, options->clock);
-    brick.setNoise(options->noise, options->seed);
+    Brick brick(options.firmware, options.clock);
+    brick.setNoise(options.noise, options.seed);
     // With the wall clock the program runs on its own; a manual clock's
     // brick waits for advance.
     std::unique_ptr<Scheduler> scheduler;
-    if (options->clock == BrickClock::Kind::Wall)
+    if (options.clock == BrickClock::Kind::Wall)
         scheduler = std::make_unique<Scheduler>(brick);
-    PtyTower tower(brick, options->realtime);
+    PtyTower tower(brick, options.realtime);
     if (tower.path().empty()) {
         std::fprintf(stderr, "infrabrick-sim: no pseudo-terminal: %s\n", tower.error().c_str());
         return 1;
     }
     std::unique_ptr<TowerAnnouncement> announcement;
-    if (!options->announce.empty()) {
-        announcement = std::make_unique<TowerAnnouncement>(options->announce, tower.path());
+    if (!options.announce.empty()) {
+        announcement = std::make_unique<TowerAnnouncement>(options.announce, tower.path());
         if (!announcement->made()) {
             std::fprintf(stderr, "infrabrick-sim: %s\n", announcement->failure().c_str());
             return 1;

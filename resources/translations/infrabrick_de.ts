@@ -546,10 +546,6 @@
         <translation>RCX-Programme (*.rcx)</translation>
     </message>
     <message>
-        <source>RCX firmware (*.lgo)</source>
-        <translation>RCX-Firmware (*.lgo)</translation>
-    </message>
-    <message>
         <source>No response from RCX</source>
         <translation>Keine Antwort vom RCX</translation>
     </message>
@@ -780,6 +776,106 @@
     <message>
         <source>The readings of the last two minutes</source>
         <translation>Die Messwerte der letzten zwei Minuten</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;About Infrabrick</source>
+        <translation>Über &amp;Infrabrick</translation>
+    </message>
+    <message>
+        <source>Watch and drive a LEGO Mindstorms RCX brick through its infrared tower.</source>
+        <translation>Einen LEGO-Mindstorms-RCX-Baustein über seinen Infrarot-Turm beobachten und steuern.</translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 the Infrabrick developers.</source>
+        <translation>Copyright © 2026 die Entwickler von Infrabrick.</translation>
+    </message>
+    <message>
+        <source>Infrabrick is free software under the GNU General Public License, version 3 or any later version (GPL-3.0-or-later). It comes with no warranty.</source>
+        <translation>Infrabrick ist freie Software unter der GNU General Public License, Version 3 oder jeder späteren Version (GPL-3.0-or-later). Es gibt keine Gewährleistung.</translation>
+    </message>
+    <message>
+        <source>The manual: %1; the virtual brick&apos;s: %2.</source>
+        <translation>Das Handbuch: %1; das des virtuellen Bausteins: %2.</translation>
+    </message>
+    <message>
+        <source>The README, the changes and the copyright: %1.</source>
+        <translation>README, Änderungen und Urheberrecht: %1.</translation>
+    </message>
+    <message>
+        <source>About Infrabrick</source>
+        <translation>Über Infrabrick</translation>
+    </message>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation>Diese Hilfe zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>Show the version and exit.</source>
+        <translation>Die Version zeigen und beenden.</translation>
+    </message>
+    <message>
+        <source>The standard options of Qt programs, such as -style and -platform, are taken too.</source>
+        <translation>Die üblichen Optionen von Qt-Programmen wie -style und -platform werden ebenfalls angenommen.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Try &apos;infrabrick --help&apos; for more information.</source>
+        <translation>Mehr dazu unter &apos;infrabrick --help&apos;.</translation>
+    </message>
+    <message>
+        <source>RCX firmware (*.lgo *.srec *.s19 *.mot)</source>
+        <translation>RCX-Firmware (*.lgo *.srec *.s19 *.mot)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>No tower</source>
+        <translation>Kein Turm</translation>
+    </message>
+    <message>
+        <source>Tower: %1</source>
+        <translation>Turm: %1</translation>
+    </message>
+    <message>
+        <source>Brick answering</source>
+        <translation>Baustein antwortet</translation>
+    </message>
+    <message>
+        <source>Brick not answering</source>
+        <translation>Baustein antwortet nicht</translation>
+    </message>
+    <message>
+        <source>No firmware on the brick</source>
+        <translation>Keine Firmware auf dem Baustein</translation>
+    </message>
+    <message>
+        <source>Brick switched off by Power Off</source>
+        <translation>Baustein mit „Ausschalten“ ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>IR tower not usable</source>
+        <translation>IR-Turm nicht nutzbar</translation>
+    </message>
+    <message>
+        <source>Program slot %1, running</source>
+        <translation>Programmplatz %1, läuft</translation>
+    </message>
+    <message>
+        <source>Program slot %1</source>
+        <translation>Programmplatz %1</translation>
+    </message>
+    <message>
+        <source>About %1 left</source>
+        <translation>Noch etwa %1</translation>
     </message>
 </context>
 </TS>

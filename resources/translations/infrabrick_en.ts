@@ -673,10 +673,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>RCX firmware (*.lgo)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No response from RCX</source>
         <translation type="unfinished"></translation>
     </message>
@@ -774,6 +770,105 @@
     </message>
     <message>
         <source>The readings of the last two minutes</source>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;About Infrabrick</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Watch and drive a LEGO Mindstorms RCX brick through its infrared tower.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 the Infrabrick developers.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Infrabrick is free software under the GNU General Public License, version 3 or any later version (GPL-3.0-or-later). It comes with no warranty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manual: %1; the virtual brick&apos;s: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The README, the changes and the copyright: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Infrabrick</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show this help and exit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the version and exit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The standard options of Qt programs, such as -style and -platform, are taken too.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try &apos;infrabrick --help&apos; for more information.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RCX firmware (*.lgo *.srec *.s19 *.mot)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No tower</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tower: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brick answering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brick not answering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No firmware on the brick</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brick switched off by Power Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IR tower not usable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Program slot %1, running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Program slot %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About %1 left</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

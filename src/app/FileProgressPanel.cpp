@@ -18,6 +18,9 @@ void FileProgressPanel::showStart(const QString& text)
     ui->fileProgressBar->setValue(0);
     ui->fileProgressOKButton->setEnabled(false);
     ui->fileProgressText->setText(text);
+    ui->fileProgressTimeLeft->clear();
+    timeLeft.restart();
+    sinceStart.start();
 }
 
 void FileProgressPanel::openOnScreen()
@@ -44,6 +47,8 @@ void FileProgressPanel::incrementBy(double delta)
 {
     sum += delta;
     ui->fileProgressBar->setValue(static_cast<int>(std::clamp(std::floor(sum), 0.0, 100.0)));
+    timeLeft.reached(sum, TimeLeft::Time(sinceStart.elapsed()));
+    ui->fileProgressTimeLeft->setText(TimeLeft::text(timeLeft.left()));
     if (isVisible())
         repaint();
 }
@@ -52,6 +57,7 @@ void FileProgressPanel::showFailure(const QString& text)
 {
     ui->fileProgressOKButton->setEnabled(true);
     ui->fileProgressText->setText(text);
+    ui->fileProgressTimeLeft->clear();
     if (isVisible())
         repaint();
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "app/Panel.h"
+#include "app/TimeLeft.h"
 #include "ui_FileProgressPanel.h"
 
+#include <QElapsedTimer>
+
 // The progress sheet of a file transfer. While the transfer runs its OK button
-// is disabled; a failure leaves the message on the sheet with OK enabled.
+// is disabled and the time left shows beside it; a failure leaves the message
+// on the sheet with OK enabled.
 // The transfer blocks the event loop, so the sheet is put on screen before it
 // runs, and repaints itself at once.
 class FileProgressPanel : public Panel<Ui::LocalizableFileProgressPanel> {
@@ -43,4 +47,6 @@ protected:
 private:
     double sum = 0.0;
     bool awaitingDraw = false;
+    TimeLeft timeLeft;
+    QElapsedTimer sinceStart;
 };

@@ -7,9 +7,11 @@
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
+#include "app/StatusLine.h"
 #include "app/TimeoutPanel.h"
 #include "models/Memory.h"
 #include "models/Variables.h"
+#include "ports/SerialLines.h"
 #include "ui_MainWindow.h"
 #include "views/AnimatedButton.h"
 #include "views/DatalogFileName.h"
@@ -102,6 +104,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
         false);
     myFileProgressPanel = std::make_unique<FileProgressPanel>(&window);
     myDatalogWindow = std::make_unique<DatalogWindow>(&window);
+    myStatusLine = std::make_unique<StatusLine>(*window.statusBar());
     memory = std::make_unique<Memory>();
     variables = std::make_unique<Variables>();
 
@@ -113,7 +116,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     myRCXSender->addController(myRCXControllerScript.get());
 
     // The window's frame is kept under "Window position".
-    window.restoreGeometry(myDefaults.value(windowPositionKey).toByteArray());
+    window.restoreFrame(myDefaults.value(windowPositionKey).toByteArray());
     connectActions();
 }
 
@@ -142,6 +145,7 @@ void LegoController::applicationDidFinishLaunching()
     connect(&myTimer, &QTimer::timeout, this, &LegoController::doTime);
     myTimer.start();
 
+    showProgramStatus();
     if (openSavedPort()) {
         myPacket->startReadLoop();
         waitABit = 3;
@@ -162,23 +166,24 @@ void LegoController::applicationDidFinishLaunching()
 
 void LegoController::applicationShouldHandleReopen()
 {
-    if (theWindow.isVisible()) {
-        theWindow.raise();
-        theWindow.activateWindow();
-        return;
+    if (!theWindow.isVisible()) {
+        theTabs->setCurrentIndex(0);
+        batteryVisible = inputVisible = true;
+        messageVisible = datalogVisible = false;
+        waitABit = 2;
     }
-    theTabs->setCurrentIndex(0);
+    theWindow.setWindowState(theWindow.windowState() & ~Qt::WindowMinimized);
     theWindow.show();
     theWindow.raise();
     theWindow.activateWindow();
-    batteryVisible = inputVisible = true;
-    messageVisible = datalogVisible = false;
-    waitABit = 2;
 }
 
 void LegoController::applicationWillTerminate()
 {
     saveWindowPosition();
+    // The receive thread ends first, so that closing the port under its read
+    // is no read error.
+    myPacket->stopReadLoop();
     myPort->closePort();
 }
 
@@ -192,9 +197,11 @@ bool LegoController::openSavedPort()
     QString path = myDefaults.value(portPathKey).toString();
     if (path.isEmpty())
         return false;
-    return myPort->setPort(myDefaults.value(portTypeKey).toString().toStdString(),
-                           myDefaults.value(portNameKey).toString().toStdString(), path.toStdString())
-           == kIOReturnSuccess;
+    const QString name = myDefaults.value(portNameKey).toString();
+    const bool opened = myPort->setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
+                                        path.toStdString()) == kIOReturnSuccess;
+    myStatusLine->showPort(opened ? name : QString());
+    return opened;
 }
 
 void LegoController::loadBatteryLevels()
@@ -306,6 +313,8 @@ void LegoController::setPreferences(bool fromUser)
     selectSaved(ui.prefsInputRateMenu, inputSelectionKey);
     selectSaved(ui.prefsDatalogRateMenu, datalogSelectionKey);
     selectSaved(ui.prefsSerialPortMenu, portNameKey);
+    if (!myDefaults.contains(portNameKey))
+        selectAnnouncedTower(ui.prefsSerialPortMenu);
     int batteryType = ui.prefsBatteryTypeMenu->findData(myDefaults.value(batteryTypeKey).toString());
     if (batteryType >= 0)
         ui.prefsBatteryTypeMenu->setCurrentIndex(batteryType);
@@ -324,6 +333,21 @@ void LegoController::fillPortMenu()
     int count = myPort->findPorts();
     for (int index = 0; index < count; ++index)
         menu->addItem(QString::fromStdString(myPort->portNameAtIndex(index)));
+}
+
+void LegoController::selectAnnouncedTower(QComboBox* menu)
+{
+    // A first start chooses a virtual brick when one announced itself: OK
+    // alone then reaches a brick that answers.
+    const std::optional<std::filesystem::path> folder = announcedTowersFolder();
+    if (!folder)
+        return;
+    for (int index = 0; index < menu->count(); ++index) {
+        if (std::filesystem::path(myPort->portPathAtIndex(index)).parent_path() == *folder) {
+            menu->setCurrentIndex(index);
+            return;
+        }
+    }
 }
 
 void LegoController::fillBatteryTypeMenu()
@@ -387,9 +411,12 @@ void LegoController::prefsEnd(int returnCode)
     std::string name = myPort->portNameAtIndex(port);
     std::string path = myPort->portPathAtIndex(port);
     if (myPort->setPort(type, name, path) != kIOReturnSuccess) {
+        myStatusLine->showPort(QString());
+        myStatusLine->showBrick(StatusLine::Brick::TowerUnusable);
         linkFailed(*myTowerErrorPanel);
         return;
     }
+    myStatusLine->showPort(QString::fromStdString(name));
     myPacket->startReadLoop();
     myDefaults.setValue(portTypeKey, QString::fromStdString(type));
     myDefaults.setValue(portNameKey, QString::fromStdString(name));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/StatusLine.h"
 #include "link/Control.h"
 #include "link/RCXPacket.h"
 #include "link/RCXSender.h"
@@ -167,6 +168,7 @@ private:
     void loadBatteryLevels();
     void fillRateMenu(QComboBox* menu, int highestRemainder, int initialTicks);
     void fillPortMenu();
+    void selectAnnouncedTower(QComboBox* menu);
     void fillBatteryTypeMenu();
     void selectSaved(QComboBox* menu, const char* key);
     void storeRate(QComboBox* menu, int& period, const char* timeKey, const char* selectionKey);
@@ -176,6 +178,16 @@ private:
     void saveWindowPosition();
 
     // polling
+    // Reads the battery, sets the watch if chosen and reads the tab shown.
+    void refresh();
+    // Runs one exchange or more; true when no failure of the link was
+    // reported meanwhile.
+    template <typename Exchange> bool withoutFailure(Exchange exchange)
+    {
+        const int failuresBefore = linkFailures;
+        exchange();
+        return linkFailures == failuresBefore;
+    }
     void readBattery();
     void readInput1();
     void readInput2();
@@ -208,6 +220,7 @@ private:
     void sensorMode(int sensor, int item, const QString& typeTitle);
     void sensorModeEnd(int returnCode);
     void showProgramName();
+    void showProgramStatus();
 
     // file operations and error sheets
     void downloadEnd(int returnCode);
@@ -217,12 +230,13 @@ private:
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
+    void endApplication();
     // Blocks the link, stops polling and shows the sheet of a link failure.
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.
-    void reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet);
+    void reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet, StatusLine::Brick brick);
     void linkFailed(TimeoutPanel& sheet);
-    QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QString& filter,
+    QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
                                 void (LegoController::*endHandler)(int));
     QString chosenFile();
 
@@ -236,6 +250,7 @@ private:
     std::unique_ptr<TimeoutPanel> myTowerErrorPanel;
     std::unique_ptr<FileProgressPanel> myFileProgressPanel;
     std::unique_ptr<DatalogWindow> myDatalogWindow;
+    std::unique_ptr<StatusLine> myStatusLine;
     std::unique_ptr<Memory> memory;
     std::unique_ptr<Variables> variables;
     QPlainTextEdit* messages;
@@ -260,6 +275,8 @@ private:
     std::array<int, 3> sensorModeStore{};
     std::array<int, 3> sensorSlopeStore{};
     int messageNum = 0;
+    // Failures of the link reported so far (timeouts and tower errors).
+    int linkFailures = 0;
     bool inputVisible = false;
     bool batteryVisible = false;
     bool messageVisible = false;

@@ -52,11 +52,13 @@ void LegoController::emergencyStop()
         output.stopGoButton->setChecked(false);
     }
     runStopButton->setChecked(false);
+    showProgramStatus();
 }
 
 void LegoController::powerOff()
 {
-    myRCXController->powerOff();
+    if (withoutFailure([this] { myRCXController->powerOff(); }))
+        myStatusLine->showBrick(StatusLine::Brick::SwitchedOff);
 }
 
 void LegoController::send(QSpinBox* message)
@@ -69,6 +71,7 @@ void LegoController::progNum(int slot)
     myRCXController->selectProgram(slot);
     runStopButton->setChecked(false);
     showProgramName();
+    showProgramStatus();
 }
 
 void LegoController::showProgramName()
@@ -76,6 +79,13 @@ void LegoController::showProgramName()
     const std::string& name = myRCXController->currentProgName();
     programName->setText(QString::fromStdString(name));
     theWindow.setSlotEmpty(name.empty());
+}
+
+void LegoController::showProgramStatus()
+{
+    // Whether a program runs is known from the window's own Run and Stop:
+    // asking the brick would add a poll.
+    myStatusLine->showProgram(myRCXController->currentSlot(), runStopButton->isChecked());
 }
 
 void LegoController::runStop()
@@ -88,6 +98,7 @@ void LegoController::runStop()
         batteryVisible = true;
         datalogVisible = myRCXController->datalogSize() > 0;
     }
+    showProgramStatus();
 }
 
 void LegoController::updateWindow()

@@ -9,6 +9,7 @@
 #include "app/TimeoutPanel.h"
 #include "scripting/ScriptHold.h"
 #include "ui_MainWindow.h"
+#include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"
 
 // ---- user actions ----------------------------------------------------------
@@ -25,7 +26,8 @@ void LegoController::download()
 
 void LegoController::chooseProgram()
 {
-    beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX programs (*.rcx)"), &LegoController::downloadEnd);
+    beginFilePanel(QFileDialog::AcceptOpen, {QCoreApplication::translate("Localizable", "RCX programs (*.rcx)")},
+                   &LegoController::downloadEnd);
 }
 
 void LegoController::downloadEnd(int returnCode)
@@ -54,7 +56,12 @@ void LegoController::downloadFile(const QString& path)
 
 void LegoController::installFirmware()
 {
-    beginFilePanel(QFileDialog::AcceptOpen, QCoreApplication::translate("Localizable", "RCX firmware (*.lgo)"), &LegoController::firmwareEnd);
+    // The brick's own firmware comes as .lgo; brickOS and others as S-record
+    // files under their usual names.
+    beginFilePanel(QFileDialog::AcceptOpen,
+                   {QCoreApplication::translate("Localizable", "RCX firmware (*.lgo *.srec *.s19 *.mot)"),
+                    QCoreApplication::translate("Localizable", "All files (*)")},
+                   &LegoController::firmwareEnd);
 }
 
 void LegoController::firmwareEnd(int returnCode)
@@ -70,7 +77,9 @@ void LegoController::firmwareEnd(int returnCode)
 
 void LegoController::upload()
 {
-    beginFilePanel(QFileDialog::AcceptSave, QString(), &LegoController::uploadEnd);
+    // The name a dragged datalog gets, as the preferences set its pattern.
+    beginFilePanel(QFileDialog::AcceptSave, {}, &LegoController::uploadEnd)
+        ->selectFile(datalogFileName(datalog->filename()));
 }
 
 void LegoController::uploadEnd(int returnCode)
@@ -120,15 +129,15 @@ void LegoController::deleteDatalog()
     myRCXController->setDataLog(myRCXController->datalogSize(), *this);
 }
 
-QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QString& filter,
+QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
                                             void (LegoController::*endHandler)(int))
 {
     delete filePanel;
     filePanel = new QFileDialog(&theWindow);
     filePanel->setAcceptMode(mode);
     filePanel->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    if (!filter.isEmpty())
-        filePanel->setNameFilter(filter);
+    if (!filters.isEmpty())
+        filePanel->setNameFilters(filters);
     filePanel->setWindowModality(Qt::WindowModal);
     connect(filePanel, &QDialog::finished, this, endHandler);
     filePanel->open();
@@ -201,21 +210,28 @@ void LegoController::fileOpEnd(int)
 
 void LegoController::timeout()
 {
-    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "No response from RCX"), *myTimeoutPanel);
+    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "No response from RCX"), *myTimeoutPanel,
+                      StatusLine::Brick::NotAnswering);
 }
 
 void LegoController::towerError()
 {
-    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "Error accessing IR tower"), *myTowerErrorPanel);
+    reportLinkFailure(QT_TRANSLATE_NOOP("Localizable", "Error accessing IR tower"), *myTowerErrorPanel,
+                      StatusLine::Brick::TowerUnusable);
 }
 
-void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet)
+void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet, StatusLine::Brick brick)
 {
-    // A transfer under way ends with the failure on its own sheet.
+    ++linkFailures;
+    // A transfer under way ends with the failure on its own sheet. Once
+    // errors are held back, the link is blocked: what fails then says
+    // nothing new of the brick.
     if (myFileProgressPanel->isVisible()) {
+        myStatusLine->showBrick(brick);
         abortFileOp(QCoreApplication::translate("Localizable", transferMessage).toStdString());
         linkFailedInTransfer = true;
     } else if (showErrors) {
+        myStatusLine->showBrick(brick);
         linkFailed(sheet);
     }
 }
@@ -244,9 +260,16 @@ void LegoController::timeoutEnd(int returnCode)
         installFirmware();
         break;
     case TimeoutPanel::quitCode:
-        QCoreApplication::quit();
+        endApplication();
         break;
     }
+}
+
+void LegoController::endApplication()
+{
+    // Not quit(), which first asks every window to close: the sheet, still
+    // on screen, refuses, and the application would go on.
+    QCoreApplication::exit(0);
 }
 
 void LegoController::towerErrorEnd(int returnCode)
@@ -265,7 +288,7 @@ void LegoController::towerErrorEnd(int returnCode)
         setPreferences(false);
         break;
     case TimeoutPanel::quitCode:
-        QCoreApplication::quit();
+        endApplication();
         break;
     }
 }

@@ -1,6 +1,7 @@
 // LegoController: the 0.1 s polling timer, the tabs and the reads behind them.
 #include "app/LegoController.h"
 
+#include "app/BusyCursor.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "models/Memory.h"
@@ -10,6 +11,7 @@
 #include "views/DatalogLevel.h"
 #include "views/LevelMeter.h"
 #include "views/SensorHistoryView.h"
+#include "views/VariableView.h"
 
 #include <QLocale>
 #include <QScrollBar>
@@ -23,12 +25,8 @@ void LegoController::doTime()
     if (!showErrors || waitABit < 0 || myFileProgressPanel->isVisible())
         return;
     if (waitABit > 0) {
-        if (--waitABit == 0) {
-            readBattery();
-            if (syncWatchOn)
-                syncWatch();
-            tabView(theTabs, theTabs->currentWidget());
-        }
+        if (--waitABit == 0)
+            refresh();
         return;
     }
     ++timeCount;
@@ -55,10 +53,29 @@ void LegoController::doTime()
         readDatalogSize();
 }
 
+void LegoController::refresh()
+{
+    const BusyCursor busy;
+    bool batteryAnswered = false;
+    const bool answered = withoutFailure([&] {
+        batteryAnswered = withoutFailure([this] { readBattery(); });
+        if (syncWatchOn)
+            syncWatch();
+        tabView(theTabs, theTabs->currentWidget());
+    });
+    if (answered)
+        myStatusLine->showBrick(StatusLine::Brick::Answering);
+    // The boot ROM answers the battery and nothing the firmware does.
+    else if (batteryAnswered && myStatusLine->brick() == StatusLine::Brick::NotAnswering)
+        myStatusLine->showBrick(StatusLine::Brick::NoFirmware);
+}
+
 void LegoController::tabView(QTabWidget*, QWidget* item)
 {
     if (!item)
         return;
+    // A real tower takes a tenth of a second or more for each read.
+    const BusyCursor busy;
     const QString identifier = item->objectName();
     if (identifier == "Test") {
         inputVisible = true;
@@ -157,10 +174,9 @@ void LegoController::readMessages()
 
 void LegoController::appendMessageLine(const QString& line)
 {
-    // The log begins with an empty line: each message comes after a break.
     QTextCursor end(messages->document());
     end.movePosition(QTextCursor::End);
-    end.insertText("\n" + line);
+    end.insertText(messages->document()->isEmpty() ? line : "\n" + line);
     messages->verticalScrollBar()->setValue(messages->verticalScrollBar()->maximum());
 }
 
@@ -188,6 +204,8 @@ void LegoController::readOutputSettings()
         const QSignalBlocker quiet(output.powerButton);
         output.powerButton->setValue(settings.power);
         output.powerValue->setNum(output.powerButton->value());
+        // Shown as it is read: the event loop is held until all are.
+        theTabs->currentWidget()->repaint();
     }
 }
 
@@ -207,6 +225,8 @@ void LegoController::readInputSettings()
             controls.modeButton->setCurrentIndex(8);
             sensorModeStore[number - 1] = settings.mode + 8;
         }
+        // Shown as it is read, as the outputs are.
+        theTabs->currentWidget()->repaint();
     }
 }
 
@@ -215,6 +235,7 @@ void LegoController::readProgramSettings()
     QAbstractButton* cell = theWindow.controls().progNumButton->button(myRCXController->syncProgNum());
     if (cell)
         cell->setChecked(true);
+    showProgramStatus();
 }
 
 void LegoController::readMemMap()
@@ -227,5 +248,10 @@ void LegoController::readMemMap()
 
 void LegoController::readVariables()
 {
+    // Each row is drawn as it is read: the event loop is held meanwhile.
+    QTableView* view = theWindow.controls().variableView;
+    const QMetaObject::Connection drawing =
+        connect(variables.get(), &QAbstractItemModel::dataChanged, view, [view] { view->viewport()->repaint(); });
     variables->loadValues(*myRCXController);
+    disconnect(drawing);
 }

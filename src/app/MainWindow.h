@@ -20,6 +20,10 @@ public:
     // The window's controls, for the controller that wires them.
     Ui::LocalizableMainWindow& controls() { return *ui; }
 
+    // Restores a frame kept by saveGeometry on the screen the window opens
+    // on: one saved on a larger screen is made to fit this one.
+    void restoreFrame(const QByteArray& saved);
+
     // True when the download button deletes the current program instead.
     bool isDelete() const;
     void setSlotEmpty(bool empty);
@@ -38,6 +42,7 @@ private:
     // The slot buttons carry their slot number, 1 to 5, as their id.
     void numberSlots();
     void showPowerValues();
+    void alignTestControls();
     void updateButtonTitle();
 
     std::unique_ptr<Ui::LocalizableMainWindow> ui;

@@ -26,7 +26,16 @@ bool SingleInstance::claim()
     connection.registerObject(objectPath, this, QDBusConnection::ExportAdaptors);
     const auto reply = connection.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
                                                                QDBusConnectionInterface::DontAllowReplacement);
-    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    claimed = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    return claimed;
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (!claimed)
+        return;
+    connection.unregisterService(serviceName);
+    connection.unregisterObject(objectPath);
 }
 
 bool SingleInstance::reopenRunningInstance()

@@ -13,6 +13,8 @@ public:
     static inline const QString objectPath = QStringLiteral("/Application");
 
     explicit SingleInstance(QDBusConnection connection);
+    // Gives the name up, so that a later start runs on its own.
+    ~SingleInstance() override;
 
     // True when this instance is the one to run: it now holds the service
     // name, or there is no session bus to hold it on. False when another
@@ -31,4 +33,5 @@ signals:
 
 private:
     QDBusConnection connection;
+    bool claimed = false;
 };

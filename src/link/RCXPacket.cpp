@@ -48,7 +48,15 @@ RCXPacket::RCXPacket(Port& port)
 
 RCXPacket::~RCXPacket()
 {
+    stopReadLoop();
+    if (receiveThread.joinable())
+        receiveThread.join();
+}
+
+void RCXPacket::stopReadLoop()
+{
     stopping = true;
+    blocked = true;
     readyLock.interrupt();
     replyLock.interrupt();
     messageLock.interrupt();
@@ -60,8 +68,6 @@ RCXPacket::~RCXPacket()
         myPort.closePort();
         finishedChanged.wait_for(lock, std::chrono::milliseconds(10));
     }
-    lock.unlock();
-    receiveThread.join();
 }
 
 // ---- sending ---------------------------------------------------------------
@@ -105,7 +111,7 @@ IOReturn RCXPacket::sendDLPacket(std::uint16_t block, std::uint16_t length, cons
 // reading.
 IOReturn RCXPacket::linkRefusal() const
 {
-    return blocked || readyLock.condition() == stopped ? kIOReturnNotReady : kIOReturnSuccess;
+    return stopping || blocked || readyLock.condition() == stopped ? kIOReturnNotReady : kIOReturnSuccess;
 }
 
 // Writes a framed packet once the receive thread is between packets, and

@@ -58,8 +58,7 @@ public:
     // Starts the receive thread, which waits for startReadLoop before it
     // reads anything. The port is not owned and must outlive the packet.
     explicit RCXPacket(Port& port);
-    // Stops and joins the receive thread; closes the port to end a read that
-    // is waiting there.
+    // Stops and joins the receive thread (see stopReadLoop).
     ~RCXPacket();
     RCXPacket(const RCXPacket&) = delete;
     RCXPacket& operator=(const RCXPacket&) = delete;
@@ -105,6 +104,10 @@ public:
     // Lets the receive thread read, first or again after a read error, and
     // ends a suspension.
     void startReadLoop();
+    // Ends the receive thread for good, closing the port to end a read that
+    // waits there: a close the thread was told of is no read error. For the
+    // end of the application; every later command fails at once.
+    void stopReadLoop();
 
 private:
     enum class State { WaitReady, Reset, Idle, Header, Echo, Message, Reply, ReadError, Stopped };

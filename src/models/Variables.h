@@ -23,7 +23,8 @@ public:
 
     explicit Variables(QObject* parent = nullptr);
 
-    // Reads all 32 values from the brick, one exchange each, variable 0 first.
+    // Reads all 32 values from the brick, one exchange each, variable 0 first;
+    // each row changes as its values come.
     void loadValues(RCXController& controller);
 
     // The copy text of the given rows (any column; each row once, in the

@@ -215,7 +215,8 @@ IOReturn SerialPort::readByte(std::uint8_t* byte, ReadLimit limit)
         else
             result = errno;
     }
-    if (result != kIOReturnTimeout)
+    // A read ended by closePort is the closer's own doing, not a fault.
+    if (result != kIOReturnTimeout && result != closedCode)
         diagnostic("Error %x occurred\n", result);
     return result;
 }

@@ -101,6 +101,8 @@ public:
     OutputSettings readOutputSettings(int output);
     void runCurrentProgram();
     void selectProgram(int slot);
+    // The slot last selected or read, 1-5.
+    int currentSlot() const { return progNum + 1; }
     // Reads the brick's current slot into the controller; returns it, 1-5.
     int syncProgNum();
     void stopProgram();

@@ -26,6 +26,7 @@ public:
     void setController(FileActions* controller) { myController = controller; }
     // The strftime pattern of the datalog file's name.
     void setFilename(const QString& pattern) { datalogFilename = pattern; }
+    const QString& filename() const { return datalogFilename; }
 
     // Starts a new drag: the data it carries, made only when a target asks
     // for it. Owned by the caller (a QDrag takes it).

@@ -30,6 +30,14 @@ MemoryView::MemoryView(QWidget* parent)
     header()->setStretchLastSection(false);
 }
 
+void MemoryView::setModel(QAbstractItemModel* model)
+{
+    QTreeView::setModel(model);
+    // The region column takes the room left, so that the rows fill the view.
+    if (header()->count() > 0)
+        header()->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
 void MemoryView::copy()
 {
     copyRows(*this);

@@ -2,10 +2,11 @@
 
 #include <QTreeView>
 
-// The outline of the brick's memory map. Its columns are as wide as their
-// widest text and some room, so that neighbouring numbers stay apart. Rows copy (the platform's copy shortcut, or copy()) and drag to
-// other applications as text; they cannot be dropped within this
-// application.
+// The outline of the brick's memory map. Its number columns are as wide as
+// their widest text and some room, so that neighbouring numbers stay apart;
+// the region column fills the rest of the view's width. Rows copy (the
+// platform's copy shortcut, or copy()) and drag to other applications as
+// text; they cannot be dropped within this application.
 class MemoryView : public QTreeView {
     Q_OBJECT
 public:
@@ -13,6 +14,8 @@ public:
     static constexpr int cellRoom = 16;
 
     explicit MemoryView(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
 
 public slots:
     void copy();

@@ -153,31 +153,6 @@ TEST_F(MainWindowTest, FitsASmallScreen)
     EXPECT_EQ(window.size(), QSize(1024, 700));
 }
 
-// The outputs and the sensors share the "Test" tab's height between them,
-// at the smallest size as at a larger one: no empty band is left below.
-TEST_F(MainWindowTest, TheTestTabsControlsFillItsPage)
-{
-    auto& ui = window.controls();
-    for (QSize size : {QSize(1024, 700), QSize(1280, 900)}) {
-        window.resize(size);
-        QApplication::processEvents();
-        const QWidget* page = ui.Test;
-        const int margin = page->layout()->contentsMargins().bottom();
-        for (const QWidget* group : {ui.outputAGroup, ui.outputBGroup, ui.outputCGroup}) {
-            EXPECT_GE(group->height(), page->height() / 3) << group->objectName().toStdString();
-            EXPECT_LE(std::abs(group->height() - ui.sensor1Group->height()), page->height() / 10);
-        }
-        for (const QWidget* group : {ui.sensor1Group, ui.sensor2Group, ui.sensor3Group})
-            EXPECT_EQ(group->geometry().bottom(), page->height() - 1 - margin) << group->objectName().toStdString();
-        // The controls keep together, away from the top of their box.
-        const int row = ui.outputAGroup->fontMetrics().height();
-        const QRect gear = ui.outputAStopGoButton->geometry();
-        const QRect reverse(ui.outputADirButton->mapTo(ui.outputAGroup, QPoint(0, 0)), ui.outputADirButton->size());
-        EXPECT_LT(reverse.top() - gear.bottom(), row);
-        EXPECT_GT(gear.top(), 2 * row);
-    }
-}
-
 TEST_F(MainWindowTest, MenusOfferTheActionsWithTheirShortcuts)
 {
     auto& ui = window.controls();

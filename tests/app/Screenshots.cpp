@@ -1,11 +1,16 @@
-// Renders the main window's tabs, its sheets and the datalog window into PNG
-// files, with the application running against a virtual brick:
+// Takes pictures of the main window's tabs, its sheets, the About box and the
+// datalog window, with the application running against a virtual brick:
 //   infrabrick-screenshots <folder>
+// On an X server (scripts/screenshots starts one with a window manager) each
+// picture is taken from the screen, frame and title bar included, as a user
+// sees the window; offscreen each widget draws itself.
 // The brick's headers come first: they use names that Qt's keywords (slots,
 // emit) would otherwise turn into macros.
 #include "sim/Brick.h"
+#include "sim/BrickControl.h"
 #include "sim/BrickPort.h"
 
+#include "app/AboutBox.h"
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
@@ -20,6 +25,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -27,11 +36,28 @@
 
 namespace {
 
+// Lets the window system show and place what changed, and the window paint.
+void settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+QPixmap picture(QWidget& widget)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        return widget.grab();
+    const QRect frame = widget.frameGeometry();
+    return widget.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+}
+
 void save(QWidget& widget, const QString& folder, const QString& name)
 {
-    QApplication::processEvents();
+    settle();
     QString path = QDir(folder).filePath(name + ".png");
-    if (!widget.grab().save(path))
+    if (!picture(widget).save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
@@ -101,6 +127,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon(":/icons/infrabrick.svg"));
     installTranslations();
     QString folder = argv[1];
     QDir().mkpath(folder);
@@ -132,10 +159,17 @@ int main(int argc, char** argv)
     controller.timer().stop();
     ticks(controller, 3);
     // A light sensor on input 1, a touch sensor on 2 and a temperature
-    // sensor on 3, so that the "Test" tab shows readings and their history.
+    // sensor on 3, so that the "Test" tab shows readings and their history;
+    // a program in slot 1 with its names, messages from the brick and values
+    // in the variables, for the other tabs.
     choose(window.controls().sensor1TypeButton, 3);
     choose(window.controls().sensor2TypeButton, 1);
     choose(window.controls().sensor3TypeButton, 2);
+    controller.downloadFile(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+    for (const char* message : {"message 7", "message 42", "message 255"})
+        BrickControl(brick).run(message);
+    for (int variable = 0; variable < 6; ++variable)
+        controller.controller().writeVariable(variable, 100 * variable + 7);
     ticks(controller, 10);
     fillHistories(controller, window.controls());
 
@@ -174,9 +208,15 @@ int main(int argc, char** argv)
     controller.datalogPanel().hide();
     FileProgressPanel& progress = controller.fileProgressPanel();
     progress.showStart("Downloading file \"tracker.rcx\"");
-    progress.incrementBy(42.5);
     progress.open();
+    settle(); // the estimate needs the time two blocks took
+    progress.incrementBy(2.5);
+    settle();
+    progress.incrementBy(40.0);
     save(progress, folder, "sheet-progress");
     progress.hide();
+    QMessageBox* about = openAboutBox(&window);
+    save(*about, folder, "about");
+    about->close();
     return 0;
 }

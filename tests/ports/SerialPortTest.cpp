@@ -182,7 +182,7 @@ TEST(SerialPort, AWaitingReadEndsPromptlyWhenThePortIsClosedFromAnotherThread)
     port.closePort();
     ASSERT_EQ(reader.result.wait_for(5s), std::future_status::ready);
     EXPECT_EQ(reader.result.get(), SerialPort::closedCode);
-    EXPECT_EQ(capture.text(), "Error 9 occurred\n");
+    EXPECT_EQ(capture.text(), "");
 }
 
 TEST(SerialPort, TheEndOfTheLinesInputIsAFailure)
@@ -210,7 +210,7 @@ TEST(SerialPort, AClosedPortNeitherReadsNorWrites)
     EXPECT_EQ(port.readByte(&byte, Port::noTimeLimit), SerialPort::closedCode);
     EXPECT_EQ(port.write(&byte, 1), SerialPort::closedCode);
     EXPECT_EQ(port.write(&byte, 0), 0);
-    EXPECT_EQ(capture.text(), "Error 9 occurred\nSerial write returned: 9\n");
+    EXPECT_EQ(capture.text(), "Serial write returned: 9\n");
 }
 
 } // namespace

@@ -1,0 +1,32 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QTimer>
+
+void Application::nameApplication()
+{
+    QCoreApplication::setOrganizationName("Infrabrick");
+    QCoreApplication::setApplicationName("Infrabrick");
+    QCoreApplication::setApplicationVersion(INFRABRICK_VERSION);
+    // The desktop entry and the AppStream data go by this name.
+    QGuiApplication::setDesktopFileName("org.infrabrick.Infrabrick");
+}
+
+Application::Application(const QDBusConnection& connection)
+    : legoController(mainWindow)
+    , bus(legoController, connection)
+{
+    // Whatever sheet is up: quit() would ask the windows to close first, and
+    // a sheet that waits for an answer refuses.
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, [] { QCoreApplication::exit(0); });
+}
+
+int Application::exec()
+{
+    if (!bus.claim())
+        return bus.reopenRunningInstance() ? 0 : 1;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &legoController, &LegoController::applicationWillTerminate);
+    mainWindow.show();
+    QTimer::singleShot(0, &legoController, &LegoController::applicationDidFinishLaunching);
+    return QApplication::exec();
+}
