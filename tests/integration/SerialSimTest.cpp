@@ -7,11 +7,8 @@
 #include "ports/AllPorts.h"
 #include "support/Recording.h"
 #include "support/SimProcess.h"
-#include "support/StdoutCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace {
 
@@ -62,41 +59,6 @@ TEST_F(SerialLinkToSim, ACommandWithoutReplyIsHeardOnceItsEchoIsBack)
         ASSERT_EQ(sim.history(), R"(["D2 00 00"])") << "round " << round;
     }
     EXPECT_EQ(listener.failures(), 0);
-}
-
-TEST_F(SerialLinkToSim, ABrickThatEndsStopsTheReceiveThreadUntilANewOneIsOpened)
-{
-    StdoutCapture output;
-    ASSERT_EQ(sender.sendCodeGet2(0x30), 9000);
-    sim.signal(SIGKILL);
-    ASSERT_TRUE(sim.wait().has_value());
-    ASSERT_TRUE(output.waitFor("Error: 5\n")) << output.text();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), kIOReturnNotReady);
-    sender.sendCode(0x10);
-    EXPECT_EQ(listener.towerErrors, 1);
-    SimProcess second(INFRABRICK_SIM);
-    ASSERT_EQ(second.control("battery 7000"), "ok");
-    ASSERT_EQ(ports.setPort("Serial", "virtual brick", second.path()), 0);
-    packet.startReadLoop();
-    EXPECT_EQ(sender.sendCodeGet2(0x30), 7000);
-}
-
-TEST(AnnouncedSim, IsListedUnderItsNameAndReachedThroughIt)
-{
-    TemporaryFolder runtime(true);
-    SimProcess sim(INFRABRICK_SIM, {"--announce", "Test brick"});
-    ASSERT_EQ(sim.control("battery 8100"), "ok");
-    AllPorts ports;
-    const int count = ports.findPorts();
-    ASSERT_GE(count, 2);
-    EXPECT_EQ(ports.portNameAtIndex(count - 2), "Test brick");
-    RCXPacket packet(ports);
-    RecordingListener listener;
-    RCXSender sender(packet, &listener);
-    ASSERT_EQ(ports.setPort(ports.portTypeAtIndex(count - 2), ports.portNameAtIndex(count - 2),
-                            ports.portPathAtIndex(count - 2)), 0);
-    packet.startReadLoop();
-    EXPECT_EQ(sender.sendCodeGet2(0x30), 8100);
 }
 
 } // namespace

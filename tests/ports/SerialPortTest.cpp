@@ -1,5 +1,4 @@
-// The serial port end to end over a pseudo-terminal whose master side plays
-// the tower.
+// The serial port over a pseudo-terminal whose master side plays the tower.
 #include "ports/AllPorts.h"
 #include "ports/SerialPort.h"
 #include "support/Recording.h"
@@ -18,105 +17,71 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A pseudo-terminal pair; the port under test opens the slave side.
-class PseudoTerminal {
-public:
+struct PseudoTerminal {
     PseudoTerminal() : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC))
     {
-        char name[128] = {};
         EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        EXPECT_EQ(::ptsname_r(master, name, sizeof name), 0);
-        path = name;
+        path = ::ptsname(master);
     }
-    ~PseudoTerminal() { closeMaster(); }
-    void closeMaster()
-    {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
-    // Exactly `count` bytes from the master side, or what came within 5 s.
+    ~PseudoTerminal() { ::close(master); }
+    // `count` bytes from the master side, or what came within 5 s.
     std::string read(std::size_t count)
     {
         std::string bytes(count, '\0');
         std::size_t got = 0;
-        for (pollfd wait = {master, POLLIN, 0}; got < count && ::poll(&wait, 1, 5000) == 1;) {
-            const ssize_t n = ::read(master, bytes.data() + got, count - got);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
+        for (pollfd wait = {master, POLLIN, 0}; got < count && ::poll(&wait, 1, 5000) == 1;)
+            got += std::max<ssize_t>(::read(master, bytes.data() + got, count - got), 0);
         return bytes.substr(0, got);
     }
-    void write(const std::string& bytes) { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
 
     int master;
     std::string path;
 };
 
-// A read on its own thread, as the receive thread reads.
-struct Reader {
-    explicit Reader(Port& port)
-        : result(std::async(std::launch::async, [this, &port] {
-            tid = ::gettid();
-            std::uint8_t byte;
-            return port.readByte(&byte, Port::noTimeLimit);
-        }))
-    {
-    }
-    // Whether the thread came to sleep in the kernel, in the read.
-    bool waitsInRead() const
-    {
-        return waitUntil([this] {
-            std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            const auto close = line.rfind(')'); // the state follows the command name
-            return tid != 0 && close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'S';
-        });
-    }
-    std::atomic<pid_t> tid = 0;
-    std::future<IOReturn> result;
-};
-
-TEST(SerialPort, OpensAt2400BaudOddParityAndMovesEveryByteBothWays)
+// Reads on its own thread, as the receive thread does, and returns once the
+// thread sleeps in the kernel, in the read.
+std::future<IOReturn> waitingRead(Port& port)
 {
-    PseudoTerminal tower;
-    SerialPort port;
-    ASSERT_EQ(port.openPort(tower.path), 0);
-    EXPECT_TRUE(port.echoes());
-    termios line;
-    ASSERT_EQ(::tcgetattr(tower.master, &line), 0);
-    EXPECT_EQ(::cfgetospeed(&line), B2400);
-    EXPECT_EQ(::cfgetispeed(&line), B2400);
-    EXPECT_EQ(line.c_cflag & CSIZE, CS8);
-    EXPECT_TRUE(line.c_cflag & PARODD);
-    // Carriage returns, flow-control characters and the interrupt character
-    // go and come as they are.
-    const std::string packet = "\x55\xff\x00\x0d\x0a\x11\x13\x03";
-    ASSERT_EQ(port.write(reinterpret_cast<const std::uint8_t*>(packet.data()), int(packet.size())), 0);
-    EXPECT_EQ(tower.read(packet.size()), packet);
-    tower.write(packet);
-    for (char expected : packet) {
-        std::uint8_t byte = 0;
-        ASSERT_EQ(port.readByte(&byte, Port::noTimeLimit), 0);
-        EXPECT_EQ(byte, static_cast<std::uint8_t>(expected));
-    }
+    std::atomic<pid_t> tid = 0;
+    auto result = std::async(std::launch::async, [&tid, &port] {
+        tid = ::gettid();
+        std::uint8_t byte;
+        return port.readByte(&byte, Port::noTimeLimit);
+    });
+    EXPECT_TRUE(waitUntil([&] {
+        std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')'); // the state follows the command name
+        return tid != 0 && close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'S';
+    }));
+    return result;
 }
 
-TEST(SerialPort, OpensAgainAfterClosingAndThroughAnAnnouncedLink)
+TEST(SerialPort, OpensAt2400BaudOddParityAgainAndAgainAndMovesEveryByteBothWays)
 {
-    // The pseudo-terminal keeps parity off and refuses a change to parity
-    // alone: opened again with the settings it has, it must still open.
     PseudoTerminal tower;
     TemporaryFolder folder;
     ::symlink(tower.path.c_str(), folder.path("Virtual brick").c_str());
     SerialPort port;
+    // The pseudo-terminal keeps parity off and refuses a change to parity
+    // alone: opened again with the settings it has, it must still open; the
+    // third time through an announced tower's link.
+    const std::string packet = "\x55\xff\x00\x0d\x0a\x11\x13\x03"; // line ends, flow control, interrupt
     for (int open = 1; open <= 3; ++open) {
         ASSERT_EQ(port.openPort(open == 3 ? folder.path("Virtual brick") : tower.path), 0) << "open " << open;
-        const std::uint8_t byte = static_cast<std::uint8_t>(open);
-        ASSERT_EQ(port.write(&byte, 1), 0);
-        EXPECT_EQ(tower.read(1), std::string(1, static_cast<char>(open)));
+        EXPECT_TRUE(port.echoes());
+        termios line;
+        ASSERT_EQ(::tcgetattr(tower.master, &line), 0);
+        EXPECT_TRUE(::cfgetospeed(&line) == B2400 && ::cfgetispeed(&line) == B2400 && (line.c_cflag & CSIZE) == CS8 &&
+                    (line.c_cflag & PARODD));
+        ASSERT_EQ(port.write(reinterpret_cast<const std::uint8_t*>(packet.data()), int(packet.size())), 0);
+        EXPECT_EQ(tower.read(packet.size()), packet);
+        ASSERT_EQ(::write(tower.master, packet.data(), packet.size()), ssize_t(packet.size()));
+        std::string read(packet.size(), '\0');
+        for (char& byte : read)
+            ASSERT_EQ(port.readByte(reinterpret_cast<std::uint8_t*>(&byte), Port::noTimeLimit), 0);
+        EXPECT_EQ(read, packet);
         port.closePort();
     }
     // A second close must leave alone the file that took the descriptor.
@@ -143,8 +108,7 @@ TEST(SerialPort, AFailedOpenReturnsErrnoAndKeepsNoDescriptor)
     EXPECT_EQ(port.readByte(&byte, Port::noTimeLimit), SerialPort::closedCode);
     EXPECT_EQ(port.write(&byte, 1), SerialPort::closedCode);
     EXPECT_EQ(port.write(&byte, 0), 0);
-    EXPECT_EQ(output.text(), "serialStream returned: 2\ntcgetattr returned: 19\nError 9 occurred\n"
-                             "Serial write returned: 9\n");
+    EXPECT_EQ(output.text(), "serialStream returned: 2\ntcgetattr returned: 19\nError 9 occurred\nSerial write returned: 9\n");
 }
 
 TEST(SerialPort, ALargeWriteGoesPieceByPieceAndOneTheLineNeverTakesFails)
@@ -152,8 +116,7 @@ TEST(SerialPort, ALargeWriteGoesPieceByPieceAndOneTheLineNeverTakesFails)
     PseudoTerminal tower;
     SerialPort port;
     ASSERT_EQ(port.openPort(tower.path), 0);
-    // Far more than a pseudo-terminal buffers.
-    std::string bytes(1 << 20, '\0');
+    std::string bytes(1 << 20, '\0'); // far more than a pseudo-terminal buffers
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7 + i / 256);
     auto received = std::async(std::launch::async, [&] { return tower.read(bytes.size()); });
@@ -170,15 +133,13 @@ TEST(SerialPort, AWaitingReadEndsWhenThePortIsClosedOrTheLineEnds)
     PseudoTerminal tower;
     SerialPort port;
     ASSERT_EQ(port.openPort(tower.path), 0);
-    Reader closed(port);
-    ASSERT_TRUE(closed.waitsInRead());
+    auto closed = waitingRead(port);
     port.closePort();
-    EXPECT_EQ(closed.result.get(), SerialPort::closedCode);
+    EXPECT_EQ(closed.get(), SerialPort::closedCode);
     ASSERT_EQ(port.openPort(tower.path), 0);
-    Reader ended(port);
-    ASSERT_TRUE(ended.waitsInRead());
-    tower.closeMaster();
-    EXPECT_EQ(ended.result.get(), SerialPort::endOfInputCode);
+    auto ended = waitingRead(port);
+    ::close(std::exchange(tower.master, -1));
+    EXPECT_EQ(ended.get(), SerialPort::endOfInputCode);
     std::uint8_t byte;
     EXPECT_EQ(port.readByte(&byte, Port::noTimeLimit), SerialPort::endOfInputCode) << "and stays so";
     EXPECT_EQ(output.text(), "Error 9 occurred\nError 5 occurred\nError 5 occurred\n");

@@ -1,8 +1,10 @@
 // The virtual brick heard directly, without a tower: the replies to each
 // command as scripts, the packets it finds in hostile streams, its sensors,
 // firmware, noise and control language.
+#include "link/RCXSender.h"
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
+#include "sim/BrickPort.h"
 #include "support/Recording.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +46,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     brick.setSensorRaw(3, 10); // no such sensor
     brick.setSensorRaw(-1, 10);
     play(brick, {
-        {{0x10}, Bytes{}}, {{0x18}, Bytes{}}, {{0x30}, {{0x2C, 0x23}}},
+        {{0x10}, Bytes{}}, {{0x18}, Bytes{}}, {{0x30}, {{0x2C, 0x23}}}, {{0x75, 0, 0x80, 0, 0, 0}, none},
         {{0x15, 1, 3, 5, 7, 11}, {{0, 3, 0, 1, 0, 3, 0, 9}}}, {{0x1D, 1, 3, 5, 7, 12}, none},
         // A repeated opcode byte gets the last reply and does not act again.
         {{0x14, 3, 2, 5, 0}, Bytes{}}, {{0x14, 3, 2, 7, 0}, Bytes{}}, {{0x1A, 0, 3}, {{5, 0}}},
@@ -91,7 +93,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     EXPECT_FALSE(brick.addDatalogEntry(0x80, 3));
     play(brick, {
         {{0xA4, 0, 0, 3, 0}, {{0xFF, 4, 0, 0x03, 120, 0, 0x41, 0xFB, 0xFF}}}, {{0xAC, 3, 0, 1, 0}, {{0x80, 2, 0}}},
-        {{0xA4, 4, 0, 2, 0}, none}, {{0x5A, 3, 0}, {{0}}}, {{0xAC, 0, 0, 1, 0}, {{0xFF, 1, 0}}},
+        {{0xA4, 4, 0, 1, 0}, none}, {{0x5A, 3, 0}, {{0}}}, {{0xAC, 0, 0, 1, 0}, {{0xFF, 1, 0}}}, {{0xA4, 1, 0, 3, 0}, Bytes(9, 0)},
         // Power off silences the brick until it is switched on again.
         {{0x60}, none}, {{0x18}, none},
     });
@@ -101,7 +103,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 69u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 71u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
@@ -161,6 +163,9 @@ TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
     EXPECT_TRUE(firmware.present && firmware.unlocked);
     EXPECT_EQ(firmware.image, image);
     EXPECT_EQ(firmware.address, 0x8000);
+    TemporaryFolder folder;
+    EXPECT_EQ(BrickControl(brick).run("dump firmware " + folder.path("brick firmware")), "ok");
+    EXPECT_EQ(folder.read("brick firmware"), image);
     play(brick, {{{0x65, 1, 3, 5, 7, 12}, none}, {{0x65, 1, 3, 5, 7, 11}, Bytes{}}, {{0x1A, 8, 0}, none}});
     EXPECT_FALSE(brick.snapshot().firmware.present) << "deleted again";
 }
@@ -198,12 +203,10 @@ TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
         std::uint8_t modeByte;
         std::vector<int> raws;
         int value;
-    } cases[] = {
-        {0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {300, 500}, 1}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
-        {0x2A, {300, 305}, 1}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
-        {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
-        {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2},
-    };
+    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {300, 500}, 1}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
+                 {0x2A, {300, 305}, 1}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
+                 {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
+                 {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}};
     for (const auto& c : cases) {
         SensorState sensor;
         sensor.setModeByte(c.modeByte);
@@ -220,19 +223,46 @@ TEST(Brick, NoiseIsTheSameForTheSameSeed)
 {
     Brick brick;
     const auto noisy = [&](std::uint32_t seed) {
-        brick.setNoise(0.3, seed);
         Bytes all;
+        brick.setNoise(0.3, seed);
         brick.setTransmitter([&](const ByteString& bytes) { all = all + bytes; });
         for (int i = 0; i < 50; ++i)
             brick.receive(framed({static_cast<std::uint8_t>(i % 2 ? 0x10 : 0x18)}));
         return all;
     };
     const Bytes first = noisy(42);
-    EXPECT_EQ(noisy(42), first);
-    EXPECT_NE(noisy(43), first);
-    EXPECT_LT(first.size(), 50u * 7);
-    EXPECT_GT(first.size(), 0u);
+    EXPECT_TRUE(noisy(42) == first && noisy(43) != first && first.size() < 50 * 7 && !first.empty());
     EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.3);
+}
+
+TEST(BrickPort, CarriesEveryLengthOfReplyAndTheBricksMessagesToTheLink)
+{
+    Brick brick;
+    BrickPort port(brick);
+    RCXPacket packet(port);
+    RecordingListener listener;
+    RCXSender sender(packet, &listener);
+    std::uint8_t versions[8], map[188], types[2];
+    std::uint16_t values[2];
+    EXPECT_EQ(port.write(versions, 1), kIOReturnNotReady) << "closed";
+    port.openPort("brick");
+    packet.startReadLoop();
+    sender.sendCode(0x10);
+    EXPECT_EQ(sender.sendCodeGet1(0x52, {2, 0}), 0);
+    EXPECT_EQ(sender.sendCodeGet2(0x30), 9000);
+    sender.sendCodeGetBlock(0x15, versions, 8, {1, 3, 5, 7, 11});
+    EXPECT_EQ(Bytes(versions, versions + 8), hex("00 03 00 01 00 03 00 09"));
+    sender.sendCodeGetBlock(0x20, map, 188);
+    EXPECT_EQ(map[186] << 8 | map[187], ProgramMemory::end);
+    ASSERT_TRUE(brick.addDatalogEntry(0x41, -5));
+    sender.uploadBlock(0, 2, types, values);
+    EXPECT_EQ((std::vector<int>{types[0], values[0], types[1], values[1]}), (std::vector<int>{0xFF, 2, 0x41, 0xFFFB}));
+    sender.sendCodeNoReply(0xF7, {9});
+    ASSERT_TRUE(brick.sendMessage(4));
+    ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
+    EXPECT_EQ(packet.getMessage(0, 0.2f), 4);
+    EXPECT_EQ(brick.snapshot().messages, (std::vector<std::uint8_t>{9}));
+    EXPECT_EQ(listener.failures(), 0);
 }
 
 std::string control(Brick& brick, const std::string& line)
@@ -312,16 +342,6 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
         EXPECT_EQ(control(brick, "state"), before) << malformed;
     }
     EXPECT_EQ(control(brick, "frobnicate"), "error: unknown command: frobnicate");
-}
-
-TEST(BrickControl, DumpFirmwareWritesTheImage)
-{
-    Brick brick(false);
-    TemporaryFolder folder;
-    brick.receive(framed({0x75, 0, 0x80, 3, 0, 0}));
-    brick.receive(framed({0x45, 0, 0, 2, 0, 1, 2, 3}));
-    EXPECT_EQ(control(brick, "dump firmware " + folder.path("brick firmware")), "ok");
-    EXPECT_EQ(folder.read("brick firmware"), (Bytes{1, 2}));
 }
 
 } // namespace
