@@ -31,12 +31,7 @@ protected:
 
 TEST_F(PacketTest, PacketsGoOutAsTheBrickExpectsThemWhenTheLinkMaySend)
 {
-    const struct {
-        bool toggled;
-        int opcode;
-        std::vector<int> arguments;
-        const char* wire;
-    } cases[] = {
+    const struct { bool toggled; int opcode; std::vector<int> arguments; const char* wire; } cases[] = {
         {false, 0x10, {}, "55 FF 00 10 EF 10 EF"},
         {true, 0x10, {}, "55 FF 00 18 E7 18 E7"},
         {false, 0x14, {3, 2, 0x34, 0x12}, "55 FF 00 14 EB 03 FC 02 FD 34 CB 12 ED 5F A0"},

@@ -130,12 +130,7 @@ struct Stage {
 };
 
 const std::string variables = "\"variables\":[";
-const struct {
-    const char* name;
-    const char* target;
-    const char* source;
-    std::vector<Stage> stages;
-} programs[] = {
+const struct { const char* name; const char* target; const char* source; std::vector<Stage> stages; } programs[] = {
     {"variables", "RCX", "int a, b, c, d;\ntask main() { a = 7; b = a * 6; c = 100; c /= d; d = -32768; d = abs(d); SetSleepTime(5); }\n",
      {{"", 100, {variables + "7,42,100,32767,", "\"running\":false", "\"powerDownDelay\":5,"}}}},
     {"outputs", "RCX", "task main() { SetPower(OUT_A, 3); OnFwd(OUT_A); OnRev(OUT_B); Float(OUT_C); Wait(50); Off(OUT_B); }\n",

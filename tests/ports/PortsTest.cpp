@@ -188,12 +188,7 @@ const Steps closeSteps = {"release 0", "attach 0", "close"};
 TEST(USBPort, OpensStepByStepRetryingATowerHeldElsewhereAndGivesEverythingBack)
 {
     const Steps busy = {"open", "layout", "detach", "configuration 1", "claim 0", "attach 0", "close"};
-    const struct {
-        const char* step;
-        std::deque<int> answers;
-        IOReturn result;
-        Steps calls;
-    } cases[] = {
+    const struct { const char* step; std::deque<int> answers; IOReturn result; Steps calls; } cases[] = {
         {"open", {LIBUSB_ERROR_NOT_FOUND}, -1, {"open"}},
         {"none", {}, 0, openSteps + closeSteps},
         {"claim", {LIBUSB_ERROR_BUSY}, kIOReturnExclusiveAccess, busy + busy + busy + busy + busy},

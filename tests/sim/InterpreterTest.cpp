@@ -69,10 +69,7 @@ protected:
 
 TEST_F(Interpreter, ArithmeticFollowsTheFirmwares16BitRules)
 {
-    const struct {
-        std::uint8_t opcode;
-        int start, operand, result;
-    } cases[] = {
+    const struct { std::uint8_t opcode; int start, operand, result; } cases[] = {
         {0x24, 32767, 1, -32768}, {0x34, -32768, 1, 32767}, {0x54, 300, 300, 24464}, {0x44, -7, 2, -3},
         {0x44, 7, 0, 7} /* division by zero leaves it */, {0x44, -32768, -1, -32768}, {0x74, 0, -32768, 32767},
         {0x74, 0, -5, 5}, {0x64, 0, -32768, -1}, {0x64, 9, 0, 0}, {0x64, 0, 12, 1}, {0x84, 0x0F0F, 0x00FF, 0x000F},
@@ -92,11 +89,7 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
     Bytes body;
     for (int i = 0; i < 26; ++i)
         body = body + add(0, 1);
-    const struct {
-        const char* name;
-        Bytes code;
-        int count;
-    } cases[] = {
+    const struct { const char* name; Bytes code; int count; } cases[] = {
         // Add; leave when it is 3 (near test, 0x85); else back (0x27, -13).
         {"near branch back", add(0, 1) + Bytes{0x85, 0xC2, 0x00} + word(3) + Bytes{0x00, 3, 0x27, 0x8D}, 3},
         {"far branch back", add(0, 1) + Bytes{0x85, 0xC2, 0x00} + word(3) + Bytes{0x00, 4, 0x72, 0x8D, 0x00}, 3},
@@ -205,44 +198,24 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
     }
 }
 
-TEST_F(Interpreter, EventsResourcesMessagesAndTheHostsOwnInstructions)
+TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsPrograms)
 {
-    // Monitor event 0 (sensor 1 pressed) around a loop; the handler sets
-    // variable 0.
-    run({0x93, 0, 0, 0, 0xB4, 0x02, 0x01, 0x00, 3, 0x27, 0x81, 0x14, 0, 2, 1, 0}, 10);
-    brick.setSensorRaw(0, 100);
-    brick.advance(2);
-    EXPECT_EQ(value(0), 1);
-    EXPECT_EQ(brick.snapshot().tasks[0].activeEvents, 1);
-    // Priority 5 holds output A; priority 1 takes it, and the holder goes to
-    // its handler.
-    load(0x25, 1, {0xD7, 1, 0x73, 0x01, 0x04, 0x00, 0x27, 0x81});
-    run({0xD7, 5, 0x73, 0x01, 0x04, 0x00, 0x27, 0x81, 0x14, 1, 2, 1, 0}, 10);
-    EXPECT_EQ(value(1), 0);
-    command({0x71, 1});
-    brick.advance(2);
-    EXPECT_EQ(value(1), 1);
-    run({0xB2, 0x02, 42}, 1);
-    EXPECT_EQ(sent, framed({0xF7, 42}));
-    EXPECT_EQ(brick.snapshot().sent, (std::vector<std::uint8_t>{42}));
     // A sensor's type sets its default mode, from the host or a program.
     const std::uint8_t modes[] = {0x00, 0x20, 0xA0, 0x80, 0xE0};
     for (std::uint8_t type = 0; type < 5; ++type) {
         command({0x42, 0, 0x45});
         command({0x32, 0, type});
-        EXPECT_EQ(brick.snapshot().sensors[0].modeByte(), modes[type]) << int(type);
         run({0x42, 1, 0x45, 0x32, 1, type}, 1);
+        EXPECT_EQ(brick.snapshot().sensors[0].modeByte(), modes[type]) << int(type);
         EXPECT_EQ(brick.snapshot().sensors[1].modeByte(), modes[type]) << int(type);
     }
-    // Instructions from the host act outside any task; flow control is a
-    // program's own.
     command(add(4, 5));
     command(add(4, 5));
     command(Bytes{0x23} + word(880) + Bytes{20});
     EXPECT_EQ(value(4), 10);
     EXPECT_EQ(brick.snapshot().played.back().frequency, 880);
     sent.clear();
-    command({0x27, 0x00});
+    command({0x27, 0x00}); // flow control is a program's own
     EXPECT_TRUE(sent.empty());
     // The remote's program 2 and message 2 buttons.
     command({0x91, 1});
