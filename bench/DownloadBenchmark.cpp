@@ -10,7 +10,9 @@
 #include "support/Recording.h"
 
 #include "link/PacketTables.h"
+#include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "rcx/RCXController.h"
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"
 

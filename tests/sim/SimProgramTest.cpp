@@ -40,7 +40,7 @@ TEST(SimProgram, AnswersEachControlLineAndRefusesBadOptions)
     EXPECT_EQ(sim.control("quit"), "ok");
     EXPECT_EQ(sim.wait(), 0);
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"--bogus"}, {"--noise"}, {"--noise", "2"}, {"--seed", "x"}, {"--seed", "-1"},
+         {std::vector<std::string>{"--bogus"}, {"--noise"}, {"--noise", "2"}, {"--seed", "x"}, {"--seed", "-0"},
           {"--seed", "0x100000000"}, {"--announce"}, {"--announce", ""}, {"--clock"}, {"--clock", "sometimes"}}) {
         SimProcess refused(program, arguments);
         EXPECT_TRUE(refused.path().empty()) << arguments[0];
