@@ -293,6 +293,7 @@ TEST_F(Transfer, TheDatalogIsSavedInBlocksOfTwentyOneLineAnEntryOrNotAtAll)
 {
     brick.controller.setDataLog(30, fileOp);
     brick.controller.varName(1, 3) = "speed";
+    brick.controller.varName(2, 4) = "other slot";
     for (int i = 0; i < 25; ++i)
         ASSERT_EQ(brick.control("datalog add " + std::to_string(i < 7 ? std::vector{3, 4, 0x20, 0x41, 0x80, 0x82, 0x62}[i] : 31) +
                                 " " + std::to_string(i - 10)), "ok");
@@ -332,20 +333,8 @@ TEST_F(Transfer, TheDatalogIsSavedInBlocksOfTwentyOneLineAnEntryOrNotAtAll)
     EXPECT_EQ(fileOp.events.back(), "stop");
 }
 
-TEST_F(Transfer, DatalogLinesAndOtherTextsAreFilledInTheUsersLanguage)
+TEST_F(Transfer, TextsAreFilledAsPrintfWouldAfterTheirLookUp)
 {
-    brick.controller.selectProgram(2);
-    brick.controller.varName(2, 3) = "speed";
-    brick.controller.varName(1, 4) = "other slot";
-    const std::pair<std::pair<int, int>, const char*> lines[] = {
-        {{0x03, 120}, "Variable 3: speed\t120\n"}, {{0x04, 7}, "Variable 4\t7\n"}, {{0x1F, -32768}, "Variable 31\t-32768\n"},
-        {{0x20, 0}, "Timer 0\t0\n"}, {{0x23, 32767}, "Timer 3\t32767\n"}, {{0x41, -5}, "Sensor 2\t-5\n"},
-        {{0x40, 1023}, "Sensor 1\t1023\n"}, {{0x80, 754}, "Watch \t754\n"}, {{0x82, 1}, "Watch 2\t1\n"},
-        {{0x62, 9}, "Unknown 3,2\t9\n"}, {{0xA0, -1}, "Unknown 5,0\t-1\n"}, {{0xC5, 2}, "Unknown 6,5\t2\n"},
-        {{0xFF, 3}, "Unknown 7,31\t3\n"},
-    };
-    for (const auto& [entry, line] : lines)
-        EXPECT_EQ(brick.controller.datalogLine(entry.first, entry.second), line) << entry.first;
     EXPECT_EQ(formatText("Can't open \"%@\" %d|%d|%d", {"a b.rcx", 0, -5, 2147483647}), "Can't open \"a b.rcx\" 0|-5|2147483647");
     EXPECT_EQ(formatText("%x %x %x %f %f %f", {255, 0, -1, 1.5, -0.25, 2}), "ff 0 ffffffff 1.500000 -0.250000 2.000000");
     EXPECT_EQ(formatText("100%% done %s %5d %", {1}), "100% done %s %5d %");
