@@ -39,12 +39,18 @@ protected:
         bytes[0] |= toggle;
         brick.receive(framed(bytes));
     }
-    // Loads code as task (0x25) or subroutine (0x35) `number`.
+    // Loads code as task (0x25) or subroutine (0x35) `number`, in blocks of
+    // up to 200 bytes.
     void load(std::uint8_t opcode, int number, const Bytes& code)
     {
         command(Bytes{opcode, 0, static_cast<std::uint8_t>(number), 0} + word(int(code.size())));
-        command(Bytes{0x45, 0, 0} + word(int(code.size())) + code +
-                Bytes{static_cast<std::uint8_t>(std::accumulate(code.begin(), code.end(), 0))});
+        for (std::size_t at = 0, block = 1; at < code.size() || at == 0; at += 200, ++block) {
+            const Bytes data(code.begin() + at, code.begin() + std::min(at + 200, code.size()));
+            command(Bytes{0x45} + word(at + 200 < code.size() ? int(block) : 0) + word(int(data.size())) + data +
+                    Bytes{static_cast<std::uint8_t>(std::accumulate(data.begin(), data.end(), 0))});
+            if (code.empty())
+                break;
+        }
     }
     // Loads and starts task 0, then lets time pass.
     void run(const Bytes& task0, int milliseconds)
@@ -117,6 +123,30 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
         EXPECT_EQ(value(0), c.count) << c.name;
         EXPECT_FALSE(brick.snapshot().running()) << c.name;
     }
+}
+
+TEST_F(Interpreter, EveryInstructionLeavesTheNextOneWhereItBegins)
+{
+    // Each instruction with arguments that make sense, then one that counts;
+    // where flow control may go on, it does.
+    const std::vector<Bytes> instructions = {
+        {0x02, 0, 10}, {0x03, 2, 0, 0}, {0x04, 0, 1, 1, 1}, {0x05, 0, 1, 2, 5, 0}, {0x06}, {0x13, 1, 2, 3}, {0x14, 2, 2, 7, 0},
+        {0x21, 0x81}, {0x22, 10, 20}, {0x23, 0x70, 0x01, 5}, {0x24, 2, 2, 1, 0}, {0x31, 1}, {0x32, 0, 1}, {0x33, 2, 1, 0},
+        {0x34, 2, 2, 1, 0}, {0x42, 0, 0x20}, {0x44, 2, 2, 1, 0}, {0x51, 1}, {0x52, 5, 0}, {0x54, 2, 2, 1, 0}, {0x62, 0, 2},
+        {0x64, 2, 2, 1, 0}, {0x67, 0x81}, {0x74, 2, 2, 1, 0}, {0x77, 0x81}, {0x80}, {0x84, 2, 2, 1, 0}, {0x90}, {0x93, 0, 0, 0},
+        {0x94, 2, 2, 1, 0}, {0x97, 0}, {0xA1, 0}, {0xA3, 1, 2, 7}, {0xA7, 0}, {0xB1, 5}, {0xB2, 2, 3}, {0xB7, 0}, {0xC2, 0, 0},
+        {0xD0}, {0xD1, 0}, {0xE0}, {0xE1, 0x81}, {0xE5, 0, 2, 2, 0, 0}, {0x17, 0}, {0x27, 1}, {0x82, 2, 2}, {0x37, 1},
+        {0x82, 2, 2}, {0x92, 2, 0}, {0x43, 2, 1, 0}, {0x71, 1}, {0x72, 2, 0}, {0x73, 1, 2, 0}, {0xA0}, {0x81, 1},
+        {0x85, 0x82, 2, 0, 0, 0, 1}, {0x95, 0x82, 2, 0, 0, 0, 2, 0}, {0xB4, 2, 0, 0, 1}, {0xB0}, {0xB5, 2, 0, 0, 2, 0}, {0xB0},
+        {0xD7, 3}, {0xF2, 2, 1}, {0xF3, 1, 2, 0},
+    };
+    Bytes code;
+    for (const Bytes& instruction : instructions)
+        code = code + instruction + add(0, 1);
+    load(0x35, 0, {});
+    run(code, 500);
+    EXPECT_EQ(value(0), int(instructions.size()));
+    EXPECT_FALSE(brick.snapshot().unknownOpcode.has_value());
 }
 
 TEST_F(Interpreter, TestsBranchWhenTheirConditionHolds)
