@@ -7,10 +7,12 @@
 // 1.05 means the host adds 5% to the line. The second ratio also counts the
 // brick's turnaround before each reply.
 #include "rcx/ProgramFiles.h"
-#include "rcx/ScriptedBrick.h"
+#include "support/Recording.h"
 
 #include "link/PacketTables.h"
+#include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "rcx/RCXController.h"
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"
 
@@ -69,7 +71,7 @@ template <typename Transfer> void measure(benchmark::State& state, bool firmware
         }
         RCXPacket packet(port);
         packet.startReadLoop();
-        CountingListener listener;
+        RecordingListener listener;
         RCXSender sender(packet, &listener);
         RCXController controller(sender, packet);
         RecordingFileOp fileOp;

@@ -1,6 +1,6 @@
 // Reading and checking a firmware file of a full 64 KB image: this must stay
 // far below the time the image takes to cross the infrared line.
-#include "rcx/ScriptedBrick.h"
+#include "support/Recording.h"
 
 #include "rcx/FirmwareFile.h"
 

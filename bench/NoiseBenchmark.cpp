@@ -13,9 +13,11 @@
 // The link's diagnostics (a line for each garbled packet) are silenced; the
 // figures go to the terminal.
 #include "rcx/ProgramFiles.h"
-#include "rcx/ScriptedBrick.h"
+#include "support/Recording.h"
 
+#include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "rcx/RCXController.h"
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"
 
@@ -58,12 +60,12 @@ struct Rig {
     PtyTower tower{brick, false};
     SerialPort port;
     RCXPacket packet{port};
-    CountingListener listener;
+    RecordingListener listener;
     RCXSender sender{packet, &listener};
     RCXController controller{sender, packet};
 };
 
-int failures(const CountingListener& listener)
+int failures(const RecordingListener& listener)
 {
     return listener.timeouts + listener.towerErrors;
 }
@@ -122,11 +124,11 @@ void polls(benchmark::State& state)
     }
 }
 
-bool holdsExactly(const Brick& brick, const std::vector<Fragment>& fragments)
+bool holdsExactly(const Brick& brick, const std::vector<ProgramFile::Fragment>& fragments)
 {
     const BrickState state = brick.snapshot();
     const ProgramSlot& slot = state.programs[0];
-    return std::all_of(fragments.begin(), fragments.end(), [&](const Fragment& fragment) {
+    return std::all_of(fragments.begin(), fragments.end(), [&](const ProgramFile::Fragment& fragment) {
         return slot.tasks[static_cast<std::size_t>(fragment.number)] == fragment.code;
     });
 }

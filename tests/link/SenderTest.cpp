@@ -1,36 +1,18 @@
+// The command sender on a scripted tower: attempts, toggle bits, the values
+// replies read as, and what the listeners are told.
+#include "link/PacketTables.h"
 #include "link/RCXSender.h"
+#include "support/Recording.h"
 #include "support/ScriptedPort.h"
 #include "support/StdoutCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-// Records what it is told, by whom and on which thread.
-class Listener : public Control {
-public:
-    Listener(std::string name, std::vector<std::string>& log) : name(std::move(name)), log(log) {}
-    void timeout() override { tell("timeout"); }
-    void towerError() override { tell("towerError"); }
-    std::thread::id thread;
-
-private:
-    void tell(const std::string& what)
-    {
-        log.push_back(name + " " + what);
-        thread = std::this_thread::get_id();
-    }
-    std::string name;
-    std::vector<std::string>& log;
-};
 
 // The brick's reply opcode to a packet as written: its opcode's complement.
 std::uint8_t replyOpcode(const Bytes& packet)
@@ -40,23 +22,13 @@ std::uint8_t replyOpcode(const Bytes& packet)
 
 class SenderTest : public ::testing::Test {
 protected:
-    SenderTest()
-    {
-        packet.startReadLoop();
-        sender.addController(&second);
-    }
+    SenderTest() { packet.startReadLoop(), sender.addController(&second); }
 
     // A brick that answers every packet with `data` after the reply opcode.
     void answerWith(const Bytes& data)
     {
-        port.setResponder([data](const Bytes& written) {
-            Bytes reply = data;
-            reply.insert(reply.begin(), replyOpcode(written));
-            return framed(reply);
-        });
+        port.setResponder([data](const Bytes& written) { return framed(Bytes{replyOpcode(written)} + data); });
     }
-
-    // Opcode bytes of the packets written so far.
     std::vector<int> opcodesWritten()
     {
         std::vector<int> opcodes;
@@ -64,46 +36,113 @@ protected:
             opcodes.push_back(written[3]);
         return opcodes;
     }
+    // Timeouts and tower errors told so far, the same to both listeners.
+    std::pair<int, int> told()
+    {
+        EXPECT_EQ(first.timeouts, second.timeouts);
+        EXPECT_EQ(first.towerErrors, second.towerErrors);
+        return {first.timeouts, first.towerErrors};
+    }
 
-    std::vector<std::string> log;
-    Listener first{"first", log};
-    Listener second{"second", log};
+    RecordingListener first;
+    RecordingListener second;
     ScriptedPort port;
     RCXPacket packet{port};
     RCXSender sender{packet, &first};
 };
 
-TEST_F(SenderTest, ASilentBrickGetsThreeAttemptsWithOneToggleBit)
+TEST_F(SenderTest, ASilentBrickGetsThreeAttemptsWithOneToggleBitAndRepliesReadAsValues)
 {
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     sender.sendCode(0x10);
-    const auto took = Clock::now() - start;
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 3 * 195ms);
     EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x18, 0x18}));
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
-    EXPECT_GE(took, 3 * 195ms);
+    EXPECT_EQ(told(), std::pair(1, 0));
     EXPECT_EQ(first.thread, std::this_thread::get_id()) << "told on the calling thread";
+    const std::uint8_t data[] = {1, 2, 3};
+    const struct {
+        Bytes answer; // empty: none
+        std::function<int(RCXSender&)> call;
+        int value;
+    } cases[] = {
+        {{0x2C, 0x23}, [](RCXSender& s) { return s.sendCodeGet2(0x30); }, 9004},
+        {{0xFF, 0xFF}, [](RCXSender& s) { return s.sendCodeGet2(0x30); }, -1},
+        {{0x00, 0x80}, [](RCXSender& s) { return s.sendCodeGet2(0x30); }, -32768},
+        {{0xFE}, [](RCXSender& s) { return s.sendCodeGet1(0x52, {0x10, 0}); }, 0xFE},
+        {{0x03}, [&](RCXSender& s) { return s.sendBlock(2, 3, data); }, 3},
+        // A failure reads as a zero, or -1 for a block, but for the listeners.
+        {{}, [](RCXSender& s) { return s.sendCodeGet2(0x30); }, 0},
+        {{}, [](RCXSender& s) { return s.sendCodeGet1(0x52, {0x10, 0}); }, 0},
+        {{}, [&](RCXSender& s) { return s.sendBlock(3, 3, data); }, -1},
+    };
+    for (const auto& c : cases) {
+        if (c.answer.empty())
+            port.setResponder({});
+        else
+            answerWith(c.answer);
+        EXPECT_EQ(c.call(sender), c.value);
+    }
+    EXPECT_EQ(port.writes().size(), 3u + 5 + 3 * 3);
+    EXPECT_EQ(told(), std::pair(4, 0));
 }
 
-TEST_F(SenderTest, TheBatteryIsTwoBytesSignExtended)
+TEST_F(SenderTest, FailuresToSendAreTowerErrorsAndABusyPortATimeout)
 {
-    answerWith({0x2C, 0x23});
-    EXPECT_EQ(sender.sendCodeGet2(0x30), 9004);
-    answerWith({0xFF, 0xFF});
-    EXPECT_EQ(sender.sendCodeGet2(0x30), -1);
-    answerWith({0x00, 0x80});
-    EXPECT_EQ(sender.sendCodeGet2(0x30), -32768);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(port.writes().size(), 3u) << "one attempt each";
+    std::vector<std::uint8_t> data(247);
+    std::uint8_t types[1] = {5};
+    std::uint16_t values[1] = {5};
+    sender.sendBlock(1, 247, data.data()); // too large for a packet
+    EXPECT_EQ(told(), std::pair(0, 1));
+    port.failWrites(5);
+    sender.sendCode(0x10);
+    EXPECT_EQ(told(), std::pair(0, 2));
+    port.failWrites(0);
+    packet.block();
+    sender.sendCode(0x10);
+    sender.sendCodeNoReply(0xD2, {0, 0});
+    EXPECT_EQ(told(), std::pair(0, 4));
+    sender.uploadBlock(0, 1, types, values); // cannot set its length
+    EXPECT_EQ(told(), std::pair(1, 4));
+    EXPECT_EQ(values[0], 0) << "zeros";
+    packet.unblock();
+    // A port busy with a packet being read: a timeout, and without a reply
+    // to wait for, a tower error too.
+    port.stallReads(true);
+    port.feed(hex("55 FF 00"));
+    ASSERT_TRUE(port.waitUntilDrained());
+    sender.sendCode(0x10);
+    EXPECT_EQ(told(), std::pair(2, 4));
+    sender.sendCodeNoReply(0xF7, {1});
+    EXPECT_EQ(told(), std::pair(3, 5));
+    EXPECT_TRUE(port.writes().empty());
 }
 
-TEST_F(SenderTest, AZeroByteAndAFailureReadTheSameButForTheListeners)
+TEST_F(SenderTest, ToggleBitsAlternateAndAfterALostExchangeTheNextCommandCannotBeTakenForARepeat)
 {
-    answerWith({0x00});
-    EXPECT_EQ(sender.sendCodeGet1(0x52, {0x10, 0}), 0);
-    EXPECT_TRUE(log.empty());
+    // A brick that answers alive commands, and others with `data`.
+    const auto brick = [](Bytes data) {
+        return [data](const Bytes& written) {
+            return framed(Bytes{replyOpcode(written)} + ((written[3] & 0xF7) == 0x10 ? Bytes() : data));
+        };
+    };
+    port.setResponder(brick({1, 2}));
+    sender.sendCode(0x10);
+    sender.sendCode(0x10);
+    sender.sendCodeNoReply(0xD2, {0, 8});
+    sender.sendCodeNoReply(0xD2, {0, 0});
+    sender.sendCodeGet2(0x12, {9, 0});
     port.setResponder({});
-    EXPECT_EQ(sender.sendCodeGet1(0x52, {0x10, 0}), 0);
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
+    sender.sendCodeGet2(0x12, {9, 1}); // lost: did the brick hear 0x12 last, or 0x1A?
+    port.setResponder(brick({3, 4}));
+    EXPECT_EQ(sender.sendCodeGet2(0x12, {9, 2}), 0x0403);
+    // Neither toggle bit is safe: the brick answers an alive command first.
+    // After a command without reply, which may be lost, the brick heard it
+    // or the last command answered: the other toggle bit will do.
+    sender.sendCodeGet2(0x12, {9, 0});
+    sender.sendCodeNoReply(0xF7, {3});
+    sender.sendCodeGet2(0x12, {9, 0});
+    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x10, 0xD2, 0xD2, 0x1A, 0x12, 0x12, 0x12, 0x18, 0x12, 0x1A, 0xF7, 0x12}));
+    EXPECT_EQ(told(), std::pair(1, 0));
 }
 
 TEST_F(SenderTest, ALongPacketOnASlowLineIsAnsweredAtTheFirstAttempt)
@@ -114,165 +153,52 @@ TEST_F(SenderTest, ALongPacketOnASlowLineIsAnsweredAtTheFirstAttempt)
     std::thread line([this] {
         ASSERT_TRUE(port.waitForWrites(1));
         std::this_thread::sleep_for(300ms);
-        Bytes bytes = port.writes()[0];
-        const Bytes reply = framed({replyOpcode(bytes), 0x00});
-        bytes.insert(bytes.end(), reply.begin(), reply.end());
-        port.feed(bytes);
+        port.feed(port.writes()[0] + framed({replyOpcode(port.writes()[0]), 0x00}));
     });
     const std::uint8_t data[20] = {};
     EXPECT_EQ(sender.sendBlock(1, 20, data), 0);
     line.join();
     EXPECT_EQ(port.writes().size(), 1u);
-    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(told(), std::pair(0, 0));
 }
 
-TEST_F(SenderTest, AFailedWriteIsATowerErrorAtOnce)
-{
-    port.failWrites(5);
-    sender.sendCode(0x10);
-    EXPECT_EQ(log, (std::vector<std::string>{"first towerError", "second towerError"}));
-}
-
-TEST_F(SenderTest, ASuspendedLinkIsATowerErrorAtOnce)
-{
-    packet.block();
-    sender.sendCode(0x10);
-    sender.sendCodeNoReply(0xD2, {0, 0});
-    EXPECT_TRUE(port.writes().empty());
-    EXPECT_EQ(log, (std::vector<std::string>{"first towerError", "second towerError", "first towerError",
-                                             "second towerError"}));
-}
-
-TEST_F(SenderTest, ABusyPortIsATimeout)
-{
-    port.stallReads(true);
-    port.feed(hex("55 FF 00")); // the receive thread holds the port mid-packet
-    ASSERT_TRUE(port.waitUntilDrained());
-    sender.sendCode(0x10);
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
-    log.clear();
-    // Without a reply to wait for, a time-out is told twice.
-    sender.sendCodeNoReply(0xF7, {1});
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout", "first towerError",
-                                             "second towerError"}));
-    EXPECT_TRUE(port.writes().empty());
-}
-
-TEST_F(SenderTest, ToggleBitsAlternateAndNoReplyCommandsGoWithoutIt)
-{
-    answerWith({});
-    sender.sendCode(0x10);
-    sender.sendCode(0x10);
-    sender.sendCodeNoReply(0xF7, {3});
-    sender.sendCode(0x10);
-    sender.sendCodeNoReply(0xD2, {0, 8});
-    sender.sendCodeNoReply(0xD2, {0, 0});
-    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x10, 0xF7, 0x18, 0xD2, 0xD2}));
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(SenderTest, AfterALostExchangeTheNextOneCannotBeTakenForARepeat)
-{
-    answerWith({1, 2});
-    sender.sendCodeGet2(0x12, {9, 0});
-    port.setResponder({});
-    sender.sendCodeGet2(0x12, {9, 1}); // lost: did the brick hear 0x12 last, or 0x1A?
-    port.setResponder([](const Bytes& written) {
-        const bool alive = (written[3] & 0xF7) == 0x10;
-        return alive ? framed({replyOpcode(written)}) : framed({replyOpcode(written), 3, 4});
-    });
-    EXPECT_EQ(sender.sendCodeGet2(0x12, {9, 2}), 0x0403);
-    // Neither toggle bit is safe: the brick answers an alive command first.
-    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x1A, 0x12, 0x12, 0x12, 0x18, 0x12}));
-    // After a command without reply, which may be lost, the brick heard it
-    // or the last command answered: the other toggle bit will do.
-    sender.sendCodeGet2(0x12, {9, 0});
-    sender.sendCodeNoReply(0xF7, {3});
-    sender.sendCodeGet2(0x12, {9, 0});
-    const std::vector<int> written = opcodesWritten();
-    EXPECT_EQ(std::vector<int>(written.end() - 3, written.end()), (std::vector<int>{0x1A, 0xF7, 0x12}));
-}
-
-TEST_F(SenderTest, ABlockReplyFillsTheData)
+TEST_F(SenderTest, BlocksAndDatalogEntriesFillTheirArraysOrZeros)
 {
     answerWith({1, 2, 3, 4});
     ASSERT_EQ(packet.setBlockLength(4, 0.2f), 0);
     std::uint8_t data[4] = {9, 9, 9, 9};
     sender.sendCodeGetBlock(0xA4, data, 4, {0, 0, 1, 0});
     EXPECT_EQ(Bytes(data, data + 4), hex("01 02 03 04"));
+    answerWith({0xFF, 0x02, 0x00, 0x00, 0x34, 0x12});
+    std::vector<std::uint8_t> types(85, 7);
+    std::vector<std::uint16_t> values(85, 7);
+    sender.uploadBlock(0x0102, 2, types.data(), values.data());
+    EXPECT_EQ(port.writes().back(), framed({0xA4, 0x02, 0x01, 0x02, 0x00}));
+    EXPECT_EQ((std::vector<int>{types[0], values[0], types[1], values[1]}), (std::vector<int>{0xFF, 2, 0, 0x1234}));
+    // 84 entries fit a packet; 85 do not, and leave the arrays alone.
+    answerWith(Bytes(3 * 84, 0x01));
+    sender.uploadBlock(0, 84, types.data(), values.data());
+    EXPECT_EQ((std::vector<int>{types[83], values[83]}), (std::vector<int>{1, 0x0101}));
+    StdoutCapture output;
+    const std::size_t writes = port.writes().size();
+    sender.uploadBlock(0, 85, types.data(), values.data());
+    EXPECT_EQ(output.text(), "Packet too large\n");
+    EXPECT_EQ(port.writes().size(), writes);
+    EXPECT_EQ(types[84], 7);
     port.setResponder({});
     sender.sendCodeGetBlock(0xA4, data, 4, {0, 0, 1, 0});
     EXPECT_EQ(Bytes(data, data + 4), hex("00 00 00 00")) << "zeros after a failure";
+    EXPECT_EQ(told(), std::pair(1, 0));
 }
 
-TEST_F(SenderTest, TheDatalogIsUploadedAsTypesAndValues)
-{
-    answerWith({0xFF, 0x02, 0x00, 0x00, 0x34, 0x12});
-    std::uint8_t types[2] = {};
-    std::uint16_t values[2] = {};
-    sender.uploadBlock(0x0102, 2, types, values);
-    ASSERT_EQ(port.writes().size(), 1u);
-    EXPECT_EQ(port.writes()[0], framed({0xAC, 0x02, 0x01, 0x02, 0x00}));
-    EXPECT_EQ(types[0], 0xFF);
-    EXPECT_EQ(values[0], 2);
-    EXPECT_EQ(types[1], 0x00);
-    EXPECT_EQ(values[1], 0x1234);
-}
-
-TEST_F(SenderTest, UploadsAreLimitedToEightyFourEntries)
-{
-    StdoutCapture output;
-    std::vector<std::uint8_t> types(85, 7);
-    std::vector<std::uint16_t> values(85, 7);
-    sender.uploadBlock(0, 85, types.data(), values.data());
-    EXPECT_EQ(output.text(), "Packet too large\n");
-    EXPECT_TRUE(port.writes().empty());
-    EXPECT_EQ(types[0], 7) << "left as they were";
-
-    answerWith(Bytes(3 * 84, 0x01));
-    sender.uploadBlock(0, 84, types.data(), values.data());
-    EXPECT_EQ(port.writes().size(), 1u);
-    EXPECT_EQ(types[83], 1);
-    EXPECT_EQ(values[83], 0x0101);
-}
-
-TEST_F(SenderTest, AnUploadThatCannotSetItsLengthIsATimeout)
-{
-    packet.block();
-    std::uint8_t types[1] = {5};
-    std::uint16_t values[1] = {5};
-    sender.uploadBlock(0, 1, types, values);
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
-    EXPECT_TRUE(port.writes().empty());
-}
-
-TEST_F(SenderTest, ADownloadBlockAnswersTheBricksStatus)
-{
-    const std::uint8_t data[] = {1, 2, 3};
-    answerWith({0x00});
-    EXPECT_EQ(sender.sendBlock(1, 3, data), 0);
-    answerWith({0x03});
-    EXPECT_EQ(sender.sendBlock(2, 3, data), 3);
-    EXPECT_TRUE(log.empty());
-    port.setResponder({});
-    EXPECT_EQ(sender.sendBlock(3, 3, data), -1);
-    EXPECT_EQ(port.writes().size(), 2u + 3u);
-    EXPECT_EQ(log, (std::vector<std::string>{"first timeout", "second timeout"}));
-}
-
-TEST_F(SenderTest, ADownloadBlockTooLargeIsATowerError)
-{
-    std::vector<std::uint8_t> data(247);
-    EXPECT_EQ(sender.sendBlock(1, 247, data.data()), -1);
-    EXPECT_TRUE(port.writes().empty());
-    EXPECT_EQ(log, (std::vector<std::string>{"first towerError", "second towerError"}));
-}
-
-TEST(SenderTimes, BlockWaitsGrowWithTheBlock)
+TEST(SenderTables, BlockWaitsGrowWithTheBlockAndSensorTypesHaveTheirModes)
 {
     EXPECT_FLOAT_EQ(RCXSender::blockTimeout(0), 0.2f);
-    EXPECT_FLOAT_EQ(RCXSender::blockTimeout(20), 0.4f);
     EXPECT_FLOAT_EQ(RCXSender::blockTimeout(252), 2.72f);
+    // None: raw; touch: boolean; temperature: Celsius; light: percent;
+    // rotation: angle; anything else: raw.
+    for (auto [type, mode] : {std::pair{0, 0}, {1, 1}, {2, 5}, {3, 4}, {4, 7}, {5, 0}, {-1, 0}})
+        EXPECT_EQ(defaultMode(type), mode) << type;
 }
 
 } // namespace

@@ -3,7 +3,17 @@
 VirtualBrick::VirtualBrick(bool firmwarePresent)
     : brick(firmwarePresent)
 {
-    port.openPort("brick");
+    brick.setTransmitter([this](const ByteString& bytes) { port.feed(bytes); });
+    port.setResponder([this](const Bytes& packet) {
+        const auto found = answers.find(unframed(packet).at(0));
+        if (found == answers.end())
+            return brick.receive(packet), Bytes();
+        brick.setSilent(true);
+        brick.receive(packet);
+        brick.setSilent(false);
+        const std::optional<Bytes> data = found->second(unframed(packet));
+        return data ? framed(Bytes{static_cast<std::uint8_t>(~packet[3])} + *data) : Bytes();
+    });
     packet.startReadLoop();
 }
 
@@ -11,32 +21,15 @@ std::vector<Command> VirtualBrick::commands() const
 {
     std::vector<Command> commands = brick.history();
     for (Command& command : commands)
-        command[0] &= static_cast<std::uint8_t>(~0x08);
+        command[0] &= 0xF7;
     return commands;
 }
 
 std::vector<Block> VirtualBrick::blocks() const
 {
     std::vector<Block> sent;
-    for (const Command& command : commands())
-        if (command[0] == 0x45)
-            sent.push_back({command[1] + 256 * command[2],
-                            Bytes(command.begin() + 5, command.begin() + 5 + command[3] + 256 * command[4])});
+    for (const Command& c : commands())
+        if (c[0] == 0x45)
+            sent.push_back({c[1] + 256 * c[2], Bytes(c.begin() + 5, c.begin() + 5 + c[3] + 256 * c[4])});
     return sent;
-}
-
-std::vector<std::string> VirtualBrick::names(int slot)
-{
-    std::vector<std::string> names;
-    auto add = [&names](const char* kind, int index, const std::string& name) {
-        if (!name.empty())
-            names.push_back(std::string(kind) + " " + std::to_string(index) + " " + name);
-    };
-    for (int task = 1; task <= 10; ++task)
-        add("task", task - 1, controller.taskName(slot, task));
-    for (int sub = 1; sub <= 8; ++sub)
-        add("sub", sub - 1, controller.subName(slot, sub));
-    for (int variable = 0; variable < 32; ++variable)
-        add("var", variable, controller.varName(slot, variable));
-    return names;
 }

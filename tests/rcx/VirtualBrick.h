@@ -1,26 +1,48 @@
 #pragma once
 
-#include "ScriptedBrick.h"
-
+#include "link/RCXSender.h"
+#include "rcx/RCXController.h"
 #include "sim/Brick.h"
-#include "sim/BrickPort.h"
+#include "sim/BrickControl.h"
+#include "support/Recording.h"
+#include "support/ScriptedPort.h"
 
-// A controller talking to the virtual brick in the same process, through its
-// serial tower with echo.
+#include <map>
+#include <optional>
+
+// One command as the brick heard it, the toggle bit cleared.
+using Command = Bytes;
+
+// One download block as the brick heard it.
+struct Block {
+    int index;
+    Bytes data;
+    bool operator==(const Block&) const = default;
+};
+
+// A controller and its link talking to the virtual brick in the same
+// process, through a scripted tower with echo. A test may answer an opcode
+// itself: the brick still hears the command and acts on it, but the test's
+// bytes after the reply opcode (none at all for silence) go back instead.
 class VirtualBrick {
 public:
+    using Answer = std::function<std::optional<Bytes>(const Command& command)>;
+
     explicit VirtualBrick(bool firmwarePresent = true);
 
-    // Commands the brick decoded, the toggle bit cleared.
+    void answer(int opcode, Answer answer) { answers[opcode] = std::move(answer); }
+    // The commands heard since the history was last cleared.
     std::vector<Command> commands() const;
     std::vector<Block> blocks() const;
-    // The names the controller holds for a slot (1-5), as "task 0 main" etc.
-    std::vector<std::string> names(int slot);
+    std::string control(const std::string& line) { return BrickControl(brick).run(line); }
 
     Brick brick;
-    BrickPort port{brick};
+    ScriptedPort port;
     RCXPacket packet{port};
-    CountingListener listener;
+    RecordingListener listener;
     RCXSender sender{packet, &listener};
     RCXController controller{sender, packet};
+
+private:
+    std::map<int, Answer> answers;
 };

@@ -1,407 +1,340 @@
+// The virtual brick heard directly, without a tower: the replies to each
+// command as scripts, the packets it finds in hostile streams, its sensors,
+// firmware, noise and control language.
+#include "link/RCXSender.h"
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
-#include "support/ScriptedPort.h"
+#include "sim/BrickPort.h"
+#include "support/Recording.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
-#include <string>
 
 namespace {
 
-// A brick heard directly, without a tower: what it sends is collected.
-class BrickTest : public ::testing::Test {
-protected:
-    explicit BrickTest(bool firmware = true)
-        : brick(firmware)
-    {
-        brick.setTransmitter([this](const ByteString& bytes) { sent.insert(sent.end(), bytes.begin(), bytes.end()); });
-    }
+// A command as the host sends it (the opcode byte with its toggle bit), and
+// the data after the reply opcode the brick sends back, or no reply at all.
+using Step = std::pair<Bytes, std::optional<Bytes>>;
+const std::nullopt_t none = std::nullopt;
 
-    // Sends a framed command and returns what the brick sent back.
-    Bytes exchange(const Bytes& command) { return hear(framed(command)); }
-    Bytes hear(const Bytes& bytes)
-    {
-        sent.clear();
-        brick.receive(bytes);
-        return sent;
-    }
-    // A reply as the brick frames it: the complement of the opcode byte,
-    // then the data.
-    static Bytes reply(std::uint8_t opcode, Bytes data = {})
-    {
-        data.insert(data.begin(), static_cast<std::uint8_t>(~opcode));
-        return framed(data);
-    }
-    // A download block: number, length, data and data checksum.
-    static Bytes block(std::uint8_t opcode, int number, const Bytes& data)
-    {
-        Bytes command = {opcode, static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-            static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(data.size() >> 8)};
-        command.insert(command.end(), data.begin(), data.end());
-        command.push_back(static_cast<std::uint8_t>(std::accumulate(data.begin(), data.end(), 0)));
-        return command;
-    }
-
-    Brick brick;
+void play(Brick& brick, const std::vector<Step>& steps)
+{
     Bytes sent;
-};
-
-class RomBrickTest : public BrickTest {
-protected:
-    RomBrickTest()
-        : BrickTest(false)
-    {
+    brick.setTransmitter([&](const ByteString& bytes) { sent = sent + bytes; });
+    for (const auto& [command, reply] : steps) {
+        sent.clear();
+        brick.receive(framed(command));
+        EXPECT_EQ(sent, reply ? framed(Bytes{static_cast<std::uint8_t>(~command[0])} + *reply) : Bytes())
+            << BrickControl::hexText(command);
     }
-};
+    brick.setTransmitter(nullptr);
+}
 
-TEST_F(BrickTest, RepliesWithTheComplementOfTheOpcodeByteAsReceived)
+// A block of code or firmware: number, length, data and its sum.
+Bytes block(std::uint8_t opcode, int number, const Bytes& data)
 {
-    EXPECT_EQ(exchange({0x10}), hex("55 FF 00 EF 10 EF 10"));
-    EXPECT_EQ(exchange({0x18}), hex("55 FF 00 E7 18 E7 18"));
+    return Bytes{opcode, std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(data.size()),
+                 std::uint8_t(data.size() >> 8)} + data + Bytes{std::uint8_t(std::accumulate(data.begin(), data.end(), 0))};
+}
+
+TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
+{
+    Brick brick;
     brick.setBattery(9004);
-    EXPECT_EQ(exchange({0x30}), hex("55 FF 00 CF 30 2C D3 23 DC 1E E1"));
-}
-
-TEST_F(BrickTest, ARepeatedOpcodeByteGetsTheLastReplyWithoutActingAgain)
-{
-    EXPECT_EQ(exchange({0x14, 3, 2, 5, 0}), reply(0x14));
-    EXPECT_EQ(exchange({0x14, 3, 2, 7, 0}), reply(0x14));
-    EXPECT_EQ(brick.snapshot().variables[3], 5);
-    EXPECT_EQ(exchange({0x1C, 3, 2, 7, 0}), reply(0x1C));
-    EXPECT_EQ(brick.snapshot().variables[3], 7);
-    // The repeat of a read answers the old value, even when it has changed.
-    EXPECT_EQ(exchange({0x12, 0, 3}), reply(0x12, {7, 0}));
-    exchange({0x1C, 3, 2, 9, 0});
-    EXPECT_EQ(exchange({0x1A, 0, 3}), reply(0x1A, {9, 0}));
-    EXPECT_EQ(brick.history().size(), 6u);
-}
-
-TEST_F(BrickTest, RemoteCommandsAndMessagesActEveryTimeWithoutAReply)
-{
-    EXPECT_TRUE(exchange({0xD2, 0x00, 0x00}).empty());
-    EXPECT_TRUE(exchange({0xD2, 0x80, 0x00}).empty());
-    EXPECT_TRUE(exchange({0xD2, 0x00, 0x00}).empty());
-    EXPECT_TRUE(exchange({0xD2, 0x80, 0x00}).empty());
-    EXPECT_TRUE(exchange({0xF7, 4}).empty());
-    EXPECT_TRUE(exchange({0xF7, 4}).empty());
-    const BrickState state = brick.snapshot();
-    EXPECT_EQ(state.remote, (std::vector<std::uint16_t>{0x0000, 0x0080, 0x0000, 0x0080}));
-    EXPECT_EQ(state.messages, (std::vector<std::uint8_t>{4, 4}));
-    EXPECT_EQ(exchange({0x12, 15, 0}), reply(0x12, {4, 0}));
-}
-
-TEST_F(BrickTest, RemoteMotorButtonsRunAnOutputWhileHeld)
-{
-    exchange({0xD2, 0x00, 0x40}); // A reverse
-    EXPECT_EQ(brick.snapshot().outputs[0].mode, OutputMode::On);
-    EXPECT_FALSE(brick.snapshot().outputs[0].forward);
-    exchange({0xD2, 0x00, 0x00});
-    EXPECT_EQ(brick.snapshot().outputs[0].mode, OutputMode::Off);
-}
-
-TEST_F(BrickTest, OutputStatusByteEncodesPowerDirectionAndState)
-{
-    exchange({0x13, 5, 2, 3});
-    exchange({0x21, 0x85});
-    exchange({0xE1, 0x05});
-    EXPECT_EQ(exchange({0x12, 3, 0}), reply(0x12, {0x83, 0}));
-    EXPECT_EQ(exchange({0x1A, 3, 1}), reply(0x1A, {0x0F, 0}));
-    exchange({0xE9, 0x45}); // flip A and C
-    exchange({0x29, 0x44});
-    EXPECT_EQ(exchange({0x12, 3, 2}), reply(0x12, {0x4B, 0}));
-    exchange({0x21, 0x01});
-    EXPECT_EQ(exchange({0x1A, 3, 0}), reply(0x1A, {0x0B, 0}));
-}
-
-TEST_F(BrickTest, SetVariableTakesItsValueFromTheSource)
-{
-    exchange({0x14, 5, 2, 0xFE, 0xFF});
-    EXPECT_EQ(brick.snapshot().variables[5], -2);
     brick.setSensorRaw(1, 700);
-    exchange({0x1C, 6, 9, 1, 0});
-    EXPECT_EQ(brick.snapshot().variables[6], 700);
-    exchange({0x14, 7, 0, 5, 0});
-    EXPECT_EQ(brick.snapshot().variables[7], -2);
-}
-
-struct Conversion {
-    std::uint8_t modeByte;
-    std::vector<int> raws;
-    int value;
-};
-
-class SensorConversionTest : public ::testing::TestWithParam<Conversion> {};
-
-TEST_P(SensorConversionTest, ValueFollowsTheRawReadingsByMode)
-{
-    SensorState sensor;
-    sensor.setModeByte(GetParam().modeByte);
-    for (int raw : GetParam().raws)
-        sensor.setRaw(raw);
-    EXPECT_EQ(sensor.value, GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, SensorConversionTest,
-    ::testing::Values(Conversion{0x00, {512}, 512}, Conversion{0x20, {300}, 1}, Conversion{0x20, {300, 500}, 1},
-        Conversion{0x20, {300, 600}, 0}, Conversion{0x2A, {300, 320}, 0}, Conversion{0x2A, {300, 305}, 1},
-        Conversion{0x40, {300, 600, 300, 600}, 4}, Conversion{0x60, {300, 600, 300, 600, 300}, 2},
-        Conversion{0x80, {1023}, 0}, Conversion{0x80, {400}, 89}, Conversion{0x80, {100}, 100},
-        Conversion{0xA0, {785}, 0}, Conversion{0xA0, {625}, 200}, Conversion{0xA0, {0}, 700},
-        Conversion{0xA0, {1023}, -200}, Conversion{0xC0, {625}, 680}, Conversion{0xE0, {100, 300, 600, 900, 100}, 5},
-        Conversion{0xE0, {900, 600, 300}, -2}));
-
-TEST_F(BrickTest, SensorTypeAndModeAreReadBack)
-{
-    brick.setSensorRaw(3, 10);
+    brick.setSensorRaw(3, 10); // no such sensor
     brick.setSensorRaw(-1, 10);
-    brick.setSensorRaw(0, 5000);
-    EXPECT_EQ(brick.snapshot().sensors[0].raw, 1023);
-    exchange({0x32, 2, 3});
-    exchange({0x42, 2, 0x8A});
-    EXPECT_EQ(exchange({0x12, 10, 2}), reply(0x12, {3, 0}));
-    EXPECT_EQ(exchange({0x1A, 11, 2}), reply(0x1A, {0x8A, 0}));
-    brick.setSensorRaw(2, 400);
-    EXPECT_EQ(exchange({0x12, 9, 2}), reply(0x12, {89, 0}));
-}
-
-TEST_F(BrickTest, MemoryMapHas94WordsInMemoryOrder)
-{
-    const Bytes map = exchange({0x20});
-    ASSERT_EQ(map.size(), 5u + 2 * 189);
-    EXPECT_EQ(map[3], 0xDF);
-    auto word = [&map](int k) { return map[5 + 4 * k] << 8 | map[7 + 4 * k]; };
-    EXPECT_EQ(word(0), ProgramMemory::start);
-    EXPECT_EQ(word(92), ProgramMemory::start);
-    EXPECT_EQ(word(93), ProgramMemory::end);
-
-    exchange({0x91, 1});
-    exchange({0x35, 0, 2, 0, 10, 0});
-    exchange({0x25, 0, 0, 0, 4, 0});
-    exchange({0x52, 5, 0});
-    const auto words = brick.snapshot().memoryMap();
-    EXPECT_EQ(words[8 + 2], ProgramMemory::start);      // sub 2 of slot 1
-    EXPECT_EQ(words[8 + 3], ProgramMemory::start + 10); // its end
-    EXPECT_EQ(words[50], ProgramMemory::start + 10);    // task 0 of slot 1
-    EXPECT_EQ(words[51], ProgramMemory::start + 14);
-    EXPECT_EQ(words[90], ProgramMemory::start + 14);    // datalog, entry 0 used
-    EXPECT_EQ(words[91], ProgramMemory::start + 17);
-    EXPECT_EQ(words[92], ProgramMemory::start + 14 + 18);
-    EXPECT_EQ(brick.snapshot().freeMemory(), ProgramMemory::size - 32);
-}
-
-TEST_F(BrickTest, CodeArrivesInNumberedBlocksEndingWithBlockZero)
-{
-    exchange({0x91, 2});
-    EXPECT_EQ(exchange({0x25, 0, 3, 0, 5, 0}), reply(0x25, {0}));
-    EXPECT_EQ(exchange(block(0x45, 1, {1, 2})), reply(0x45, {0}));
-    EXPECT_EQ(exchange(block(0x4D, 2, {3, 4})), reply(0x4D, {0}));
-    EXPECT_EQ(exchange(block(0x45, 0, {5})), reply(0x45, {0}));
-    EXPECT_EQ(brick.snapshot().programs[2].tasks[3], (ByteString{1, 2, 3, 4, 5}));
-
-    EXPECT_EQ(exchange({0x3D, 0, 7, 0, 1, 0}), reply(0x3D, {0}));
-    EXPECT_EQ(exchange(block(0x4D, 0, {9})), reply(0x4D, {0}));
-    EXPECT_EQ(brick.snapshot().programs[2].subs[7], (ByteString{9}));
-    EXPECT_EQ(brick.snapshot().programs[0].tasks[3], ByteString{});
-}
-
-TEST_F(BrickTest, BlockStatusesNameWhatWentWrong)
-{
-    EXPECT_EQ(exchange(block(0x45, 1, {1})), reply(0x45, {Brick::blockOutOfSequence}));
-    exchange({0x25, 0, 0, 0, 4, 0});
-    EXPECT_EQ(exchange(block(0x4D, 2, {1, 2})), reply(0x4D, {Brick::blockOutOfSequence}));
-    Bytes garbled = block(0x45, 1, {1, 2});
-    garbled.back() ^= 1;
-    EXPECT_EQ(exchange(garbled), reply(0x45, {Brick::blockChecksumError}));
-    EXPECT_EQ(BrickControl(brick).run("refuse-blocks 1"), "ok");
-    EXPECT_EQ(exchange(block(0x4D, 1, {1, 2})), reply(0x4D, {Brick::blockChecksumError}));
-    EXPECT_EQ(exchange(block(0x45, 1, {1, 2})), reply(0x45, {0}));
-    // The same block again after a lost status: acknowledged, stored once.
-    EXPECT_EQ(exchange(block(0x4D, 1, {1, 2})), reply(0x4D, {0}));
-    EXPECT_EQ(exchange(block(0x45, 0, {3, 4, 5})), reply(0x45, {Brick::blockOutOfSequence}));
-    EXPECT_EQ(exchange(block(0x4D, 0, {3, 4})), reply(0x4D, {0}));
-    EXPECT_EQ(brick.snapshot().programs[0].tasks[0], (ByteString{1, 2, 3, 4}));
-}
-
-TEST_F(BrickTest, BeginDownloadRefusesCodeThatDoesNotFitOrHasNoNumber)
-{
-    constexpr int room = ProgramMemory::size;
-    EXPECT_EQ(exchange({0x25, 0, 10, 0, 1, 0}), reply(0x25, {2}));
-    EXPECT_EQ(exchange({0x35, 0, 8, 0, 1, 0}), reply(0x35, {2}));
-    EXPECT_EQ(exchange({0x2D, 0, 0, 0, room & 0xFF, room >> 8}), reply(0x2D, {0}));
-    EXPECT_EQ(exchange({0x3D, 0, 0, 0, 1, 0}), reply(0x3D, {1}));
-    // The task being replaced gives back its room.
-    EXPECT_EQ(exchange({0x25, 0, 0, 0, room & 0xFF, room >> 8}), reply(0x25, {0}));
-    EXPECT_EQ(exchange({0x52, 1, 0}), reply(0x52, {1}));
-}
-
-TEST_F(BrickTest, DatalogEntriesUploadAfterTheirCount)
-{
-    EXPECT_EQ(exchange({0x52, 3, 0}), reply(0x52, {0}));
-    EXPECT_TRUE(brick.addDatalogEntry(0x03, 120));
-    EXPECT_TRUE(brick.addDatalogEntry(0x41, -5));
-    EXPECT_EQ(exchange({0xA4, 0, 0, 3, 0}), reply(0xA4, {0xFF, 3, 0, 0x03, 120, 0, 0x41, 0xFB, 0xFF}));
-    EXPECT_EQ(exchange({0xAC, 3, 0, 1, 0}), reply(0xAC, {0, 0, 0}));
-    EXPECT_TRUE(exchange({0xA4, 3, 0, 2, 0}).empty());
-    EXPECT_TRUE(brick.addDatalogEntry(0x80, 1));
-    EXPECT_FALSE(brick.addDatalogEntry(0x80, 2));
-    // Setting the size again empties the datalog.
-    exchange({0x5A, 3, 0});
-    EXPECT_EQ(brick.snapshot().datalog.used(), 1);
-}
-
-TEST_F(BrickTest, ProgramsRunFromTheCurrentSlot)
-{
-    exchange({0x71, 0});
-    EXPECT_FALSE(brick.snapshot().running());
-    exchange({0x25, 0, 0, 0, 1, 0});
-    exchange(block(0x45, 0, {0x81}));
-    exchange({0x79, 0});
-    EXPECT_TRUE(brick.snapshot().running());
-    exchange({0x50});
-    EXPECT_FALSE(brick.snapshot().running());
-    exchange({0x71, 0});
-    exchange({0x91, 4});
-    EXPECT_FALSE(brick.snapshot().running());
-    EXPECT_EQ(exchange({0x12, 8, 0}), reply(0x12, {4, 0}));
-}
-
-TEST_F(BrickTest, PowerOffSilencesTheBrickUntilPowerOn)
-{
-    EXPECT_TRUE(exchange({0x60}).empty());
-    EXPECT_TRUE(exchange({0x18}).empty());
+    play(brick, {
+        {{0x10}, Bytes{}}, {{0x18}, Bytes{}}, {{0x30}, {{0x2C, 0x23}}}, {{0x75, 0, 0x80, 0, 0, 0}, none},
+        {{0x15, 1, 3, 5, 7, 11}, {{0, 3, 0, 1, 0, 3, 0, 9}}}, {{0x1D, 1, 3, 5, 7, 12}, none},
+        // A repeated opcode byte gets the last reply and does not act again.
+        {{0x14, 3, 2, 5, 0}, Bytes{}}, {{0x14, 3, 2, 7, 0}, Bytes{}}, {{0x1A, 0, 3}, {{5, 0}}},
+        {{0x1A, 0, 4}, {{5, 0}}}, {{0x14, 5, 2, 0xFE, 0xFF}, Bytes{}}, {{0x1A, 0, 5}, {{0xFE, 0xFF}}},
+        // Set variable from a source: sensor 2's value, variable 5.
+        {{0x1C, 6, 9, 1, 0}, Bytes{}}, {{0x14, 7, 0, 5, 0}, Bytes{}}, {{0x1A, 0, 6}, {{0xBC, 0x02}}},
+        {{0x12, 0, 7}, {{0xFE, 0xFF}}}, {{0x1A, 12, 0}, {{0xFF, 0x03}}},
+        // Remote words and messages act every time and are not answered.
+        {{0xD2, 0, 0}, none}, {{0xD2, 0x80, 0}, none}, {{0xD2, 0, 0}, none}, {{0xF7, 4}, none}, {{0xF7, 4}, none},
+        {{0x12, 15, 0}, {{4, 0}}},
+        // Outputs: power, direction and state in one status byte; a remote
+        // motor button runs output A backwards while it is held.
+        {{0x13, 5, 2, 3}, Bytes{}}, {{0x21, 0x85}, Bytes{}}, {{0xE1, 0x05}, Bytes{}}, {{0x1A, 3, 0}, {{0x83, 0}}},
+        {{0x12, 3, 1}, {{0x0F, 0}}}, {{0xE9, 0x45}, Bytes{}}, {{0x29, 0x44}, Bytes{}}, {{0x1A, 3, 2}, {{0x4B, 0}}},
+        {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
+        {{0xD2, 0, 0}, none}, {{0x12, 3, 0}, {{0x43, 0}}},
+        // Sensors: type and mode bytes read back, values converted.
+        {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
+        {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
+        // Code arrives in numbered blocks ending with block 0, into the
+        // current slot; a block out of order, a wrong sum, a refusal and a
+        // block beyond the announced length have their status; the same
+        // block again after a lost status is acknowledged, stored once.
+        {{0x91, 2}, Bytes{}}, {block(0x45, 1, {1}), {{Brick::blockOutOfSequence}}},
+        {{0x25, 0, 3, 0, 5, 0}, {{0}}}, {block(0x4D, 2, {1, 2}), {{Brick::blockOutOfSequence}}},
+        {block(0x45, 1, {1, 2}), {{0}}}, {block(0x4D, 1, {1, 2}), {{0}}},
+        {block(0x45, 0, {3, 4, 5, 6}), {{Brick::blockOutOfSequence}}}, {block(0x4D, 0, {3, 4, 5}), {{0}}},
+        {{0x3D, 0, 7, 0, 2, 0}, {{0}}}, {block(0x45, 0, {9, 9}), {{0}}},
+        {{0x35, 0, 6, 0, 2, 0}, {{0}}}, {Bytes{0x4D, 0, 0, 2, 0, 9, 9, 0}, {{Brick::blockChecksumError}}},
+        // Programs run from the current slot; the slot is source 8.
+        {{0x79, 0}, Bytes{}}, {{0x12, 8, 0}, {{2, 0}}}, {{0x50}, Bytes{}}, {{0x91, 4}, Bytes{}}, {{0x1A, 8, 0}, {{4, 0}}},
+        // The datalog: its size, then the entries after their count.
+        {{0x52, 3, 0}, {{0}}}, {{0x5A, 0xFF, 0x7F}, {{1}}},
+    });
+    BrickState state = brick.snapshot();
+    EXPECT_EQ(state.variables[3], 5);
+    EXPECT_EQ(state.remote, (std::vector<std::uint16_t>{0, 0x80, 0, 0x4000, 0}));
+    EXPECT_EQ(state.messages, (std::vector<std::uint8_t>{4, 4}));
+    EXPECT_EQ(state.programs[2].tasks[3], (ByteString{1, 2, 3, 4, 5}));
+    EXPECT_EQ(state.programs[2].subs[7], (ByteString{9, 9}));
+    EXPECT_FALSE(state.running());
+    EXPECT_EQ(state.datalog.size, 3);
+    EXPECT_TRUE(brick.addDatalogEntry(0x03, 120) && brick.addDatalogEntry(0x41, -5) && brick.addDatalogEntry(0x80, 2));
+    EXPECT_FALSE(brick.addDatalogEntry(0x80, 3));
+    play(brick, {
+        {{0xA4, 0, 0, 3, 0}, {{0xFF, 4, 0, 0x03, 120, 0, 0x41, 0xFB, 0xFF}}}, {{0xAC, 3, 0, 1, 0}, {{0x80, 2, 0}}},
+        {{0xA4, 4, 0, 1, 0}, none}, {{0x5A, 3, 0}, {{0}}}, {{0xAC, 0, 0, 1, 0}, {{0xFF, 1, 0}}}, {{0xA4, 1, 0, 3, 0}, Bytes(9, 0)},
+        // Power off silences the brick until it is switched on again.
+        {{0x60}, none}, {{0x18}, none},
+    });
     EXPECT_FALSE(brick.sendMessage(1));
-    EXPECT_EQ(brick.history().size(), 1u);
     brick.powerOn();
-    EXPECT_EQ(exchange({0x18}), reply(0x18));
-}
-
-TEST_F(BrickTest, ASilentBrickActsButSendsNothing)
-{
     brick.setSilent(true);
-    EXPECT_TRUE(exchange({0x14, 1, 2, 9, 0}).empty());
-    EXPECT_EQ(brick.snapshot().variables[1], 9);
+    play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
-    EXPECT_EQ(exchange({0x10}), reply(0x10));
+    play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
+    EXPECT_EQ(brick.history().size(), 71u) << "every command heard, none while off";
 }
 
-TEST_F(BrickTest, BrokenPacketsAreIgnoredAndTheNextOneIsFound)
+TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
 {
-    const BrickState before = brick.snapshot();
-    Bytes broken = framed({0x14, 1, 2, 9, 0});
-    broken[6] ^= 0x10; // complement broken
-    Bytes wrongSum = framed({0x14, 1, 2, 9, 0});
-    wrongSum[13] = static_cast<std::uint8_t>(wrongSum[13] + 1);
-    wrongSum[14] = static_cast<std::uint8_t>(~wrongSum[13]);
-    Bytes truncated = framed({0x14, 1, 2, 9, 0});
-    truncated.resize(8);
-    Bytes oversized = hex("55 FF 00 45 BA 01 FE 00 FF 01 FE 02 FD"); // 513 bytes announced
-    for (const Bytes& bad : {hex("00 12 FF 55 55 FF"), broken, wrongSum, truncated, oversized, framed({0x01}), framed({0x0F, 2})})
-        EXPECT_TRUE(hear(bad).empty());
-    EXPECT_EQ(brick.snapshot().variables, before.variables);
-    EXPECT_EQ(exchange({0x10}), reply(0x10));
-
-    // A packet that starts inside the debris of a broken one.
-    Bytes debris = hex("55 FF 00 45 BA 01 FE 00 FF");
-    const Bytes alive = framed({0x18});
-    debris.insert(debris.end(), alive.begin(), alive.end());
-    EXPECT_EQ(hear(debris), reply(0x18));
-    EXPECT_EQ(brick.history().back(), (ByteString{0x18}));
+    // A replaced task gives its room back.
+    constexpr int room = ProgramMemory::size;
+    Brick full;
+    play(full, {{{0x25, 0, 10, 0, 1, 0}, {{2}}}, {{0x35, 0, 8, 0, 1, 0}, {{2}}}, {{0x2D, 0, 0, 0, room & 0xFF, room >> 8}, {{0}}},
+                {{0x3D, 0, 0, 0, 1, 0}, {{1}}}, {{0x25, 0, 0, 0, room & 0xFF, room >> 8}, {{0}}}, {{0x52, 1, 0}, {{1}}}});
+    Brick brick;
+    play(brick, {{{0x91, 1}, Bytes{}}, {{0x35, 0, 2, 0, 10, 0}, {{0}}}, {{0x25, 0, 0, 0, 4, 0}, {{0}}}, {{0x52, 5, 0}, {{0}}}});
+    const auto words = brick.snapshot().memoryMap();
+    const std::pair<int, int> expected[] = {
+        {0, ProgramMemory::start}, {8 + 2, ProgramMemory::start}, {8 + 3, ProgramMemory::start + 10},
+        {50, ProgramMemory::start + 10}, {51, ProgramMemory::start + 14}, {90, ProgramMemory::start + 14},
+        {91, ProgramMemory::start + 17}, {92, ProgramMemory::start + 32}, {93, ProgramMemory::end}};
+    for (auto [word, value] : expected)
+        EXPECT_EQ(words[word], value) << word;
+    EXPECT_EQ(brick.snapshot().freeMemory(), ProgramMemory::size - 32);
+    Bytes sent;
+    brick.setTransmitter([&](const ByteString& bytes) { sent = bytes; });
+    brick.receive(framed({0x20}));
+    ASSERT_EQ(sent.size(), 5u + 2 * 189);
+    EXPECT_EQ(sent[3], 0xDF);
+    for (int k = 0; k < 94; ++k)
+        EXPECT_EQ(sent[5 + 4 * k] << 8 | sent[7 + 4 * k], words[k]) << k;
 }
 
-TEST_F(BrickTest, VersionsNameTheRomAndTheFirmware)
+TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
 {
-    EXPECT_EQ(exchange({0x15, 1, 3, 5, 7, 11}), reply(0x15, {0, 3, 0, 1, 0, 3, 0, 9}));
-    EXPECT_TRUE(exchange({0x1D, 1, 3, 5, 7, 12}).empty());
-}
-
-TEST_F(RomBrickTest, WithoutFirmwareOnlyTheRomAnswers)
-{
-    EXPECT_EQ(exchange({0x10}), reply(0x10));
-    EXPECT_EQ(exchange({0x1D, 1, 3, 5, 7, 11}), reply(0x1D, {0, 3, 0, 1, 0, 0, 0, 0}));
-    EXPECT_TRUE(exchange({0x12, 0, 0}).empty());
-    EXPECT_TRUE(exchange({0x20}).empty());
-    EXPECT_TRUE(exchange({0x25, 0, 0, 0, 1, 0}).empty());
-    EXPECT_EQ(exchange({0x38}), reply(0x38, {0x28, 0x23}));
-}
-
-// An image with the signature, and its announced checksum.
-Bytes firmwareImage(std::size_t size)
-{
-    Bytes image(size);
-    for (std::size_t i = 0; i < size; ++i)
+    Brick brick(false);
+    const Bytes unlock = {0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE};
+    Bytes image(20000);
+    for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(i * 7);
     const std::string signature = "Do you byte, when I knock?";
     std::copy(signature.begin(), signature.end(), image.begin() + 40);
-    return image;
-}
-
-TEST_F(BrickTest, FirmwareIsInstalledWhenChecksumAndSignatureHold)
-{
-    EXPECT_TRUE(exchange({0x75, 0, 0x80, 0, 0, 0}).empty());
-    EXPECT_TRUE(exchange({0x65, 1, 3, 5, 7, 12}).empty());
-    EXPECT_EQ(exchange({0x65, 1, 3, 5, 7, 11}), reply(0x65));
-    EXPECT_FALSE(brick.snapshot().firmware.present);
-
-    const Bytes image = firmwareImage(20000);
     const int sum = std::accumulate(image.begin(), image.begin() + 19456, 0) & 0xFFFF;
-    EXPECT_EQ(exchange({0x7D, 0x00, 0x80, static_cast<std::uint8_t>(sum), static_cast<std::uint8_t>(sum >> 8), 0}),
-        reply(0x7D, {0}));
-    int number = 1;
-    std::uint8_t toggle = 0;
-    for (std::size_t at = 0; at < image.size(); at += 200, ++number) {
-        const bool last = at + 200 >= image.size();
-        const Bytes data(image.begin() + static_cast<std::ptrdiff_t>(at),
-            image.begin() + static_cast<std::ptrdiff_t>(std::min(at + 200, image.size())));
-        toggle ^= 8;
-        ASSERT_EQ(exchange(block(0x45 | toggle, last ? 0 : number, data)), reply(0x45 | toggle, {0}));
-    }
-    const Bytes text(std::begin("Just a bit off the block!"), std::end("Just a bit off the block!") - 1);
-    EXPECT_EQ(exchange({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}), reply(0xA5, text));
-    const BrickState state = brick.snapshot();
-    EXPECT_TRUE(state.firmware.present);
-    EXPECT_TRUE(state.firmware.unlocked);
-    EXPECT_EQ(state.firmware.image, image);
-    EXPECT_EQ(state.firmware.address, 0x8000);
-    EXPECT_EQ(exchange({0x12, 8, 0}), reply(0x12, {0, 0}));
-}
-
-TEST_F(RomBrickTest, AWrongChecksumOrNoSignatureLeavesTheFirmwareAbsent)
-{
-    const Bytes image = firmwareImage(300);
-    const int sum = std::accumulate(image.begin(), image.end(), 0);
-    exchange({0x75, 0x00, 0x80, static_cast<std::uint8_t>(sum + 1), static_cast<std::uint8_t>(sum >> 8), 0});
-    EXPECT_EQ(exchange(block(0x45, 0, image)), reply(0x45, {Brick::firmwareChecksumError}));
-    EXPECT_TRUE(exchange({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}).empty());
-
-    const Bytes plain(300, 1);
-    exchange({0x7D, 0x00, 0x80, 300 & 0xFF, 300 >> 8, 0});
-    EXPECT_EQ(exchange(block(0x4D, 0, plain)), reply(0x4D, {0}));
-    EXPECT_TRUE(exchange({0xAD, 0x4C, 0x45, 0x47, 0x4F, 0xAE}).empty());
+    play(brick, {
+        {{0x10}, Bytes{}}, {{0x1D, 1, 3, 5, 7, 11}, {{0, 3, 0, 1, 0, 0, 0, 0}}}, {{0x12, 0, 0}, none}, {{0x20}, none},
+        {{0x25, 0, 0, 0, 1, 0}, none}, {{0x38}, {{0x28, 0x23}}},
+        // A wrong sum, and a right one without the signature: no unlock.
+        {{0x75, 0x00, 0x80, 7, 0, 0}, {{0}}}, {block(0x45, 0, {1, 2, 3}), {{Brick::firmwareChecksumError}}},
+        {unlock, none}, {{0x7D, 0x00, 0x80, 6, 0, 0}, {{0}}}, {block(0x4D, 0, {1, 2, 3}), {{0}}},
+        {{0xAD, 0x4C, 0x45, 0x47, 0x4F, 0xAE}, none},
+        {{0x75, 0x00, 0x80, std::uint8_t(sum), std::uint8_t(sum >> 8), 0}, {{0}}},
+    });
     EXPECT_FALSE(brick.snapshot().firmware.present);
+    std::vector<Step> blocks;
+    for (std::size_t at = 0, number = 1; at < image.size(); at += 200, ++number)
+        blocks.push_back({block(number % 2 ? 0x4D : 0x45, at + 200 >= image.size() ? 0 : int(number),
+                                Bytes(image.begin() + at, image.begin() + std::min(at + 200, image.size()))), {{0}}});
+    play(brick, blocks);
+    const std::string answer = "Just a bit off the block!";
+    play(brick, {{{0xAD, 0x4C, 0x45, 0x47, 0x4F, 0xAE}, Bytes(answer.begin(), answer.end())}, {{0x12, 8, 0}, {{0, 0}}}});
+    const FirmwareState firmware = brick.snapshot().firmware;
+    EXPECT_TRUE(firmware.present && firmware.unlocked);
+    EXPECT_EQ(firmware.image, image);
+    EXPECT_EQ(firmware.address, 0x8000);
+    TemporaryFolder folder;
+    EXPECT_EQ(BrickControl(brick).run("dump firmware " + folder.path("brick firmware")), "ok");
+    EXPECT_EQ(folder.read("brick firmware"), image);
+    play(brick, {{{0x65, 1, 3, 5, 7, 12}, none}, {{0x65, 1, 3, 5, 7, 11}, Bytes{}}, {{0x1A, 8, 0}, none}});
+    EXPECT_FALSE(brick.snapshot().firmware.present) << "deleted again";
 }
 
-TEST_F(BrickTest, MessagesFromTheBrickAreFramedLikeTheHostsOwn)
+TEST(Brick, FindsThePacketsInHostileStreams)
 {
-    EXPECT_TRUE(brick.sendMessage(5));
-    EXPECT_EQ(sent, hex("55 FF 00 F7 08 05 FA FC 03"));
+    const Bytes alive = framed({0x18});
+    Bytes broken = framed({0x14, 1, 2, 9, 0});
+    broken[6] ^= 0x10;
+    Bytes wrongSum = framed({0x14, 1, 2, 9, 0});
+    wrongSum[13] += 1, wrongSum[14] -= 1;
+    Bytes longest = {0x45, 1, 0, 0x00, 0x02};
+    longest.resize(5 + 512 + 1);
+    const std::pair<Bytes, std::vector<ByteString>> cases[] = {
+        {hex("00 12 FF 55 55 FF 00 10 EF 10 EF"), {{0x10}}},
+        {hex("55 FF 00 10 EE 10 EF") + alive, {{0x18}}},
+        {broken + wrongSum + hex("55 FF 00 10 EF 10") + alive, {{0x18}}},
+        {hex("55 FF 00 45 BA 01 FE 00 FF") + alive, {{0x18}}}, // debris of a block
+        {hex("55 FF 00 45 BA 01 FE 00 FF 01 FE 02 FD") + alive, {{0x18}}}, // 513 bytes announced
+        {framed(longest), {longest}},
+        {hex("55 FF 00 12 ED 09 F6 00 FF 1B E4 55 FF 00 4D B2 00 FF 00 FF 00 FF 00 FF 00 FF 4D B2"),
+         {{0x12, 9, 0}, {0x4D, 0, 0, 0, 0, 0}}},
+    };
+    for (const auto& [stream, commands] : cases) {
+        Brick brick;
+        brick.receive(stream);
+        EXPECT_EQ(brick.history(), commands) << BrickControl::hexText(stream);
+        EXPECT_EQ(brick.snapshot().variables[1], 0);
+    }
 }
 
-TEST_F(BrickTest, NoiseIsReproducibleForASeed)
+TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
 {
-    auto run = [this] {
-        brick.setNoise(0.3, 42);
+    const struct {
+        std::uint8_t modeByte;
+        std::vector<int> raws;
+        int value;
+    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {300, 500}, 1}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
+                 {0x2A, {300, 305}, 1}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
+                 {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
+                 {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}};
+    for (const auto& c : cases) {
+        SensorState sensor;
+        sensor.setModeByte(c.modeByte);
+        for (int raw : c.raws)
+            sensor.setRaw(raw);
+        EXPECT_EQ(sensor.value, c.value) << std::hex << int(c.modeByte);
+    }
+    Brick brick;
+    brick.setSensorRaw(0, 5000);
+    EXPECT_EQ(brick.snapshot().sensors[0].raw, 1023);
+}
+
+TEST(Brick, NoiseIsTheSameForTheSameSeed)
+{
+    Brick brick;
+    const auto noisy = [&](std::uint32_t seed) {
         Bytes all;
-        for (int i = 0; i < 50; ++i) {
-            const Bytes got = exchange({static_cast<std::uint8_t>(i % 2 ? 0x10 : 0x18)});
-            all.insert(all.end(), got.begin(), got.end());
-        }
+        brick.setNoise(0.3, seed);
+        brick.setTransmitter([&](const ByteString& bytes) { all = all + bytes; });
+        for (int i = 0; i < 50; ++i)
+            brick.receive(framed({static_cast<std::uint8_t>(i % 2 ? 0x10 : 0x18)}));
         return all;
     };
-    const Bytes first = run();
-    EXPECT_EQ(run(), first);
-    EXPECT_LT(first.size(), 50u * 7);
-    EXPECT_GT(first.size(), 0u);
+    const Bytes first = noisy(42);
+    EXPECT_TRUE(noisy(42) == first && noisy(43) != first && first.size() < 50 * 7 && !first.empty());
+    EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.3);
+}
+
+TEST(BrickPort, CarriesEveryLengthOfReplyAndTheBricksMessagesToTheLink)
+{
+    Brick brick;
+    BrickPort port(brick);
+    RCXPacket packet(port);
+    RecordingListener listener;
+    RCXSender sender(packet, &listener);
+    std::uint8_t versions[8], map[188], types[2];
+    std::uint16_t values[2];
+    EXPECT_EQ(port.write(versions, 1), kIOReturnNotReady) << "closed";
+    port.openPort("brick");
+    packet.startReadLoop();
+    sender.sendCode(0x10);
+    EXPECT_EQ(sender.sendCodeGet1(0x52, {2, 0}), 0);
+    EXPECT_EQ(sender.sendCodeGet2(0x30), 9000);
+    sender.sendCodeGetBlock(0x15, versions, 8, {1, 3, 5, 7, 11});
+    EXPECT_EQ(Bytes(versions, versions + 8), hex("00 03 00 01 00 03 00 09"));
+    sender.sendCodeGetBlock(0x20, map, 188);
+    EXPECT_EQ(map[186] << 8 | map[187], ProgramMemory::end);
+    ASSERT_TRUE(brick.addDatalogEntry(0x41, -5));
+    sender.uploadBlock(0, 2, types, values);
+    EXPECT_EQ((std::vector<int>{types[0], values[0], types[1], values[1]}), (std::vector<int>{0xFF, 2, 0x41, 0xFFFB}));
+    sender.sendCodeNoReply(0xF7, {9});
+    ASSERT_TRUE(brick.sendMessage(4));
+    ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
+    EXPECT_EQ(packet.getMessage(0, 0.2f), 4);
+    EXPECT_EQ(brick.snapshot().messages, (std::vector<std::uint8_t>{9}));
+    EXPECT_EQ(listener.failures(), 0);
+}
+
+std::string control(Brick& brick, const std::string& line)
+{
+    return BrickControl(brick).run(line);
+}
+
+TEST(BrickControl, StateIsOneLineOfJsonAndHistoryTheCommandsInHex)
+{
+    Brick brick;
+    EXPECT_EQ(control(brick, "history"), "[]");
+    for (const Bytes& command : std::vector<Bytes>{{0x91, 1}, {0x25, 0, 2, 0, 3, 0}, {0x45, 0, 0, 3, 0, 0x13, 0x07, 0x02, 0x1C},
+                                                   {0xF7, 9}, {0xD2, 0x80, 0}, {0x22, 13, 45}})
+        brick.receive(framed(command));
+    const std::string state = control(brick, "state");
+    EXPECT_EQ(state.find('\n'), std::string::npos);
+    for (const char* part : {"{\"power\":\"on\",\"silent\":false,\"battery\":9000,\"slot\":2,", "\"watch\":825,",
+                             "\"sensors\":[{\"type\":0,\"mode\":0,\"slope\":0,\"raw\":1023,\"value\":1023},",
+                             "{\"slot\":2,\"tasks\":{\"2\":\"13 07 02\"},\"subs\":{}}",
+                             "\"received\":{\"messages\":[9],\"remote\":[128]},", "\"unknownOpcode\":null}"})
+        EXPECT_NE(state.find(part), std::string::npos) << part << " not in " << state;
+    EXPECT_EQ(control(brick, "history").substr(0, 29), "[\"91 01\",\"25 00 02 00 03 00\",");
+    EXPECT_EQ(control(brick, "history clear"), "ok");
+    EXPECT_EQ(control(brick, "history"), "[]");
+}
+
+TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
+{
+    Brick brick(true, BrickClock::Kind::Manual);
+    Bytes sent;
+    brick.setTransmitter([&](const ByteString& bytes) { sent = bytes; });
+    const std::pair<const char*, const char*> commands[] = {
+        {"datalog add 1 2", "error: the datalog is full"}, {"sensor 0x2 raw 0x1FF", "ok"}, {"battery 7500", "ok"},
+        {"message 0x21", "ok"}, {"silent on", "ok"}, {"noise 0.25", "ok"}, {"refuse-blocks 2", "ok"},
+        {"advance 1500", "ok"}, {"quit", "ok"},
+    };
+    for (const auto& [command, answer] : commands)
+        EXPECT_EQ(control(brick, command), answer) << command;
+    const BrickState state = brick.snapshot();
+    EXPECT_EQ(state.sensors[1].raw, 511);
+    EXPECT_EQ(state.battery, 7500);
+    EXPECT_TRUE(state.silent);
+    EXPECT_EQ(state.time, 1500);
+    EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.25);
+    EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
+    EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
+    EXPECT_EQ(control(brick, "silent off"), "ok");
+    EXPECT_EQ(control(brick, "noise 0"), "ok");
+    play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
+                 {block(0x45, 0, {7}), {{0}}}});
+    EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
+    brick.receive(framed({0x52, 1, 0}));
+    EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
+    EXPECT_EQ(brick.snapshot().datalog.entries.at(0).value, -1);
+    brick.receive(framed({0x60}));
+    EXPECT_EQ(control(brick, "message 1"), "error: the brick is off");
+    EXPECT_EQ(control(brick, "power on"), "ok");
+    Brick wall;
+    EXPECT_EQ(control(wall, "advance 10"), "error: the clock is not manual");
+    // The manual clock stands still: a refused command leaves the state.
+    const std::string before = control(brick, "state");
+    for (const char* malformed :
+         {"", "status", "state now", "sensor 4 raw 10", "sensor 0 raw 10", "sensor 1 raw 1024", "sensor 1 value 5",
+          "sensor 1 raw", "sensor 1 raw 0x", "sensor 1 raw 1e3", "sensor 1 raw +5", "battery -1", "battery 65536",
+          "battery 12 13", "message 256", "message -1", "datalog add 256 1", "datalog add 1 65536", "datalog add 1 -32769",
+          "datalog put 1 1", "datalog add 1", "power off", "power", "silent maybe", "noise 1.5", "noise -0.1", "noise abc",
+          "noise", "refuse-blocks -1", "refuse-blocks x", "dump firmware", "dump image x", "history now", "quit now",
+          "message 0x0x10", "advance", "advance -1", "advance 1 2", "advance 86400001", "dump firmware /nonexistent/dir/file"}) {
+        EXPECT_EQ(control(brick, malformed).rfind("error: ", 0), 0u) << malformed;
+        EXPECT_EQ(control(brick, "state"), before) << malformed;
+    }
+    EXPECT_EQ(control(brick, "frobnicate"), "error: unknown command: frobnicate");
 }
 
 } // namespace

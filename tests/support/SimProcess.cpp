@@ -8,14 +8,11 @@
 
 SimProcess::SimProcess(const std::string& program, const std::vector<std::string>& arguments)
 {
-    // A write to a program that has ended must fail, not end the tests.
-    std::signal(SIGPIPE, SIG_IGN);
-    int toChild[2];
-    int fromChild[2];
+    std::signal(SIGPIPE, SIG_IGN); // a write to a program that has ended must fail, not end the tests
+    int toChild[2], fromChild[2];
     if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0)
         return;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -41,8 +38,7 @@ SimProcess::~SimProcess()
         ::kill(child, SIGKILL);
         wait();
     }
-    if (output >= 0)
-        ::close(output);
+    ::close(output);
 }
 
 std::string SimProcess::control(const std::string& command)
@@ -56,23 +52,19 @@ std::string SimProcess::control(const std::string& command)
 std::optional<std::string> SimProcess::readLine(std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const std::size_t end = buffered.find('\n');
-        if (end != std::string::npos) {
-            std::string line = buffered.substr(0, end);
-            buffered.erase(0, end + 1);
-            return line;
-        }
+    for (std::size_t end; (end = buffered.find('\n')) == std::string::npos;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd wait = {output, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
-            return std::nullopt;
         char chunk[4096];
-        const ssize_t count = ::read(output, chunk, sizeof chunk);
+        const ssize_t count = left.count() > 0 && ::poll(&wait, 1, int(left.count())) > 0 ? ::read(output, chunk, sizeof chunk) : 0;
         if (count <= 0)
             return std::nullopt;
         buffered.append(chunk, static_cast<std::size_t>(count));
     }
+    const std::size_t end = buffered.find('\n');
+    std::string line = buffered.substr(0, end);
+    buffered.erase(0, end + 1);
+    return line;
 }
 
 void SimProcess::closeInput()
@@ -90,19 +82,14 @@ void SimProcess::signal(int number)
 
 std::optional<int> SimProcess::wait(std::chrono::milliseconds limit)
 {
-    if (status || child <= 0)
-        return status;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
+    // waitpid has no time limit: the child's end is looked for every 5 ms.
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !status && child > 0; ::poll(nullptr, 0, 5)) {
         int raw = 0;
         const pid_t done = ::waitpid(child, &raw, WNOHANG);
-        if (done == child) {
+        if (done == child)
             status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-            return status;
-        }
-        if (done < 0 || std::chrono::steady_clock::now() > deadline)
-            return std::nullopt;
-        // Polls the child's end every few milliseconds: waitpid has no timeout.
-        ::poll(nullptr, 0, 5);
+        else if (done < 0 || std::chrono::steady_clock::now() > deadline)
+            break;
     }
+    return status;
 }

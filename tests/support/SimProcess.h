@@ -24,6 +24,10 @@ public:
     // Sends one control command and returns its answer line, without the
     // line break; empty if none came within 5 s.
     std::string control(const std::string& command);
+    // The brick's `history` (the host's commands, a JSON array of hex
+    // texts) and `state` (one JSON object).
+    std::string history() { return control("history"); }
+    std::string state() { return control("state"); }
     std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(5));
 
     void closeInput();

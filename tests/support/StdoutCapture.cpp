@@ -1,6 +1,6 @@
 #include "support/StdoutCapture.h"
 
-#include "support/ScriptedPort.h"
+#include "support/Bytes.h"
 
 #include <gtest/gtest.h>
 

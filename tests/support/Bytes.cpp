@@ -1,0 +1,55 @@
+#include "support/Bytes.h"
+
+#include <sstream>
+#include <thread>
+
+Bytes hex(const std::string& text)
+{
+    Bytes bytes;
+    std::istringstream words(text);
+    for (std::string word; words >> word;)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
+    return bytes;
+}
+
+Bytes framed(const Bytes& bytes)
+{
+    Bytes packet = {0x55, 0xFF, 0x00};
+    unsigned sum = 0;
+    for (std::uint8_t byte : bytes) {
+        packet.push_back(byte);
+        packet.push_back(static_cast<std::uint8_t>(0xFF - byte));
+        sum += byte;
+    }
+    packet.push_back(static_cast<std::uint8_t>(sum % 256));
+    packet.push_back(static_cast<std::uint8_t>(0xFF - sum % 256));
+    return packet;
+}
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes unframed(const Bytes& packet)
+{
+    Bytes bytes;
+    // Header, then byte/complement pairs; the last pair is the checksum.
+    for (std::size_t i = 3; i + 3 < packet.size(); i += 2)
+        bytes.push_back(packet[i]);
+    if (!bytes.empty())
+        bytes[0] &= 0xF7;
+    return bytes;
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
