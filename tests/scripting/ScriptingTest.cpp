@@ -235,15 +235,15 @@ TEST_F(ScriptingTest, MissingArgumentsAreErrorsAndSendNothing)
     }
 }
 
-// ---- transfers -------------------------------------------------------------
-
-TEST_F(ScriptingTest, DownloadSelectsTheSlotAndPausesAfterEachBlock)
+// A download selects its slot and pauses after each block; one that fails
+// reports the transfer's message, and the slot keeps what the transfer left.
+TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 {
     const auto start = std::chrono::steady_clock::now();
-    const QDBusMessage reply = command("/Brick/Slots/3", "ProgramSlot", "Download", {{"File", programFile}});
+    QDBusMessage reply = command("/Brick/Slots/3", "ProgramSlot", "Download", {{"File", programFile}});
     const auto took = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    const QStringList commands = brick.commands();
+    QStringList commands = brick.commands();
     ASSERT_FALSE(commands.isEmpty());
     EXPECT_EQ(commands.front(), "91 02");
     EXPECT_EQ(commands.back(), "51 05");
@@ -251,24 +251,17 @@ TEST_F(ScriptingTest, DownloadSelectsTheSlotAndPausesAfterEachBlock)
     EXPECT_GE(blocks, 3);
     EXPECT_GE(took, blocks * 500ms);
     EXPECT_EQ(get("/Brick/Slots/3", "ProgramSlot", "name"), "tasks");
-}
 
-// A file that cannot be opened and a download whose every block is refused
-// fail with the transfer's message; the slot keeps what the transfer left.
-TEST_F(ScriptingTest, FailedDownloadsReportTheTransfersMessage)
-{
-    QDBusMessage reply = command("/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}});
+    reply = command("/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}});
     EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E2720");
     EXPECT_EQ(reply.errorMessage(), "Can't open file \"no.rcx\"");
     EXPECT_EQ(brick.commands(), QStringList({"91 01"}));
-
     ASSERT_EQ(brick.control("refuse-blocks 10"), "ok");
     reply = command("/Brick/Slots/2", "ProgramSlot", "Download", {{"File", programFile}});
-    EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E2720");
     EXPECT_EQ(reply.errorMessage(), "Too many download errors");
-    const QStringList heard = brick.commands();
-    ASSERT_FALSE(heard.isEmpty());
-    EXPECT_TRUE(heard.last().startsWith("45 ")) << "nothing deleted afterwards";
+    commands = brick.commands();
+    ASSERT_FALSE(commands.isEmpty());
+    EXPECT_TRUE(commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
 
 TEST_F(ScriptingTest, DatalogSave)
@@ -354,8 +347,6 @@ TEST_F(ScriptingTest, MessagesGoOnFromTheOldestHeldAfterAnOverflow)
     ASSERT_TRUE(messageArrives(more + 1));
     EXPECT_TRUE(get("/Brick", "Brick", "messages").endsWith(" 76 42"));
 }
-
-// ---- the application -------------------------------------------------------
 
 TEST_F(ScriptingTest, ASecondStartRaisesTheFirstWindow)
 {
