@@ -77,17 +77,17 @@ TEST(LevelMeter, KeepsItsLevelOnTheScaleAndShowsTheReadingInItsToolTip)
         EXPECT_EQ(meter.toolTip(), each.toolTip);
     }
     const struct {
-        float before, max, min, maxAfter, minAfter, after;
-    } scales[] = {{3, 5, 5, 1000, -1000, 3}, {3, 4, 5, 1000, -1000, 3}, {150, 100, 0, 100, 0, 100},
-                  {-7, 100, 0, 100, 0, 0},   {42, 100, 0, 100, 0, 42}};
+        float before, max, min;
+        const char* after;
+    } scales[] = {{3, 5, 5, "-1000..1000 at 3"}, {3, 4, 5, "-1000..1000 at 3"}, {150, 100, 0, "0..100 at 100"},
+                  {-7, 100, 0, "0..100 at 0"},      {42, 100, 0, "0..100 at 42"}};
     for (const auto& each : scales) {
         LevelMeter meter;
         meter.setMaxLevel(1000, -1000);
         meter.setLevel(each.before);
         meter.setMaxLevel(each.max, each.min);
-        EXPECT_EQ(meter.maxLevelValue(), each.maxAfter) << each.before << " on " << each.min << ".." << each.max;
-        EXPECT_EQ(meter.minLevelValue(), each.minAfter) << each.before << " on " << each.min << ".." << each.max;
-        EXPECT_EQ(meter.levelValue(), each.after) << each.before << " on " << each.min << ".." << each.max;
+        EXPECT_EQ(QString("%1..%2 at %3").arg(meter.minLevelValue()).arg(meter.maxLevelValue()).arg(meter.levelValue()),
+                  each.after);
     }
     // A hidden meter has no tool tip until a reading comes, even the same one.
     LevelMeter meter;
