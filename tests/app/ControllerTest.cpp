@@ -116,7 +116,6 @@ protected:
     }
 };
 
-
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
 {
     launch();
@@ -190,7 +189,6 @@ TEST_F(ControllerTest, APortThatFailsGivesTheTowerErrorSheetWhoseRetryReopensThe
     ticks(3);
     EXPECT_EQ(brick.commands().value(0), "30");
 }
-
 
 // The first refresh comes on the third tick; then each poll runs on its own
 // tick of its period, and a sensor without a type is neither read nor shown.
@@ -281,7 +279,6 @@ TEST_F(ControllerTest, ARunningProgramsEffectsShowOnTheNextPolls)
     const int frame = ui().outputAStopGoButton->cell().frame();
     EXPECT_TRUE(ticksUntil([&] { return ui().outputAStopGoButton->cell().frame() != frame; })) << "its gears turn";
 }
-
 
 // Each control of the window, used in this order, with the commands it sends
 // and what the window shows after it. Mode 8 of a sensor opens the slope
@@ -381,7 +378,6 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     }
 }
 
-
 // On the Run tab the datalog is polled while no program runs; while one runs
 // neither the datalog nor the battery is.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
@@ -465,7 +461,6 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(data->data("text/plain"), "Variable 0\t77\n");
     EXPECT_EQ(brick.commands().filter(QRegularExpression("^A4")).size(), 2) << "the header and one block";
 }
-
 
 // The download button asks for a file and downloads it into the current
 // slot; the menu's Download asks for a file even when the slot is full, and
@@ -558,7 +553,6 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     ticks(2);
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";
 }
-
 
 TEST_F(ControllerTest, ASilentBrickGivesOneTimeoutSheetAndRetryResumes)
 {
