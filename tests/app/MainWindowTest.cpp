@@ -1,168 +1,142 @@
-// The tests run inside the one QApplication that support/GuiTestMain.cpp creates.
-#include <QApplication>
-
+// The main window's download button, its layout, and the sheets' endings,
+// each on its own; what the controller does with them is ControllerTest's.
+#include "app/DatalogPanel.h"
+#include "app/DynamicSensorPanel.h"
+#include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
+#include "app/PreferencesPanel.h"
+#include "app/TimeoutPanel.h"
 #include "ui_MainWindow.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest()
-    {
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    QString buttonTitle() { return window.controls().theButton->text(); }
-    void alt(bool down)
-    {
-        QWidget* target = window.controls().message1;
-        if (down)
-            QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
-        else
-            QTest::keyRelease(target, Qt::Key_Alt, Qt::NoModifier);
-    }
-
-    MainWindow window;
-};
-
-TEST_F(MainWindowTest, AnEmptySlotDownloads)
-{
-    EXPECT_EQ(buttonTitle(), "Download...");
-    EXPECT_FALSE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, AFullSlotDeletes)
-{
-    window.setSlotEmpty(false);
-    EXPECT_EQ(buttonTitle(), "Delete");
-    EXPECT_TRUE(window.isDelete());
-    window.setSlotEmpty(true);
-    EXPECT_EQ(buttonTitle(), "Download...");
-    EXPECT_FALSE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, AltTurnsDownloadIntoDeleteWhileHeld)
-{
-    alt(true);
-    EXPECT_EQ(buttonTitle(), "Delete");
-    EXPECT_TRUE(window.isDelete());
-    alt(false);
-    EXPECT_EQ(buttonTitle(), "Download...");
-    EXPECT_FALSE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, ReleasingAltKeepsDeleteForAFullSlot)
-{
-    window.setSlotEmpty(false);
-    alt(true);
-    alt(false);
-    EXPECT_EQ(buttonTitle(), "Delete");
-    EXPECT_TRUE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, AltWithAnotherKeyCountsAsHeld)
-{
-    QTest::keyPress(window.controls().message1, Qt::Key_5, Qt::AltModifier);
-    EXPECT_TRUE(window.isDelete());
-    QTest::keyRelease(window.controls().message1, Qt::Key_5, Qt::NoModifier);
-    EXPECT_FALSE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, KeysOfOtherWindowsAreNotFollowed)
+// The download button deletes while the slot is full or Alt is held, Alt in
+// this window only.
+TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
 {
     QWidget other;
     other.show();
-    QTest::keyPress(&other, Qt::Key_Alt, Qt::AltModifier);
-    EXPECT_FALSE(window.isDelete());
-}
-
-TEST_F(MainWindowTest, ClosingTellsTheController)
-{
-    QSignalSpy closing(&window, &MainWindow::windowWillClose);
-    window.close();
-    EXPECT_EQ(closing.count(), 1);
-}
-
-TEST_F(MainWindowTest, TabsCarryTheirIdentifiers)
-{
-    QTabWidget* tabs = window.controls().theTabs;
-    ASSERT_EQ(tabs->count(), 4);
-    const char* identifiers[] = {"Test", "Run", "Memory", "Variables"};
-    for (int index = 0; index < 4; ++index) {
-        EXPECT_EQ(tabs->widget(index)->objectName(), identifiers[index]);
-        EXPECT_EQ(tabs->tabText(index), identifiers[index]);
+    MainWindow window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QWidget* field = window.controls().message1;
+    auto key = [](QWidget* target, Qt::Key key, bool down) {
+        return [=] {
+            if (down)
+                QTest::keyPress(target, key, Qt::AltModifier);
+            else
+                QTest::keyRelease(target, key, Qt::NoModifier);
+        };
+    };
+    const struct {
+        const char* step;
+        std::function<void()> take;
+        bool deletes;
+    } steps[] = {
+        {"empty slot", [] {}, false},
+        {"Alt pressed", key(field, Qt::Key_Alt, true), true},
+        {"Alt released", key(field, Qt::Key_Alt, false), false},
+        {"Alt+5 pressed", key(field, Qt::Key_5, true), true},
+        {"5 released", key(field, Qt::Key_5, false), false},
+        {"Alt pressed in another window", key(&other, Qt::Key_Alt, true), false},
+        {"full slot", [&] { window.setSlotEmpty(false); }, true},
+        {"Alt pressed and released", [&] { key(field, Qt::Key_Alt, true)(); key(field, Qt::Key_Alt, false)(); }, true},
+        {"emptied slot", [&] { window.setSlotEmpty(true); }, false},
+    };
+    for (const auto& step : steps) {
+        step.take();
+        EXPECT_EQ(window.isDelete(), step.deletes) << step.step;
+        EXPECT_EQ(window.controls().theButton->text(), step.deletes ? "Delete" : "Download...") << step.step;
     }
 }
 
-TEST_F(MainWindowTest, SlotButtonsAreNumberedOneToFiveAndExclusive)
+// Each sheet's buttons end it with the code its end handler reads (those the
+// controller tests press are left out); a sheet that must be answered is not
+// escaped, and Quit ends a sheet it leaves up.
+TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
 {
-    QButtonGroup* slotGroup = window.controls().progNumButton;
-    ASSERT_EQ(slotGroup->buttons().size(), 5);
-    for (int slot = 1; slot <= 5; ++slot) {
-        ASSERT_NE(slotGroup->button(slot), nullptr);
-        EXPECT_EQ(slotGroup->button(slot)->text(), QString::number(slot));
+    QMainWindow window;
+    window.show();
+    PreferencesPanel preferences(&window);
+    DynamicSensorPanel sensor(&window);
+    TimeoutPanel timeout(&window, "sheet", "title", "text", true);
+    DatalogPanel datalog(&window);
+    FileProgressPanel progress(&window);
+    auto click = [](QAbstractButton* button) { return [button] { QTest::mouseClick(button, Qt::LeftButton); }; };
+    auto escape = [](QDialog& panel) { return [&panel] { QTest::keyClick(&panel, Qt::Key_Escape); }; };
+    auto size = [&](const char* typed, QAbstractButton* button) {
+        return [&datalog, typed, button] {
+            datalog.controls().theValueField->selectAll();
+            QTest::keyClicks(datalog.controls().theValueField, typed);
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+    };
+    QAbstractButton* cancel = preferences.controls().prefsCancelButton;
+    const auto& times = timeout.controls();
+    const std::optional<int> none;
+    const struct {
+        const char* ending;
+        QDialog& panel;
+        std::function<void()> end;
+        std::optional<int> code;
+        bool stillShown;
+    } rows[] = {
+        {"preferences Cancel", preferences, click(cancel), 0, false},
+        {"preferences escaped", preferences, escape(preferences), 0, false},
+        {"preferences without Cancel escaped", preferences,
+         [&] { cancel->setEnabled(false); escape(preferences)(); cancel->setEnabled(true); }, none, true},
+        {"sensor mode escaped", sensor, escape(sensor), 0, false},
+        {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
+        {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
+        {"timeout Quit", timeout, click(times.quitButton), 3, true},
+        {"timeout escaped", timeout, escape(timeout), none, true},
+        {"datalog 25", datalog, size("25", datalog.controls().okButton), 25, false},
+        {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1, false},
+        {"datalog 300 cancelled", datalog, size("300", datalog.controls().cancelButton), -1, false},
+        {"datalog escaped", datalog, escape(datalog), -1, false},
+        {"transfer under way escaped", progress, [&] { progress.showStart("Sending"); escape(progress)(); }, none, true},
+    };
+    for (const auto& row : rows) {
+        QSignalSpy finished(&row.panel, &QDialog::finished);
+        row.panel.open();
+        row.end();
+        EXPECT_EQ(finished.isEmpty() ? none : finished.first().first().toInt(), row.code) << row.ending;
+        EXPECT_EQ(finished.size(), row.code ? 1 : 0) << row.ending;
+        EXPECT_EQ(row.panel.isVisible(), row.stillShown) << row.ending;
+        row.panel.hide();
     }
-    slotGroup->button(2)->click();
-    slotGroup->button(4)->click();
-    EXPECT_EQ(slotGroup->checkedId(), 4);
-    EXPECT_FALSE(slotGroup->button(2)->isChecked());
 }
 
-TEST_F(MainWindowTest, SensorMenusListTypesAndModesInTheBricksOrder)
+// The sheet is drawn before a transfer holds the event loop; its bar shows
+// the sum of many small steps, whole, and starts again from 0.
+TEST(PanelsTest, TheProgressSheetIsDrawnFirstAndAddsUpItsSteps)
 {
-    auto& ui = window.controls();
-    for (QComboBox* type : {ui.sensor1TypeButton, ui.sensor2TypeButton, ui.sensor3TypeButton}) {
-        ASSERT_EQ(type->count(), 5);
-        EXPECT_EQ(type->itemText(0), "None");
-        EXPECT_EQ(type->itemText(2), "Temperature");
-        EXPECT_EQ(type->itemText(4), "Rotation");
-    }
-    for (QComboBox* mode : {ui.sensor1ModeButton, ui.sensor2ModeButton, ui.sensor3ModeButton}) {
-        ASSERT_EQ(mode->count(), 9);
-        EXPECT_EQ(mode->itemText(0), "Raw");
-        EXPECT_EQ(mode->itemText(5), "Celsius");
-        EXPECT_EQ(mode->itemText(7), "Angle");
-        EXPECT_EQ(mode->itemText(8), "With Slope...");
-    }
-}
-
-TEST_F(MainWindowTest, PowerControlsRunFromOneToEight)
-{
-    auto& ui = window.controls();
-    for (QSlider* power : {ui.outputAPowerButton, ui.outputBPowerButton, ui.outputCPowerButton}) {
-        EXPECT_EQ(power->minimum(), 1);
-        EXPECT_EQ(power->maximum(), 8);
-    }
-    ui.outputBPowerButton->setValue(3);
-    EXPECT_EQ(ui.outputBPowerValue->text(), "3");
-}
-
-TEST_F(MainWindowTest, FitsASmallScreen)
-{
-    QSize smallest = window.minimumSizeHint().expandedTo(window.minimumSize());
-    EXPECT_LE(smallest.width(), 1024);
-    EXPECT_LE(smallest.height(), 700);
-    window.resize(1024, 700);
-    EXPECT_EQ(window.size(), QSize(1024, 700));
-}
-
-TEST_F(MainWindowTest, MenusOfferTheActionsWithTheirShortcuts)
-{
-    auto& ui = window.controls();
-    EXPECT_EQ(ui.actionDownload->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(ui.actionSaveDatalog->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_EQ(ui.actionCopy->shortcut(), QKeySequence::Copy);
-    EXPECT_EQ(ui.actionQuit->shortcut(), QKeySequence("Ctrl+Q"));
-    EXPECT_EQ(ui.actionPreferences->shortcut(), QKeySequence("Ctrl+,"));
-    for (QAction* action : {ui.actionInstallFirmware, ui.actionSetDatalogSize})
-        EXPECT_FALSE(action->associatedObjects().isEmpty()) << action->text().toStdString();
+    QMainWindow window;
+    window.show();
+    FileProgressPanel panel(&window);
+    QSignalSpy drawn(&panel, &FileProgressPanel::drawn);
+    panel.showStart("Downloading");
+    panel.openOnScreen();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(drawn.count(), 1);
+    for (int step = 0; step < 300; ++step)
+        panel.incrementBy(100.0 / 300);
+    EXPECT_NEAR(panel.progress(), 100.0, 1e-9);
+    EXPECT_EQ(panel.controls().fileProgressBar->value(), 99);
+    panel.incrementBy(1e-6);
+    EXPECT_EQ(panel.controls().fileProgressBar->value(), 100);
+    EXPECT_EQ(drawn.count(), 1) << "later paints signal nothing";
+    panel.showStart("Again");
+    EXPECT_EQ(panel.controls().fileProgressBar->value(), 0);
+    EXPECT_EQ(panel.progress(), 0.0);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "SimBrick.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -10,20 +9,8 @@
 
 namespace {
 
-// The opcode's toggle bit: the brick tells a new command from a repeat by it.
-constexpr std::uint8_t toggleBit = 0x08;
-
-// "12 09 00" as bytes.
-SimBrick::Command bytesOf(const QString& hexText)
-{
-    SimBrick::Command bytes;
-    for (const QString& digits : hexText.split(' ', Qt::SkipEmptyParts))
-        bytes.push_back(static_cast<std::uint8_t>(digits.toUInt(nullptr, 16)));
-    return bytes;
-}
-
-// The answer as JSON; a test failure when it is none, so that a brick that
-// stopped answering never passes for one that heard nothing.
+// The answer as JSON; a failure when it is none, so that a brick that stopped
+// answering never passes for one that heard nothing.
 QJsonDocument parsed(const QString& command, const QString& answer)
 {
     const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
@@ -34,16 +21,10 @@ QJsonDocument parsed(const QString& command, const QString& answer)
 
 } // namespace
 
-SimBrick::SimBrick(const QString& name)
-    : towerName(name)
-    , announcedPath(QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath("infrabrick/towers/" + name))
+SimBrick::SimBrick(const QString& name) : name(name)
 {
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     restart();
-}
-
-QString SimBrick::terminalPath() const
-{
-    return QString::fromStdString(process->path());
 }
 
 QString SimBrick::control(const QString& command)
@@ -51,16 +32,15 @@ QString SimBrick::control(const QString& command)
     return QString::fromStdString(process->control(command.toStdString()));
 }
 
-std::vector<SimBrick::Command> SimBrick::commands()
+QStringList SimBrick::commands()
 {
     const QJsonArray history = parsed("history", control("history")).array();
-    EXPECT_EQ(control("history clear").toStdString(), "ok");
-    std::vector<Command> heard;
-    for (const QJsonValue& command : history) {
-        Command bytes = bytesOf(command.toString());
-        if (!bytes.empty())
-            bytes[0] &= ~toggleBit;
-        heard.push_back(bytes);
+    EXPECT_EQ(control("history clear"), "ok");
+    QStringList heard;
+    for (const QJsonValue& entry : history) {
+        const QString command = entry.toString();
+        const int opcode = command.left(2).toInt(nullptr, 16) & ~0x08;
+        heard.append(QString::number(opcode, 16).rightJustified(2, '0').toUpper() + command.mid(2));
     }
     return heard;
 }
@@ -79,5 +59,5 @@ bool SimBrick::kill()
 void SimBrick::restart()
 {
     process.reset();
-    process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", towerName.toStdString()});
+    process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", name.toStdString()});
 }

@@ -3,43 +3,35 @@
 #include "support/SimProcess.h"
 
 #include <QJsonObject>
-#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
-// The virtual brick as the application finds it: infrabrick-sim started as
-// a child process, announced as a tower under a name, set up and looked at
-// through its control language.
+// The virtual brick as the application finds it: infrabrick-sim started as a
+// child process, announced as a tower in a runtime folder of its own (set as
+// XDG_RUNTIME_DIR), set up and looked at through its control language.
 class SimBrick {
 public:
-    // One command as the brick heard it, the toggle bit cleared.
-    using Command = std::vector<std::uint8_t>;
+    explicit SimBrick(const QString& name = QStringLiteral("Virtual RCX"));
 
-    // Starts the brick, announced in $XDG_RUNTIME_DIR under `name`.
-    explicit SimBrick(const QString& name);
-
+    const QString name;
     // The announced link the application opens.
-    QString towerPath() const { return announcedPath; }
-    // The pseudo-terminal's own path; empty when the program did not start.
-    QString terminalPath() const;
+    QString towerPath() const { return runtime.filePath("infrabrick/towers/" + name); }
+    bool started() const { return QString::fromStdString(process->path()).startsWith("/dev/"); }
 
     // Runs one control command; its answer line ("ok", JSON or an error).
     QString control(const QString& command);
-    // The commands heard since the last call, which forgets them.
-    std::vector<Command> commands();
-    // The whole state, as the `state` command gives it.
+    // The commands heard since the last call, in hex ("21 81") with the
+    // toggle bit cleared; the brick forgets them.
+    QStringList commands();
     QJsonObject state();
 
-    // Kills the program (SIGKILL) and reaps it, as a crash would end it.
+    // Kills the program as a crash would, then starts a new one.
     bool kill();
-    // Starts a new program under the same name, after kill().
     void restart();
 
 private:
-    QString towerName;
-    QString announcedPath;
+    QTemporaryDir runtime;
     std::unique_ptr<SimProcess> process;
 };

@@ -1,177 +1,105 @@
+// The variables table: two variables to a row, values read from and typed
+// into the brick, and the view that copies its rows with the copy shortcut.
 #include "rcx/VirtualBrick.h"
 #include "support/QtPrinters.h"
 
 #include "models/Variables.h"
+#include "views/VariableView.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QMimeData>
+#include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 
 namespace {
 
 struct VariablesTest : testing::Test {
-    QModelIndex cell(int row, const char* column)
-    {
-        return variables.index(row, static_cast<int>(Variables::columns.indexOf(QLatin1String(column))));
-    }
-    QVariant value(int row, const char* column) { return cell(row, column).data(); }
-    bool type(int row, const char* column, const QVariant& typed)
-    {
-        return variables.setData(cell(row, column), typed, Qt::EditRole);
-    }
-    QString copied(const QModelIndexList& rows)
-    {
-        const std::unique_ptr<QMimeData> data(variables.mimeData(rows));
-        return QString::fromUtf8(data->data("text/plain"));
-    }
+    QModelIndex cell(int row, const char* column) { return variables.index(row, Variables::columns.indexOf(column)); }
 
     VirtualBrick virtualBrick;
     RCXController& controller = virtualBrick.controller;
     Variables variables;
 };
 
-TEST_F(VariablesTest, ShowsTwoVariablesToARowBeforeAnyRead)
-{
-    EXPECT_EQ(Variables::columns, QStringList({"No1", "Name1", "Value1", "No2", "Name2", "Value2"}));
-    EXPECT_EQ(variables.rowCount(), 16);
-    EXPECT_EQ(variables.columnCount(), 6);
-    EXPECT_EQ(value(0, "No1"), 0);
-    EXPECT_EQ(value(0, "No2"), 1);
-    EXPECT_EQ(value(15, "No1"), 30);
-    EXPECT_EQ(value(15, "No2"), 31);
-    EXPECT_EQ(value(7, "Name2"), "");
-    EXPECT_EQ(value(7, "Value1"), 0);
-    EXPECT_EQ(value(7, "Value1").typeId(), QMetaType::Int) << "numbers are numbers";
-}
-
-TEST_F(VariablesTest, LoadingReadsAll32InOrder)
-{
-    controller.writeVariable(0, 5);
-    controller.writeVariable(1, -3);
-    controller.writeVariable(30, 32767);
-    controller.writeVariable(31, -32768);
-    virtualBrick.brick.clearHistory();
-
-    variables.loadValues(controller);
-    const std::vector<Command> heard = virtualBrick.commands();
-    ASSERT_EQ(heard.size(), 32u);
-    for (int variable = 0; variable < 32; ++variable)
-        EXPECT_EQ(heard[variable], (ByteString{0x12, 0, static_cast<std::uint8_t>(variable)})) << variable;
-    EXPECT_EQ(value(0, "Value1"), 5);
-    EXPECT_EQ(value(0, "Value2"), -3);
-    EXPECT_EQ(value(15, "Value1"), 32767);
-    EXPECT_EQ(value(15, "Value2"), -32768);
-    EXPECT_EQ(value(5, "Value1"), 0);
-    EXPECT_EQ(virtualBrick.listener.timeouts + virtualBrick.listener.towerErrors, 0);
-}
-
-struct EditCase {
-    const char* name;
-    int row;
-    const char* column;
-    QVariant typed;
-    int variable;
-    std::int16_t stored;
-    std::uint8_t lo, hi;
-
-    friend void PrintTo(const EditCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class VariableEdits : public VariablesTest, public testing::WithParamInterface<EditCase> {};
-
-TEST_P(VariableEdits, WriteTheValueToTheBrickAtOnce)
-{
-    const EditCase& c = GetParam();
-    variables.loadValues(controller);
-    virtualBrick.brick.clearHistory();
-    ASSERT_TRUE(type(c.row, c.column, c.typed));
-    EXPECT_EQ(value(c.row, c.column), c.stored);
-    EXPECT_EQ(virtualBrick.commands(),
-        (std::vector<ByteString>{{0x14, static_cast<std::uint8_t>(c.variable), 2, c.lo, c.hi}}));
-    EXPECT_EQ(virtualBrick.brick.snapshot().variables[c.variable], c.stored);
-}
-
-INSTANTIATE_TEST_SUITE_P(Typed, VariableEdits, testing::Values(
-    EditCase{"Wraps", 3, "Value2", QStringLiteral("40000"), 7, -25536, 0x40, 0x9C},
-    EditCase{"MinusOne", 3, "Value2", QStringLiteral("-1"), 7, -1, 0xFF, 0xFF},
-    EditCase{"NotANumber", 0, "Value1", QStringLiteral("abc"), 0, 0, 0, 0},
-    EditCase{"LeadingNumber", 15, "Value1", QStringLiteral(" 12 apples"), 30, 12, 12, 0},
-    EditCase{"LastVariable", 15, "Value2", QStringLiteral("+300"), 31, 300, 0x2C, 0x01},
-    EditCase{"ANumberNotText", 8, "Value1", QVariant(-300), 16, -300, 0xD4, 0xFE}),
-    [](const testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
-
-TEST_F(VariablesTest, OtherColumnsIgnoreEditsAndSendNothing)
-{
-    variables.loadValues(controller);
-    virtualBrick.brick.clearHistory();
-    for (const char* column : {"No1", "Name1", "No2", "Name2"}) {
-        EXPECT_FALSE(type(2, column, QStringLiteral("9"))) << column;
-        EXPECT_FALSE(variables.flags(cell(2, column)) & Qt::ItemIsEditable) << column;
-    }
-    EXPECT_TRUE(variables.flags(cell(2, "Value1")) & Qt::ItemIsEditable);
-    EXPECT_TRUE(virtualBrick.commands().empty());
-    EXPECT_EQ(value(2, "No1"), 4);
-}
-
-TEST_F(VariablesTest, AnEditBeforeAnyReadIsKeptButNotSent)
-{
-    EXPECT_TRUE(type(1, "Value1", QStringLiteral("77")));
-    EXPECT_EQ(value(1, "Value1"), 77);
-    EXPECT_TRUE(virtualBrick.commands().empty());
-}
-
-TEST_F(VariablesTest, NamesFollowTheCurrentSlotWhileValuesStay)
+// Each variable shows its number, its name in the current slot and its value
+// in its row; the view copies the selected rows, two lines each, with the
+// copy shortcut. Its picture goes to the build folder's pictures/.
+TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
 {
     controller.varName(1, 0) = "speed";
     controller.varName(2, 0) = "light";
-    controller.writeVariable(0, 42);
-    variables.loadValues(controller);
-    EXPECT_EQ(value(0, "Name1"), "speed");
-    controller.selectProgram(2);
-    EXPECT_EQ(value(0, "Name1"), "light");
-    EXPECT_EQ(value(0, "Value1"), 42);
-}
-
-TEST_F(VariablesTest, CopiesTwoLinesPerRowInTheGivenOrder)
-{
-    controller.varName(1, 0) = "speed";
     controller.varName(1, 31) = "100% %1 done";
-    controller.writeVariable(0, 5);
-    controller.writeVariable(1, -3);
-    controller.writeVariable(31, 9);
+    const std::pair<int, int> values[] = {{0, 5}, {1, -3}, {30, 32767}, {31, -32768}};
+    for (const auto [variable, value] : values)
+        controller.writeVariable(variable, value);
     variables.loadValues(controller);
-    EXPECT_EQ(copied({cell(0, "No1"), cell(15, "Value2"), cell(0, "Name2")}),
-        "0\tspeed\t5\n"
-        "1\t\t-3\n"
-        "30\t\t0\n"
-        "31\t100% %1 done\t9\n");
-    const std::unique_ptr<QMimeData> data(variables.mimeData({cell(15, "No1"), cell(0, "No1")}));
-    EXPECT_EQ(data->formats(), QStringList({"text/tab-separated-values", "text/plain"}));
-    EXPECT_EQ(data->data("text/tab-separated-values"), "30\t\t0\n31\t100% %1 done\t9\n0\tspeed\t5\n1\t\t-3\n");
-    EXPECT_EQ(data->data("text/plain"), data->data("text/tab-separated-values"));
+    VariableView view;
+    view.setModel(&variables);
+    view.resize(480, 420);
+    view.selectionModel()->select(cell(15, "Value2"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.selectionModel()->select(cell(0, "Name2"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keySequence(&view, QKeySequence::Copy);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    EXPECT_EQ(copied->formats(), QStringList({"text/tab-separated-values", "text/plain"}));
+    EXPECT_EQ(copied->text(), "0\tspeed\t5\n1\t\t-3\n30\t\t32767\n31\t100% %1 done\t-32768\n");
+    EXPECT_EQ(copied->data("text/tab-separated-values"), copied->data("text/plain"));
+    view.resizeColumnsToContents();
+    QDir().mkpath(INFRABRICK_PICTURES);
+    view.grab().save(INFRABRICK_PICTURES "/variables.png");
+
+    controller.selectProgram(2);
+    EXPECT_EQ(cell(0, "Name1").data(), "light");
+    EXPECT_EQ(cell(0, "Value1").data(), 5) << "values stay with another slot's names";
 }
 
-struct ValueCase {
-    const char* text;
-    std::optional<std::int16_t> value;
-
-    friend void PrintTo(const ValueCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
-};
-
-class VariableValue : public testing::TestWithParam<ValueCase> {};
-
-TEST_P(VariableValue, OfTheNumberATextBeginsWith)
+// Only the value cells take what is typed: the number a text begins with
+// goes to the brick at once, once the table has read the brick; a value no
+// 16-bit variable holds is refused.
+TEST_F(VariablesTest, TypedValuesGoToTheBrick)
 {
-    EXPECT_EQ(variableValueOf(QString::fromUtf8(GetParam().text)), GetParam().value) << GetParam().text;
+    EXPECT_TRUE(variables.setData(cell(1, "Value1"), "77")) << "before any read";
+    EXPECT_EQ(cell(1, "Value1").data(), 77);
+    EXPECT_TRUE(virtualBrick.commands().empty());
+    controller.writeVariable(0, 9);
+    controller.writeVariable(4, 44);
+    variables.loadValues(controller);
+    const struct {
+        int row;
+        const char* column;
+        QVariant typed;
+        bool taken;
+        QVariant shown;
+        int variable, held;
+    } edits[] = {
+        {3, "Value2", "-1", true, -1, 7, -1},          {0, "Value1", "abc", true, 0, 0, 0},
+        {15, "Value1", " 12 apples", true, 12, 30, 12}, {15, "Value2", "+300", true, 300, 31, 300},
+        {8, "Value1", -300, true, -300, 16, -300},     {2, "Value1", "65536", false, 44, 4, 44},
+        {2, "Name1", "9", false, "", 4, 44},           {2, "No2", "9", false, 5, 5, 0},
+    };
+    for (const auto& edit : edits) {
+        const std::string trace = edit.column + (" " + edit.typed.toString().toStdString());
+        EXPECT_EQ(variables.setData(cell(edit.row, edit.column), edit.typed), edit.taken) << trace;
+        EXPECT_EQ(bool(variables.flags(cell(edit.row, edit.column)) & Qt::ItemIsEditable),
+                  QString(edit.column).startsWith("Value")) << trace;
+        EXPECT_EQ(cell(edit.row, edit.column).data(), edit.shown) << trace;
+        EXPECT_EQ(controller.readVariable(edit.variable), edit.held) << trace;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, VariableValue, testing::Values(
-    ValueCase{"0", 0}, ValueCase{"32767", 32767}, ValueCase{"32768", -32768}, ValueCase{"40000", -25536},
-    ValueCase{"65535", -1}, ValueCase{"65536", std::nullopt}, ValueCase{"-32768", -32768},
-    ValueCase{"-32769", std::nullopt}, ValueCase{"99999999999", std::nullopt}, ValueCase{"3.7", 3},
-    ValueCase{"  -12x", -12}, ValueCase{"abc", 0}, ValueCase{"", 0}, ValueCase{"-", 0}, ValueCase{"x12", 0}));
+// The value of a typed text is the number it begins with, as a 16-bit
+// variable holds it; none when no 16-bit variable can hold it.
+TEST(VariableValue, IsTheNumberATextBeginsWith)
+{
+    const std::pair<const char*, std::optional<std::int16_t>> texts[] = {
+        {"0", 0},        {"32767", 32767},  {"32768", -32768}, {"65535", -1},          {"65536", {}},
+        {"-32768", -32768}, {"-32769", {}}, {"3.7", 3},        {"99999999999", {}},    {"  -12x", -12},
+        {"abc", 0},      {"", 0},           {"-", 0},          {"x12", 0},
+    };
+    for (const auto& [text, value] : texts)
+        EXPECT_EQ(variableValueOf(text), value) << '"' << text << '"';
+}
 
 } // namespace

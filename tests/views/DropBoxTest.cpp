@@ -1,147 +1,127 @@
+// The drop box takes one program file to copy, outlined while a drag is over
+// it; the rows the application drags out are refused by its own widgets.
 #include "FakeFileActions.h"
 #include "Pictures.h"
 
 #include "views/DropBox.h"
+#include "views/RowExport.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 std::unique_ptr<QMimeData> files(const QStringList& urls)
 {
     auto data = std::make_unique<QMimeData>();
-    QList<QUrl> list;
-    for (const QString& url : urls)
-        list.append(QUrl(url));
-    data->setUrls(list);
+    data->setUrls(QUrl::fromStringList(urls));
     return data;
 }
 
-struct DropCase {
-    const char* name;
-    QStringList urls;
-    Qt::DropActions allowed;
-    bool accepted;
-
-    friend void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class DropBoxAcceptance : public testing::TestWithParam<DropCase> {};
-
-TEST_P(DropBoxAcceptance, OutlinesOnlyForOneLowerCaseRcxFileThatMayBeCopied)
+bool enters(QWidget& target, const QMimeData& data, Qt::DropActions allowed = Qt::CopyAction)
 {
-    const DropCase& c = GetParam();
-    DropBox box;
-    const auto data = files(c.urls);
-    QDragEnterEvent enter(QPoint(5, 5), c.allowed, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&box, &enter);
-    EXPECT_EQ(enter.isAccepted(), c.accepted);
-    EXPECT_EQ(box.isTarget(), c.accepted);
-    if (c.accepted) {
-        EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
-    }
+    QDragEnterEvent enter(QPoint(5, 5), allowed, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
 }
 
-INSTANTIATE_TEST_SUITE_P(Drags, DropBoxAcceptance, testing::Values(
-    DropCase{"OneProgram", {"file:///home/u/prog.rcx"}, Qt::CopyAction, true},
-    DropCase{"CopyOrMove", {"file:///home/u/prog.rcx"}, Qt::CopyAction | Qt::MoveAction, true},
-    DropCase{"TwoPrograms", {"file:///home/u/a.rcx", "file:///home/u/b.rcx"}, Qt::CopyAction, false},
-    DropCase{"Capitals", {"file:///home/u/PROG.RCX"}, Qt::CopyAction, false},
-    DropCase{"MixedCase", {"file:///home/u/prog.Rcx"}, Qt::CopyAction, false},
-    DropCase{"Text", {"file:///home/u/notes.txt"}, Qt::CopyAction, false},
-    DropCase{"NoExtension", {"file:///home/u/rcx"}, Qt::CopyAction, false},
-    DropCase{"MoveOnly", {"file:///home/u/prog.rcx"}, Qt::MoveAction, false},
-    DropCase{"NotALocalFile", {"https://example.org/prog.rcx"}, Qt::CopyAction, false},
-    DropCase{"NoFile", {}, Qt::CopyAction, false}),
-    [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
-
-TEST(DropBox, TextWithoutFilesIsRefused)
+TEST(DropBox, TakesOneLowerCaseRcxFileThatMayBeCopied)
 {
+    const struct {
+        const char* drag;
+        QStringList urls;
+        Qt::DropActions allowed;
+        bool taken;
+    } drags[] = {
+        {"one program", {"file:///home/u/prog.rcx"}, Qt::CopyAction, true},
+        {"copy or move", {"file:///home/u/prog.rcx"}, Qt::CopyAction | Qt::MoveAction, true},
+        {"two programs", {"file:///home/u/a.rcx", "file:///home/u/b.rcx"}, Qt::CopyAction, false},
+        {"capitals", {"file:///home/u/PROG.RCX"}, Qt::CopyAction, false},
+        {"mixed case", {"file:///home/u/prog.Rcx"}, Qt::CopyAction, false},
+        {"a text file", {"file:///home/u/notes.txt"}, Qt::CopyAction, false},
+        {"no extension", {"file:///home/u/rcx"}, Qt::CopyAction, false},
+        {"move only", {"file:///home/u/prog.rcx"}, Qt::MoveAction, false},
+        {"not a local file", {"https://example.org/prog.rcx"}, Qt::CopyAction, false},
+        {"no file", {}, Qt::CopyAction, false},
+    };
+    for (const auto& each : drags) {
+        DropBox box;
+        EXPECT_EQ(enters(box, *files(each.urls), each.allowed), each.taken) << each.drag;
+        EXPECT_EQ(box.isTarget(), each.taken) << each.drag;
+    }
     DropBox box;
-    QMimeData data;
-    data.setText(QStringLiteral("/home/u/prog.rcx"));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&box, &enter);
-    EXPECT_FALSE(enter.isAccepted());
+    QMimeData text;
+    text.setText("/home/u/prog.rcx");
+    EXPECT_FALSE(enters(box, text)) << "a path as text";
 }
 
-struct DropBoxDrop : testing::Test {
-    DropBoxDrop()
-    {
-        box.resize(120, 80);
-        box.setController(&controller);
-        controller.onDownload = [this] { targetDuringDownload = box.isTarget(); };
-    }
-
-    void enter(const QMimeData* data)
-    {
-        QDragEnterEvent event(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&box, &event);
-    }
-    bool drop(const QMimeData* data)
-    {
-        QDropEvent event(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&box, &event);
-        return event.isAccepted();
-    }
-
+// A drop downloads the file once, the outline gone first since the download
+// holds the window; a drag that leaves takes the outline with it. The outline
+// runs along the four edges (its corners bevelled) in the selection colour
+// and leaves the inside as it was.
+TEST(DropBox, ADropDownloadsItsFileWithTheOutlineGone)
+{
     FakeFileActions controller;
-    DropBox box;
-    bool targetDuringDownload = true;
-};
+    QWidget window;
+    auto* box = new DropBox;
+    box->setFixedSize(160, 60);
+    (new QHBoxLayout(box))->addWidget(new QLabel("Drop a program here"), 0, Qt::AlignCenter);
+    (new QHBoxLayout(&window))->addWidget(box);
+    box->setController(&controller);
+    window.show();
+    bool outlinedDuringDownload = true;
+    controller.onDownload = [&] { outlinedDuringDownload = box->isTarget(); };
 
-TEST_F(DropBoxDrop, DownloadsTheFileOnceWithTheOutlineRemovedFirst)
-{
+    const QImage plain = painted(*box);
     const auto data = files({"file:///home/u/my%20prog.rcx"});
-    enter(data.get());
-    ASSERT_TRUE(box.isTarget());
-    EXPECT_TRUE(drop(data.get()));
+    ASSERT_TRUE(enters(*box, *data));
+    const QImage outlined = painted(*box);
+    savePicture(painted(window), "dropbox-outlined");
+    const QColor highlight = box->palette().color(QPalette::Highlight);
+    const QRect inside = box->rect().adjusted(2, 2, -2, -2);
+    for (int y = 0; y < outlined.height(); ++y)
+        for (int x = 0; x < outlined.width(); ++x)
+            if (inside.contains(x, y) || inside.adjusted(-2, 0, 2, 0).contains(x, y) || inside.adjusted(0, -2, 0, 2).contains(x, y))
+                ASSERT_EQ(outlined.pixelColor(x, y), inside.contains(x, y) ? plain.pixelColor(x, y) : highlight) << x << ", " << y;
+
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(controller.downloads, QStringList{"/home/u/my prog.rcx"});
-    EXPECT_FALSE(targetDuringDownload);
-    EXPECT_FALSE(box.isTarget());
-}
+    EXPECT_FALSE(outlinedDuringDownload || box->isTarget());
 
-TEST_F(DropBoxDrop, ARefusedDropDownloadsNothing)
-{
-    const auto data = files({"file:///home/u/a.rcx", "file:///home/u/b.rcx"});
-    EXPECT_FALSE(drop(data.get()));
-    EXPECT_TRUE(controller.downloads.isEmpty());
-}
-
-TEST_F(DropBoxDrop, LeavingRemovesTheOutline)
-{
-    const auto data = files({"file:///home/u/prog.rcx"});
-    enter(data.get());
-    ASSERT_TRUE(box.isTarget());
+    enters(*box, *data);
     QDragLeaveEvent leave;
-    QApplication::sendEvent(&box, &leave);
-    EXPECT_FALSE(box.isTarget());
-    EXPECT_TRUE(controller.downloads.isEmpty());
+    QApplication::sendEvent(box, &leave);
+    EXPECT_FALSE(box->isTarget());
+    const auto two = files({"file:///a.rcx", "file:///b.rcx"});
+    QDropEvent refused(QPointF(5, 5), Qt::CopyAction, two.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_EQ(controller.downloads.size(), 1);
 }
 
-TEST_F(DropBoxDrop, TheOutlineRunsAlongTheEdgesInTheSelectionColour)
+// While rows are dragged out, the application's own widgets refuse them, and
+// only them.
+TEST(LocalDropRefusal, TheApplicationsWidgetsRefuseTheRowsWhileTheDragLasts)
 {
-    const QImage before = painted(box);
-    EXPECT_EQ(before.pixelColor(0, 40), QColor(Qt::white));
-
-    const auto data = files({"file:///home/u/prog.rcx"});
-    enter(data.get());
-    const QImage outlined = painted(box);
-    const QColor highlight = box.palette().color(QPalette::Highlight);
-    EXPECT_EQ(outlined.pixelColor(0, 40), highlight);
-    EXPECT_EQ(outlined.pixelColor(1, 40), highlight);
-    EXPECT_EQ(outlined.pixelColor(119, 40), highlight);
-    EXPECT_EQ(outlined.pixelColor(60, 0), highlight);
-    EXPECT_EQ(outlined.pixelColor(60, 79), highlight);
-    EXPECT_EQ(outlined.pixelColor(2, 40), QColor(Qt::white));
-    EXPECT_EQ(outlined.pixelColor(60, 40), QColor(Qt::white));
+    QLineEdit field;
+    QMimeData rows, other;
+    rows.setText("0\tx\t5\n");
+    other.setText("typed");
+    {
+        const LocalDropRefusal refusal(&rows);
+        EXPECT_FALSE(enters(field, rows));
+        EXPECT_TRUE(enters(field, other));
+    }
+    EXPECT_TRUE(enters(field, rows));
 }
 
 } // namespace

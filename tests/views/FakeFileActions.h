@@ -7,29 +7,21 @@
 
 #include <functional>
 
-// Stands in for the application controller: records each call; an upload
-// writes `datalog` to the path, as the real one writes the brick's datalog,
-// unless `uploadWorks` is false.
+// Stands in for the application controller: records the paths it is given;
+// an upload writes `datalog` to its path, as the real one writes the brick's
+// datalog, unless `uploadWorks` is false.
 struct FakeFileActions : FileActions {
-    void downloadFile(const QString& path) override
-    {
-        if (onDownload)
-            onDownload();
-        downloads.append(path);
-    }
+    void downloadFile(const QString& path) override { onDownload(), downloads.append(path); }
     void uploadFile(const QString& path) override
     {
         uploads.append(path);
-        QFile file(path);
-        if (uploadWorks && file.open(QIODevice::WriteOnly))
+        if (QFile file(path); uploadWorks && file.open(QIODevice::WriteOnly))
             file.write(datalog);
     }
-    void deleteDatalog() override { ++deletions; }
+    void deleteDatalog() override {}
 
     QByteArray datalog = "1\t-25\n9\t1234\n";
     bool uploadWorks = true;
-    std::function<void()> onDownload;
-    QStringList downloads;
-    QStringList uploads;
-    int deletions = 0;
+    std::function<void()> onDownload = [] {};
+    QStringList downloads, uploads;
 };

@@ -1,161 +1,102 @@
+// The level meters with the application's own pictures, whose drawings go
+// to the build folder's pictures/: the full picture fills a meter from the
+// bottom up to its level, the empty picture the rest.
 #include "Pictures.h"
 
 #include "views/LevelMeter.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
 
-// The full picture is dark green above light green, the empty one dark red
-// above light red, so each pixel tells which half of which picture it shows.
-const QColor fullTop(0, 100, 0), fullBottom(0, 230, 0);
-const QColor emptyTop(120, 0, 0), emptyBottom(250, 0, 0);
+QImage line(const QImage& picture, int y)
+{
+    return picture.copy(0, y, picture.width(), 1);
+}
 
-struct MeterTest : testing::Test {
-    MeterTest()
-    {
-        meter.resize(20, 100);
-        meter.setFullImage(solidImage({10, 40}, fullTop, fullBottom), solidImage({10, 40}, emptyTop, emptyBottom));
+TEST(LevelMeter, TheFullPictureFillsTheMeterFromTheBottomUpToItsLevel)
+{
+    for (const QString name : {"Battery", "Notebook"}) {
+        const QImage full(":/images/" + name + "Full.png"), empty(":/images/" + name + "Empty.png");
+        ASSERT_FALSE(full.isNull() || empty.isNull());
+        LevelMeter meter;
+        meter.resize(full.size());
+        meter.setFullImage(full, empty);
+        meter.setMaxLevel(10, 2);
+        auto at = [&](float level) { return meter.setLevel(level), painted(meter); };
+        const QImage whole = at(10), none = at(2);
+        int differing = 0;
+        for (int y = 0; y < full.height(); ++y)
+            differing += line(whole, y) != line(none, y);
+        ASSERT_GE(differing, full.height() / 4) << name.toStdString() << ": the two pictures tell the levels apart";
+
+        QImage strip(5 * full.width(), full.height(), QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&strip);
+        int shown = 0;
+        for (int eighths : {0, 1, 4, 7, 8}) {
+            const QImage picture = at(2 + eighths);
+            const int edge = full.height() * (8 - eighths) / 8;
+            for (int y = 0; y < full.height(); ++y)
+                if (std::abs(y - edge) > 1)
+                    ASSERT_EQ(line(picture, y), line(y < edge ? none : whole, y)) << name.toStdString() << eighths << "/8 at " << y;
+            painter.drawImage(full.width() * shown++, 0, picture);
+        }
+        painter.end();
+        savePicture(strip, qPrintable(name.toLower() + "-meter"));
+        meter.setMeterVisible(false);
+        QImage white(full.size(), QImage::Format_ARGB32_Premultiplied);
+        white.fill(Qt::white);
+        EXPECT_EQ(painted(meter), white) << "a hidden meter draws nothing";
     }
-
-    // The colour at height y of the painted meter, in the middle.
-    static QColor at(const QImage& picture, int y) { return picture.pixelColor(10, y); }
-
-    LevelMeter meter;
-};
-
-TEST_F(MeterTest, ANewMeterDrawsTheEmptyPictureOnly)
-{
-    const QImage picture = painted(meter);
-    EXPECT_EQ(at(picture, 1), emptyTop);
-    EXPECT_EQ(at(picture, 48), emptyTop);
-    EXPECT_EQ(at(picture, 52), emptyBottom);
-    EXPECT_EQ(at(picture, 98), emptyBottom);
 }
 
-TEST_F(MeterTest, AtHalfLevelTheLowerHalfOfTheFullPictureFillsTheLowerHalf)
+// The level stays on the scale: a reading beyond it shows at its end, a new
+// scale pulls the level in, a scale whose top is not above its bottom is
+// ignored. The tool tip shows the reading as it came, formatted or plain.
+TEST(LevelMeter, KeepsItsLevelOnTheScaleAndShowsTheReadingInItsToolTip)
 {
-    meter.setMaxLevel(10, 2);
-    meter.setLevel(6);
-    const QImage picture = painted(meter);
-    EXPECT_EQ(at(picture, 1), emptyTop);
-    EXPECT_EQ(at(picture, 48), emptyTop);
-    EXPECT_EQ(at(picture, 52), fullBottom);
-    EXPECT_EQ(at(picture, 98), fullBottom);
-}
-
-TEST_F(MeterTest, AQuarterLevelSplitsAtAQuarterOfTheHeight)
-{
-    meter.setLevel(0.25f);
-    const QImage picture = painted(meter);
-    EXPECT_EQ(at(picture, 73), emptyBottom);
-    EXPECT_EQ(at(picture, 77), fullBottom);
-}
-
-TEST_F(MeterTest, AReadingAboveTheScaleDrawsTheFullPictureAndShowsTheReading)
-{
-    meter.setToolTipFormat(QStringLiteral("Battery level: %fv"));
-    meter.setMaxLevel(9.0f, 6.5f);
-    meter.setLevel(9.6f);
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("Battery level: 9.600000v"));
-    EXPECT_EQ(meter.levelValue(), 9.0f);
-    const QImage picture = painted(meter);
-    EXPECT_EQ(at(picture, 1), fullTop);
-    EXPECT_EQ(at(picture, 48), fullTop);
-    EXPECT_EQ(at(picture, 52), fullBottom);
-    EXPECT_EQ(at(picture, 98), fullBottom);
-}
-
-TEST_F(MeterTest, AReadingBelowTheScaleIsClampedToTheMinimum)
-{
-    meter.setMaxLevel(9.0f, 6.5f);
-    meter.setLevel(3.0f);
-    EXPECT_EQ(meter.levelValue(), 6.5f);
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("3"));
-}
-
-TEST_F(MeterTest, AHiddenMeterDrawsNothing)
-{
-    meter.setLevel(0.5f);
-    meter.setMeterVisible(false);
-    EXPECT_FALSE(meter.isMeterVisible());
-    const QImage picture = painted(meter);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            ASSERT_EQ(picture.pixelColor(x, y), QColor(Qt::white)) << x << ", " << y;
-    meter.setMeterVisible(true);
-    EXPECT_EQ(at(painted(meter), 98), fullBottom);
-}
-
-struct ScaleCase {
-    const char* name;
-    float levelBefore;
-    float max, min;
-    float maxAfter, minAfter, levelAfter;
-
-    friend void PrintTo(const ScaleCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class ScaleRules : public testing::TestWithParam<ScaleCase> {};
-
-TEST_P(ScaleRules, KeepTheLevelWithinTheScale)
-{
-    const ScaleCase& c = GetParam();
-    LevelMeter meter;
-    meter.setMaxLevel(1000, -1000);
-    meter.setLevel(c.levelBefore);
-    meter.setMaxLevel(c.max, c.min);
-    EXPECT_EQ(meter.maxLevelValue(), c.maxAfter);
-    EXPECT_EQ(meter.minLevelValue(), c.minAfter);
-    EXPECT_EQ(meter.levelValue(), c.levelAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(Meter, ScaleRules, testing::Values(
-    ScaleCase{"MaxEqualsMinIsIgnored", 3, 5, 5, 1000, -1000, 3},
-    ScaleCase{"MaxBelowMinIsIgnored", 3, 4, 5, 1000, -1000, 3},
-    ScaleCase{"LevelAboveIsPulledDown", 150, 100, 0, 100, 0, 100},
-    ScaleCase{"LevelBelowIsPulledUp", -7, 100, 0, 100, 0, 0},
-    ScaleCase{"LevelWithinIsKept", 42, 100, 0, 100, 0, 42},
-    ScaleCase{"BatteryScale", 7.5f, 9, 6.5f, 9, 6.5f, 7.5f}),
-    [](const testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.name); });
-
-TEST(MeterToolTip, WithoutAFormatTheToolTipIsThePlainNumber)
-{
-    LevelMeter meter;
-    meter.setLevel(0.75f);
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("0.75"));
-}
-
-TEST(MeterToolTip, TheFormatIsFilledWithTheCurrentLevel)
-{
-    LevelMeter meter;
-    meter.setMaxLevel(100, 0);
-    meter.setLevel(12);
-    meter.setToolTipFormat(QStringLiteral("Datalog: %f values"));
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("Datalog: 12.000000 values"));
-}
-
-TEST(MeterToolTip, SettingTheSameLevelStillUpdatesTheToolTip)
-{
-    LevelMeter meter;
-    meter.setMaxLevel(10, 0);
-    meter.setLevel(4);
-    meter.setToolTipFormat(QStringLiteral("%f"));
-    meter.setToolTip(QString());
-    meter.setLevel(4);
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("4.000000"));
-}
-
-TEST(MeterToolTip, AHiddenMeterGetsAToolTipOnlyFromANewLevel)
-{
+    const struct {
+        float max, min, reading;
+        const char* format;
+        float level;
+        const char* toolTip;
+    } readings[] = {
+        {9, 6.5f, 9.6f, "Battery level: %fv", 9, "Battery level: 9.600000v"},
+        {9, 6.5f, 3, nullptr, 6.5f, "3"},
+        {100, 0, 12, "Datalog: %f values", 12, "Datalog: 12.000000 values"},
+        {1, 0, 0.75f, nullptr, 0.75f, "0.75"},
+    };
+    for (const auto& each : readings) {
+        LevelMeter meter;
+        if (each.format)
+            meter.setToolTipFormat(each.format);
+        meter.setMaxLevel(each.max, each.min);
+        meter.setLevel(each.reading);
+        EXPECT_EQ(meter.levelValue(), each.level) << each.toolTip;
+        EXPECT_EQ(meter.toolTip(), each.toolTip);
+    }
+    const struct {
+        float before, max, min;
+        const char* after;
+    } scales[] = {{3, 5, 5, "-1000..1000 at 3"}, {3, 4, 5, "-1000..1000 at 3"}, {150, 100, 0, "0..100 at 100"},
+                  {-7, 100, 0, "0..100 at 0"},      {42, 100, 0, "0..100 at 42"}};
+    for (const auto& each : scales) {
+        LevelMeter meter;
+        meter.setMaxLevel(1000, -1000);
+        meter.setLevel(each.before);
+        meter.setMaxLevel(each.max, each.min);
+        EXPECT_EQ(QString("%1..%2 at %3").arg(meter.minLevelValue()).arg(meter.maxLevelValue()).arg(meter.levelValue()),
+                  each.after);
+    }
+    // A hidden meter has no tool tip until a reading comes, even the same one.
     LevelMeter meter;
     meter.setLevel(0.5f);
     meter.setMeterVisible(false);
-    EXPECT_TRUE(meter.toolTip().isEmpty());
-    meter.setToolTipFormat(QStringLiteral("Datalog: %f values"));
-    EXPECT_TRUE(meter.toolTip().isEmpty());
-    meter.setLevel(0.25f);
-    EXPECT_EQ(meter.toolTip(), QStringLiteral("Datalog: 0.250000 values"));
+    meter.setToolTipFormat("%f");
+    EXPECT_EQ(meter.toolTip(), "");
+    meter.setLevel(0.5f);
+    EXPECT_EQ(meter.toolTip(), "0.500000");
 }
 
 } // namespace

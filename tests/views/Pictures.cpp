@@ -1,18 +1,7 @@
 #include "Pictures.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QWidget>
-
-QImage solidImage(QSize size, QColor top, QColor bottom)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    const int half = size.height() / 2;
-    painter.fillRect(0, 0, size.width(), half, top);
-    painter.fillRect(0, half, size.width(), size.height() - half, bottom);
-    return image;
-}
 
 QImage painted(QWidget& widget)
 {
@@ -27,4 +16,3 @@ void savePicture(const QImage& picture, const char* name)
     QDir().mkpath(QStringLiteral(INFRABRICK_PICTURES));
     picture.save(QStringLiteral(INFRABRICK_PICTURES "/%1.png").arg(QLatin1String(name)));
 }
-
