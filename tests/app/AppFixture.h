@@ -1,8 +1,8 @@
 #pragma once
 
-// The application's window and controller, offscreen, against the virtual
-// brick as a program of its own, reached through the serial port and the
-// announced tower the way a user reaches it.
+// The application against the virtual brick as a program of its own, reached
+// through the serial port and the announced tower the way a user reaches it,
+// with its settings in a folder of the test's own.
 #include "SimBrick.h"
 
 #include "app/FileProgressPanel.h"
@@ -12,9 +12,12 @@
 #include "ports/SerialPort.h"
 #include "ui_MainWindow.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
 
@@ -26,10 +29,7 @@ public:
     std::string portPathAtIndex(int) override { return "usb"; }
 };
 
-inline void click(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+inline void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 // Chooses an item of a menu as a user does.
 inline void choose(QComboBox* menu, int item)
@@ -38,10 +38,31 @@ inline void choose(QComboBox* menu, int item)
     emit menu->activated(item);
 }
 
-// The application before its start.
-class StartTest : public ::testing::Test {
+// Calls `seen` on each event of `type` that `watched` gets.
+class EventWatch : public QObject {
+public:
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen) : type(type), seen(std::move(seen))
+    {
+        watched->installEventFilter(this);
+    }
+
 protected:
-    StartTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type)
+            seen();
+        return false;
+    }
+
+private:
+    QEvent::Type type;
+    std::function<void()> seen;
+};
+
+// The settings of the test's own and the virtual brick.
+class BrickTest : public ::testing::Test {
+protected:
+    BrickTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
     void SetUp() override { ASSERT_TRUE(brick.started()); }
 
     QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
@@ -50,12 +71,21 @@ protected:
         for (QSettings store = settings(); const auto& [key, value] : values.asKeyValueRange())
             store.setValue(key, value);
     }
+    // The settings of a first OK on the announced brick, or on `path`.
     void savePort(const QString& path = {})
     {
         save({{"Port Type", "Serial"}, {"Port Name", brick.name}, {"Port Path", path.isEmpty() ? brick.towerPath() : path},
               {"Battery Check Time", 100}, {"Input Check Time", 10}, {"Datalog Check Time", 20},
               {"Battery Full Level", 9.6}, {"Battery Empty Level", 6.6}});
     }
+
+    QTemporaryDir folder;
+    SimBrick brick;
+};
+
+// The window and its controller before their start.
+class StartTest : public BrickTest {
+protected:
     // Starts the application on this machine's serial lines, which list the
     // announced brick, and an absent USB tower; the ticks are given by hand.
     void launch()
@@ -84,8 +114,6 @@ protected:
     // The code of task 0 of a slot as the brick holds it; empty when none.
     QString taskCode(int slot) { return brick.state()["programs"][slot - 1]["tasks"]["0"].toString(); }
 
-    QTemporaryDir folder;
-    SimBrick brick;
     MainWindow window;
     std::unique_ptr<LegoController> controller;
 };

@@ -8,11 +8,7 @@
 
 namespace {
 
-struct Ran {
-    int exitCode;
-    QString output;
-    QString errors;
-};
+struct Ran { int exitCode; QString output, errors; };
 
 Ran run(const QString& program, const QStringList& arguments)
 {
@@ -22,25 +18,17 @@ Ran run(const QString& program, const QStringList& arguments)
         environment.remove(display);
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(30'000)) << program.toStdString();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << program.toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    EXPECT_TRUE(process.waitForFinished(30'000) && process.exitStatus() == QProcess::NormalExit) << program.toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-const QString app = INFRABRICK_APP;
-const QString sim = INFRABRICK_SIM;
-const QString version = INFRABRICK_VERSION;
+const QString app = INFRABRICK_APP, sim = INFRABRICK_SIM, version = INFRABRICK_VERSION;
 
 TEST(CommandLineTest, AnswersWithoutADisplay)
 {
-    const struct {
-        QString program;
-        QStringList arguments;
-        int exitCode;
-        QString output;   // contained in standard output
-        QString errors;   // contained in standard error; none when empty
-    } cases[] = {
+    // The output is contained in standard output; the errors in standard
+    // error, which is empty when none are expected.
+    const struct { QString program; QStringList arguments; int exitCode; QString output, errors; } cases[] = {
         {app, {"--help"}, 0, "-v, --version", {}},
         {app, {"-h"}, 0, "-h, --help", {}},
         {app, {"--version"}, 0, "infrabrick " + version + "\n", {}},
@@ -57,36 +45,24 @@ TEST(CommandLineTest, AnswersWithoutADisplay)
         const Ran result = run(each.program, each.arguments);
         EXPECT_EQ(result.exitCode, each.exitCode);
         EXPECT_TRUE(result.output.contains(each.output)) << result.output.toStdString();
-        if (each.errors.isEmpty()) {
-            EXPECT_EQ(result.errors, "");
-        } else {
-            EXPECT_TRUE(result.errors.contains(each.errors)) << result.errors.toStdString();
-            EXPECT_EQ(result.output, "");
-        }
+        EXPECT_TRUE(each.errors.isEmpty() ? result.errors.isEmpty() : result.errors.contains(each.errors))
+            << result.errors.toStdString();
+        EXPECT_TRUE(each.errors.isEmpty() || result.output.isEmpty());
     }
 }
 
 TEST(CommandLineTest, TheManualPagesDescribeEveryOption)
 {
-    const struct {
-        QString program;
-        QString page;
-    } programs[] = {
-        {app, INFRABRICK_SOURCE_DIR "/resources/man/infrabrick.1"},
-        {sim, INFRABRICK_SOURCE_DIR "/resources/man/infrabrick-sim.1"},
-    };
     static const QRegularExpression longOption(R"(--([a-z][a-z-]*))");
-    for (const auto& each : programs) {
-        SCOPED_TRACE(each.page.toStdString());
-        QFile page(each.page);
-        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-        const QString manual = QString::fromUtf8(page.readAll());
-        const QString help = run(each.program, {"--help"}).output;
+    for (const auto& [program, page] : {std::pair(app, "infrabrick.1"), std::pair(sim, "infrabrick-sim.1")}) {
+        SCOPED_TRACE(page);
+        QFile file(INFRABRICK_SOURCE_DIR "/resources/man/" + QString(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(file.readAll());
         int options = 0;
-        for (const QRegularExpressionMatch& option : longOption.globalMatch(help)) {
+        for (const QRegularExpressionMatch& option : longOption.globalMatch(run(program, {"--help"}).output)) {
             ++options;
-            const QString name = option.captured(1);
-            EXPECT_TRUE(manual.contains("\\-\\-" + QString(name).replace("-", "\\-"))) << name.toStdString();
+            EXPECT_TRUE(manual.contains("\\-\\-" + option.captured(1).replace("-", "\\-"))) << option.captured(1).toStdString();
         }
         EXPECT_GE(options, 2);
     }

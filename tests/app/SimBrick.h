@@ -18,7 +18,9 @@ public:
     const QString name;
     // The announced link the application opens.
     QString towerPath() const { return runtime.filePath("infrabrick/towers/" + name); }
-    bool started() const { return QString::fromStdString(process->path()).startsWith("/dev/"); }
+    // The terminal the announced link leads to.
+    QString path() const { return QString::fromStdString(process->path()); }
+    bool started() const { return path().startsWith("/dev/"); }
 
     // Runs one control command; its answer line ("ok", JSON or an error).
     QString control(const QString& command);

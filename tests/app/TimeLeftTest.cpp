@@ -8,34 +8,25 @@ using namespace std::chrono_literals;
 
 TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
 {
-    struct Step {
-        double percent;
-        std::chrono::milliseconds at;
-    };
-    const struct {
-        const char* name;
-        std::vector<Step> steps;
-        std::optional<std::chrono::seconds> left;
-        const char* text;
-    } cases[] = {
+    // The percent reached at each time, the time left and its text. The time
+    // before the first block (the brick getting ready) is no part of the pace.
+    using Steps = std::vector<std::pair<double, std::chrono::milliseconds>>;
+    const struct { const char* name; Steps steps; std::optional<std::chrono::seconds> left; const char* text; } cases[] = {
         {"nothing sent", {}, std::nullopt, ""},
         {"one block", {{2, 1500ms}}, std::nullopt, ""},
-        // The time before the first block (the brick getting ready) is no
-        // part of the pace.
         {"steady", {{10, 5000ms}, {20, 6000ms}, {30, 7000ms}}, 7s, "About 0:07 left"},
         {"two minutes", {{1, 900ms}, {2, 2100ms}}, 118s, "About 1:58 left"},
         {"done", {{50, 1000ms}, {100, 2000ms}}, 0s, "About 0:00 left"},
         {"no progress", {{40, 1000ms}, {40, 3000ms}}, std::nullopt, ""},
     };
     for (const auto& each : cases) {
-        SCOPED_TRACE(each.name);
         TimeLeft estimate;
         estimate.reached(99, 0ms); // a transfer before
         estimate.restart();
-        for (const Step& step : each.steps)
-            estimate.reached(step.percent, step.at);
-        EXPECT_EQ(estimate.left(), each.left);
-        EXPECT_EQ(TimeLeft::text(estimate.left()), each.text);
+        for (const auto& [percent, at] : each.steps)
+            estimate.reached(percent, at);
+        EXPECT_EQ(estimate.left(), each.left) << each.name;
+        EXPECT_EQ(TimeLeft::text(estimate.left()), each.text) << each.name;
     }
 }
 

@@ -3,29 +3,20 @@
 // virtual brick as a process; the client is a connection of its own, so every
 // call goes through the bus daemon. What the scripts do is checked at the
 // brick, in the commands it heard.
-#include "../app/SimBrick.h"
+#include "../app/AppFixture.h"
 #include "support/QtPrinters.h"
 
 #include "app/ApplicationBus.h"
-#include "app/FileProgressPanel.h"
-#include "app/LegoController.h"
-#include "app/MainWindow.h"
-#include "ui_MainWindow.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -33,7 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const QString service = SingleInstance::serviceName;
-const QString programFile = QStringLiteral(INFRABRICK_RCX_FIXTURES "/tasks.rcx");
 
 // Four-character codes as scripts write them.
 constexpr int code(const char (&characters)[5])
@@ -60,35 +50,23 @@ QString text(const QVariant& value)
     return items.join(' ');
 }
 
-class ScriptingTest : public ::testing::Test {
+// The application, its polls stopped so that the brick hears only what the
+// scripts send, on the bus for a client of its own.
+class ScriptingTest : public StartTest {
 protected:
-    ScriptingTest()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-        QSettings store("Infrabrick", "Infrabrick");
-        store.setValue("Port Type", "Serial");
-        store.setValue("Port Name", brick.name);
-        store.setValue("Port Path", brick.towerPath());
-        store.sync();
-        controller = std::make_unique<LegoController>(window);
-        bus = std::make_unique<ApplicationBus>(*controller, QDBusConnection::sessionBus());
-        window.show();
-        controller->applicationDidFinishLaunching();
-        // No polls: the brick hears only what the scripts send.
-        controller->timer().stop();
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(brick.started());
+        StartTest::SetUp();
+        savePort();
+        launch();
+        bus = std::make_unique<ApplicationBus>(*controller, QDBusConnection::sessionBus());
         ASSERT_TRUE(client.isConnected()) << "no session bus: run inside dbus-run-session";
         ASSERT_TRUE(bus->registered() && bus->claim());
         brick.commands();
     }
 
     // Calls over the bus and waits for the answer, serving the call meanwhile.
-    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments)
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
         message.setArguments(arguments);
@@ -98,14 +76,12 @@ protected:
     }
     // A command of a script: a method of org.infrabrick.<interface> with its
     // named arguments.
-    QDBusMessage command(const QString& path, const QString& interface, const QString& method,
-                         const QVariantMap& arguments = {})
+    QDBusMessage command(const QString& path, const QString& interface, const QString& method, const QVariantMap& arguments = {})
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
     }
     // Reads a property, or writes `value` to it.
-    QDBusMessage property(const QString& path, const QString& interface, const QString& name,
-                          std::optional<QVariant> value = {})
+    QDBusMessage property(const QString& path, const QString& interface, const QString& name, std::optional<QVariant> value = {})
     {
         QVariantList arguments{"org.infrabrick." + interface, name};
         if (value)
@@ -122,10 +98,6 @@ protected:
         return QTest::qWaitFor([&] { return controller->controller().getMessage(number, 0) >= 0; }, 10'000);
     }
 
-    QTemporaryDir folder;
-    SimBrick brick;
-    MainWindow window;
-    std::unique_ptr<LegoController> controller;
     std::unique_ptr<ApplicationBus> bus;
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
 };
@@ -138,14 +110,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
     ASSERT_EQ(brick.control("battery 8250"), "ok");
     ASSERT_EQ(brick.control("sensor 3 raw 350"), "ok");
     enum Kind { Get, Set, Command };
-    const struct {
-        Kind kind;
-        const char* path;
-        const char* interface;
-        const char* member;
-        QVariant value;
-        QStringList sent;
-    } rows[] = {
+    const struct { Kind kind; const char *path, *interface, *member; QVariant value; QStringList sent; } rows[] = {
         {Set, "/Brick/Outputs/AB", "MotorOutput", "power", 5, {"13 03 02 04"}},
         {Set, "/Brick/Outputs/A", "MotorOutput", "power", 0, {}},
         {Set, "/Brick/Outputs/ABC", "MotorOutput", "power", 9, {}},
@@ -215,13 +180,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
 
 TEST_F(ScriptingTest, MissingArgumentsAreErrorsAndSendNothing)
 {
-    const struct {
-        const char* path;
-        const char* interface;
-        const char* method;
-        const char* message;
-        QVariantMap arguments = {{"Other", 1}};
-    } cases[] = {
+    const struct { const char *path, *interface, *method, *message; QVariantMap arguments = {{"Other", 1}}; } cases[] = {
         {"/Brick", "Brick", "Send", "Send requires a message argument"},
         {"/Brick", "Brick", "Send", "Send requires a message argument", {{"Message", "seven"}}},
         {"/Brick/Slots/2", "ProgramSlot", "Download", "Download requires a file argument"},
@@ -280,23 +239,6 @@ TEST_F(ScriptingTest, DatalogSave)
     EXPECT_EQ(reply.errorMessage(), "Can't open file \"log.txt\"");
 }
 
-// Runs `action` once, when the widget it watches is first shown.
-class OnShow : public QObject {
-public:
-    OnShow(QWidget& widget, std::function<void()> action) : action(std::move(action)) { widget.installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && action)
-            std::exchange(action, {})();
-        return false;
-    }
-
-private:
-    std::function<void()> action;
-};
-
 // A script's call that arrives while a download of the window's puts its
 // progress sheet on screen waits until that download has ended: the slot
 // it selects does not redirect the download.
@@ -306,7 +248,9 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     select.setArguments({"org.infrabrick.Brick", "currentSlot",
                          QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
     std::optional<QDBusPendingCall> selected;
-    const OnShow whileTheSheetComesUp(controller->fileProgressPanel(), [&] {
+    const EventWatch whileTheSheetComesUp(&controller->fileProgressPanel(), QEvent::Show, [&] {
+        if (selected)
+            return;
         selected = client.asyncCall(select, 60'000);
         // Calls from one client arrive in order: once a later one is answered,
         // the selection has reached the application.
@@ -348,20 +292,6 @@ TEST_F(ScriptingTest, MessagesGoOnFromTheOldestHeldAfterAnOverflow)
     EXPECT_TRUE(get("/Brick", "Brick", "messages").endsWith(" 76 42"));
 }
 
-TEST_F(ScriptingTest, ASecondStartRaisesTheFirstWindow)
-{
-    window.controls().theTabs->setCurrentIndex(2);
-    window.close();
-    QProcess second;
-    second.start(INFRABRICK_APP, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 30'000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.controls().theTabs->currentIndex(), 0);
-    EXPECT_EQ(controller->waitABitValue(), 2);
-}
-
 // The README's examples, run as written: its shell commands against a
 // datalog and a program file, its Python script against a message.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
@@ -379,7 +309,7 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput());
     };
-    ASSERT_TRUE(QFile::copy(INFRABRICK_RCX_FIXTURES "/blink.rcx", folder.filePath("blink.rcx")));
+    ASSERT_TRUE(QFile::copy(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/blink.rcx", folder.filePath("blink.rcx")));
     ASSERT_EQ(brick.control("battery 8250"), "ok");
     property("/Brick/Datalog", "Datalog", "totalSize", 2);
     ASSERT_EQ(brick.control("datalog add 0 5"), "ok");

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QStringList>
-
 #include <functional>
 
 // Stands in for the application controller: records the paths it is given;

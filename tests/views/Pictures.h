@@ -3,8 +3,7 @@
 #include "support/QtPrinters.h"
 
 #include <QImage>
-
-class QWidget;
+#include <QWidget>
 
 // What a widget paints over an opaque white canvas.
 QImage painted(QWidget& widget);
