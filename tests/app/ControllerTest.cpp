@@ -93,21 +93,38 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
     EXPECT_DOUBLE_EQ(settings().value("Battery Full Level").toDouble(), 10.8);
 }
 
-TEST_F(ControllerTest, APortThatFailsGivesTheTowerErrorSheetWhoseRetryReopensTheSavedOne)
+// A link that fails brings up one sheet, which holds the polls until its
+// Retry: the tower's when the chosen port cannot be opened (Retry reopens the
+// saved one), the brick's when it is silent.
+TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
-    controller->setPreferences(true);
     auto& prefs = controller->preferencesPanel().controls();
-    prefs.prefsSerialPortMenu->setCurrentIndex(prefs.prefsSerialPortMenu->findText("USB IR Tower"));
-    click(prefs.prefsOKButton);
-    TimeoutPanel& sheet = controller->towerErrorPanel();
-    ASSERT_TRUE(sheet.isVisible());
-    EXPECT_EQ(sheet.windowTitle(), "IR Tower Not Usable");
-    EXPECT_FALSE(sheet.controls().firmwareButton->isVisible());
-    ticks(10);
-    EXPECT_EQ(brick.commands(), QStringList());
-    click(sheet.controls().okButton);
-    ticks(3);
-    EXPECT_EQ(brick.commands().value(0), "30");
+    auto chooseUsb = [&] {
+        controller->setPreferences(true);
+        prefs.prefsSerialPortMenu->setCurrentIndex(prefs.prefsSerialPortMenu->findText("USB IR Tower"));
+        click(prefs.prefsOKButton);
+    };
+    const struct { const char* failure; std::function<void()> fail, mend; TimeoutPanel &sheet, &other; const char* title; bool offersFirmware; } rows[] = {
+        {"USB tower chosen", chooseUsb, [] {}, controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable", false},
+        {"brick silent", [&] { brick.control("silent on"), ui().updateWindowButton->click(), ticks(1); }, [&] { brick.control("silent off"); }, controller->timeoutPanel(),
+         controller->towerErrorPanel(), "Brick Not Reachable", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.failure);
+        row.fail();
+        ASSERT_TRUE(row.sheet.isVisible());
+        EXPECT_EQ(row.sheet.windowTitle(), row.title);
+        EXPECT_EQ(row.sheet.controls().firmwareButton->isVisible(), row.offersFirmware);
+        ticks(30);
+        EXPECT_FALSE(row.other.isVisible());
+        brick.commands();
+        ticks(30);
+        EXPECT_EQ(brick.commands(), QStringList());
+        row.mend();
+        click(row.sheet.controls().okButton);
+        ticks(3);
+        EXPECT_EQ(brick.commands().value(0), "30");
+    }
 }
 
 // The first refresh comes on the third tick; then each poll runs on its own
@@ -137,29 +154,6 @@ TEST_F(StartTest, PollsRunOnTheirTicks)
     EXPECT_EQ(ui().sensor2Value->text(), "");
 }
 
-// Each tab reads what it shows when it comes up: a download's names show in
-// the memory outline, the brick's values in the variables table; the memory
-// tab then polls the battery only.
-TEST_F(ControllerTest, EachTabReadsItsStateWhenShown)
-{
-    controller->downloadFile(programFile);
-    controller->controller().writeVariable(3, 1234);
-    brick.commands();
-    const std::pair<int, QStringList> tabs[] = {{1, {"12 08 00"}}, {2, {"20"}}};
-    for (const auto& [tab, reads] : tabs) {
-        ui().theTabs->setCurrentIndex(tab);
-        EXPECT_EQ(brick.commands(), reads) << tab;
-    }
-    QAbstractItemModel* memory = ui().memoryView->model();
-    EXPECT_EQ(memory->index(0, 0, memory->index(1, 0)).data().toString(), "Slot 1: tasks");
-    ticks(100);
-    EXPECT_EQ(brick.commands(), QStringList({"30"}));
-    ui().theTabs->setCurrentIndex(3);
-    QAbstractItemModel* variables = ui().variableView->model();
-    EXPECT_EQ(variables->index(1, Variables::columns.indexOf("Value2")).data().toInt(), 1234);
-    EXPECT_EQ(variables->index(0, Variables::columns.indexOf("Name1")).data().toString(), "speed");
-}
-
 // The link keeps the latest messages only: the log says how many it missed
 // and goes on from the oldest one still held, with no empty line first.
 TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
@@ -174,30 +168,6 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     ASSERT_EQ(lines.size(), 1 + RCXPacket::messageCapacity);
     EXPECT_EQ(lines.mid(0, 3), QStringList({"(5 messages missed)", "5", "6"}));
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
-}
-
-// A program started from the window: its message, variable and turning
-// output show on the next polls.
-TEST_F(ControllerTest, ARunningProgramsEffectsShowOnTheNextPolls)
-{
-    QFile source(folder.filePath("program.nqc"));
-    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
-    source.write("int count;\ntask main() { SendMessage(5); count = 1234; On(OUT_A); while (true) Wait(100); }\n");
-    source.close();
-    ASSERT_EQ(QProcess::execute("nqc", {"-TRCX", "-O" + folder.filePath("program.rcx"), source.fileName()}), 0);
-    controller->downloadFile(folder.filePath("program.rcx"));
-    auto ticksUntil = [&](const std::function<bool()>& condition) {
-        return QTest::qWaitFor([&] { return ticks(1), condition(); });
-    };
-    ui().theTabs->setCurrentIndex(1);
-    click(ui().runStopButton);
-    EXPECT_TRUE(ticksUntil([&] { return ui().messages->toPlainText().split('\n').last() == "5"; }));
-    ui().theTabs->setCurrentIndex(3);
-    EXPECT_EQ(ui().variableView->model()->index(0, Variables::columns.indexOf("Value1")).data().toInt(), 1234);
-    ui().theTabs->setCurrentIndex(0);
-    EXPECT_TRUE(ui().outputAStopGoButton->isChecked() && !ui().outputBStopGoButton->isChecked());
-    const int frame = ui().outputAStopGoButton->cell().frame();
-    EXPECT_TRUE(ticksUntil([&] { return ui().outputAStopGoButton->cell().frame() != frame; })) << "its gears turn";
 }
 
 // Each control of the window, used in this order, with the commands it sends
@@ -277,6 +247,8 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
          [&] { return !ui.datalog->isMeterVisible(); }},
         {"Delete, the slot full", [&] { window.setSlotEmpty(false), ui.theButton->click(); }, {"40", "70"},
          [&] { return ui.theButton->text() == "Download..." && !controller->openPanel(); }},
+        {"Run tab", [&] { ui.theTabs->setCurrentIndex(1); }, {"12 08 00"}},
+        {"Memory tab, for 100 ticks", [&] { ui.theTabs->setCurrentIndex(2), ticks(100); }, {"20", "30"}},
         {"Variables tab", [&] { ui.theTabs->setCurrentIndex(3); }, variableReads, shown("123")},
         {"variable 7: 70000 typed", type("70000"), {}, shown("123")},
         {"variable 7: 40000 typed", type("40000"), {"14 07 02 40 9C"}, shown("-25536")},
@@ -291,7 +263,7 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
 }
 
 // On the Run tab the datalog is polled while no program runs; while one runs
-// neither the datalog nor the battery is.
+// neither the datalog nor the battery is, until Stop or Stop All.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
 {
     controller->clear();
@@ -311,22 +283,9 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "0 battery, 0 datalog");
     click(ui().runStopButton);
     EXPECT_EQ(polls(), "1 battery, 5 datalog");
-}
-
-// A size the brick refuses shows its message and holds the polls until OK,
-// after which they go on.
-TEST_F(ControllerTest, ARefusedDatalogSizeHoldsThePollsUntilOK)
-{
-    controller->clear();
-    controller->datalogPanel().done(30000);
-    EXPECT_EQ(progressText(), "RCX memory full");
-    EXPECT_EQ(brick.commands(), QStringList({"52 30 75"}));
-    ticks(10);
-    EXPECT_EQ(brick.commands(), QStringList());
-    click(progress().controls().fileProgressOKButton);
-    ticks(2);
-    EXPECT_EQ(brick.commands().value(0), "30");
-    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    click(ui().runStopButton);
+    click(ui().emergencyStopButton);
+    EXPECT_EQ(polls(), "1 battery, 5 datalog") << "Stop All stops the program as Stop does";
 }
 
 // A full disk: the lines of a short datalog fail when the file is closed,
@@ -430,7 +389,8 @@ TEST_F(ControllerTest, ARefusedFileLeavesTheSlotAsItWas)
 }
 
 // Ticks can come while a transfer's sheet is being put on screen, before the
-// transfer holds the loop: the transfer has the brick then. The link's own
+// transfer holds the loop: the transfer has the brick then. A datalog size
+// the brick refuses keeps its sheet, and the polls, until OK. The link's own
 // failure is the message that stays on a transfer's sheet.
 TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
 {
@@ -441,6 +401,16 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     progress().accept();
     ticks(30);
     EXPECT_NE(brick.commands(), QStringList());
+    controller->clear();
+    controller->datalogPanel().done(30000);
+    EXPECT_EQ(progressText(), "RCX memory full");
+    EXPECT_EQ(brick.commands(), QStringList({"52 30 75"}));
+    ticks(10);
+    EXPECT_EQ(brick.commands(), QStringList());
+    click(progress().controls().fileProgressOKButton);
+    ticks(2);
+    EXPECT_EQ(brick.commands().value(0), "30");
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
     ASSERT_EQ(brick.control("silent on"), "ok");
     controller->downloadFile(programFile);
     EXPECT_TRUE(progress().controls().fileProgressOKButton->isEnabled());
@@ -467,24 +437,6 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     brick.commands();
     ticks(2);
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";
-}
-
-TEST_F(ControllerTest, ASilentBrickGivesOneTimeoutSheetAndRetryResumes)
-{
-    ASSERT_EQ(brick.control("silent on"), "ok");
-    ticks(8); // the battery poll of tick 8
-    TimeoutPanel& sheet = controller->timeoutPanel();
-    ASSERT_TRUE(sheet.isVisible());
-    EXPECT_EQ(sheet.windowTitle(), "Brick Not Reachable");
-    ticks(30);
-    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
-    brick.commands();
-    ticks(30);
-    EXPECT_EQ(brick.commands(), QStringList());
-    ASSERT_EQ(brick.control("silent off"), "ok");
-    click(sheet.controls().okButton);
-    ticks(2);
-    EXPECT_EQ(brick.commands().value(0), "30");
 }
 
 // Depending on when the terminal's end is noticed, a killed brick is silent

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "app/DatalogWindow.h"
+#include "models/Variables.h"
 #include "views/DatalogChart.h"
 #include "views/DatalogLevel.h"
 #include "views/SensorHistoryView.h"
@@ -109,22 +110,35 @@ TEST_F(DatalogViewTest, AnUploadThatFailsShowsNoDatalog)
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 
-// A program logs its variable, a light sensor and a timer ten times; the
-// meter's double click shows what the brick holds.
-TEST_F(DatalogViewTest, AProgramsDatalogIsShownFromTheMeter)
+// A program run from the window: its message, variable and turning output
+// show on the next polls; the meter's double click shows the datalog it
+// logged (its variable, a light sensor and a timer ten times) as the brick
+// holds it.
+TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
 {
     const QString source = folder.filePath("log.nqc"), program = folder.filePath("log.rcx");
     QFile file(source);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("int count;\ntask main() {\n  CreateDatalog(30); SetSensor(SENSOR_1, SENSOR_LIGHT); ClearTimer(0);\n"
+    file.write("int count, speed;\ntask main() {\n  speed = 1234; SendMessage(5); On(OUT_A);\n"
+               "  CreateDatalog(30); SetSensor(SENSOR_1, SENSOR_LIGHT); ClearTimer(0);\n"
                "  for (count = 0; count < 10; count++) {\n"
-               "    AddToDatalog(count); AddToDatalog(SENSOR_1); AddToDatalog(Timer(0)); Wait(10);\n  }\n}\n");
+               "    AddToDatalog(count); AddToDatalog(SENSOR_1); AddToDatalog(Timer(0)); Wait(10);\n  }\n"
+               "  while (true) Wait(100);\n}\n");
     file.close();
     ASSERT_EQ(QProcess::execute("nqc", {"-TRCX", "-O" + program, source}), 0);
     ASSERT_EQ(brick.control("sensor 1 raw 500"), "ok");
     controller->downloadFile(program);
+    auto ticksUntil = [&](const std::function<bool()>& condition) { return QTest::qWaitFor([&] { return ticks(1), condition(); }); };
     ui().theTabs->setCurrentIndex(1); // Run
     click(ui().runStopButton);
+    EXPECT_TRUE(ticksUntil([&] { return ui().messages->toPlainText().split('\n').last() == "5"; }));
+    ui().theTabs->setCurrentIndex(3);
+    EXPECT_EQ(ui().variableView->model()->index(0, Variables::columns.indexOf("Value2")).data().toInt(), 1234);
+    ui().theTabs->setCurrentIndex(0);
+    EXPECT_TRUE(ui().outputAStopGoButton->isChecked() && !ui().outputBStopGoButton->isChecked());
+    const int frame = ui().outputAStopGoButton->cell().frame();
+    EXPECT_TRUE(ticksUntil([&] { return ui().outputAStopGoButton->cell().frame() != frame; })) << "its gears turn";
+
     auto held = [this] { return brick.state()["datalog"].toObject()["entries"].toArray(); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return held().size() == 31; }));
     ui().theTabs->setCurrentIndex(2); // the memory map gives the datalog's size
