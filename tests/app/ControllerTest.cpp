@@ -461,25 +461,4 @@ TEST_F(ControllerTest, AKilledBrickGivesTheTowerErrorSheetWhoseRetryReopensThePo
     EXPECT_FALSE(towerSheet.isVisible() || timeoutSheet.isVisible() || controller->preferencesPanel().isVisible());
 }
 
-// Closing the window stops the polls and keeps its frame; starting the
-// application again shows it on its first tab and refreshes.
-TEST_F(ControllerTest, ClosingTheWindowStopsPollingAndReopeningRestartsIt)
-{
-    ui().theTabs->setCurrentIndex(2);
-    window.resize(900, 650);
-    window.close();
-    brick.commands();
-    ticks(200);
-    EXPECT_EQ(brick.commands(), QStringList());
-    MainWindow another;
-    another.restoreGeometry(settings().value("Window position").toByteArray());
-    EXPECT_EQ(another.size(), QSize(900, 650));
-    controller->applicationShouldHandleReopen();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(ui().theTabs->currentIndex(), 0);
-    brick.commands();
-    ticks(2);
-    EXPECT_EQ(brick.commands().value(0), "30");
-}
-
 } // namespace

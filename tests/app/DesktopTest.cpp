@@ -1,4 +1,5 @@
-// Infrabrick as a desktop program: the window's close quits, a second start
+// Infrabrick as a desktop program: the window's close quits and keeps its
+// frame, a second start
 // brings the window back, the stop signals quit cleanly. The application runs
 // its own event loop against the virtual brick as a process, on a session bus
 // of the test's own; the signals go to the real program.
@@ -55,13 +56,16 @@ TEST_F(DesktopTest, ClosingTheWindowQuitsSavesTheSettingsAndReleasesTheTower)
     Application application;
     // Closed once the brick has been asked something: the tower is in use.
     bool heldWhileLive = false;
+    application.window().resize(900, 650);
     EXPECT_TRUE(runs(application, [&](QTimer& watch) {
         if (heardAnything())
             watch.stop(), heldWhileLive = holdsOpen(brick.path()), application.window().close();
     }));
     EXPECT_TRUE(heldWhileLive);
     EXPECT_FALSE(holdsOpen(brick.path()));
-    EXPECT_TRUE(settings().contains("Window position"));
+    MainWindow another;
+    another.restoreGeometry(settings().value("Window position").toByteArray());
+    EXPECT_EQ(another.size(), QSize(900, 650));
     EXPECT_EQ(printed.text(), "") << "a port closed on purpose is no error";
 }
 

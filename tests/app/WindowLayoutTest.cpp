@@ -1,13 +1,12 @@
 // How the window and its sheets are laid out, as a person sees them: the
-// "Test" tab compact and aligned, the preferences one form, the About box,
-// and a window frame that fits the screen it opens on.
+// "Test" tab compact and aligned, the preferences one form, and a window
+// frame that fits the screen it opens on.
 #include <QApplication>
 
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "ui_MainWindow.h"
 
-#include <QMessageBox>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -54,18 +53,6 @@ TEST(WindowLayoutTest, ThePreferencesAreOneAlignedForm)
     for (const QWidget* field : std::initializer_list<const QWidget*>{ui.prefsBatteryRateMenu, ui.prefsInputRateMenu, ui.prefsDatalogRateMenu, ui.prefsBatteryTypeMenu,
              ui.prefsRCXTypeMenu, ui.prefsDatalogFilenameField, ui.prefsSyncWatch})
         EXPECT_EQ(leftIn(field, &panel), leftIn(ui.prefsSerialPortMenu, &panel)) << field->objectName().toStdString();
-}
-
-TEST(WindowLayoutTest, TheAboutBoxTellsTheVersionTheLicenceAndTheManual)
-{
-    MainWindow window;
-    window.show();
-    window.controls().actionAbout->trigger();
-    auto* box = window.findChild<QMessageBox*>();
-    ASSERT_TRUE(box && box->isVisible());
-    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-    for (const char* part : {"Infrabrick " INFRABRICK_VERSION, "GPL-3.0-or-later", "man infrabrick"})
-        EXPECT_TRUE(box->text().contains(part)) << part;
 }
 
 // A frame saved on a larger screen opens within this one.

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QPainter>
 
-#include <gtest/gtest.h>
 
 namespace {
 

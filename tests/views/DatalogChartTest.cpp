@@ -6,12 +6,9 @@
 #include "views/ChartScale.h"
 #include "views/DatalogChart.h"
 
-#include <QApplication>
 #include <QLegend>
 #include <QLegendMarker>
-#include <QTest>
 #include <QToolTip>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -53,18 +50,14 @@ protected:
     DatalogChart chart;
 };
 
-TEST_F(DatalogChartTest, AnEmptyDatalogSaysSo)
+// An empty datalog says so. The pointer on a point shows its source, entry
+// and value; the value axis leaves out a source hidden from the legend.
+TEST_F(DatalogChartTest, ThePointerShowsAPointAndTheLegendHidesASource)
 {
     show({});
     EXPECT_TRUE(chart.sourceSeries().isEmpty());
     EXPECT_EQ(chart.chart()->title(), "The datalog is empty");
     EXPECT_EQ(entryRange(), std::pair(0.0, 1.0));
-}
-
-// The pointer on a point shows its source, entry and value; the value axis
-// leaves out a source hidden from the legend.
-TEST_F(DatalogChartTest, ThePointerShowsAPointAndTheLegendHidesASource)
-{
     show({{0x41, 40}, {0x03, 120}, {0x41, -5}, {0x80, 1000}});
     QTest::mouseMove(chart.viewport(), drawnAt({3, -5}, 1) + QPoint(3, -2));
     EXPECT_EQ(QToolTip::text(), "Source 65, entry 3: -5");

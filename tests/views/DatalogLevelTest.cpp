@@ -1,18 +1,14 @@
 // The datalog meter's drag: the datalog is uploaded only when a drop target
 // asks for it, as text or as a file named by the user's pattern.
 #include "FakeFileActions.h"
-#include "support/QtPrinters.h"
 
 #include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"
 
 #include <QFileInfo>
-#include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,20 +1,16 @@
 // The drop box takes one program file to copy, outlined while a drag is over
 // it; the rows the application drags out are refused by its own widgets.
 #include "FakeFileActions.h"
-#include "Pictures.h"
 
 #include "views/DropBox.h"
 #include "views/RowExport.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QUrl>
 
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Pictures.h"
 #include "views/FileActions.h"
 
 #include <QFile>

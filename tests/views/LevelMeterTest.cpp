@@ -8,7 +8,6 @@
 #include <QPainter>
 
 #include <array>
-#include <gtest/gtest.h>
 
 namespace {
 

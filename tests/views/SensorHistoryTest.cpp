@@ -4,7 +4,6 @@
 
 #include "views/SensorHistoryView.h"
 
-#include <gtest/gtest.h>
 
 namespace {
 
