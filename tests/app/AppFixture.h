@@ -3,7 +3,6 @@
 // The application against the virtual brick as a program of its own, reached
 // through the serial port and the announced tower the way a user reaches it,
 // with its settings in a folder of the test's own.
-#include "SimBrick.h"
 
 #include "app/FileProgressPanel.h"
 #include "app/LegoController.h"
@@ -12,14 +11,82 @@
 #include "ports/SerialPort.h"
 #include "ui_MainWindow.h"
 
+#include "support/SimProcess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+
+// The virtual brick as the application finds it: infrabrick-sim started as a
+// child process, announced as a tower in a runtime folder of its own (set as
+// XDG_RUNTIME_DIR), set up and looked at through its control language.
+class SimBrick {
+public:
+    SimBrick()
+    {
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        restart();
+    }
+
+    const QString name = "Virtual RCX";
+    // The announced link the application opens, and the terminal it leads to.
+    QString towerPath() const { return runtime.filePath("infrabrick/towers/" + name); }
+    QString path() const { return QString::fromStdString(process->path()); }
+    bool started() const { return path().startsWith("/dev/"); }
+
+    // Runs one control command; its answer line ("ok", JSON or an error).
+    QString control(const QString& command) { return QString::fromStdString(process->control(command.toStdString())); }
+    // The commands heard since the last call, in hex ("21 81") with the
+    // toggle bit cleared; the brick forgets them.
+    QStringList commands()
+    {
+        const QJsonArray history = parsed("history").array();
+        EXPECT_EQ(control("history clear"), "ok");
+        QStringList heard;
+        for (const QJsonValue& entry : history) {
+            const int opcode = entry.toString().left(2).toInt(nullptr, 16) & ~0x08;
+            heard.append(QString::number(opcode, 16).rightJustified(2, '0').toUpper() + entry.toString().mid(2));
+        }
+        return heard;
+    }
+    QJsonObject state() { return parsed("state").object(); }
+
+    // Kills the program as a crash would, then starts a new one.
+    bool kill()
+    {
+        process->signal(SIGKILL);
+        return process->wait().has_value();
+    }
+    void restart()
+    {
+        process.reset();
+        process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", name.toStdString()});
+    }
+
+private:
+    // The answer as JSON; a failure when it is none, so that a brick that
+    // stopped answering never passes for one that heard nothing.
+    QJsonDocument parsed(const QString& command)
+    {
+        const QString answer = control(command);
+        const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
+        if (document.isNull())
+            ADD_FAILURE() << command.toStdString() << ": " << answer.toStdString();
+        return document;
+    }
+
+    QTemporaryDir runtime;
+    std::unique_ptr<SimProcess> process;
+};
 
 // A USB tower that is listed but not plugged in: the port that fails.
 class AbsentTower : public NoPort {

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QPainter>
 
-
 namespace {
 
 // A strip whose frame i is a square of its own colour, framed in black.

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QUrl>
 
-
 namespace {
 
 std::unique_ptr<QMimeData> files(const QStringList& urls)

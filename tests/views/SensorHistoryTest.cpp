@@ -4,7 +4,6 @@
 
 #include "views/SensorHistoryView.h"
 
-
 namespace {
 
 using namespace std::chrono_literals;
