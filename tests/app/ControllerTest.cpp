@@ -334,7 +334,10 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
 
 // The download button asks for a file and downloads it into the current
 // slot; the menu's Download asks for a file even when the slot is full, and
-// deletes nothing. A file dropped on the window goes into the current slot.
+// deletes nothing. A file refused before anything reaches the brick, whether
+// it cannot be opened or is cut short, leaves the slot as it was: its
+// program on the brick, its names in the window. A file dropped on the
+// window goes into the current slot.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
     click(ui().theButton);
@@ -349,6 +352,24 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     EXPECT_TRUE(controller->openPanel()->isVisible());
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_EQ(brick.state()["programs"], programs);
+    controller->openPanel()->reject();
+
+    QFile good(programFile), cut(folder.filePath("cut.rcx"));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+    cut.write(good.read(100));
+    cut.close();
+    for (const QString file : {"missing.rcx", "cut.rcx"}) {
+        SCOPED_TRACE(file.toStdString());
+        controller->downloadFile(folder.filePath(file));
+        EXPECT_EQ(progressText(), QString(file == "cut.rcx" ? "Error reading file \"%1\"" : "Can't open file \"%1\"").arg(file));
+        click(progress().controls().fileProgressOKButton);
+        EXPECT_EQ(brick.commands(), QStringList());
+        EXPECT_EQ(brick.state()["programs"], programs);
+        EXPECT_EQ(ui().programName->text() + " " + QString::fromStdString(controller->controller().currentVarName(0)), "tasks speed");
+    }
+    ticks(3);
+    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
+    EXPECT_NE(brick.commands(), QStringList());
 
     ui().progNumButton->button(2)->click();
     QMimeData data;
@@ -358,34 +379,6 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(ui().dropBox, &drop);
     EXPECT_FALSE(taskCode(2).isEmpty());
-}
-
-// A file refused before anything reaches the brick, whether it cannot be
-// opened or is cut short, leaves the slot as it was: its program on the
-// brick, its names in the window.
-TEST_F(ControllerTest, ARefusedFileLeavesTheSlotAsItWas)
-{
-    controller->downloadFile(programFile);
-    const QJsonValue programs = brick.state()["programs"];
-    ASSERT_FALSE(taskCode(1).isEmpty());
-    QFile good(programFile), cut(folder.filePath("cut.rcx"));
-    ASSERT_TRUE(good.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
-    cut.write(good.read(100));
-    cut.close();
-    for (const QString file : {"missing.rcx", "cut.rcx"}) {
-        SCOPED_TRACE(file.toStdString());
-        brick.commands();
-        controller->downloadFile(folder.filePath(file));
-        EXPECT_EQ(progressText(), QString(file == "cut.rcx" ? "Error reading file \"%1\"" : "Can't open file \"%1\"").arg(file));
-        click(progress().controls().fileProgressOKButton);
-        EXPECT_EQ(brick.commands(), QStringList());
-        EXPECT_EQ(brick.state()["programs"], programs);
-        EXPECT_EQ(ui().programName->text(), "tasks");
-        EXPECT_EQ(controller->controller().currentVarName(0), "speed");
-    }
-    ticks(3);
-    EXPECT_FALSE(controller->towerErrorPanel().isVisible());
-    EXPECT_NE(brick.commands(), QStringList());
 }
 
 // Ticks can come while a transfer's sheet is being put on screen, before the
