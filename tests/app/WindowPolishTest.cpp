@@ -22,10 +22,8 @@ using WindowPolishTest = ControllerTest;
 // The tower, whether the brick answers, and the slot and its program.
 TEST_F(WindowPolishTest, TheStatusBarFollowsTheBrickAndItsProgram)
 {
-    auto shown = [&] {
-        return QStringList({status(window, "statusPort"), status(window, "statusBrick"), status(window, "statusProgram")});
-    };
-    EXPECT_EQ(shown(), QStringList({"Tower: Virtual RCX", "Brick answering", "Program slot 1"}));
+    EXPECT_EQ(QStringList({status(window, "statusPort"), status(window, "statusBrick"), status(window, "statusProgram")}),
+              QStringList({"Tower: Virtual RCX", "Brick answering", "Program slot 1"}));
     ui().theTabs->setCurrentIndex(1);
     click(ui().progNumButton->button(3));
     click(ui().runStopButton);
@@ -104,18 +102,17 @@ TEST_F(WindowPolishTest, TheTransferSheetShowsTheTimeLeft)
     EXPECT_EQ(timeLeft->text(), "") << "a failure shows no time";
 }
 
+// Firmware in S-records too, and any file; a datalog saved under the name
+// the user's pattern gives.
 TEST_F(StartTest, TheFilePanelsOfferWhatTheyOpenAndSave)
 {
     save({{"Datalog Filename", "rover log.txt"}});
     launchRefreshed();
     controller->installFirmware();
-    ASSERT_NE(controller->openPanel(), nullptr);
     EXPECT_EQ(controller->openPanel()->nameFilters(), QStringList({"RCX firmware (*.lgo *.srec *.s19 *.mot)", "All files (*)"}));
     controller->openPanel()->reject();
     controller->upload();
-    ASSERT_NE(controller->openPanel(), nullptr);
     EXPECT_EQ(QFileInfo(controller->openPanel()->selectedFiles().value(0)).fileName(), "rover log.txt");
-    controller->openPanel()->reject();
 }
 
 } // namespace
