@@ -85,22 +85,6 @@ TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
         EXPECT_FALSE(view().exportTo(folder.filePath("no folder/datalog"), format)) << format;
 }
 
-// The datalog that fills the brick's 6 KB, 3 bytes an entry, is shown whole.
-TEST_F(DatalogViewTest, TheLargestDatalogIsShownWhole)
-{
-    constexpr int largest = 2047;
-    std::vector<std::pair<int, int>> entries;
-    for (int entry = 0; entry < largest; ++entry)
-        entries.push_back({0x40, entry % 1024});
-    fillDatalog(largest, entries);
-    controller->showDatalog();
-    ASSERT_TRUE(view().isVisible());
-    const QList<QPointF> points = shownSeries()["Sensor 1"];
-    ASSERT_EQ(points.size(), largest);
-    EXPECT_EQ(points.back(), QPointF(largest, 1022));
-    EXPECT_EQ(view().table().model()->rowCount(), largest);
-}
-
 TEST_F(DatalogViewTest, AnUploadThatFailsShowsNoDatalog)
 {
     fillDatalog(10, {{0x41, 40}});
@@ -152,7 +136,6 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
     for (int entry = 1; entry < entries.size(); ++entry)
         expected[names[(entry - 1) % 3]].append(QPointF(entry, entries[entry].toArray()[1].toInt()));
     EXPECT_EQ(shownSeries(), expected);
-    EXPECT_EQ(expected["Variable 0: count"].back(), QPointF(28, 9));
 }
 
 // The polls fill the history (and read nothing more, as PollsRunOnTheirTicks

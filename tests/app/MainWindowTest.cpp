@@ -57,8 +57,8 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
 }
 
 // Each sheet's buttons end it with the code its end handler reads (those the
-// controller tests press are left out); a sheet that must be answered is not
-// escaped, and Quit ends a sheet it leaves up.
+// controller's and the desktop's tests press are left out); a sheet that must
+// be answered is not escaped.
 TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
 {
     QMainWindow window;
@@ -81,14 +81,12 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
     const auto& times = timeout.controls();
     const std::optional<int> none;
     const struct { const char* ending; QDialog& panel; std::function<void()> end; std::optional<int> code; bool stillShown; } rows[] = {
-        {"preferences Cancel", preferences, click(cancel), 0, false},
         {"preferences escaped", preferences, escape(preferences), 0, false},
         {"preferences without Cancel escaped", preferences,
          [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none, true},
         {"sensor mode escaped", sensor, escape(sensor), 0, false},
         {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
         {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
-        {"timeout Quit", timeout, click(times.quitButton), 3, true},
         {"timeout escaped", timeout, escape(timeout), none, true},
         {"datalog 25", datalog, size("25", datalog.controls().okButton), 25, false},
         {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1, false},

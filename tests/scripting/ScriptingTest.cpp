@@ -126,7 +126,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}},
         {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
         {Get, "/Brick/Outputs/B", "MotorOutput", "activity", code("OuA1"), {"12 03 01"}},
-        {Get, "/Brick/Outputs/BC", "MotorOutput", "name", "BC", {}},
         // A slope is set with the mode the brick has; 0 to 31 only.
         {Set, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"42 00 A0"}},
         {Set, "/Brick/Inputs/1", "SensorInput", "slope", 10, {"12 0A 00", "12 0B 00", "42 00 AA"}},
@@ -152,7 +151,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
         {Command, "/Brick/Slots/3", "ProgramSlot", "Run", {}, {"91 02", "71 00"}},
         {Command, "/Brick/Slots/1", "ProgramSlot", "Delete", {}, {"91 00", "40", "70"}},
-        {Get, "/Brick/Slots/5", "ProgramSlot", "number", 5, {}},
         {Command, "/Brick", "Brick", "Run", {}, {"71 00"}},
         {Command, "/Brick", "Brick", "Stop", {}, {"D2 00 00", "D2 40 00"}},
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 7}}, {"F7 07"}},

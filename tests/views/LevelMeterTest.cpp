@@ -57,8 +57,6 @@ TEST(LevelMeter, KeepsItsLevelOnTheScaleAndShowsTheReadingInItsToolTip)
     const struct { float max, min, reading; const char* format; float level; const char* toolTip; } readings[] = {
         {9, 6.5f, 9.6f, "Battery level: %fv", 9, "Battery level: 9.600000v"},
         {9, 6.5f, 3, nullptr, 6.5f, "3"},
-        {100, 0, 12, "Datalog: %f values", 12, "Datalog: 12.000000 values"},
-        {1, 0, 0.75f, nullptr, 0.75f, "0.75"},
     };
     for (const auto& each : readings) {
         LevelMeter meter;
