@@ -3,19 +3,23 @@
 // The application against the virtual brick as a program of its own, reached
 // through the serial port and the announced tower the way a user reaches it,
 // with its settings in a folder of the test's own.
-
 #include "app/FileProgressPanel.h"
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
+#include "app/TimeoutPanel.h"
+#include "models/Variables.h"
 #include "ports/NoPort.h"
 #include "ports/SerialPort.h"
-#include "ui_MainWindow.h"
-
+#include "support/QtPrinters.h"
 #include "support/SimProcess.h"
+#include "ui_MainWindow.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>

@@ -5,16 +5,10 @@
 #include "app/DatalogPanel.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/PreferencesPanel.h"
-#include "app/TimeoutPanel.h"
-#include "models/Variables.h"
-#include "support/QtPrinters.h"
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
 
 #include <QDir>
-#include <QMimeData>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <gmock/gmock.h>
 

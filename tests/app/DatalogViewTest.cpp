@@ -4,13 +4,10 @@
 #include "AppFixture.h"
 
 #include "app/DatalogWindow.h"
-#include "models/Variables.h"
 #include "views/DatalogChart.h"
 #include "views/DatalogLevel.h"
 #include "views/SensorHistoryView.h"
 
-#include <QJsonArray>
-#include <QProcess>
 #include <QTableView>
 #include <QXmlStreamReader>
 

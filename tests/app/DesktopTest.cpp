@@ -9,11 +9,8 @@
 #include "AppFixture.h"
 
 #include "app/Application.h"
-#include "app/TimeoutPanel.h"
 #include "support/StdoutCapture.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <csignal>
@@ -84,12 +81,10 @@ TEST(CommandLineTest, TheManualPagesDescribeEveryOption)
 // Whether this process has the file at `path` open.
 bool holdsOpen(const QString& path)
 {
-    for (const auto& descriptor : std::filesystem::directory_iterator("/proc/self/fd")) {
+    return std::ranges::any_of(std::filesystem::directory_iterator("/proc/self/fd"), [&](const auto& descriptor) {
         std::error_code error;
-        if (std::filesystem::read_symlink(descriptor.path(), error) == path.toStdString())
-            return true;
-    }
-    return false;
+        return std::filesystem::read_symlink(descriptor.path(), error) == path.toStdString();
+    });
 }
 
 class DesktopTest : public BrickTest {

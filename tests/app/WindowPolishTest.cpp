@@ -3,12 +3,8 @@
 // the file panels offer.
 #include "AppFixture.h"
 
-#include "app/TimeoutPanel.h"
-#include "models/Variables.h"
-
 #include <QHeaderView>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QStatusBar>
 
 #include <set>

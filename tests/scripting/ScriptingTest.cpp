@@ -4,7 +4,6 @@
 // call goes through the bus daemon. What the scripts do is checked at the
 // brick, in the commands it heard.
 #include "../app/AppFixture.h"
-#include "support/QtPrinters.h"
 
 #include "app/ApplicationBus.h"
 
@@ -13,8 +12,6 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
-#include <QProcess>
-#include <QRegularExpression>
 
 #include <chrono>
 #include <optional>
@@ -26,10 +23,7 @@ using namespace std::chrono_literals;
 const QString service = SingleInstance::serviceName;
 
 // Four-character codes as scripts write them.
-constexpr int code(const char (&characters)[5])
-{
-    return characters[0] << 24 | characters[1] << 16 | characters[2] << 8 | characters[3];
-}
+constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
 // A property's value as text: numbers and names as they are, object paths
 // and lists of them or of numbers joined by spaces.
@@ -88,10 +82,8 @@ protected:
             arguments.append(QVariant::fromValue(QDBusVariant(*value)));
         return call(path, "org.freedesktop.DBus.Properties", value ? "Set" : "Get", arguments);
     }
-    QString get(const QString& path, const QString& interface, const QString& name)
-    {
-        return text(property(path, interface, name).arguments().value(0).value<QDBusVariant>().variant());
-    }
+    QString get(const QString& path, const QString& interface, const QString& name) { return text(answer(property(path, interface, name))); }
+    static QVariant answer(const QDBusMessage& reply) { return reply.arguments().value(0).value<QDBusVariant>().variant(); }
     // Waits for the link to hold message number `number`.
     bool messageArrives(int number)
     {
@@ -166,7 +158,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
                                                   row.kind == Set ? std::optional(row.value) : std::nullopt);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
         if (row.kind == Get)
-            EXPECT_EQ(text(reply.arguments().value(0).value<QDBusVariant>().variant()), row.value.toString()) << name;
+            EXPECT_EQ(text(answer(reply)), row.value.toString()) << name;
         EXPECT_EQ(brick.commands(), row.sent) << name;
     }
 }
