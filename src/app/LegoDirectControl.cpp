@@ -51,7 +51,11 @@ void LegoController::emergencyStop()
         output.dir = 0;
         output.stopGoButton->setChecked(false);
     }
+    // The program is stopped, as Stop stops it: its hold on the battery's and
+    // the datalog's polls ends.
     runStopButton->setChecked(false);
+    batteryVisible = true;
+    datalogVisible = theTabs->currentWidget()->objectName() == "Run" && myRCXController->datalogSize() > 0;
     showProgramStatus();
 }
 

@@ -1,67 +1,112 @@
-// Infrabrick as a desktop program: the window's close quits, a second start
-// brings the window back, the stop signals quit cleanly. The application runs
-// its own event loop against the virtual brick as a process, on a session bus
-// of the test's own; the signals go to the real program.
+// Infrabrick as a desktop program. The command lines of both programs, run as
+// a user runs them, without a display: --help on standard output with every
+// option, which the manual page describes too; --version; a wrong argument
+// named on standard error. The window's close quits and keeps its frame, a
+// second start brings the window back, the stop signals quit cleanly: the
+// application runs its own event loop against the virtual brick as a
+// process, on a session bus of the test's own; the signals go to the real
+// program.
+#include "AppFixture.h"
+
 #include "app/Application.h"
-#include "app/TimeoutPanel.h"
-#include "support/SimProcess.h"
 #include "support/StdoutCapture.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
-#include <functional>
 
 namespace {
 
-// The settings of a first OK on the virtual brick's terminal.
-void savePort(QSettings&& settings, const std::string& terminal)
+struct Ran { int exitCode; QString output, errors; };
+
+Ran run(const QString& program, const QStringList& arguments)
 {
-    settings.setValue(LegoController::portTypeKey, "Serial");
-    settings.setValue(LegoController::portNameKey, "Virtual RCX");
-    settings.setValue(LegoController::portPathKey, QString::fromStdString(terminal));
-    settings.setValue(LegoController::batteryTimeKey, 100);
-    settings.setValue(LegoController::inputTimeKey, 10);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(display);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(30'000) && process.exitStatus() == QProcess::NormalExit) << program.toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-bool heardAnything(SimProcess& brick)
+const QString app = INFRABRICK_APP, sim = INFRABRICK_SIM, version = INFRABRICK_VERSION;
+
+TEST(CommandLineTest, AnswersWithoutADisplay)
 {
-    const std::string history = brick.control("history");
-    return !history.empty() && history != "[]";
+    // The output is contained in standard output; the errors in standard
+    // error, which is empty when none are expected.
+    const struct { QString program; QStringList arguments; int exitCode; QString output, errors; } cases[] = {
+        {app, {"--help"}, 0, "-v, --version", {}},
+        {app, {"-h"}, 0, "-h, --help", {}},
+        {app, {"--version"}, 0, "infrabrick " + version + "\n", {}},
+        {app, {"--frobnicate"}, 2, {}, "frobnicate"},
+        {app, {"stray"}, 2, {}, "stray"},
+        {sim, {"--help"}, 0, "--announce NAME", {}},
+        {sim, {"--version"}, 0, "infrabrick-sim " + version + "\n", {}},
+        {sim, {"--frobnicate"}, 2, {}, "'--frobnicate'"},
+        {sim, {"--noise", "2"}, 2, {}, "'--noise'"},
+        {sim, {"--seed"}, 2, {}, "'--seed'"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE((each.program + " " + each.arguments.join(' ')).toStdString());
+        const Ran result = run(each.program, each.arguments);
+        EXPECT_EQ(result.exitCode, each.exitCode);
+        EXPECT_TRUE(result.output.contains(each.output)) << result.output.toStdString();
+        EXPECT_TRUE(each.errors.isEmpty() ? result.errors.isEmpty() : result.errors.contains(each.errors))
+            << result.errors.toStdString();
+        EXPECT_TRUE(each.errors.isEmpty() || result.output.isEmpty());
+    }
+}
+
+TEST(CommandLineTest, TheManualPagesDescribeEveryOption)
+{
+    static const QRegularExpression longOption(R"(--([a-z][a-z-]*))");
+    for (const auto& [program, page] : {std::pair(app, "infrabrick.1"), std::pair(sim, "infrabrick-sim.1")}) {
+        SCOPED_TRACE(page);
+        QFile file(INFRABRICK_SOURCE_DIR "/resources/man/" + QString(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(file.readAll());
+        int options = 0;
+        for (const QRegularExpressionMatch& option : longOption.globalMatch(run(program, {"--help"}).output)) {
+            ++options;
+            EXPECT_TRUE(manual.contains("\\-\\-" + option.captured(1).replace("-", "\\-"))) << option.captured(1).toStdString();
+        }
+        EXPECT_GE(options, 2);
+    }
 }
 
 // Whether this process has the file at `path` open.
-bool holdsOpen(const std::string& path)
+bool holdsOpen(const QString& path)
 {
-    for (const auto& descriptor : std::filesystem::directory_iterator("/proc/self/fd")) {
+    return std::ranges::any_of(std::filesystem::directory_iterator("/proc/self/fd"), [&](const auto& descriptor) {
         std::error_code error;
-        if (std::filesystem::read_symlink(descriptor.path(), error) == path)
-            return true;
-    }
-    return false;
+        return std::filesystem::read_symlink(descriptor.path(), error) == path.toStdString();
+    });
 }
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public BrickTest {
 protected:
-    DesktopTest()
+    DesktopTest() { savePort(); }
+    bool heardAnything() { return brick.control("history") != "[]"; }
+    // Runs the application until it ends, with `step` called every 20 ms
+    // meanwhile; true when it ended with exit status 0.
+    bool runs(Application& application, const std::function<void(QTimer&)>& step)
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-        savePort(QSettings("Infrabrick", "Infrabrick"), brick.path());
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] { step(watch); });
+        watch.start(20);
+        return application.exec() == 0;
     }
-
-    void SetUp() override { ASSERT_TRUE(brick.path().starts_with("/dev/")); }
-
-    QTemporaryDir settingsFolder;
-    SimProcess brick{INFRABRICK_SIM};
+    // The environment of the program started as a user starts it.
+    QProcessEnvironment environment()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", folder.path());
+        return environment;
+    }
 };
 
 TEST_F(DesktopTest, ClosingTheWindowQuitsSavesTheSettingsAndReleasesTheTower)
@@ -70,21 +115,17 @@ TEST_F(DesktopTest, ClosingTheWindowQuitsSavesTheSettingsAndReleasesTheTower)
     Application application;
     // Closed once the brick has been asked something: the tower is in use.
     bool heldWhileLive = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (heardAnything(brick)) {
-            watch.stop();
-            heldWhileLive = holdsOpen(brick.path());
-            application.window().close();
-        }
-    });
-    watch.start(20);
-    EXPECT_EQ(application.exec(), 0);
+    application.window().resize(900, 650);
+    EXPECT_TRUE(runs(application, [&](QTimer& watch) {
+        if (heardAnything())
+            watch.stop(), heldWhileLive = holdsOpen(brick.path()), application.window().close();
+    }));
     EXPECT_TRUE(heldWhileLive);
     EXPECT_FALSE(holdsOpen(brick.path()));
-    EXPECT_TRUE(QSettings("Infrabrick", "Infrabrick").contains("Window position"));
-    // A port closed on purpose is no error.
-    EXPECT_EQ(printed.text(), "");
+    MainWindow another;
+    another.restoreGeometry(settings().value("Window position").toByteArray());
+    EXPECT_EQ(another.size(), QSize(900, 650));
+    EXPECT_EQ(printed.text(), "") << "a port closed on purpose is no error";
 }
 
 // An error sheet waits for an answer and refuses to close; the ways out end
@@ -100,26 +141,18 @@ TEST_F(DesktopTest, TheWaysOutEndTheApplicationWhileAnErrorSheetWaits)
     };
     for (const auto& [name, leave] : waysOut) {
         SCOPED_TRACE(name);
-        QSettings("Infrabrick", "Infrabrick").remove("Window position");
+        settings().remove("Window position");
+        bool left = false;
         Application application;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            TimeoutPanel& sheet = application.controller().timeoutPanel();
-            if (sheet.isVisible()) {
-                watch.stop();
-                leave(sheet);
-            }
-        });
-        watch.start(20);
         // A way out that fails would leave the loop running: end it, and fail.
-        QTimer stuck;
-        stuck.setSingleShot(true);
-        QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        stuck.start(60'000);
-        EXPECT_EQ(application.exec(), 0);
-        EXPECT_FALSE(watch.isActive());
+        QTimer::singleShot(60'000, &application.window(), [] { QCoreApplication::exit(1); });
+        EXPECT_TRUE(runs(application, [&](QTimer& watch) {
+            if (TimeoutPanel& sheet = application.controller().timeoutPanel(); sheet.isVisible())
+                watch.stop(), left = true, leave(sheet);
+        }));
+        EXPECT_TRUE(left);
         EXPECT_FALSE(holdsOpen(brick.path()));
-        EXPECT_TRUE(QSettings("Infrabrick", "Infrabrick").contains("Window position"));
+        EXPECT_TRUE(settings().contains("Window position"));
     }
 }
 
@@ -127,9 +160,7 @@ TEST_F(DesktopTest, ASecondStartBringsBackAMinimizedWindow)
 {
     Application application;
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", settingsFolder.path());
-    second.setProcessEnvironment(environment);
+    second.setProcessEnvironment(environment());
     bool restored = false;
     QObject::connect(&second, &QProcess::finished, [&] {
         restored = application.window().isVisible() && !application.window().isMinimized();
@@ -145,38 +176,26 @@ TEST_F(DesktopTest, ASecondStartBringsBackAMinimizedWindow)
 }
 
 // The real program, ended by a signal as a logout or Ctrl+C ends it.
-class StopSignalTest : public ::testing::TestWithParam<int> {};
+class StopSignalTest : public DesktopTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StopSignalTest, QuitsCleanlyWithTheSettingsSaved)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(QDir(home.path()).mkdir("runtime"));
-    QFile::setPermissions(home.filePath("runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QString settingsFile = home.filePath("Infrabrick/Infrabrick.conf");
-    SimProcess brick(INFRABRICK_SIM);
-    ASSERT_TRUE(brick.path().starts_with("/dev/"));
-    savePort(QSettings(settingsFile, QSettings::IniFormat), brick.path());
-
     QProcess application;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", home.path());
-    environment.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
+    QProcessEnvironment environment = this->environment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     application.setProcessEnvironment(environment);
     application.start(INFRABRICK_APP);
     ASSERT_TRUE(application.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return heardAnything(brick); }, 30'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heardAnything(); }, 30'000));
     ::kill(static_cast<pid_t>(application.processId()), GetParam());
     ASSERT_TRUE(application.waitForFinished(30'000));
     EXPECT_EQ(application.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(application.exitCode(), 0);
     EXPECT_EQ(application.readAllStandardOutput().toStdString(), "");
-    // Nothing but the offscreen platform's own notes.
-    const QStringList errors = QString::fromUtf8(application.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    for (const QString& line : errors)
+    // Nothing but the offscreen platform's own notes: no "Error 9" on quit.
+    for (const QString& line : QString::fromUtf8(application.readAllStandardError()).split('\n', Qt::SkipEmptyParts))
         EXPECT_TRUE(line.startsWith("This plugin does not support")) << line.toStdString();
-    EXPECT_TRUE(QSettings(settingsFile, QSettings::IniFormat).contains("Window position"));
+    EXPECT_TRUE(settings().contains("Window position"));
 }
 
 INSTANTIATE_TEST_SUITE_P(TermAndInt, StopSignalTest, ::testing::Values(SIGTERM, SIGINT));

@@ -1,13 +1,18 @@
-// The main window's download button, its layout, and the sheets' endings,
-// each on its own; what the controller does with them is ControllerTest's.
+// The main window and its sheets on their own, without the controller (what
+// the controller does with them is ControllerTest's): the download button,
+// the sheets' endings, the transfer's progress and time left, and the layout
+// as a person sees it: the "Test" tab compact and aligned, the preferences
+// one form, and a window frame that fits the screen it opens on.
 #include "app/DatalogPanel.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
+#include "app/TimeLeft.h"
 #include "app/TimeoutPanel.h"
 #include "ui_MainWindow.h"
 
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -16,6 +21,8 @@
 #include <optional>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 // The download button deletes while the slot is full or Alt is held, Alt in
 // this window only.
@@ -29,18 +36,9 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QWidget* field = window.controls().message1;
     auto key = [](QWidget* target, Qt::Key key, bool down) {
-        return [=] {
-            if (down)
-                QTest::keyPress(target, key, Qt::AltModifier);
-            else
-                QTest::keyRelease(target, key, Qt::NoModifier);
-        };
+        return [=] { down ? QTest::keyPress(target, key, Qt::AltModifier) : QTest::keyRelease(target, key, Qt::NoModifier); };
     };
-    const struct {
-        const char* step;
-        std::function<void()> take;
-        bool deletes;
-    } steps[] = {
+    const struct { const char* step; std::function<void()> take; bool deletes; } steps[] = {
         {"empty slot", [] {}, false},
         {"Alt pressed", key(field, Qt::Key_Alt, true), true},
         {"Alt released", key(field, Qt::Key_Alt, false), false},
@@ -48,7 +46,7 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
         {"5 released", key(field, Qt::Key_5, false), false},
         {"Alt pressed in another window", key(&other, Qt::Key_Alt, true), false},
         {"full slot", [&] { window.setSlotEmpty(false); }, true},
-        {"Alt pressed and released", [&] { key(field, Qt::Key_Alt, true)(); key(field, Qt::Key_Alt, false)(); }, true},
+        {"Alt pressed and released", [&] { key(field, Qt::Key_Alt, true)(), key(field, Qt::Key_Alt, false)(); }, true},
         {"emptied slot", [&] { window.setSlotEmpty(true); }, false},
     };
     for (const auto& step : steps) {
@@ -59,8 +57,8 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
 }
 
 // Each sheet's buttons end it with the code its end handler reads (those the
-// controller tests press are left out); a sheet that must be answered is not
-// escaped, and Quit ends a sheet it leaves up.
+// controller's and the desktop's tests press are left out); a sheet that must
+// be answered is not escaped.
 TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
 {
     QMainWindow window;
@@ -82,27 +80,19 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
     QAbstractButton* cancel = preferences.controls().prefsCancelButton;
     const auto& times = timeout.controls();
     const std::optional<int> none;
-    const struct {
-        const char* ending;
-        QDialog& panel;
-        std::function<void()> end;
-        std::optional<int> code;
-        bool stillShown;
-    } rows[] = {
-        {"preferences Cancel", preferences, click(cancel), 0, false},
+    const struct { const char* ending; QDialog& panel; std::function<void()> end; std::optional<int> code; bool stillShown; } rows[] = {
         {"preferences escaped", preferences, escape(preferences), 0, false},
         {"preferences without Cancel escaped", preferences,
-         [&] { cancel->setEnabled(false); escape(preferences)(); cancel->setEnabled(true); }, none, true},
+         [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none, true},
         {"sensor mode escaped", sensor, escape(sensor), 0, false},
         {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
         {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
-        {"timeout Quit", timeout, click(times.quitButton), 3, true},
         {"timeout escaped", timeout, escape(timeout), none, true},
         {"datalog 25", datalog, size("25", datalog.controls().okButton), 25, false},
         {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1, false},
         {"datalog 300 cancelled", datalog, size("300", datalog.controls().cancelButton), -1, false},
         {"datalog escaped", datalog, escape(datalog), -1, false},
-        {"transfer under way escaped", progress, [&] { progress.showStart("Sending"); escape(progress)(); }, none, true},
+        {"transfer under way escaped", progress, [&] { progress.showStart("Sending"), escape(progress)(); }, none, true},
     };
     for (const auto& row : rows) {
         QSignalSpy finished(&row.panel, &QDialog::finished);
@@ -125,8 +115,7 @@ TEST(PanelsTest, TheProgressSheetIsDrawnFirstAndAddsUpItsSteps)
     QSignalSpy drawn(&panel, &FileProgressPanel::drawn);
     panel.showStart("Downloading");
     panel.openOnScreen();
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_TRUE(panel.isVisible() && drawn.count() == 1);
     for (int step = 0; step < 300; ++step)
         panel.incrementBy(100.0 / 300);
     EXPECT_NEAR(panel.progress(), 100.0, 1e-9);
@@ -135,8 +124,90 @@ TEST(PanelsTest, TheProgressSheetIsDrawnFirstAndAddsUpItsSteps)
     EXPECT_EQ(panel.controls().fileProgressBar->value(), 100);
     EXPECT_EQ(drawn.count(), 1) << "later paints signal nothing";
     panel.showStart("Again");
-    EXPECT_EQ(panel.controls().fileProgressBar->value(), 0);
-    EXPECT_EQ(panel.progress(), 0.0);
+    EXPECT_EQ(panel.controls().fileProgressBar->value() + panel.progress(), 0.0);
+}
+
+TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
+{
+    // The percent reached at each time, the time left and its text. The time
+    // before the first block (the brick getting ready) is no part of the pace.
+    using Steps = std::vector<std::pair<double, std::chrono::milliseconds>>;
+    const struct { const char* name; Steps steps; std::optional<std::chrono::seconds> left; const char* text; } cases[] = {
+        {"nothing sent", {}, std::nullopt, ""},
+        {"one block", {{2, 1500ms}}, std::nullopt, ""},
+        {"steady", {{10, 5000ms}, {20, 6000ms}, {30, 7000ms}}, 7s, "About 0:07 left"},
+        {"two minutes", {{1, 900ms}, {2, 2100ms}}, 118s, "About 1:58 left"},
+        {"done", {{50, 1000ms}, {100, 2000ms}}, 0s, "About 0:00 left"},
+        {"no progress", {{40, 1000ms}, {40, 3000ms}}, std::nullopt, ""},
+    };
+    for (const auto& each : cases) {
+        TimeLeft estimate;
+        estimate.reached(99, 0ms); // a transfer before
+        estimate.restart();
+        for (const auto& [percent, at] : each.steps)
+            estimate.reached(percent, at);
+        EXPECT_EQ(estimate.left(), each.left) << each.name;
+        EXPECT_EQ(TimeLeft::text(estimate.left()), each.text) << each.name;
+    }
+}
+
+// Where `widget` begins, or its centre, across `ancestor`.
+int leftIn(const QWidget* widget, const QWidget* ancestor) { return widget->mapTo(ancestor, QPoint(0, 0)).x(); }
+int centreIn(const QWidget* widget, const QWidget* ancestor) { return widget->mapTo(ancestor, widget->rect().center()).x(); }
+
+// No box grows beyond its controls, however large the window; a direction
+// button sits under its gears, and the power fields line up with the sensor
+// menus, the labels beside them setting the column alone.
+TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
+{
+    MainWindow window;
+    auto& ui = window.controls();
+    window.show();
+    // Each column: its output box, gears, reverse, power, sensor box, sensor type.
+    const QWidget* columns[][6] = {
+        {ui.outputAGroup, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.sensor1Group, ui.sensor1TypeButton},
+        {ui.outputBGroup, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.sensor2Group, ui.sensor2TypeButton},
+        {ui.outputCGroup, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.sensor3Group, ui.sensor3TypeButton},
+    };
+    for (QSize size : {QSize(1024, 700), QSize(1920, 1080)}) {
+        window.resize(size);
+        QApplication::processEvents();
+        for (const auto& [output, gear, reverse, power, sensor, type] : columns) {
+            SCOPED_TRACE(output->objectName().toStdString() + " at " + std::to_string(size.width()));
+            EXPECT_EQ(output->height(), output->sizeHint().height());
+            EXPECT_EQ(sensor->height(), sensor->sizeHint().height());
+            EXPECT_LE(std::abs(centreIn(reverse, ui.Test) - centreIn(gear, ui.Test)), 1);
+            EXPECT_EQ(leftIn(power, ui.Test), leftIn(type, ui.Test));
+        }
+    }
+}
+
+TEST(WindowLayoutTest, ThePreferencesAreOneAlignedForm)
+{
+    QWidget parent;
+    PreferencesPanel panel(&parent);
+    panel.show();
+    QApplication::processEvents();
+    auto& ui = panel.controls();
+    for (const QWidget* field : std::initializer_list<const QWidget*>{ui.prefsBatteryRateMenu, ui.prefsInputRateMenu, ui.prefsDatalogRateMenu, ui.prefsBatteryTypeMenu,
+             ui.prefsRCXTypeMenu, ui.prefsDatalogFilenameField, ui.prefsSyncWatch})
+        EXPECT_EQ(leftIn(field, &panel), leftIn(ui.prefsSerialPortMenu, &panel)) << field->objectName().toStdString();
+}
+
+// A frame saved on a larger screen opens within this one.
+TEST(WindowLayoutTest, ARestoredFrameFitsTheScreen)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    MainWindow large;
+    large.setGeometry(available.x() + 300, available.y() + 200, available.width() + 1000, available.height() + 500);
+    MainWindow window;
+    window.restoreFrame(large.saveGeometry());
+    const QSize least = window.minimumSizeHint();
+    EXPECT_LE(window.width(), std::max(available.width(), least.width()));
+    EXPECT_LE(window.height(), std::max(available.height(), least.height()));
+    EXPECT_GE(window.x(), available.left());
+    EXPECT_GE(window.y(), available.top());
+    EXPECT_LE(window.geometry().bottom(), std::max(available.bottom(), available.top() + least.height()));
 }
 
 } // namespace

@@ -32,8 +32,7 @@ TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
     controller.varName(1, 0) = "speed";
     controller.varName(2, 0) = "light";
     controller.varName(1, 31) = "100% %1 done";
-    const std::pair<int, int> values[] = {{0, 5}, {1, -3}, {30, 32767}, {31, -32768}};
-    for (const auto [variable, value] : values)
+    for (const auto& [variable, value] : {std::pair(0, 5), std::pair(1, -3), std::pair(30, 32767), std::pair(31, -32768)})
         controller.writeVariable(variable, value);
     variables.loadValues(controller);
     VariableView view;
@@ -49,7 +48,6 @@ TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
     view.resizeColumnsToContents();
     QDir().mkpath(INFRABRICK_PICTURES);
     view.grab().save(INFRABRICK_PICTURES "/variables.png");
-
     controller.selectProgram(2);
     EXPECT_EQ(cell(0, "Name1").data(), "light");
     EXPECT_EQ(cell(0, "Value1").data(), 5) << "values stay with another slot's names";
@@ -66,24 +64,17 @@ TEST_F(VariablesTest, TypedValuesGoToTheBrick)
     controller.writeVariable(0, 9);
     controller.writeVariable(4, 44);
     variables.loadValues(controller);
-    const struct {
-        int row;
-        const char* column;
-        QVariant typed;
-        bool taken;
-        QVariant shown;
-        int variable, held;
-    } edits[] = {
-        {3, "Value2", "-1", true, -1, 7, -1},          {0, "Value1", "abc", true, 0, 0, 0},
+    const struct { int row; const char* column; QVariant typed; bool taken; QVariant shown; int variable, held; } edits[] = {
+        {3, "Value2", "-1", true, -1, 7, -1},           {0, "Value1", "abc", true, 0, 0, 0},
         {15, "Value1", " 12 apples", true, 12, 30, 12}, {15, "Value2", "+300", true, 300, 31, 300},
-        {8, "Value1", -300, true, -300, 16, -300},     {2, "Value1", "65536", false, 44, 4, 44},
-        {2, "Name1", "9", false, "", 4, 44},           {2, "No2", "9", false, 5, 5, 0},
+        {8, "Value1", -300, true, -300, 16, -300},      {2, "Value1", "65536", false, 44, 4, 44},
+        {2, "Name1", "9", false, "", 4, 44},            {2, "No2", "9", false, 5, 5, 0},
     };
     for (const auto& edit : edits) {
         const std::string trace = edit.column + (" " + edit.typed.toString().toStdString());
         EXPECT_EQ(variables.setData(cell(edit.row, edit.column), edit.typed), edit.taken) << trace;
-        EXPECT_EQ(bool(variables.flags(cell(edit.row, edit.column)) & Qt::ItemIsEditable),
-                  QString(edit.column).startsWith("Value")) << trace;
+        EXPECT_EQ(bool(variables.flags(cell(edit.row, edit.column)) & Qt::ItemIsEditable), QString(edit.column).startsWith("Value"))
+            << trace;
         EXPECT_EQ(cell(edit.row, edit.column).data(), edit.shown) << trace;
         EXPECT_EQ(controller.readVariable(edit.variable), edit.held) << trace;
     }
@@ -94,9 +85,9 @@ TEST_F(VariablesTest, TypedValuesGoToTheBrick)
 TEST(VariableValue, IsTheNumberATextBeginsWith)
 {
     const std::pair<const char*, std::optional<std::int16_t>> texts[] = {
-        {"0", 0},        {"32767", 32767},  {"32768", -32768}, {"65535", -1},          {"65536", {}},
-        {"-32768", -32768}, {"-32769", {}}, {"3.7", 3},        {"99999999999", {}},    {"  -12x", -12},
-        {"abc", 0},      {"", 0},           {"-", 0},          {"x12", 0},
+        {"0", 0},           {"32767", 32767}, {"32768", -32768}, {"65535", -1},       {"65536", {}},
+        {"-32768", -32768}, {"-32769", {}},   {"3.7", 3},        {"99999999999", {}}, {"  -12x", -12},
+        {"abc", 0},         {"", 0},          {"-", 0},          {"x12", 0},
     };
     for (const auto& [text, value] : texts)
         EXPECT_EQ(variableValueOf(text), value) << '"' << text << '"';

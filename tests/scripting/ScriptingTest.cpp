@@ -3,29 +3,17 @@
 // virtual brick as a process; the client is a connection of its own, so every
 // call goes through the bus daemon. What the scripts do is checked at the
 // brick, in the commands it heard.
-#include "../app/SimBrick.h"
-#include "support/QtPrinters.h"
+#include "../app/AppFixture.h"
 
 #include "app/ApplicationBus.h"
-#include "app/FileProgressPanel.h"
-#include "app/LegoController.h"
-#include "app/MainWindow.h"
-#include "ui_MainWindow.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -33,13 +21,9 @@ namespace {
 using namespace std::chrono_literals;
 
 const QString service = SingleInstance::serviceName;
-const QString programFile = QStringLiteral(INFRABRICK_RCX_FIXTURES "/tasks.rcx");
 
 // Four-character codes as scripts write them.
-constexpr int code(const char (&characters)[5])
-{
-    return characters[0] << 24 | characters[1] << 16 | characters[2] << 8 | characters[3];
-}
+constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
 // A property's value as text: numbers and names as they are, object paths
 // and lists of them or of numbers joined by spaces.
@@ -60,35 +44,23 @@ QString text(const QVariant& value)
     return items.join(' ');
 }
 
-class ScriptingTest : public ::testing::Test {
+// The application, its polls stopped so that the brick hears only what the
+// scripts send, on the bus for a client of its own.
+class ScriptingTest : public StartTest {
 protected:
-    ScriptingTest()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-        QSettings store("Infrabrick", "Infrabrick");
-        store.setValue("Port Type", "Serial");
-        store.setValue("Port Name", brick.name);
-        store.setValue("Port Path", brick.towerPath());
-        store.sync();
-        controller = std::make_unique<LegoController>(window);
-        bus = std::make_unique<ApplicationBus>(*controller, QDBusConnection::sessionBus());
-        window.show();
-        controller->applicationDidFinishLaunching();
-        // No polls: the brick hears only what the scripts send.
-        controller->timer().stop();
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(brick.started());
+        StartTest::SetUp();
+        savePort();
+        launch();
+        bus = std::make_unique<ApplicationBus>(*controller, QDBusConnection::sessionBus());
         ASSERT_TRUE(client.isConnected()) << "no session bus: run inside dbus-run-session";
         ASSERT_TRUE(bus->registered() && bus->claim());
         brick.commands();
     }
 
     // Calls over the bus and waits for the answer, serving the call meanwhile.
-    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments)
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
         message.setArguments(arguments);
@@ -98,34 +70,26 @@ protected:
     }
     // A command of a script: a method of org.infrabrick.<interface> with its
     // named arguments.
-    QDBusMessage command(const QString& path, const QString& interface, const QString& method,
-                         const QVariantMap& arguments = {})
+    QDBusMessage command(const QString& path, const QString& interface, const QString& method, const QVariantMap& arguments = {})
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
     }
     // Reads a property, or writes `value` to it.
-    QDBusMessage property(const QString& path, const QString& interface, const QString& name,
-                          std::optional<QVariant> value = {})
+    QDBusMessage property(const QString& path, const QString& interface, const QString& name, std::optional<QVariant> value = {})
     {
         QVariantList arguments{"org.infrabrick." + interface, name};
         if (value)
             arguments.append(QVariant::fromValue(QDBusVariant(*value)));
         return call(path, "org.freedesktop.DBus.Properties", value ? "Set" : "Get", arguments);
     }
-    QString get(const QString& path, const QString& interface, const QString& name)
-    {
-        return text(property(path, interface, name).arguments().value(0).value<QDBusVariant>().variant());
-    }
+    QString get(const QString& path, const QString& interface, const QString& name) { return text(answer(property(path, interface, name))); }
+    static QVariant answer(const QDBusMessage& reply) { return reply.arguments().value(0).value<QDBusVariant>().variant(); }
     // Waits for the link to hold message number `number`.
     bool messageArrives(int number)
     {
         return QTest::qWaitFor([&] { return controller->controller().getMessage(number, 0) >= 0; }, 10'000);
     }
 
-    QTemporaryDir folder;
-    SimBrick brick;
-    MainWindow window;
-    std::unique_ptr<LegoController> controller;
     std::unique_ptr<ApplicationBus> bus;
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
 };
@@ -138,14 +102,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
     ASSERT_EQ(brick.control("battery 8250"), "ok");
     ASSERT_EQ(brick.control("sensor 3 raw 350"), "ok");
     enum Kind { Get, Set, Command };
-    const struct {
-        Kind kind;
-        const char* path;
-        const char* interface;
-        const char* member;
-        QVariant value;
-        QStringList sent;
-    } rows[] = {
+    const struct { Kind kind; const char *path, *interface, *member; QVariant value; QStringList sent; } rows[] = {
         {Set, "/Brick/Outputs/AB", "MotorOutput", "power", 5, {"13 03 02 04"}},
         {Set, "/Brick/Outputs/A", "MotorOutput", "power", 0, {}},
         {Set, "/Brick/Outputs/ABC", "MotorOutput", "power", 9, {}},
@@ -161,7 +118,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}},
         {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
         {Get, "/Brick/Outputs/B", "MotorOutput", "activity", code("OuA1"), {"12 03 01"}},
-        {Get, "/Brick/Outputs/BC", "MotorOutput", "name", "BC", {}},
         // A slope is set with the mode the brick has; 0 to 31 only.
         {Set, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"42 00 A0"}},
         {Set, "/Brick/Inputs/1", "SensorInput", "slope", 10, {"12 0A 00", "12 0B 00", "42 00 AA"}},
@@ -187,15 +143,11 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
         {Command, "/Brick/Slots/3", "ProgramSlot", "Run", {}, {"91 02", "71 00"}},
         {Command, "/Brick/Slots/1", "ProgramSlot", "Delete", {}, {"91 00", "40", "70"}},
-        {Get, "/Brick/Slots/5", "ProgramSlot", "number", 5, {}},
         {Command, "/Brick", "Brick", "Run", {}, {"71 00"}},
         {Command, "/Brick", "Brick", "Stop", {}, {"D2 00 00", "D2 40 00"}},
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 7}}, {"F7 07"}},
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 300}}, {"F7 2C"}},
         {Get, "/Brick", "Brick", "myRCXInputs", "/Brick/Inputs/1 /Brick/Inputs/2 /Brick/Inputs/3", {}},
-        {Get, "/Brick", "Brick", "myRCXOutputs",
-         "/Brick/Outputs/A /Brick/Outputs/B /Brick/Outputs/AB /Brick/Outputs/C /Brick/Outputs/AC /Brick/Outputs/BC "
-         "/Brick/Outputs/ABC", {}},
         {Get, "/Brick", "Brick", "myRCXDatalog", "/Brick/Datalog", {}},
     };
     for (const auto& row : rows) {
@@ -206,32 +158,30 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
                                                   row.kind == Set ? std::optional(row.value) : std::nullopt);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
         if (row.kind == Get)
-            EXPECT_EQ(text(reply.arguments().value(0).value<QDBusVariant>().variant()), row.value.toString()) << name;
+            EXPECT_EQ(text(answer(reply)), row.value.toString()) << name;
         EXPECT_EQ(brick.commands(), row.sent) << name;
     }
-    EXPECT_EQ(get("/Brick", "Brick", "myRCXSlots").split(' ').size(), 5);
-    EXPECT_EQ(get("/Brick", "Brick", "myRCXVariables").split(' ').last(), "/Brick/Variables/31");
 }
 
-TEST_F(ScriptingTest, MissingArgumentsAreErrorsAndSendNothing)
+// A call that cannot be done is an error with its number and message: a
+// missing argument sends nothing, a file that cannot be opened nothing after
+// the slot's selection.
+TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
 {
-    const struct {
-        const char* path;
-        const char* interface;
-        const char* method;
-        const char* message;
-        QVariantMap arguments = {{"Other", 1}};
-    } cases[] = {
-        {"/Brick", "Brick", "Send", "Send requires a message argument"},
-        {"/Brick", "Brick", "Send", "Send requires a message argument", {{"Message", "seven"}}},
-        {"/Brick/Slots/2", "ProgramSlot", "Download", "Download requires a file argument"},
-        {"/Brick/Datalog", "Datalog", "Save", "Save requires a file argument"},
+    const QVariantMap other{{"Other", 1}};
+    const struct { const char *path, *interface, *method; QVariantMap arguments; const char *error, *message; QStringList sent; } cases[] = {
+        {"/Brick", "Brick", "Send", other, "E1701", "Send requires a message argument", {}},
+        {"/Brick", "Brick", "Send", {{"Message", "seven"}}, "E1701", "Send requires a message argument", {}},
+        {"/Brick/Slots/2", "ProgramSlot", "Download", other, "E1701", "Download requires a file argument", {}},
+        {"/Brick/Datalog", "Datalog", "Save", other, "E1701", "Save requires a file argument", {}},
+        {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}}, "E2720", "Can't open file \"no.rcx\"", {"91 01"}},
+        {"/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("no/log.txt")}}, "E2721", "Can't open file \"log.txt\"", {}},
     };
     for (const auto& each : cases) {
         const QDBusMessage reply = command(each.path, each.interface, each.method, each.arguments);
-        EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E1701") << each.message;
+        EXPECT_EQ(reply.errorName(), QString("org.infrabrick.ScriptError.") + each.error) << each.message;
         EXPECT_EQ(reply.errorMessage(), each.message);
-        EXPECT_EQ(brick.commands(), QStringList()) << each.message;
+        EXPECT_EQ(brick.commands(), each.sent) << each.message;
     }
 }
 
@@ -244,58 +194,17 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     const auto took = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     QStringList commands = brick.commands();
-    ASSERT_FALSE(commands.isEmpty());
-    EXPECT_EQ(commands.front(), "91 02");
-    EXPECT_EQ(commands.back(), "51 05");
+    EXPECT_EQ(commands.value(0) + " .. " + commands.value(commands.size() - 1), "91 02 .. 51 05");
     const qsizetype blocks = commands.filter(QRegularExpression("^45 ")).size();
     EXPECT_GE(blocks, 3);
     EXPECT_GE(took, blocks * 500ms);
     EXPECT_EQ(get("/Brick/Slots/3", "ProgramSlot", "name"), "tasks");
-
-    reply = command("/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}});
-    EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E2720");
-    EXPECT_EQ(reply.errorMessage(), "Can't open file \"no.rcx\"");
-    EXPECT_EQ(brick.commands(), QStringList({"91 01"}));
     ASSERT_EQ(brick.control("refuse-blocks 10"), "ok");
     reply = command("/Brick/Slots/2", "ProgramSlot", "Download", {{"File", programFile}});
     EXPECT_EQ(reply.errorMessage(), "Too many download errors");
     commands = brick.commands();
-    ASSERT_FALSE(commands.isEmpty());
-    EXPECT_TRUE(commands.last().startsWith("45 ")) << "nothing deleted afterwards";
+    EXPECT_TRUE(!commands.isEmpty() && commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
-
-TEST_F(ScriptingTest, DatalogSave)
-{
-    property("/Brick/Datalog", "Datalog", "totalSize", 3);
-    ASSERT_EQ(brick.control("datalog add 0 17"), "ok");
-    ASSERT_EQ(brick.control("datalog add 1 -5"), "ok");
-    QDBusMessage reply = command("/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("log.txt")}});
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    QFile saved(folder.filePath("log.txt"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), "Variable 0\t17\nVariable 1\t-5\n");
-
-    reply = command("/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("no/such/log.txt")}});
-    EXPECT_EQ(reply.errorName(), "org.infrabrick.ScriptError.E2721");
-    EXPECT_EQ(reply.errorMessage(), "Can't open file \"log.txt\"");
-}
-
-// Runs `action` once, when the widget it watches is first shown.
-class OnShow : public QObject {
-public:
-    OnShow(QWidget& widget, std::function<void()> action) : action(std::move(action)) { widget.installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && action)
-            std::exchange(action, {})();
-        return false;
-    }
-
-private:
-    std::function<void()> action;
-};
 
 // A script's call that arrives while a download of the window's puts its
 // progress sheet on screen waits until that download has ended: the slot
@@ -306,7 +215,9 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     select.setArguments({"org.infrabrick.Brick", "currentSlot",
                          QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
     std::optional<QDBusPendingCall> selected;
-    const OnShow whileTheSheetComesUp(controller->fileProgressPanel(), [&] {
+    const EventWatch whileTheSheetComesUp(&controller->fileProgressPanel(), QEvent::Show, [&] {
+        if (selected)
+            return;
         selected = client.asyncCall(select, 60'000);
         // Calls from one client arrive in order: once a later one is answered,
         // the selection has reached the application.
@@ -319,12 +230,9 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     ASSERT_TRUE(QTest::qWaitFor([&] { return selected->isFinished(); }, 60'000));
     EXPECT_EQ(selected->reply().type(), QDBusMessage::ReplyMessage) << selected->reply().errorMessage().toStdString();
     const QStringList commands = brick.commands();
-    ASSERT_FALSE(commands.isEmpty());
-    EXPECT_EQ(commands.front(), "50");
-    EXPECT_EQ(commands.back(), "91 04");
+    EXPECT_EQ(commands.value(0) + " .. " + commands.value(commands.size() - 1), "50 .. 91 04");
     EXPECT_EQ(commands.count("91 04"), 1);
-    EXPECT_EQ(controller->controller().progName(1), "tasks");
-    EXPECT_EQ(controller->controller().progName(5), "");
+    EXPECT_EQ(controller->controller().progName(1) + "|" + controller->controller().progName(5), "tasks|");
 }
 
 // The list grows across reads; once the link has dropped messages it goes on
@@ -340,26 +248,11 @@ TEST_F(ScriptingTest, MessagesGoOnFromTheOldestHeldAfterAnOverflow)
         ASSERT_EQ(brick.control(QString("message %1").arg(message % 256)), "ok");
     ASSERT_TRUE(messageArrives(more));
     const QStringList messages = get("/Brick", "Brick", "messages").split(' ');
-    ASSERT_EQ(messages.size(), 1 + 1024);
-    EXPECT_EQ(messages.mid(0, 3), QStringList({"1", "77", "78"}));
-    EXPECT_EQ(messages.back(), QString::number(more % 256));
+    EXPECT_EQ(messages.size(), 1 + 1024);
+    EXPECT_EQ(messages.mid(0, 3) << messages.back(), QStringList({"1", "77", "78", QString::number(more % 256)}));
     ASSERT_EQ(brick.control("message 42"), "ok");
     ASSERT_TRUE(messageArrives(more + 1));
     EXPECT_TRUE(get("/Brick", "Brick", "messages").endsWith(" 76 42"));
-}
-
-TEST_F(ScriptingTest, ASecondStartRaisesTheFirstWindow)
-{
-    window.controls().theTabs->setCurrentIndex(2);
-    window.close();
-    QProcess second;
-    second.start(INFRABRICK_APP, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 30'000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.controls().theTabs->currentIndex(), 0);
-    EXPECT_EQ(controller->waitABitValue(), 2);
 }
 
 // The README's examples, run as written: its shell commands against a
@@ -373,37 +266,36 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
         return QRegularExpression("```" + language + "\n(.*?)```", QRegularExpression::DotMatchesEverythingOption)
             .match(scripting).captured(1);
     };
-    auto run = [](QProcess& process, const QString& program, const QStringList& arguments) {
+    // Runs a program in the test's folder, which is its home too.
+    auto run = [&](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", folder.path());
+        process.setProcessEnvironment(environment);
         process.start(program, arguments);
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60'000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput());
     };
-    ASSERT_TRUE(QFile::copy(INFRABRICK_RCX_FIXTURES "/blink.rcx", folder.filePath("blink.rcx")));
+    ASSERT_TRUE(QFile::copy(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/blink.rcx", folder.filePath("blink.rcx")));
     ASSERT_EQ(brick.control("battery 8250"), "ok");
     property("/Brick/Datalog", "Datalog", "totalSize", 2);
     ASSERT_EQ(brick.control("datalog add 0 5"), "ok");
     brick.commands();
-    QProcess shell;
-    shell.setWorkingDirectory(folder.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", folder.path());
-    shell.setProcessEnvironment(environment);
-    const QString output = run(shell, "bash", {"-e", "-c", example("sh")});
+    const QString output = run("bash", {"-e", "-c", example("sh")});
     EXPECT_TRUE(output.startsWith("(<8250>,)\n")) << output.toStdString();
     const QStringList commands = brick.commands();
     EXPECT_TRUE(commands.contains("13 01 02 04") && commands.contains("91 01")) << commands.join('|').toStdString();
     EXPECT_EQ(get("/Brick/Slots/2", "ProgramSlot", "name"), "blink");
     QFile saved(folder.filePath("datalog.txt"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     // The name is the one the program just downloaded gives variable 0.
-    EXPECT_EQ(saved.readAll(), "Variable 0: count\t5\n");
+    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == "Variable 0: count\t5\n");
 
     ASSERT_EQ(brick.control("battery 7900"), "ok");
     ASSERT_EQ(brick.control("message 4"), "ok");
     ASSERT_TRUE(messageArrives(0));
-    QProcess python;
-    const QString printed = run(python, "/usr/bin/python3", {"-c", example("python")});
+    const QString printed = run("/usr/bin/python3", {"-c", example("python")});
     EXPECT_TRUE(printed.startsWith("battery 7900 mV\nsensor 1 ")) << printed.toStdString();
     EXPECT_TRUE(printed.endsWith("messages [4]\n")) << printed.toStdString();
     EXPECT_TRUE(brick.commands().contains("F7 07"));

@@ -6,15 +6,9 @@
 #include "views/DatalogLevel.h"
 
 #include <QFileInfo>
-#include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTest>
 #include <QUrl>
-
-#include "support/QtPrinters.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -54,9 +48,8 @@ TEST_F(DatalogDrag, AFileManagerGetsAFileNamedByThePattern)
 {
     meter.setFilename("../log %Y.txt");
     const auto data = startDrag();
-    const QList<QUrl> urls = data->urls();
-    ASSERT_EQ(urls.size(), 1);
-    QFile file(urls[0].toLocalFile());
+    ASSERT_EQ(data->urls().size(), 1);
+    QFile file(data->urls()[0].toLocalFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), controller.datalog);
     EXPECT_TRUE(QRegularExpression("^\\.\\.-log \\d{4}\\.txt$").match(QFileInfo(file).fileName()).hasMatch());
@@ -83,8 +76,7 @@ TEST_F(DatalogDrag, AHiddenMeterStartsNoDrag)
 // The file name is the pattern filled with the time, made a name of one file.
 TEST(DatalogFileName, IsThePatternFilledAndMadeSafe)
 {
-    std::tm when{};
-    when.tm_year = 2026 - 1900, when.tm_mon = 11, when.tm_mday = 6, when.tm_hour = 9, when.tm_min = 7, when.tm_sec = 3;
+    const std::tm when{.tm_sec = 3, .tm_min = 7, .tm_hour = 9, .tm_mday = 6, .tm_mon = 11, .tm_year = 2026 - 1900};
     const std::pair<QString, QString> names[] = {
         {"datalog %H-%M-%S.txt", "datalog 09-07-03.txt"}, {"%Y/%m/%d %H.txt", "2026-12-06 09.txt"},
         {"/etc/passwd", "-etc-passwd"},                   {"", "datalog 09-07-03.txt"},

@@ -1,20 +1,15 @@
 // The drop box takes one program file to copy, outlined while a drag is over
 // it; the rows the application drags out are refused by its own widgets.
 #include "FakeFileActions.h"
-#include "Pictures.h"
 
 #include "views/DropBox.h"
 #include "views/RowExport.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -34,22 +29,14 @@ bool enters(QWidget& target, const QMimeData& data, Qt::DropActions allowed = Qt
 
 TEST(DropBox, TakesOneLowerCaseRcxFileThatMayBeCopied)
 {
-    const struct {
-        const char* drag;
-        QStringList urls;
-        Qt::DropActions allowed;
-        bool taken;
-    } drags[] = {
+    const struct { const char* drag; QStringList urls; Qt::DropActions allowed; bool taken; } drags[] = {
         {"one program", {"file:///home/u/prog.rcx"}, Qt::CopyAction, true},
         {"copy or move", {"file:///home/u/prog.rcx"}, Qt::CopyAction | Qt::MoveAction, true},
         {"two programs", {"file:///home/u/a.rcx", "file:///home/u/b.rcx"}, Qt::CopyAction, false},
-        {"capitals", {"file:///home/u/PROG.RCX"}, Qt::CopyAction, false},
-        {"mixed case", {"file:///home/u/prog.Rcx"}, Qt::CopyAction, false},
-        {"a text file", {"file:///home/u/notes.txt"}, Qt::CopyAction, false},
-        {"no extension", {"file:///home/u/rcx"}, Qt::CopyAction, false},
-        {"move only", {"file:///home/u/prog.rcx"}, Qt::MoveAction, false},
+        {"capitals", {"file:///home/u/PROG.RCX"}, Qt::CopyAction, false}, {"mixed case", {"file:///home/u/prog.Rcx"}, Qt::CopyAction, false},
+        {"a text file", {"file:///home/u/notes.txt"}, Qt::CopyAction, false}, {"no extension", {"file:///home/u/rcx"}, Qt::CopyAction, false},
+        {"move only", {"file:///home/u/prog.rcx"}, Qt::MoveAction, false}, {"no file", {}, Qt::CopyAction, false},
         {"not a local file", {"https://example.org/prog.rcx"}, Qt::CopyAction, false},
-        {"no file", {}, Qt::CopyAction, false},
     };
     for (const auto& each : drags) {
         DropBox box;

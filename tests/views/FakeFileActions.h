@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Pictures.h"
 #include "views/FileActions.h"
 
 #include <QFile>
 #include <QStringList>
-
 #include <functional>
 
 // Stands in for the application controller: records the paths it is given;

@@ -6,14 +6,12 @@
 #include "views/LevelMeter.h"
 
 #include <QPainter>
-#include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
-QImage line(const QImage& picture, int y)
-{
-    return picture.copy(0, y, picture.width(), 1);
-}
+QImage line(const QImage& picture, int y) { return picture.copy(0, y, picture.width(), 1); }
 
 TEST(LevelMeter, TheFullPictureFillsTheMeterFromTheBottomUpToItsLevel)
 {
@@ -56,16 +54,9 @@ TEST(LevelMeter, TheFullPictureFillsTheMeterFromTheBottomUpToItsLevel)
 // ignored. The tool tip shows the reading as it came, formatted or plain.
 TEST(LevelMeter, KeepsItsLevelOnTheScaleAndShowsTheReadingInItsToolTip)
 {
-    const struct {
-        float max, min, reading;
-        const char* format;
-        float level;
-        const char* toolTip;
-    } readings[] = {
+    const struct { float max, min, reading; const char* format; float level; const char* toolTip; } readings[] = {
         {9, 6.5f, 9.6f, "Battery level: %fv", 9, "Battery level: 9.600000v"},
         {9, 6.5f, 3, nullptr, 6.5f, "3"},
-        {100, 0, 12, "Datalog: %f values", 12, "Datalog: 12.000000 values"},
-        {1, 0, 0.75f, nullptr, 0.75f, "0.75"},
     };
     for (const auto& each : readings) {
         LevelMeter meter;
@@ -76,18 +67,17 @@ TEST(LevelMeter, KeepsItsLevelOnTheScaleAndShowsTheReadingInItsToolTip)
         EXPECT_EQ(meter.levelValue(), each.level) << each.toolTip;
         EXPECT_EQ(meter.toolTip(), each.toolTip);
     }
-    const struct {
-        float before, max, min;
-        const char* after;
-    } scales[] = {{3, 5, 5, "-1000..1000 at 3"}, {3, 4, 5, "-1000..1000 at 3"}, {150, 100, 0, "0..100 at 100"},
-                  {-7, 100, 0, "0..100 at 0"},      {42, 100, 0, "0..100 at 42"}};
-    for (const auto& each : scales) {
+    // The level before, the new scale's top and bottom, and what follows.
+    const std::pair<std::array<float, 3>, const char*> scales[] = {
+        {{3, 5, 5}, "-1000..1000 at 3"}, {{3, 4, 5}, "-1000..1000 at 3"}, {{150, 100, 0}, "0..100 at 100"},
+        {{-7, 100, 0}, "0..100 at 0"},   {{42, 100, 0}, "0..100 at 42"}};
+    for (const auto& [scale, after] : scales) {
         LevelMeter meter;
         meter.setMaxLevel(1000, -1000);
-        meter.setLevel(each.before);
-        meter.setMaxLevel(each.max, each.min);
+        meter.setLevel(scale[0]);
+        meter.setMaxLevel(scale[1], scale[2]);
         EXPECT_EQ(QString("%1..%2 at %3").arg(meter.minLevelValue()).arg(meter.maxLevelValue()).arg(meter.levelValue()),
-                  each.after);
+                  after);
     }
     // A hidden meter has no tool tip until a reading comes, even the same one.
     LevelMeter meter;
