@@ -1,7 +1,8 @@
 // The virtual brick's speed: fast mode must keep up with the host link layer
 // (at least 5000 exchanges a second in one process); realtime mode must pace
 // the line within 2% of 4.58 ms a byte.
-#include "link/RCXSender.h"
+#include "InProcessLink.h"
+
 #include "sim/Brick.h"
 #include "sim/BrickPort.h"
 #include "sim/PtyTower.h"
@@ -18,22 +19,11 @@
 
 namespace {
 
-class CountFailures : public Control {
-public:
-    void timeout() override { ++failures; }
-    void towerError() override { ++failures; }
-    int failures = 0;
-};
-
 void BM_FastExchanges(benchmark::State& state)
 {
     Brick brick;
-    BrickPort port(brick);
-    port.openPort("brick");
-    CountFailures listener;
-    RCXPacket packet(port);
-    packet.startReadLoop();
-    RCXSender sender(packet, &listener);
+    InProcessLink link(brick);
+    RCXSender& sender = link.sender;
     for (auto _ : state) {
         if (sender.sendCodeGet2(0x30) != 9000) {
             state.SkipWithError("exchange failed");

@@ -2,7 +2,9 @@
 // run at least 5 million byte-code instructions a second on one core (a
 // brick manages a few thousand); a polling host must see no slower replies
 // while ten tasks run on the wall clock.
-#include "link/RCXSender.h"
+#include "InProcessLink.h"
+#include "support/Bytes.h"
+
 #include "sim/Brick.h"
 #include "sim/BrickPort.h"
 #include "sim/Scheduler.h"
@@ -13,31 +15,9 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-class CountFailures : public Control {
-public:
-    void timeout() override { ++failures; }
-    void towerError() override { ++failures; }
-    int failures = 0;
-};
-
 // Forever: add 1 to variable 0, multiply variable 1 by 3, subtract variable
 // 0 from variable 2, then branch back: instructions that never wait.
 const Bytes computeBound = {0x24, 0, 2, 1, 0, 0x54, 1, 2, 3, 0, 0x34, 2, 0, 0, 0, 0x27, 0x90};
-
-Bytes framed(const Bytes& values)
-{
-    Bytes packet = {0x55, 0xFF, 0x00};
-    for (std::uint8_t value : values) {
-        packet.push_back(value);
-        packet.push_back(static_cast<std::uint8_t>(~value));
-    }
-    const auto sum = static_cast<std::uint8_t>(std::accumulate(values.begin(), values.end(), 0));
-    packet.push_back(sum);
-    packet.push_back(static_cast<std::uint8_t>(~sum));
-    return packet;
-}
 
 // Loads the compute-bound code as tasks 0 to count - 1 and starts them.
 void startTasks(Brick& brick, int count)
@@ -47,10 +27,7 @@ void startTasks(Brick& brick, int count)
     for (int task = 0; task < count; ++task) {
         const auto number = static_cast<std::uint8_t>(task);
         brick.receive(framed({0x25, 0, number, 0, length, 0}));
-        Bytes block = {0x45, 0, 0, length, 0};
-        block.insert(block.end(), computeBound.begin(), computeBound.end());
-        block.push_back(sum);
-        brick.receive(framed(block));
+        brick.receive(framed(Bytes{0x45, 0, 0, length, 0} + computeBound + Bytes{sum}));
     }
     for (int task = 0; task < count; ++task)
         brick.receive(framed({static_cast<std::uint8_t>(task % 2 ? 0x71 : 0x79), static_cast<std::uint8_t>(task)}));
@@ -84,12 +61,8 @@ void BM_PollWhileTasksRun(benchmark::State& state)
 {
     Brick brick;
     Scheduler scheduler(brick);
-    BrickPort port(brick);
-    port.openPort("brick");
-    CountFailures listener;
-    RCXPacket packet(port);
-    packet.startReadLoop();
-    RCXSender sender(packet, &listener);
+    InProcessLink link(brick);
+    RCXSender& sender = link.sender;
     startTasks(brick, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         if (sender.sendCodeGet2(0x30) != 9000) {
