@@ -114,15 +114,11 @@ TEST(SerialLines, AnnouncedTowersComeByNameAfterTheMachinesLinesWithoutStaleOnes
 
 using Steps = std::vector<std::string>;
 
-Steps operator+(Steps a, const Steps& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+Steps operator+(Steps a, const Steps& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
 // A tower whose descriptors name interface 0, endpoints 0x81 and 0x02 and
-// 8-byte packets, a kernel driver bound. Each step answers 0 unless
-// `answers` says otherwise (the last answer stays) and is recorded.
+// 8-byte packets, a kernel driver bound. Each step is recorded and answers
+// 0 unless `answers` says otherwise (the last answer stays).
 struct FakeTower : USBTowerDevice {
     std::map<std::string, std::deque<int>> answers;
     bool kernelDriverBound = true;
@@ -153,24 +149,15 @@ struct FakeTower : USBTowerDevice {
             return written.emplace_back(data, data + length), transferred = length, 0;
         if (endpoint != 0x81 || length != 8)
             return LIBUSB_ERROR_IO;
-        ++reads;
-        if (!arrived.wait_for(lock, timeout, [&] { return !packets.empty(); }))
+        if (++reads, !arrived.wait_for(lock, timeout, [&] { return !packets.empty(); }))
             return LIBUSB_ERROR_TIMEOUT;
-        if (packets.front().empty())
-            return LIBUSB_ERROR_NO_DEVICE;
-        transferred = int(packets.front().size());
-        std::copy(packets.front().begin(), packets.front().end(), data);
+        const Bytes packet = packets.front();
         packets.pop_front();
-        return 0;
+        transferred = int(packet.size());
+        std::copy(packet.begin(), packet.end(), data);
+        return packet.empty() ? LIBUSB_ERROR_NO_DEVICE : 0;
     }
-    void deliver(const Bytes& packet)
-    {
-        {
-            std::lock_guard lock(mutex);
-            packets.push_back(packet);
-        }
-        arrived.notify_all();
-    }
+    void deliver(const Bytes& packet) { std::lock_guard lock(mutex); packets.push_back(packet); arrived.notify_all(); }
     int step(const std::string& name)
     {
         calls.push_back(name);
