@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -299,38 +301,36 @@ TEST_F(Transfer, TheDatalogIsSavedInBlocksOfTwentyOneLineAnEntryOrNotAtAll)
                                 " " + std::to_string(i - 10)), "ok");
     brick.brick.clearHistory();
     brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
-    const Bytes text = folder.read("log.txt");
     std::string expected = "Variable 3: speed\t-10\nVariable 4\t-9\nTimer 0\t-8\nSensor 2\t-7\nWatch \t-6\nWatch 2\t-5\nUnknown 3,2\t-4\n";
     for (int i = 7; i < 25; ++i)
         expected += "Variable 31\t" + std::to_string(i - 10) + "\n";
-    EXPECT_EQ(std::string(text.begin(), text.end()), expected);
+    EXPECT_EQ(folder.read("log.txt"), Bytes(expected.begin(), expected.end()));
     EXPECT_EQ(brick.commands(), (std::vector<Command>{{0xA4, 0, 0, 1, 0}, {0xA4, 1, 0, 20, 0}, {0xA4, 21, 0, 5, 0}, {0x51, 5}}));
     EXPECT_EQ(fileOp.increments, (std::vector<double>{20 * 100.0 / 26, 5 * 100.0 / 26}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Saving datalog to file \"log.txt\"", "stop"}));
-    // Failures: no file, a header of another type, none at all; an empty
-    // datalog gives an empty file; a silent block is zeros.
-    brick.controller.saveDatalogFile(folder.path("no such folder/log.txt"), fileOp);
-    EXPECT_EQ(fileOp.events.back(), "abort Can't open file \"log.txt\"");
-    brick.answer(0xA4, [](const Command&) { return Bytes{0xFE, 5, 0}; });
-    brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
-    EXPECT_EQ(fileOp.events.back(), "abort Can't read datalog length");
-    EXPECT_TRUE(folder.read("log.txt").empty());
-    brick.port.failWrites(5);
-    brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
-    EXPECT_EQ(fileOp.events.back(), "abort Can't read datalog length");
-    EXPECT_EQ(brick.listener.towerErrors, 1);
-    brick.port.failWrites(0);
-    brick.answer(0xA4, [](const Command&) { return Bytes{0xFF, 1, 0}; }); // no entry
-    brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
-    EXPECT_TRUE(folder.read("log.txt").empty());
-    EXPECT_EQ(fileOp.events.back(), "stop");
+    // Failures end the save with their message; an empty datalog gives an
+    // empty file, a silent block zeros.
     int uploads = 0;
-    brick.answer(0xA4, [&](const Command&) { return ++uploads == 1 ? std::optional(Bytes{0xFF, 3, 0}) : std::nullopt; });
-    brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
-    const Bytes zeros = folder.read("log.txt");
-    EXPECT_EQ(std::string(zeros.begin(), zeros.end()), "Variable 0\t0\nVariable 0\t0\n");
-    EXPECT_EQ(brick.listener.timeouts, 1);
-    EXPECT_EQ(fileOp.events.back(), "stop");
+    const auto answer = [&](std::optional<Bytes> header) {
+        brick.answer(0xA4, [&uploads, header](const Command&) { return ++uploads == 1 ? header : std::nullopt; });
+    };
+    const struct { std::function<void()> arrange; const char* path; std::string event; const char* text; } failures[] = {
+        {[] {}, "/dev/full", "abort Error writing file \"full\"", nullptr},
+        {[] {}, "no such folder/log.txt", "abort Can't open file \"log.txt\"", nullptr},
+        {[&] { answer(Bytes{0xFE, 5, 0}); }, "log.txt", "abort Can't read datalog length", ""},
+        {[&] { brick.port.failWrites(5); }, "log.txt", "abort Can't read datalog length", ""},
+        {[&] { brick.port.failWrites(0), answer(Bytes{0xFF, 1, 0}); }, "log.txt", "stop", ""},
+        {[&] { answer(Bytes{0xFF, 3, 0}); }, "log.txt", "stop", "Variable 0\t0\nVariable 0\t0\n"},
+    };
+    for (const auto& c : failures) {
+        uploads = 0;
+        c.arrange();
+        brick.controller.saveDatalogFile(folder.path(c.path), fileOp);
+        EXPECT_EQ(fileOp.events.back(), c.event) << c.path;
+        if (c.text)
+            EXPECT_EQ(folder.read(c.path), Bytes(c.text, c.text + std::strlen(c.text))) << c.event;
+    }
+    EXPECT_EQ(std::pair(brick.listener.towerErrors.load(), brick.listener.timeouts.load()), std::pair(1, 1));
 }
 
 TEST_F(Transfer, TheDatalogUploadedIntoMemoryGivesTheEntriesASaveWrites)
@@ -340,20 +340,16 @@ TEST_F(Transfer, TheDatalogUploadedIntoMemoryGivesTheEntriesASaveWrites)
         ASSERT_TRUE(brick.brick.addDatalogEntry(i % 3 == 0 ? 0x41 : 0x80 + i % 2, static_cast<std::int16_t>((i - 10) * 300)));
     brick.brick.clearHistory();
     const std::optional<std::vector<LogEntry>> entries = brick.controller.uploadDatalog(fileOp);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 45u);
-    EXPECT_EQ(brick.commands(), (std::vector<Command>{{0xA4, 0, 0, 1, 0}, {0xA4, 1, 0, 20, 0}, {0xA4, 21, 0, 20, 0},
-                                                      {0xA4, 41, 0, 5, 0}, {0x51, 5}}));
+    ASSERT_TRUE(entries && entries->size() == 45u);
+    EXPECT_EQ(brick.commands(), (std::vector<Command>{{0xA4, 0, 0, 1, 0}, {0xA4, 1, 0, 20, 0}, {0xA4, 21, 0, 20, 0}, {0xA4, 41, 0, 5, 0}, {0x51, 5}}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Uploading datalog", "stop"}));
     brick.controller.saveDatalogFile(folder.path("log.txt"), fileOp);
     std::string lines;
     for (int i = 0; i < 45; ++i) {
-        const LogEntry& entry = (*entries)[i];
-        EXPECT_EQ(std::pair(entry.type, entry.value), std::pair(i % 3 == 0 ? 0x41 : 0x80 + i % 2, (i - 10) * 300)) << i;
-        lines += brick.controller.datalogLine(entry.type, entry.value);
+        EXPECT_EQ(std::pair((*entries)[i].type, (*entries)[i].value), std::pair(i % 3 == 0 ? 0x41 : 0x80 + i % 2, (i - 10) * 300)) << i;
+        lines += brick.controller.datalogLine((*entries)[i].type, (*entries)[i].value);
     }
-    const Bytes saved = folder.read("log.txt");
-    EXPECT_EQ(std::string(saved.begin(), saved.end()), lines);
+    EXPECT_EQ(folder.read("log.txt"), Bytes(lines.begin(), lines.end()));
     brick.answer(0xA4, [](const Command&) { return Bytes{0xFE, 5, 0}; });
     EXPECT_FALSE(brick.controller.uploadDatalog(fileOp));
     EXPECT_EQ(fileOp.events.back(), "abort Can't read datalog length");
@@ -366,13 +362,10 @@ TEST_F(Transfer, TextsAreFilledAsPrintfWouldAfterTheirLookUp)
     EXPECT_EQ(formatText("100%% done %s %5d %", {1}), "100% done %s %5d %");
     EXPECT_EQ(formatText("%@ and %@ and %d", {"one"}), "one and  and ") << "never past the arguments";
     EXPECT_EQ(formatText("%@|%@|%d|%f|%d", {7, "x", "text", "text", 3.9}), "7|x|0|0.000000|3");
-    EXPECT_EQ(localized("RCX memory full"), "RCX memory full") << "the key until a lookup is installed";
     setLocalizer([](const std::string& key) { return key == "Sensor %@\t%d\n" ? "Capteur %@ = %d\n" : key; });
-    EXPECT_EQ(brick.controller.datalogLine(0x42, 5), "Capteur 3 = 5\n");
-    EXPECT_EQ(brick.controller.datalogLine(0x22, 5), "Timer 2\t5\n");
-    EXPECT_EQ(localizedFormat("Sensor %@\t%d\n", {"x", 1}), "Capteur x = 1\n");
+    EXPECT_EQ(brick.controller.datalogLine(0x42, 5) + brick.controller.datalogLine(0x22, 5), "Capteur 3 = 5\nTimer 2\t5\n");
     setLocalizer({});
-    EXPECT_EQ(localized("Sensor %@\t%d\n"), "Sensor %@\t%d\n");
+    EXPECT_EQ(localized("Sensor %@\t%d\n"), "Sensor %@\t%d\n") << "the key without a lookup";
     EXPECT_EQ(fileNameOf("/a/b/prog.v1.rcx"), "prog.v1.rcx");
 }
 

@@ -23,10 +23,7 @@ Bytes variable(std::uint8_t opcode, int index, int value)
     return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value);
 }
 
-Bytes add(int index, int value)
-{
-    return variable(0x24, index, value);
-}
+Bytes add(int index, int value) { return variable(0x24, index, value); }
 
 class Interpreter : public ::testing::Test {
 protected:
@@ -178,17 +175,11 @@ TEST_F(Interpreter, WaitsTimersTasksAndSourcesRunByTheClock)
     EXPECT_EQ(value(0), 0);
     brick.advance(1);
     EXPECT_EQ(brick.snapshot().time, 1231);
-    EXPECT_EQ(value(0), 12);
-    EXPECT_EQ(value(3), 123);
+    EXPECT_EQ((std::vector{value(0), value(3)}), (std::vector{12, 123}));
     brick.advance(10);
-    const BrickState state = brick.snapshot();
-    EXPECT_EQ(value(4), 7);
-    EXPECT_EQ(value(7), 42);
-    EXPECT_EQ(value(6), 42);
+    EXPECT_EQ((std::vector{value(4), value(7), value(6), value(9), value(10)}), (std::vector{7, 42, 42, 2, 0}));
     EXPECT_TRUE(value(8) >= 0 && value(8) <= 10) << value(8);
-    EXPECT_EQ(value(9), 2);
-    EXPECT_EQ(value(10), 0);
-    EXPECT_EQ(state.runningTasks(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(brick.snapshot().runningTasks(), (std::vector<int>{1, 2}));
     EXPECT_GT(value(1), 100);
     EXPECT_EQ(value(1), value(2)) << "fair turns";
     EXPECT_TRUE(answersAlive());
@@ -206,9 +197,7 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
     const BrickState state = brick.snapshot();
     EXPECT_EQ(value(0), 1);
     ASSERT_TRUE(state.unknownOpcode.has_value());
-    EXPECT_EQ(state.unknownOpcode->task, 0);
-    EXPECT_EQ(state.unknownOpcode->at.pc, 7);
-    EXPECT_EQ(state.unknownOpcode->opcode, 0x01);
+    EXPECT_EQ((std::vector{state.unknownOpcode->task, state.unknownOpcode->at.pc, int(state.unknownOpcode->opcode)}), (std::vector{0, 7, 1}));
     EXPECT_EQ(state.runningTasks(), (std::vector<int>{1}));
     std::mt19937 random(15);
     for (int round = 0; round < 30; ++round) {
