@@ -66,8 +66,9 @@ TEST_F(Nqc, SendsMessagesAndRawPacketsReadsTheDatalogAndInstallsBrickOS)
     EXPECT_TRUE(contains(sim.state(), "\"firmware\":{\"present\":true,\"unlocked\":true,\"address\":32794,")) << sim.state();
 }
 
-// NQC programs for the RCX and RCX 2.0 firmware; after each control command
-// (none when empty) and time passing, parts the state must hold.
+// NQC programs for the RCX and RCX 2.0 firmware, on what the interpreter's
+// own tests leave out; after each control command (none when empty) and time
+// passing, parts the state must hold.
 struct Stage {
     std::string control;
     int milliseconds;
@@ -76,25 +77,13 @@ struct Stage {
 
 const std::string variables = "\"variables\":[";
 const struct { const char* name; const char* target; const char* source; std::vector<Stage> stages; } programs[] = {
-    {"variables", "RCX", "int a, b, c, d;\ntask main() { a = 7; b = a * 6; c = 100; c /= d; d = -32768; d = abs(d); SetSleepTime(5); }\n",
-     {{"", 100, {variables + "7,42,100,32767,", "\"running\":false", "\"powerDownDelay\":5,"}}}},
     {"outputs", "RCX", "task main() { SetPower(OUT_A, 3); OnFwd(OUT_A); OnRev(OUT_B); Float(OUT_C); Wait(50); Off(OUT_B); }\n",
      {{"", 100, {"\"outputs\":[{\"power\":3,\"direction\":\"forward\",\"state\":\"on\"},{\"power\":7,\"direction\":\"reverse\",\"state\":\"on\"},"}},
       {"", 500, {"{\"power\":7,\"direction\":\"reverse\",\"state\":\"off\"},{\"power\":7,\"direction\":\"forward\",\"state\":\"float\"}]"}}}},
     {"sounds", "RCX", "task main() { PlaySound(SOUND_UP); PlayTone(440, 50); PlaySound(SOUND_DOUBLE_BEEP); }\n",
      {{"", 100, {"{\"sound\":3},{\"tone\":440,\"duration\":50},{\"sound\":1}],"}}}},
-    {"messages", "RCX", "int x;\ntask main() { SendMessage(42); x = 3; SendMessage(x); ClearMessage(); }\n",
-     {{"", 100, {"\"sent\":[42,3]", "\"message\":0,"}}}},
     {"datalog", "RCX", "int x;\ntask main() { CreateDatalog(5); x = 12; AddToDatalog(x); Wait(150);\n  AddToDatalog(Timer(0)); AddToDatalog(SENSOR_1); }\n",
      {{"", 2000, {"\"datalog\":{\"size\":5,\"entries\":[[255,4],[0,12],[32,15],[64,1023]]}"}}}},
-    {"tasks", "RCX", "int n;\ntask main() { start counter; Wait(10); stop counter; start other; }\n"
-                     "task counter() { n++; Wait(1000); n = 99; }\ntask other() { Wait(100); }\n",
-     {{"", 300, {"\"tasks\":[2]", variables + "1,"}}, {"", 1000, {"\"running\":false", variables + "1,"}}}},
-    {"timers", "RCX2", "int x, y, z, w;\ntask main() { ClearTimer(0); Wait(250); x = Timer(0); y = FastTimer(0); SetTimer(1, 100); Wait(100);\n"
-                       "  z = Timer(1); SetWatch(10, 20); w = Watch(); }\n",
-     {{"", 2000, {variables + "0,"}}, {"", 2000, {variables + "25,250,110,620,", "\"watch\":620,"}}}},
-    {"locals and arrays", "RCX2", "int x; int squares[4];\ntask main() { int i; i = 0; while (i < 4) { squares[i] = i * i; i++; } x = squares[3] + squares[2]; }\n",
-     {{"", 100, {variables + "13,0,1,4,9,"}}}},
     {"events", "RCX2", "int hit, high, x;\ntask main() { start timed; SetSensor(SENSOR_1, SENSOR_TOUCH); SetEvent(1, SENSOR_1, EVENT_TYPE_PRESSED);\n"
                        "  monitor (EVENT_MASK(1)) { Wait(10000); } catch { hit = 1; } }\n"
                        "task timed() { SetEvent(2, Timer(0), EVENT_TYPE_HIGH); SetUpperLimit(2, 5); ClearTimer(0);\n"
