@@ -225,14 +225,12 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
         command({0x42, 0, 0x45});
         command({0x32, 0, type});
         run({0x42, 1, 0x45, 0x32, 1, type}, 1);
-        EXPECT_EQ(brick.snapshot().sensors[0].modeByte(), modes[type]) << int(type);
-        EXPECT_EQ(brick.snapshot().sensors[1].modeByte(), modes[type]) << int(type);
+        EXPECT_EQ(std::pair(brick.snapshot().sensors[0].modeByte(), brick.snapshot().sensors[1].modeByte()), std::pair(modes[type], modes[type]));
     }
     command(add(4, 5));
     command(add(4, 5));
     command(Bytes{0x23} + word(880) + Bytes{20});
-    EXPECT_EQ(value(4), 10);
-    EXPECT_EQ(brick.snapshot().played.back().frequency, 880);
+    EXPECT_EQ(std::pair(value(4), brick.snapshot().played.back().frequency), std::pair(10, 880));
     sent.clear();
     command({0x27, 0x00}); // flow control is a program's own
     EXPECT_TRUE(sent.empty());
@@ -242,9 +240,7 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
     command({0x91, 0});
     brick.receive(framed({0xD2, 0x04, 0x02}));
     brick.advance(1);
-    EXPECT_EQ(brick.snapshot().slot, 1);
-    EXPECT_EQ(value(11), 5);
-    EXPECT_EQ(brick.snapshot().lastMessage, 2);
+    EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{1, 5, 2}));
 }
 
 TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
@@ -252,10 +248,8 @@ TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
     Brick brick;
     Scheduler scheduler(brick);
     const Bytes forever = add(0, 1) + Bytes{0x27, 0x86};
-    brick.receive(framed(Bytes{0x25, 0, 0, 0} + word(7)));
-    brick.receive(framed(Bytes{0x45, 0, 0} + word(7) + forever +
-                         Bytes{static_cast<std::uint8_t>(std::accumulate(forever.begin(), forever.end(), 0))}));
-    brick.receive(framed({0x71, 0}));
+    for (const Bytes& command : {Bytes{0x25, 0, 0, 0} + word(7), Bytes{0x45, 0, 0} + word(7) + forever + Bytes{0xD4}, Bytes{0x71, 0}})
+        brick.receive(framed(command));
     EXPECT_TRUE(waitUntil([&] { return brick.snapshot().variables[0] > 1000; }));
     EXPECT_FALSE(brick.advance(10));
 }
