@@ -82,13 +82,10 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x52, 3, 0}, {{0}}}, {{0x5A, 0xFF, 0x7F}, {{1}}},
     });
     BrickState state = brick.snapshot();
-    EXPECT_EQ(state.variables[3], 5);
+    EXPECT_EQ(std::tuple(state.variables[3], state.running(), state.datalog.size), std::tuple(5, false, 3));
     EXPECT_EQ(state.remote, (std::vector<std::uint16_t>{0, 0x80, 0, 0x4000, 0}));
     EXPECT_EQ(state.messages, (std::vector<std::uint8_t>{4, 4}));
-    EXPECT_EQ(state.programs[2].tasks[3], (ByteString{1, 2, 3, 4, 5}));
-    EXPECT_EQ(state.programs[2].subs[7], (ByteString{9, 9}));
-    EXPECT_FALSE(state.running());
-    EXPECT_EQ(state.datalog.size, 3);
+    EXPECT_EQ(std::pair(state.programs[2].tasks[3], state.programs[2].subs[7]), std::pair(ByteString{1, 2, 3, 4, 5}, ByteString{9, 9}));
     EXPECT_TRUE(brick.addDatalogEntry(0x03, 120) && brick.addDatalogEntry(0x41, -5) && brick.addDatalogEntry(0x80, 2));
     EXPECT_FALSE(brick.addDatalogEntry(0x80, 3));
     play(brick, {
@@ -172,7 +169,7 @@ TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
         std::uint8_t modeByte;
         std::vector<int> raws;
         int value;
-    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {300, 500}, 1}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
+    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
                  {0x2A, {300, 305}, 1}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
                  {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
                  {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}};

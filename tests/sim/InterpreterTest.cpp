@@ -106,6 +106,9 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
         {"far loop counter", Bytes{0x82, 0x02, 0x02, 0x92} + word(135) + body + Bytes{0x72, 0x86, 0x01} + add(0, 100), 152},
         // Variable 1 from 3: decrement, leave when negative (0xF2).
         {"decrement and branch", variable(0x14, 1, 3) + Bytes{0xF2, 0x01, 0x08} + add(0, 1) + Bytes{0x27, 0x89}, 3},
+        // Jump over the add of 10 to the far decrement, which branches back to it when negative.
+        {"far decrement and branch back", Bytes{0x27, 0x08} + add(0, 10) + Bytes{0x27, 0x0F} + variable(0x14, 1, 0) + Bytes{0xF3, 0x01, 0x8E, 0x00} +
+                                              add(0, 100), 10},
         {"nested loop counters", Bytes{0x82, 0x02, 0x03, 0x37, 15, 0x82, 0x02, 0x02, 0x37, 8} + add(0, 1) +
                                      Bytes{0x27, 0x88, 0x27, 0x8F}, 6},
         // Subroutine 0 adds 1 at the end of its code, 1 adds 10 and returns
@@ -215,6 +218,17 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
         ASSERT_TRUE(answersAlive()) << "round " << round;
         command({0x91, 0});
     }
+}
+
+TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
+{
+    // Variable 32 is a task's own and has no datalog type.
+    command({0x52, 5, 0});
+    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3}, 1);
+    std::vector<int> types;
+    for (const auto& entry : brick.snapshot().datalog.entries)
+        types.push_back(entry.type);
+    EXPECT_EQ(types, (std::vector<int>{31, 0x23}));
 }
 
 TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsPrograms)

@@ -115,9 +115,7 @@ TEST(SerialLinkToSim, EveryCommandIsAnsweredAtTheFirstAttemptAndOneWithoutReplyH
     packet.startReadLoop();
     RecordingListener listener;
     RCXSender sender(packet, &listener);
-    ASSERT_EQ(sim.control("battery 8765"), "ok");
-    ASSERT_EQ(sim.control("sensor 2 raw 700"), "ok");
-    ASSERT_EQ(sim.control("history clear"), "ok");
+    ASSERT_EQ(sim.control("battery 8765") + sim.control("sensor 2 raw 700") + sim.control("history clear"), "okokok");
     EXPECT_EQ(sender.sendCodeGet2(0x30), 8765);
     EXPECT_EQ(sender.sendCodeGet2(0x12, {12, 1}), 700);
     sender.sendCode(0x14, {2, 2, 0x10, 0x00});
