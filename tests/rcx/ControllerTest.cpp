@@ -127,6 +127,8 @@ TEST_F(Controller, NamesFollowDownloadsDeletionsAndMemoryMapsAndTheDatalogItsSiz
     EXPECT_TRUE(brick.brick.snapshot().programs[1].tasks[0].empty());
     controller.readMemMap(map);
     EXPECT_EQ(controller.progName(2), "") << "its first task is empty now";
+    controller.selectProgram(3);
+    ASSERT_EQ(controller.sendProgFile(INFRABRICK_RCX_FIXTURES "/blink.rcx", fileOp), 0);
     // A controller that starts afresh knows no names: occupied slots are
     // "Unknown", looked up in the user's language.
     RCXController fresh(brick.sender, brick.packet);
@@ -134,7 +136,7 @@ TEST_F(Controller, NamesFollowDownloadsDeletionsAndMemoryMapsAndTheDatalogItsSiz
     fresh.readMemMap(map);
     setLocalizer({});
     for (int slot = 1; slot <= 5; ++slot)
-        EXPECT_EQ(fresh.progName(slot), slot == 1 ? "Inconnu" : "") << slot;
+        EXPECT_EQ(fresh.progName(slot), slot == 1 || slot == 3 ? "Inconnu" : "") << slot;
     controller.setDataLog(20, fileOp);
     EXPECT_EQ(controller.datalogSize(), 20);
     ASSERT_TRUE(brick.brick.addDatalogEntry(0x41, -5) && brick.brick.addDatalogEntry(0x03, 7));

@@ -224,7 +224,7 @@ TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
 {
     // Variable 32 is a task's own and has no datalog type.
     command({0x52, 5, 0});
-    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3}, 1);
+    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3, 0x62, 14, 1}, 1);
     std::vector<int> types;
     for (const auto& entry : brick.snapshot().datalog.entries)
         types.push_back(entry.type);
@@ -244,9 +244,14 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
     command(add(4, 5));
     command(add(4, 5));
     command(Bytes{0x23} + word(880) + Bytes{20});
+    for (const Bytes& watch : {Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}}) // the last two refused
+        command(watch);
+    EXPECT_EQ(brick.snapshot().watch, 62);
     EXPECT_EQ(std::pair(value(4), brick.snapshot().played.back().frequency), std::pair(10, 880));
     sent.clear();
     command({0x27, 0x00}); // flow control is a program's own
+    command({0x33, 2, 8, 0}); // no display 8
+    command({0x13, 1, 1, 9}); // no timer 9
     EXPECT_TRUE(sent.empty());
     // The remote's program 2 and message 2 buttons.
     command({0x91, 1});
@@ -254,6 +259,7 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
     command({0x91, 0});
     brick.receive(framed({0xD2, 0x04, 0x02}));
     brick.advance(1);
+    command({0x91, 5}); // no such slot
     EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{1, 5, 2}));
 }
 
