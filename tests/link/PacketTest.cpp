@@ -2,6 +2,7 @@
 // loop against hostile byte streams, the echo, and the receive thread's life.
 #include "link/RCXPacket.h"
 #include "ports/AllPorts.h"
+#include "ports/NoPort.h"
 #include "support/ScriptedPort.h"
 #include "support/StdoutCapture.h"
 
@@ -32,12 +33,10 @@ protected:
 TEST_F(PacketTest, PacketsGoOutAsTheBrickExpectsThemWhenTheLinkMaySend)
 {
     const struct { bool toggled; int opcode; std::vector<int> arguments; const char* wire; } cases[] = {
-        {false, 0x10, {}, "55 FF 00 10 EF 10 EF"},
-        {true, 0x10, {}, "55 FF 00 18 E7 18 E7"},
+        {false, 0x10, {}, "55 FF 00 10 EF 10 EF"}, {true, 0x10, {}, "55 FF 00 18 E7 18 E7"},
         {false, 0x14, {3, 2, 0x34, 0x12}, "55 FF 00 14 EB 03 FC 02 FD 34 CB 12 ED 5F A0"},
         // Low bits 6: no argument; 7: one; missing ones go as 0.
-        {false, 0x16, {1}, "55 FF 00 16 E9 16 E9"},
-        {false, 0x17, {0x20}, "55 FF 00 17 E8 20 DF 37 C8"},
+        {false, 0x16, {1}, "55 FF 00 16 E9 16 E9"}, {false, 0x17, {0x20}, "55 FF 00 17 E8 20 DF 37 C8"},
         {false, 0x13, {7}, "55 FF 00 13 EC 07 F8 00 FF 00 FF 1A E5"},
         // The low 8 bits of an argument go out; five arguments at most.
         {false, 0x21, {0x134}, "55 FF 00 21 DE 34 CB 55 AA"},
@@ -59,48 +58,25 @@ TEST_F(PacketTest, PacketsGoOutAsTheBrickExpectsThemWhenTheLinkMaySend)
     EXPECT_EQ(packet.sendDLPacket(0x0102, 0, data, 0.2f), 0);
     EXPECT_EQ(packet.sendDLPacket(1, 246, data, 0.2f), 0) << "the largest block the echo record holds";
     EXPECT_EQ(packet.sendDLPacket(1, 247, data, 0.2f), kIOReturnOverrun);
+    ASSERT_EQ(port.writes().size(), 3u);
     EXPECT_EQ(port.writes()[0], hex("55 FF 00 45 BA 01 FE 00 FF 02 FD 00 FF 01 FE 02 FD 03 FC 4E B1"));
     EXPECT_EQ(port.writes()[1], hex("55 FF 00 4D B2 02 FD 01 FE 00 FF 00 FF 00 FF 50 AF"));
-    EXPECT_EQ(port.writes().size(), 3u);
     EXPECT_EQ(port.writes()[2].size(), 2u * 246 + 17);
-    // Nothing goes out while the link is suspended, before the receive
-    // thread reads, or while it reads a packet; a failed write is passed up.
+    // Nothing goes out while the link is suspended (the size unchecked then)
+    // or before the receive thread reads.
     packet.block();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), kIOReturnNotReady);
-    EXPECT_EQ(packet.sendDLPacket(1, 247, data, 0.2f), kIOReturnNotReady) << "refused before the size";
+    EXPECT_EQ(packet.sendDLPacket(1, 247, data, 0.2f), kIOReturnNotReady);
     packet.unblock();
-    RCXPacket idle(port);
-    EXPECT_EQ(idle.sendPacket(0x10, {}, 0.2f), kIOReturnNotReady);
-    port.failWrites(5);
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), 5);
-    port.failWrites(0);
-    port.stallReads(true);
-    port.feed(hex("55 FF 00"));
-    ASSERT_TRUE(port.waitUntilDrained());
-    const auto start = Clock::now();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), kIOReturnTimeout);
-    EXPECT_GE(Clock::now() - start, 195ms);
-    EXPECT_EQ(port.writes().size(), 3u);
-    port.feed(hex("F7 08 05 FA FC 03")); // the rest of a message frees the port
-    EXPECT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0);
+    EXPECT_EQ(RCXPacket(port).sendPacket(0x10, {}, 0.2f), kIOReturnNotReady);
 }
 
 const Bytes battery = hex("55 FF 00 CF 30 2C D3 23 DC 1E E1"); // 9004
 
 TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
 {
-    // What the tower delivers before the battery command and after its
-    // echo, what the wait for its reply gets, and what is printed.
-    const struct {
-        const char* name;
-        Bytes before;
-        Bytes answer;
-        int result;
-        const char* printed = "";
-        bool toggled = false;
-        bool byte = false; // read as one byte rather than two
-    } cases[] = {
+    // What the tower delivers before the battery command and after its echo,
+    // what the wait for its reply (of one byte when `byte`) gets, and what is printed.
+    const struct { const char* name; Bytes before, answer; int result; const char* printed = ""; bool toggled = false, byte = false; } cases[] = {
         {"the reply", {}, battery, 9004},
         {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
         {"untoggled reply to a toggled command", {}, battery, RCXPacket::noReplyInTime, "", true},
@@ -114,8 +90,7 @@ TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
         // Late replies to commands given up neither hold the link nor answer.
         {"late replies before", framed({0xEF}) + framed({0xED, 1, 2}), battery, 9004},
         {"a late reply after", {}, framed({0xEF}) + battery, 9004},
-        // The tail of a reply lost in the air: the packet is given up.
-        {"a lost tail", hex("55 FF 00 CF 30 2C"), battery, 9004},
+        {"a lost tail", hex("55 FF 00 CF 30 2C"), battery, 9004}, // the packet is given up
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,8 +104,7 @@ TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
         EXPECT_EQ(c.byte ? packet.replyByte(0x30, 0.2f) : packet.reply2Bytes(0x30, 0.2f), c.result);
         ASSERT_TRUE(port.waitUntilDrained());
         EXPECT_EQ(output.text(), c.printed);
-        // Nothing is left over, and the link still works.
-        packet.unToggle();
+        packet.unToggle(); // nothing is left over, and the link still works
         sendAndAnswer(framed({0xCF, 0x10, 0x27}));
         EXPECT_EQ(packet.reply2Bytes(0x30, 0.2f), 10000);
     }
@@ -151,7 +125,6 @@ TEST_F(PacketTest, MessagesFillARingOf1024AndBrokenOnesTakeNoSlot)
         ASSERT_TRUE(port.waitUntilDrained());
         EXPECT_EQ(output.text(), printed);
     }
-    EXPECT_EQ(packet.messagesReceived(), 4);
     Bytes more;
     for (int i = 9; i < 1026; ++i)
         more = more + framed({0xF7, static_cast<std::uint8_t>(i % 256)});
@@ -169,7 +142,7 @@ TEST_F(PacketTest, MessagesFillARingOf1024AndBrokenOnesTakeNoSlot)
     EXPECT_EQ(packet.getMessage(1, 0.2f), 6) << "exactly 1024 behind: the oldest kept";
 }
 
-TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandUpToTheReplyRecord)
+TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandAndASuspendedOrFailedLinkFailsEveryWait)
 {
     EXPECT_EQ(packet.setBlockLength(256, 0.2f), RCXPacket::wrongLength);
     EXPECT_EQ(packet.setBlockLength(-1, 0.2f), RCXPacket::wrongLength);
@@ -183,7 +156,6 @@ TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandUpToTheReplyRecord)
         EXPECT_EQ(packet.replyBlock(0xA4, length, data, 2.75f), 0);
         EXPECT_EQ(Bytes(data, data + length), Bytes(reply.begin() + 1, reply.end()));
     }
-    // A suspended link fails every reply wait, but keeps its messages.
     port.feed(framed({0xF7, 0x2A}));
     ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
     packet.block();
@@ -191,14 +163,10 @@ TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandUpToTheReplyRecord)
     EXPECT_EQ((std::vector{packet.replyCheck(0x10, 0.2f), packet.replyByte(0x12, 0.2f), packet.reply2Bytes(0x30, 0.2f),
                            packet.replyBlock(0xA4, 3, data, 0.2f), packet.setBlockLength(3, 0.2f)}),
               std::vector<int>(5, RCXPacket::linkSuspended));
-    EXPECT_EQ(packet.getMessage(0, 0.2f), 0x2A);
+    EXPECT_EQ(packet.getMessage(0, 0.2f), 0x2A) << "messages are kept";
+    // So does a read error, which stops the thread and releases its locks
+    // until it is started again.
     packet.startReadLoop();
-    sendAndAnswer(battery);
-    EXPECT_EQ(packet.reply2Bytes(0x30, 0.2f), 9004);
-}
-
-TEST_F(PacketTest, AReadErrorStopsTheThreadAndReleasesItsLocksUntilItIsStartedAgain)
-{
     StdoutCapture output;
     port.feed(hex("55 FF 00 F7 08")); // inside a message
     ASSERT_TRUE(port.waitUntilDrained());
@@ -208,19 +176,17 @@ TEST_F(PacketTest, AReadErrorStopsTheThreadAndReleasesItsLocksUntilItIsStartedAg
     EXPECT_EQ(packet.sendDLPacket(1, 1, hex("01").data(), 0.2f), kIOReturnNotReady);
     packet.startReadLoop();
     port.feed(framed({0xF7, 0x03}));
-    ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
-    EXPECT_EQ(packet.getMessage(0, 0.2f), 3) << "the message lock was released";
+    ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 2; }));
+    EXPECT_EQ(packet.getMessage(1, 0.2f), 3) << "the message lock was released";
     sendAndAnswer(battery);
     EXPECT_EQ(packet.reply2Bytes(0x30, 0.2f), 9004);
 }
 
 TEST_F(PacketTest, TheEchoOfEachPacketIsSwallowedEvenOnASlowLine)
 {
+    // Each echo comes 20 ms after its write, that of a 20-byte block 300 ms
+    // after: a send returns once its echo is in.
     StdoutCapture output;
-    // Each echo comes 20 ms after its write, and the echo of a 20-byte block
-    // (57 bytes, 261 ms at 2400 bit/s) 300 ms after. Each send returns only
-    // once its echo is in, so the next packet never replaces an echo record
-    // still awaited, and the host's own message is not taken for the brick's.
     port.deliverEcho(false);
     std::thread line([this] {
         for (std::size_t i = 0; i < 11; ++i) {
@@ -244,10 +210,9 @@ TEST_F(PacketTest, TheEchoOfEachPacketIsSwallowedEvenOnASlowLine)
     ASSERT_TRUE(output.waitFor("Echo error: expecting 9, got 8\n"));
     port.feed(hex("55 FF 00 12 ED 09 F6 00 FF 1B E4") + framed({0xED, 0x01, 0x02}));
     EXPECT_EQ(packet.reply2Bytes(0x12, 0.2f), 0x0201);
-    EXPECT_EQ(packet.messagesReceived(), 0);
+    EXPECT_EQ(packet.messagesReceived(), 0) << "the host's own message is no brick's";
     EXPECT_EQ(output.text(), "Echo error: expecting 9, got 8\n");
-    // An echo that never comes holds a send 7 bytes at 11 bits and
-    // 2400 bit/s, and 0.2 s more.
+    // An echo that never comes holds a send 7 bytes at 2400 bit/s and 0.2 s more.
     const auto silent = Clock::now();
     EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0);
     EXPECT_GE(Clock::now() - silent, 220ms);
@@ -270,15 +235,34 @@ TEST(PacketLife, APortReplacedUnderAReadIsReadOnButAPlainRestartEndsAtTheNextErr
     packet.startReadLoop();
     ASSERT_TRUE(serial->waitUntilDrained());
     ASSERT_EQ(ports.setPort(AllPorts::serialType, "", "second"), 0);
-    packet.startReadLoop();
     serial->setResponder([](const Bytes&) { return framed({0xEF}); });
-    ASSERT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0);
-    EXPECT_EQ(packet.replyCheck(0x10, 0.2f), 0);
+    for (int restarted = 0; restarted < 2; ++restarted, packet.startReadLoop()) {
+        ASSERT_TRUE(serial->waitUntilDrained());
+        ASSERT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0) << restarted;
+        EXPECT_EQ(packet.replyCheck(0x10, 0.2f), 0) << restarted;
+    }
     EXPECT_EQ(output.text(), "") << "no read error";
     packet.startReadLoop(); // as after an error sheet, the port unchanged
     serial->failRead(0x5);
     ASSERT_TRUE(output.waitFor("Error: 5\n"));
     EXPECT_TRUE(waitUntil([&] { return packet.sendPacket(0x10, {}, 0.2f) == kIOReturnNotReady; }));
+}
+
+// At the application's end the receive thread is stopped before the port
+// closes under its read: nothing is reported, and nothing is sent after.
+TEST(PacketLife, StopReadLoopEndsTheReceiveThreadWithoutAReadError)
+{
+    NoPort port;
+    StdoutCapture output;
+    RCXPacket packet(port);
+    packet.startReadLoop();
+    packet.stopReadLoop();
+    port.closePort();
+    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(packet.replyCheck(0x10, 0.2f), RCXPacket::linkSuspended);
+    packet.startReadLoop();
+    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(output.text(), "");
 }
 
 } // namespace

@@ -23,10 +23,7 @@ Bytes variable(std::uint8_t opcode, int index, int value)
     return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value);
 }
 
-Bytes add(int index, int value)
-{
-    return variable(0x24, index, value);
-}
+Bytes add(int index, int value) { return variable(0x24, index, value); }
 
 class Interpreter : public ::testing::Test {
 protected:
@@ -109,6 +106,9 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
         {"far loop counter", Bytes{0x82, 0x02, 0x02, 0x92} + word(135) + body + Bytes{0x72, 0x86, 0x01} + add(0, 100), 152},
         // Variable 1 from 3: decrement, leave when negative (0xF2).
         {"decrement and branch", variable(0x14, 1, 3) + Bytes{0xF2, 0x01, 0x08} + add(0, 1) + Bytes{0x27, 0x89}, 3},
+        // Jump over the add of 10 to the far decrement, which branches back to it when negative.
+        {"far decrement and branch back", Bytes{0x27, 0x08} + add(0, 10) + Bytes{0x27, 0x0F} + variable(0x14, 1, 0) + Bytes{0xF3, 0x01, 0x8E, 0x00} +
+                                              add(0, 100), 10},
         {"nested loop counters", Bytes{0x82, 0x02, 0x03, 0x37, 15, 0x82, 0x02, 0x02, 0x37, 8} + add(0, 1) +
                                      Bytes{0x27, 0x88, 0x27, 0x8F}, 6},
         // Subroutine 0 adds 1 at the end of its code, 1 adds 10 and returns
@@ -178,17 +178,11 @@ TEST_F(Interpreter, WaitsTimersTasksAndSourcesRunByTheClock)
     EXPECT_EQ(value(0), 0);
     brick.advance(1);
     EXPECT_EQ(brick.snapshot().time, 1231);
-    EXPECT_EQ(value(0), 12);
-    EXPECT_EQ(value(3), 123);
+    EXPECT_EQ((std::vector{value(0), value(3)}), (std::vector{12, 123}));
     brick.advance(10);
-    const BrickState state = brick.snapshot();
-    EXPECT_EQ(value(4), 7);
-    EXPECT_EQ(value(7), 42);
-    EXPECT_EQ(value(6), 42);
+    EXPECT_EQ((std::vector{value(4), value(7), value(6), value(9), value(10)}), (std::vector{7, 42, 42, 2, 0}));
     EXPECT_TRUE(value(8) >= 0 && value(8) <= 10) << value(8);
-    EXPECT_EQ(value(9), 2);
-    EXPECT_EQ(value(10), 0);
-    EXPECT_EQ(state.runningTasks(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(brick.snapshot().runningTasks(), (std::vector<int>{1, 2}));
     EXPECT_GT(value(1), 100);
     EXPECT_EQ(value(1), value(2)) << "fair turns";
     EXPECT_TRUE(answersAlive());
@@ -206,9 +200,7 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
     const BrickState state = brick.snapshot();
     EXPECT_EQ(value(0), 1);
     ASSERT_TRUE(state.unknownOpcode.has_value());
-    EXPECT_EQ(state.unknownOpcode->task, 0);
-    EXPECT_EQ(state.unknownOpcode->at.pc, 7);
-    EXPECT_EQ(state.unknownOpcode->opcode, 0x01);
+    EXPECT_EQ((std::vector{state.unknownOpcode->task, state.unknownOpcode->at.pc, int(state.unknownOpcode->opcode)}), (std::vector{0, 7, 1}));
     EXPECT_EQ(state.runningTasks(), (std::vector<int>{1}));
     std::mt19937 random(15);
     for (int round = 0; round < 30; ++round) {
@@ -228,6 +220,17 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
     }
 }
 
+TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
+{
+    // Variable 32 is a task's own and has no datalog type.
+    command({0x52, 5, 0});
+    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3, 0x62, 14, 1}, 1);
+    std::vector<int> types;
+    for (const auto& entry : brick.snapshot().datalog.entries)
+        types.push_back(entry.type);
+    EXPECT_EQ(types, (std::vector<int>{31, 0x23}));
+}
+
 TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsPrograms)
 {
     // A sensor's type sets its default mode, from the host or a program.
@@ -236,16 +239,19 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
         command({0x42, 0, 0x45});
         command({0x32, 0, type});
         run({0x42, 1, 0x45, 0x32, 1, type}, 1);
-        EXPECT_EQ(brick.snapshot().sensors[0].modeByte(), modes[type]) << int(type);
-        EXPECT_EQ(brick.snapshot().sensors[1].modeByte(), modes[type]) << int(type);
+        EXPECT_EQ(std::pair(brick.snapshot().sensors[0].modeByte(), brick.snapshot().sensors[1].modeByte()), std::pair(modes[type], modes[type]));
     }
     command(add(4, 5));
     command(add(4, 5));
     command(Bytes{0x23} + word(880) + Bytes{20});
-    EXPECT_EQ(value(4), 10);
-    EXPECT_EQ(brick.snapshot().played.back().frequency, 880);
+    for (const Bytes& watch : {Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}}) // the last two refused
+        command(watch);
+    EXPECT_EQ(brick.snapshot().watch, 62);
+    EXPECT_EQ(std::pair(value(4), brick.snapshot().played.back().frequency), std::pair(10, 880));
     sent.clear();
     command({0x27, 0x00}); // flow control is a program's own
+    command({0x33, 2, 8, 0}); // no display 8
+    command({0x13, 1, 1, 9}); // no timer 9
     EXPECT_TRUE(sent.empty());
     // The remote's program 2 and message 2 buttons.
     command({0x91, 1});
@@ -253,9 +259,8 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
     command({0x91, 0});
     brick.receive(framed({0xD2, 0x04, 0x02}));
     brick.advance(1);
-    EXPECT_EQ(brick.snapshot().slot, 1);
-    EXPECT_EQ(value(11), 5);
-    EXPECT_EQ(brick.snapshot().lastMessage, 2);
+    command({0x91, 5}); // no such slot
+    EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{1, 5, 2}));
 }
 
 TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
@@ -263,10 +268,8 @@ TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
     Brick brick;
     Scheduler scheduler(brick);
     const Bytes forever = add(0, 1) + Bytes{0x27, 0x86};
-    brick.receive(framed(Bytes{0x25, 0, 0, 0} + word(7)));
-    brick.receive(framed(Bytes{0x45, 0, 0} + word(7) + forever +
-                         Bytes{static_cast<std::uint8_t>(std::accumulate(forever.begin(), forever.end(), 0))}));
-    brick.receive(framed({0x71, 0}));
+    for (const Bytes& command : {Bytes{0x25, 0, 0, 0} + word(7), Bytes{0x45, 0, 0} + word(7) + forever + Bytes{0xD4}, Bytes{0x71, 0}})
+        brick.receive(framed(command));
     EXPECT_TRUE(waitUntil([&] { return brick.snapshot().variables[0] > 1000; }));
     EXPECT_FALSE(brick.advance(10));
 }

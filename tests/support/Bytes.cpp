@@ -16,14 +16,9 @@ Bytes framed(const Bytes& bytes)
 {
     Bytes packet = {0x55, 0xFF, 0x00};
     unsigned sum = 0;
-    for (std::uint8_t byte : bytes) {
-        packet.push_back(byte);
-        packet.push_back(static_cast<std::uint8_t>(0xFF - byte));
-        sum += byte;
-    }
-    packet.push_back(static_cast<std::uint8_t>(sum % 256));
-    packet.push_back(static_cast<std::uint8_t>(0xFF - sum % 256));
-    return packet;
+    for (std::uint8_t byte : bytes)
+        packet.push_back(byte), packet.push_back(static_cast<std::uint8_t>(0xFF - byte)), sum += byte;
+    return packet + Bytes{static_cast<std::uint8_t>(sum % 256), static_cast<std::uint8_t>(0xFF - sum % 256)};
 }
 
 Bytes operator+(Bytes a, const Bytes& b)
@@ -35,8 +30,7 @@ Bytes operator+(Bytes a, const Bytes& b)
 Bytes unframed(const Bytes& packet)
 {
     Bytes bytes;
-    // Header, then byte/complement pairs; the last pair is the checksum.
-    for (std::size_t i = 3; i + 3 < packet.size(); i += 2)
+    for (std::size_t i = 3; i + 3 < packet.size(); i += 2) // the last pair is the checksum
         bytes.push_back(packet[i]);
     if (!bytes.empty())
         bytes[0] &= 0xF7;
@@ -45,11 +39,10 @@ Bytes unframed(const Bytes& packet)
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !condition();)
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }

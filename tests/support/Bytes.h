@@ -10,17 +10,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // "55 FF 00" → {0x55, 0xFF, 0x00}.
 Bytes hex(const std::string& text);
-
-// Frames bytes as the brick and the towers do: header, each byte and its
-// complement, checksum and its complement. Written apart from the link layer
-// so that tests check it rather than repeat it.
+// Frames bytes as the brick and the towers do (header, each byte and its
+// complement, checksum and its complement), written apart from the link layer.
 Bytes framed(const Bytes& bytes);
-
-// The bytes of `a`, then those of `b`.
 Bytes operator+(Bytes a, const Bytes& b);
-
 // What a framed packet carries, the toggle bit of its opcode cleared.
 Bytes unframed(const Bytes& packet);
-
 // Waits for a condition another thread makes true, up to `limit`.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5));

@@ -18,11 +18,10 @@ TemporaryFolder::TemporaryFolder(bool runtime)
     : folder(madeFolder())
     , runtime(runtime)
 {
-    if (!runtime)
-        return;
-    if (const char* saved = std::getenv("XDG_RUNTIME_DIR"))
+    if (const char* saved = std::getenv("XDG_RUNTIME_DIR"); runtime && saved)
         savedRuntime = saved;
-    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    if (runtime)
+        ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
 }
 
 TemporaryFolder::~TemporaryFolder()
@@ -37,14 +36,8 @@ TemporaryFolder::~TemporaryFolder()
 
 std::string TemporaryFolder::write(const std::string& name, const Bytes& contents) const
 {
-    std::ofstream(folder / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
+    std::ofstream(folder / name, std::ios::binary).write(reinterpret_cast<const char*>(contents.data()), std::streamsize(contents.size()));
     return path(name);
-}
-
-std::string TemporaryFolder::write(const std::string& name, const std::string& contents) const
-{
-    return write(name, Bytes(contents.begin(), contents.end()));
 }
 
 Bytes TemporaryFolder::read(const std::string& name) const

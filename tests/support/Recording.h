@@ -23,8 +23,8 @@ public:
     std::thread::id thread;
 };
 
-// What a transfer told its FileOp, in order: "start <title>",
-// "abort <message>", "stop"; and the increments apart.
+// What a transfer told its FileOp, in order ("start <title>", "abort
+// <message>", "stop"), and the increments apart.
 class RecordingFileOp : public FileOp {
 public:
     void startFileOp(const std::string& title) override { events.push_back("start " + title); }
@@ -36,8 +36,8 @@ public:
     std::vector<double> increments;
 };
 
-// A fresh temporary folder, removed with its files. A runtime folder is
-// also $XDG_RUNTIME_DIR while it lives.
+// A fresh temporary folder, removed with its files; a runtime folder is also
+// $XDG_RUNTIME_DIR while it lives.
 class TemporaryFolder {
 public:
     explicit TemporaryFolder(bool runtime = false);
@@ -47,7 +47,10 @@ public:
 
     std::string path(const std::string& name) const { return (folder / name).string(); }
     std::string write(const std::string& name, const Bytes& contents) const;
-    std::string write(const std::string& name, const std::string& contents) const;
+    std::string write(const std::string& name, const std::string& contents) const
+    {
+        return write(name, Bytes(contents.begin(), contents.end()));
+    }
     Bytes read(const std::string& name) const;
 
     const std::filesystem::path folder;

@@ -2,45 +2,21 @@
 
 #include "ports/WaitWithin.h"
 
-std::vector<Bytes> ScriptedPort::writes()
-{
-    std::lock_guard lock(mutex);
-    return written;
-}
-
-bool ScriptedPort::waitForWrites(std::size_t count)
-{
-    std::unique_lock lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(5), [&] { return written.size() >= count; });
-}
-
-bool ScriptedPort::waitUntilDrained()
-{
-    std::unique_lock lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(5), [&] { return incoming.empty() && readerWaiting; });
-}
-
-IOReturn ScriptedPort::openPort(const std::string&)
-{
-    locked([&] { closed = false; });
-    return kIOReturnSuccess;
-}
-
 IOReturn ScriptedPort::write(const std::uint8_t* bytes, int length)
 {
     const Bytes packet(bytes, bytes + length);
     Responder answer;
-    {
-        std::lock_guard lock(mutex);
-        if (writeFailure)
+    if (const IOReturn failure = locked([&] {
+            if (!writeFailure) {
+                written.push_back(packet);
+                if (echoDelivered)
+                    incoming.insert(incoming.end(), packet.begin(), packet.end());
+                answer = responder;
+            }
             return writeFailure;
-        written.push_back(packet);
-        if (echoDelivered)
-            incoming.insert(incoming.end(), packet.begin(), packet.end());
-        answer = responder;
-    }
-    // The responder runs unlocked so that it may feed bytes itself.
-    feed(answer ? answer(packet) : Bytes());
+        }))
+        return failure;
+    feed(answer ? answer(packet) : Bytes()); // unlocked, so that it may feed bytes itself
     return kIOReturnSuccess;
 }
 
@@ -58,10 +34,8 @@ IOReturn ScriptedPort::readByte(std::uint8_t* byte, ReadLimit limit)
     }
     if (closed)
         return closedCode;
-    if (const IOReturn code = readFailure) {
-        readFailure = 0;
+    if (const IOReturn code = std::exchange(readFailure, 0))
         return code;
-    }
     *byte = incoming.front();
     incoming.pop_front();
     return kIOReturnSuccess;

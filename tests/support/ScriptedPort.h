@@ -6,12 +6,25 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 // An in-memory tower, safe to use from the receive thread and a test thread
-// at once. What the host writes is recorded and, when the port echoes,
-// delivered back; a responder may answer each packet; tests feed further
-// bytes (noise, broken packets, brick messages) and make reads or writes fail.
+// at once. Written packets are recorded and, when the port echoes, delivered
+// back; a responder may answer each; tests feed further bytes and make reads
+// or writes fail.
 class ScriptedPort : public Port {
+    template <typename Change> auto locked(Change change)
+    {
+        struct Notify { std::condition_variable& changed; ~Notify() { changed.notify_all(); } } notify{changed};
+        std::lock_guard lock(mutex);
+        return change();
+    }
+    template <typename Condition> bool waitFor(Condition condition)
+    {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(5), condition);
+    }
+
 public:
     // Answers a written packet with the bytes to deliver after its echo.
     using Responder = std::function<Bytes(const Bytes& packet)>;
@@ -22,7 +35,6 @@ public:
     void setResponder(Responder answer) { locked([&] { responder = std::move(answer); }); }
     // Whether written packets come back, while echoes() stays as it was.
     void deliverEcho(bool deliver) { locked([&] { echoDelivered = echo && deliver; }); }
-    // Bytes the tower delivers next.
     void feed(const Bytes& bytes) { locked([&] { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }); }
     // Reads wait for their byte without a time limit, as while a long packet
     // trickles in.
@@ -31,17 +43,16 @@ public:
     void failRead(IOReturn code) { locked([&] { readFailure = code; }); }
     // Every write fails with `code` (0: they work again).
     void failWrites(IOReturn code) { locked([&] { writeFailure = code; }); }
-    std::vector<Bytes> writes();
+    std::vector<Bytes> writes() { return locked([&] { return written; }); }
     void clearWrites() { locked([&] { written.clear(); }); }
-    // True once `count` writes have been made.
-    bool waitForWrites(std::size_t count);
+    bool waitForWrites(std::size_t count) { return waitFor([&] { return written.size() >= count; }); }
     // True once every fed byte has been read and a reader waits for more.
-    bool waitUntilDrained();
+    bool waitUntilDrained() { return waitFor([&] { return incoming.empty() && readerWaiting; }); }
 
     int findPorts() override { return 1; }
     std::string portNameAtIndex(int) override { return "Scripted"; }
     std::string portPathAtIndex(int) override { return "scripted"; }
-    IOReturn openPort(const std::string&) override;
+    IOReturn openPort(const std::string&) override { return locked([&] { closed = false; }), kIOReturnSuccess; }
     // Ends a waiting read with closedCode; reads fail until the next open.
     void closePort() override { locked([&] { closed = true; }); }
     bool echoes() override { return echo; }
@@ -49,15 +60,6 @@ public:
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
-    template <typename Change> void locked(Change change)
-    {
-        {
-            std::lock_guard lock(mutex);
-            change();
-        }
-        changed.notify_all();
-    }
-
     const bool echo;
     bool echoDelivered;
     std::mutex mutex;

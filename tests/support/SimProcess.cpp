@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 SimProcess::SimProcess(const std::string& program, const std::vector<std::string>& arguments)
 {
@@ -16,8 +17,7 @@ SimProcess::SimProcess(const std::string& program, const std::vector<std::string
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    child = ::fork();
-    if (child == 0) {
+    if ((child = ::fork()) == 0) {
         ::dup2(toChild[0], STDIN_FILENO);
         ::dup2(fromChild[1], STDOUT_FILENO);
         ::execv(program.c_str(), argv.data());
@@ -34,10 +34,8 @@ SimProcess::SimProcess(const std::string& program, const std::vector<std::string
 SimProcess::~SimProcess()
 {
     closeInput();
-    if (child > 0 && !wait()) {
-        ::kill(child, SIGKILL);
-        wait();
-    }
+    if (child > 0 && !wait())
+        ::kill(child, SIGKILL), wait();
     ::close(output);
 }
 
@@ -70,8 +68,7 @@ std::optional<std::string> SimProcess::readLine(std::chrono::milliseconds limit)
 void SimProcess::closeInput()
 {
     if (input >= 0)
-        ::close(input);
-    input = -1;
+        ::close(std::exchange(input, -1));
 }
 
 void SimProcess::signal(int number)

@@ -6,12 +6,10 @@
 #include <sys/types.h>
 #include <vector>
 
-// The virtual brick program run as a child process for end-to-end tests: its
-// standard input and output are pipes, its first line is the path of its
-// pseudo-terminal.
+// The virtual brick program run as a child process: its standard input and
+// output are pipes, its first line is the path of its pseudo-terminal.
 class SimProcess {
 public:
-    // Starts `program` with `arguments` and reads the first line.
     SimProcess(const std::string& program, const std::vector<std::string>& arguments = {});
     // Ends the program (end of input, then SIGKILL after 5 s) and reaps it.
     ~SimProcess();
@@ -20,20 +18,15 @@ public:
 
     // The pseudo-terminal's path; empty if the program did not print one.
     const std::string& path() const { return terminal; }
-
-    // Sends one control command and returns its answer line, without the
-    // line break; empty if none came within 5 s.
+    // One control command's answer line; empty if none came within 5 s.
     std::string control(const std::string& command);
-    // The brick's `history` (the host's commands, a JSON array of hex
-    // texts) and `state` (one JSON object).
     std::string history() { return control("history"); }
     std::string state() { return control("state"); }
     std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(5));
-
     void closeInput();
     void signal(int number);
-    // The exit status once the program has ended within `limit`, else
-    // nothing; -1 when it died of a signal.
+    // The exit status once the program has ended within `limit` (-1: by a
+    // signal), else nothing.
     std::optional<int> wait(std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 private:

@@ -35,12 +35,8 @@ std::string StdoutCapture::text() const
     std::fflush(stdout);
     std::string result;
     char buffer[4096];
-    off_t offset = 0;
-    ssize_t count;
-    while ((count = pread(captureFile, buffer, sizeof buffer, offset)) > 0) {
+    for (ssize_t count; (count = pread(captureFile, buffer, sizeof buffer, off_t(result.size()))) > 0;)
         result.append(buffer, static_cast<std::size_t>(count));
-        offset += count;
-    }
     return result;
 }
 

@@ -11,7 +11,6 @@ public:
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    // Everything printed so far.
     std::string text() const;
     // Waits until the text contains `part`.
     bool waitFor(const std::string& part) const;
