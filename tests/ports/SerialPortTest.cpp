@@ -58,6 +58,16 @@ std::future<IOReturn> waitingRead(Port& port)
     return result;
 }
 
+// A pseudo-terminal ignores the modem lines, so this is checked on the
+// settings: a line left with RTS/CTS on by another program would hold back
+// every write to a tower that raises neither CTS nor carrier.
+TEST(SerialPort, ALineLeftWithHardwareFlowControlIsFreedOfIt)
+{
+    termios other{};
+    other.c_cflag = CS8 | CRTSCTS;
+    EXPECT_EQ(towerLineSettings(other).c_cflag & (CRTSCTS | CLOCAL), tcflag_t(CLOCAL));
+}
+
 TEST(SerialPort, OpensAt2400BaudOddParityAgainAndAgainAndMovesEveryByteBothWays)
 {
     PseudoTerminal tower;
