@@ -220,6 +220,7 @@ private:
     void sensorMode(int sensor, int item, const QString& typeTitle);
     void sensorModeEnd(int returnCode);
     void showProgramName();
+    void endProgramHold();
     void showProgramStatus();
 
     // file operations and error sheets

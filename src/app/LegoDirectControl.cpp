@@ -51,12 +51,9 @@ void LegoController::emergencyStop()
         output.dir = 0;
         output.stopGoButton->setChecked(false);
     }
-    // The program is stopped, as Stop stops it: its hold on the battery's and
-    // the datalog's polls ends.
+    // The program is stopped, as Stop stops it.
     runStopButton->setChecked(false);
-    batteryVisible = true;
-    datalogVisible = theTabs->currentWidget()->objectName() == "Run" && myRCXController->datalogSize() > 0;
-    showProgramStatus();
+    endProgramHold();
 }
 
 void LegoController::powerOff()
@@ -99,9 +96,18 @@ void LegoController::runStop()
         myRCXController->runCurrentProgram();
     } else {
         myRCXController->stopProgram();
-        batteryVisible = true;
-        datalogVisible = myRCXController->datalogSize() > 0;
+        endProgramHold();
+        return;
     }
+    showProgramStatus();
+}
+
+void LegoController::endProgramHold()
+{
+    // A running program held the battery's poll, and the datalog's, which
+    // runs on the "Run" tab only.
+    batteryVisible = true;
+    datalogVisible = theTabs->currentWidget()->objectName() == "Run" && myRCXController->datalogSize() > 0;
     showProgramStatus();
 }
 

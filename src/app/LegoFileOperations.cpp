@@ -226,12 +226,13 @@ void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel
     // A transfer under way ends with the failure on its own sheet. Once
     // errors are held back, the link is blocked: what fails then says
     // nothing new of the brick.
-    if (myFileProgressPanel->isVisible()) {
+    const bool inTransfer = myFileProgressPanel->isVisible();
+    if (inTransfer || showErrors)
         myStatusLine->showBrick(brick);
+    if (inTransfer) {
         abortFileOp(QCoreApplication::translate("Localizable", transferMessage).toStdString());
         linkFailedInTransfer = true;
     } else if (showErrors) {
-        myStatusLine->showBrick(brick);
         linkFailed(sheet);
     }
 }
