@@ -16,9 +16,7 @@ Application::Application(const QDBusConnection& connection)
     : legoController(mainWindow)
     , bus(legoController, connection)
 {
-    // Whatever sheet is up: quit() would ask the windows to close first, and
-    // a sheet that waits for an answer refuses.
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, [] { QCoreApplication::exit(0); });
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, &LegoController::endApplication);
 }
 
 int Application::exec()

@@ -136,6 +136,10 @@ public:
     RCXControllerScript& scriptObject() { return *myRCXControllerScript; }
     QTimer& timer() { return myTimer; }
 
+    // Ends the application whatever sheet is up (settings are saved on the
+    // way out).
+    static void endApplication();
+
 private:
     // The tick within its period on which each poll runs.
     static constexpr int batteryTick = 8;
@@ -231,7 +235,6 @@ private:
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
-    void endApplication();
     // Blocks the link, stops polling and shows the sheet of a link failure.
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.
