@@ -1,6 +1,5 @@
 // What the window shows while it works: the status bar, the busy cursor while
-// a tab reads, the memory outline's width, the transfer's time left and what
-// the file panels offer.
+// a tab reads, the memory outline's width and the transfer's time left.
 #include "AppFixture.h"
 
 #include <QHeaderView>
@@ -96,19 +95,6 @@ TEST_F(WindowPolishTest, TheTransferSheetShowsTheTimeLeft)
     controller->downloadFile(folder.filePath("missing.rcx"));
     ASSERT_TRUE(progress().isVisible());
     EXPECT_EQ(timeLeft->text(), "") << "a failure shows no time";
-}
-
-// Firmware in S-records too, and any file; a datalog saved under the name
-// the user's pattern gives.
-TEST_F(StartTest, TheFilePanelsOfferWhatTheyOpenAndSave)
-{
-    save({{"Datalog Filename", "rover log.txt"}});
-    launchRefreshed();
-    controller->installFirmware();
-    EXPECT_EQ(controller->openPanel()->nameFilters(), QStringList({"RCX firmware (*.lgo *.srec *.s19 *.mot)", "All files (*)"}));
-    controller->openPanel()->reject();
-    controller->upload();
-    EXPECT_EQ(QFileInfo(controller->openPanel()->selectedFiles().value(0)).fileName(), "rover log.txt");
 }
 
 } // namespace

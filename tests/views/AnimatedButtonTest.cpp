@@ -4,7 +4,6 @@
 
 #include "views/AnimatedButton.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
 
 namespace {
@@ -48,29 +47,6 @@ TEST(AnimatedButtonCell, DrawsItsFrameOfTheStripInsideTheFaceDarkeningIt)
     const QColor darkened = face(AnimatedButtonCell(grey), QColor(200, 100, 50)).pixelColor(24, 24);
     EXPECT_LE(std::abs(darkened.red() - 100) + std::abs(darkened.green() - 50) + std::abs(darkened.blue() - 25), 3)
         << darkened.name().toStdString();
-}
-
-// The application's gears turn from frame to frame: the buttons at three
-// frames differ from each other and from a plain button, as their picture
-// shows.
-TEST(AnimatedButton, TheGearsTurnFromFrameToFrame)
-{
-    QWidget window;
-    auto* row = new QHBoxLayout(&window);
-    QList<QImage> faces;
-    for (int frame : {0, 5, 11}) {
-        auto* button = new AnimatedButton;
-        button->setFixedSize(48, 48);
-        for (int step = 0; step < frame; ++step)
-            button->nextFrame();
-        row->addWidget(button);
-        faces.append(painted(*button));
-    }
-    QPushButton plain;
-    plain.setFixedSize(48, 48);
-    EXPECT_TRUE(faces[0] != faces[1] && faces[1] != faces[2] && faces[0] != painted(plain));
-    window.show();
-    savePicture(painted(window), "buttons");
 }
 
 } // namespace
