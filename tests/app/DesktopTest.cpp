@@ -116,7 +116,6 @@ TEST_F(DesktopTest, TheWaysOutEndTheApplicationWhileAnErrorSheetWaits)
     const std::pair<const char*, std::function<void(TimeoutPanel&)>> waysOut[] = {
         {"the sheet's Quit", [](TimeoutPanel& sheet) { sheet.controls().quitButton->click(); }},
         {"SIGTERM", [](TimeoutPanel&) { std::raise(SIGTERM); }},
-        {"SIGINT", [](TimeoutPanel&) { std::raise(SIGINT); }},
     };
     for (const auto& [name, leave] : waysOut) {
         SCOPED_TRACE(name);

@@ -26,8 +26,6 @@ struct DatalogDrag : testing::Test {
 TEST_F(DatalogDrag, ATextTargetGetsTheDatalogUploadedWhenItAsks)
 {
     const auto data = startDrag();
-    EXPECT_EQ(data->formats(), QStringList({"text/tab-separated-values", "text/plain", "text/uri-list"}));
-    EXPECT_TRUE(controller.uploads.isEmpty()) << "nothing is uploaded before a target asks";
     EXPECT_EQ(data->data("text/plain"), controller.datalog);
     EXPECT_EQ(data->data("text/tab-separated-values"), controller.datalog);
     ASSERT_EQ(controller.uploads.size(), 1);
