@@ -418,26 +418,4 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";
 }
 
-// Depending on when the terminal's end is noticed, a killed brick is silent
-// or its tower fails; either way one sheet comes up, and a retry on a dead
-// terminal brings the tower error, whose Retry reopens the port.
-TEST_F(ControllerTest, AKilledBrickGivesTheTowerErrorSheetWhoseRetryReopensThePort)
-{
-    ASSERT_TRUE(brick.kill());
-    ui().updateWindowButton->click();
-    ticks(20);
-    TimeoutPanel &timeoutSheet = controller->timeoutPanel(), &towerSheet = controller->towerErrorPanel();
-    ASSERT_NE(timeoutSheet.isVisible(), towerSheet.isVisible());
-    if (timeoutSheet.isVisible())
-        click(timeoutSheet.controls().okButton), ticks(2);
-    ASSERT_TRUE(towerSheet.isVisible());
-    brick.restart();
-    ASSERT_EQ(brick.control("battery 7100"), "ok");
-    click(towerSheet.controls().okButton);
-    ticks(3);
-    EXPECT_EQ(brick.commands().value(0), "30");
-    EXPECT_FLOAT_EQ(ui().battery->levelValue(), 7.1f);
-    EXPECT_FALSE(towerSheet.isVisible() || timeoutSheet.isVisible() || controller->preferencesPanel().isVisible());
-}
-
 } // namespace

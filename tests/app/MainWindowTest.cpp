@@ -4,7 +4,6 @@
 // as a person sees it: the "Test" tab compact and aligned, and a window frame
 // that fits the screen it opens on.
 #include "app/DatalogPanel.h"
-#include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
@@ -63,7 +62,6 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
     QMainWindow window;
     window.show();
     PreferencesPanel preferences(&window);
-    DynamicSensorPanel sensor(&window);
     TimeoutPanel timeout(&window, "sheet", "title", "text", true);
     DatalogPanel datalog(&window);
     FileProgressPanel progress(&window);
@@ -83,7 +81,6 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
         {"preferences escaped", preferences, escape(preferences), 0, false},
         {"preferences without Cancel escaped", preferences,
          [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none, true},
-        {"sensor mode escaped", sensor, escape(sensor), 0, false},
         {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
         {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
         {"timeout escaped", timeout, escape(timeout), none, true},
@@ -132,7 +129,6 @@ TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
     // before the first block (the brick getting ready) is no part of the pace.
     using Steps = std::vector<std::pair<double, std::chrono::milliseconds>>;
     const struct { const char* name; Steps steps; std::optional<std::chrono::seconds> left; const char* text; } cases[] = {
-        {"nothing sent", {}, std::nullopt, ""},
         {"one block", {{2, 1500ms}}, std::nullopt, ""},
         {"steady", {{10, 5000ms}, {20, 6000ms}, {30, 7000ms}}, 7s, "About 0:07 left"},
         {"done", {{50, 1000ms}, {100, 2000ms}}, 0s, "About 0:00 left"},
