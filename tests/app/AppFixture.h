@@ -25,7 +25,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
@@ -38,7 +37,7 @@ public:
     SimBrick()
     {
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-        restart();
+        process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", name.toStdString()});
     }
 
     const QString name = "Virtual RCX";
@@ -63,18 +62,6 @@ public:
         return heard;
     }
     QJsonObject state() { return parsed("state").object(); }
-
-    // Kills the program as a crash would, then starts a new one.
-    bool kill()
-    {
-        process->signal(SIGKILL);
-        return process->wait().has_value();
-    }
-    void restart()
-    {
-        process.reset();
-        process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", name.toStdString()});
-    }
 
 private:
     // The answer as JSON; a failure when it is none, so that a brick that

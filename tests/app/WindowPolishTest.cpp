@@ -1,9 +1,7 @@
 // What the window shows while it works: the status bar, the busy cursor while
-// a tab reads, the memory outline's width, the transfer's time left and what
-// the file panels offer.
+// a tab reads and the transfer's time left.
 #include "AppFixture.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
 
@@ -54,8 +52,7 @@ TEST_F(StartTest, ABrickWithoutFirmwareIsToldFromOneThatDoesNotAnswer)
 }
 
 // A real tower takes a tenth of a second for each of the 32 reads: the busy
-// cursor shows meanwhile, and the rows fill in as they come. The memory
-// outline fills its view.
+// cursor shows meanwhile, and the rows fill in as they come.
 TEST_F(WindowPolishTest, TheVariablesFillInUnderTheBusyCursor)
 {
     for (int variable = 0; variable < 32; ++variable)
@@ -76,9 +73,6 @@ TEST_F(WindowPolishTest, TheVariablesFillInUnderTheBusyCursor)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_GE(filledWhileBusy.size(), 8u);
     EXPECT_EQ(filledWhileBusy.count(Variables::rows), 1u);
-    ui().theTabs->setCurrentIndex(2);
-    QApplication::processEvents();
-    EXPECT_EQ(ui().memoryView->header()->length(), ui().memoryView->viewport()->width());
 }
 
 // What the sheet shows as it is drawn, while the transfer holds the event
@@ -96,19 +90,6 @@ TEST_F(WindowPolishTest, TheTransferSheetShowsTheTimeLeft)
     controller->downloadFile(folder.filePath("missing.rcx"));
     ASSERT_TRUE(progress().isVisible());
     EXPECT_EQ(timeLeft->text(), "") << "a failure shows no time";
-}
-
-// Firmware in S-records too, and any file; a datalog saved under the name
-// the user's pattern gives.
-TEST_F(StartTest, TheFilePanelsOfferWhatTheyOpenAndSave)
-{
-    save({{"Datalog Filename", "rover log.txt"}});
-    launchRefreshed();
-    controller->installFirmware();
-    EXPECT_EQ(controller->openPanel()->nameFilters(), QStringList({"RCX firmware (*.lgo *.srec *.s19 *.mot)", "All files (*)"}));
-    controller->openPanel()->reject();
-    controller->upload();
-    EXPECT_EQ(QFileInfo(controller->openPanel()->selectedFiles().value(0)).fileName(), "rover log.txt");
 }
 
 } // namespace

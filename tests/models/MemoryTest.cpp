@@ -83,23 +83,6 @@ TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
     EXPECT_EQ(unchanged(QModelIndex()), 0);
 }
 
-// Words are unsigned, high byte first; an empty region shows dashes; a named
-// slot and task show their names.
-TEST_F(MemoryTest, ACopyShowsTheRowsAsTheyReadInTheGivenOrder)
-{
-    virtualBrick.controller.progName(2) = "Robot";
-    virtualBrick.controller.taskName(2, 1) = "main";
-    load({{0, 0x1234}, {1, 0x2000}, {50, 0xCC00}, {51, 0xCC00}, {92, 0x1000}, {93, 0xFFFE}});
-    EXPECT_EQ(copied({row({3}), row({1, 1, 0}), row({0, 0, 0}), row({3}), row({1, 1})}),
-              "Free memory\t61438\t4096\t65533\n"
-              "Task 1: main\t0\t-\t-\n"
-              "Sub 1\t3532\t4660\t8191\n"
-              "Slot 2: Robot\t-45224\t52224\t6999\n");
-    const std::unique_ptr<QMimeData> data(memory.mimeData({row({3})}));
-    EXPECT_EQ(data->formats(), QStringList({"text/tab-separated-values", "text/plain"}));
-    EXPECT_EQ(data->data("text/tab-separated-values"), data->data("text/plain"));
-}
-
 // The outline copies the selected rows in the order it shows them, whatever
 // the order they were selected in; its columns widen for their texts. Its
 // picture goes to the build folder's pictures/.

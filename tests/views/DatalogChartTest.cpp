@@ -1,6 +1,5 @@
 // The datalog chart as a person uses it: axes at round steps, the value
-// under the pointer, sources hidden from the legend, zoom and pan, and the
-// desktop's colours.
+// under the pointer, sources hidden from the legend, zoom and pan.
 #include "Pictures.h"
 
 #include "views/ChartScale.h"
@@ -56,7 +55,6 @@ TEST_F(DatalogChartTest, ThePointerShowsAPointAndTheLegendHidesASource)
 {
     show({});
     EXPECT_TRUE(chart.sourceSeries().isEmpty());
-    EXPECT_EQ(chart.chart()->title(), "The datalog is empty");
     EXPECT_EQ(entryRange(), std::pair(0.0, 1.0));
     show({{0x41, 40}, {0x03, 120}, {0x41, -5}, {0x80, 1000}});
     QTest::mouseMove(chart.viewport(), drawnAt({3, -5}, 1) + QPoint(3, -2));
@@ -95,21 +93,6 @@ TEST_F(DatalogChartTest, WheelZoomsAtThePointerShiftDragPansAndHomeShowsAll)
     EXPECT_NEAR(entryRange().second, right - moved, 0.5);
     QTest::keyClick(&chart, Qt::Key_Home);
     EXPECT_EQ(entryRange(), all);
-}
-
-TEST_F(DatalogChartTest, FollowsTheLightAndTheDarkPalette)
-{
-    for (const QColor window : {QColor(239, 239, 239), QColor(42, 42, 46)}) {
-        QPalette colors(window);
-        colors.setColor(QPalette::Base, window.lighter(120));
-        chart.setPalette(colors);
-        show({{0x40, 1}, {0x40, 2}});
-        const QImage picture = painted(chart);
-        EXPECT_EQ(picture.pixelColor(2, 2).rgb(), window.rgb());
-        const QPoint plotCorner = chart.mapFromScene(chart.chart()->mapToScene(chart.chart()->plotArea().topLeft())) + QPoint(3, 3);
-        EXPECT_EQ(picture.pixelColor(plotCorner).rgb(), colors.color(QPalette::Base).rgb());
-        EXPECT_EQ(chart.chart()->theme(), window.lightness() < 128 ? QChart::ChartThemeDark : QChart::ChartThemeLight);
-    }
 }
 
 } // namespace

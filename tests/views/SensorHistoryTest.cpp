@@ -1,8 +1,9 @@
-// A sensor's last two minutes: what is kept, when it starts afresh, and what
-// its small chart draws.
-#include "Pictures.h"
+// A sensor's last two minutes: what is kept and when it starts afresh.
+#include "support/QtPrinters.h"
 
 #include "views/SensorHistoryView.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -39,40 +40,6 @@ TEST(SensorHistory, KeepsTheReadingsOfTheLastTwoMinutesInOneMode)
         history.record(static_cast<int>(i), lightPercent, start);
     EXPECT_EQ(history.readings().size(), SensorHistory::maxSamples);
     EXPECT_EQ(history.readings().front().value, 10);
-}
-
-// The line's pixels: those painted in the highlight colour, give or take
-// the smoothing of its edges.
-int linePixels(const QImage& picture, QRect area)
-{
-    const QColor line = QPalette().color(QPalette::Highlight);
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor pixel = picture.pixelColor(x, y);
-            count += std::abs(pixel.red() - line.red()) + std::abs(pixel.green() - line.green()) + std::abs(pixel.blue() - line.blue()) < 60;
-        }
-    return count;
-}
-
-// Rising readings run from lower left to upper right; without readings the
-// view draws nothing.
-TEST(SensorHistoryView, DrawsTheReadingsAsALine)
-{
-    SensorHistoryView view;
-    view.resize(160, 60);
-    QImage blank(view.size(), QImage::Format_ARGB32_Premultiplied);
-    blank.fill(Qt::white);
-    EXPECT_EQ(painted(view), blank);
-    for (int second = 0; second <= 120; second += 10)
-        view.record(second, lightPercent, start + std::chrono::seconds(second));
-    const QImage picture = painted(view);
-    savePicture(picture, "sensor-history");
-    const int middle = view.width() / 2;
-    EXPECT_GT(linePixels(picture, {middle, 0, middle, 30}), 0);
-    EXPECT_EQ(linePixels(picture, {middle, 40, middle, 20}), 0);
-    view.clear();
-    EXPECT_EQ(painted(view), blank);
 }
 
 } // namespace
