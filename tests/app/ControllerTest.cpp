@@ -3,6 +3,7 @@
 #include "AppFixture.h"
 
 #include "app/DatalogPanel.h"
+#include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/PreferencesPanel.h"
 #include "views/DatalogLevel.h"
@@ -399,6 +400,10 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     controller->timeout();
     controller->stopFileOp();
     EXPECT_TRUE(progress().isVisible());
+    EXPECT_EQ(progressText(), "No response from RCX");
+    // A datalog the link failed to bring is not shown.
+    controller->showDatalog();
+    EXPECT_FALSE(controller->datalogWindow().isVisible());
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 

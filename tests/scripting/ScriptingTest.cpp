@@ -141,8 +141,9 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
                                        : property(row.path, row.interface, row.member,
                                                   row.kind == Set ? std::optional(row.value) : std::nullopt);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
-        if (row.kind == Get)
+        if (row.kind == Get) {
             EXPECT_EQ(text(answer(reply)), row.value.toString()) << name;
+        }
         EXPECT_EQ(brick.commands(), row.sent) << name;
     }
 }

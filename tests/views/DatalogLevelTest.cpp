@@ -72,7 +72,8 @@ TEST_F(DatalogDrag, AHiddenMeterStartsNoDrag)
 // The file name is the pattern filled with the time, made a name of one file.
 TEST(DatalogFileName, IsThePatternFilledAndMadeSafe)
 {
-    const std::tm when{.tm_sec = 3, .tm_min = 7, .tm_hour = 9, .tm_mday = 6, .tm_mon = 11, .tm_year = 2026 - 1900};
+    std::tm when{};
+    when.tm_sec = 3, when.tm_min = 7, when.tm_hour = 9, when.tm_mday = 6, when.tm_mon = 11, when.tm_year = 2026 - 1900;
     const std::pair<QString, QString> names[] = {
         {"datalog %H-%M-%S.txt", "datalog 09-07-03.txt"}, {"%Y/%m/%d %H.txt", "2026-12-06 09.txt"},
         {"/etc/passwd", "-etc-passwd"},                   {"", "datalog 09-07-03.txt"},

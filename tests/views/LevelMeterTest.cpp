@@ -36,8 +36,9 @@ TEST(LevelMeter, TheFullPictureFillsTheMeterFromTheBottomUpToItsLevel)
             const QImage picture = at(2 + eighths);
             const int edge = full.height() * (8 - eighths) / 8;
             for (int y = 0; y < full.height(); ++y)
-                if (std::abs(y - edge) > 1)
+                if (std::abs(y - edge) > 1) {
                     ASSERT_EQ(line(picture, y), line(y < edge ? none : whole, y)) << name.toStdString() << eighths << "/8 at " << y;
+                }
             painter.drawImage(full.width() * shown++, 0, picture);
         }
         painter.end();
