@@ -1,8 +1,7 @@
 #pragma once
 
-// The application against the virtual brick as a program of its own, reached
-// through the serial port and the announced tower the way a user reaches it,
-// with its settings in a folder of the test's own.
+// The application against infrabrick-sim as a process, reached through the
+// announced tower as a user reaches it, with settings of the test's own.
 #include "app/FileProgressPanel.h"
 #include "app/LegoController.h"
 #include "app/MainWindow.h"
@@ -29,9 +28,8 @@
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
 
-// The virtual brick as the application finds it: infrabrick-sim started as a
-// child process, announced as a tower in a runtime folder of its own (set as
-// XDG_RUNTIME_DIR), set up and looked at through its control language.
+// infrabrick-sim announced in a runtime folder of its own (XDG_RUNTIME_DIR),
+// set up and looked at through its control language.
 class SimBrick {
 public:
     SimBrick()
@@ -41,12 +39,9 @@ public:
     }
 
     const QString name = "Virtual RCX";
-    // The announced link the application opens, and the terminal it leads to.
     QString towerPath() const { return runtime.filePath("infrabrick/towers/" + name); }
     QString path() const { return QString::fromStdString(process->path()); }
     bool started() const { return path().startsWith("/dev/"); }
-
-    // Runs one control command; its answer line ("ok", JSON or an error).
     QString control(const QString& command) { return QString::fromStdString(process->control(command.toStdString())); }
     // The commands heard since the last call, in hex ("21 81") with the
     // toggle bit cleared; the brick forgets them.
@@ -64,8 +59,7 @@ public:
     QJsonObject state() { return parsed("state").object(); }
 
 private:
-    // The answer as JSON; a failure when it is none, so that a brick that
-    // stopped answering never passes for one that heard nothing.
+    // A brick that stopped answering must not pass for one that heard nothing.
     QJsonDocument parsed(const QString& command)
     {
         const QString answer = control(command);
@@ -96,7 +90,6 @@ inline void choose(QComboBox* menu, int item)
     emit menu->activated(item);
 }
 
-// Calls `seen` on each event of `type` that `watched` gets.
 class EventWatch : public QObject {
 public:
     EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen) : type(type), seen(std::move(seen))
@@ -144,8 +137,7 @@ protected:
 // The window and its controller before their start.
 class StartTest : public BrickTest {
 protected:
-    // Starts the application on this machine's serial lines, which list the
-    // announced brick, and an absent USB tower; the ticks are given by hand.
+    // On this machine's serial lines and an absent USB tower; ticks by hand.
     void launch()
     {
         controller = std::make_unique<LegoController>(
@@ -153,13 +145,6 @@ protected:
         window.show();
         controller->applicationDidFinishLaunching();
         controller->timer().stop();
-    }
-    void launchRefreshed()
-    {
-        savePort();
-        launch();
-        ticks(3);
-        brick.commands();
     }
     void ticks(int count)
     {
@@ -182,6 +167,9 @@ protected:
     void SetUp() override
     {
         StartTest::SetUp();
-        launchRefreshed();
+        savePort();
+        launch();
+        ticks(3);
+        brick.commands();
     }
 };

@@ -1,10 +1,6 @@
-// Infrabrick as a desktop program. The command lines of both programs, run as
-// a user runs them, without a display: --help on standard output; --version;
-// a wrong argument named on standard error. The window's close quits and
-// keeps its frame, a second start brings the window back, the stop signals
-// quit cleanly: the application runs its own event loop against the virtual
-// brick as a process, on a session bus of the test's own; the signals go to
-// the real program.
+// Infrabrick as a desktop program: both programs' command lines without a
+// display; the ways the application ends, with its own event loop against
+// the virtual brick; a second start; the stop signals sent to the program.
 #include "AppFixture.h"
 
 #include "app/Application.h"
@@ -19,12 +15,9 @@ namespace {
 
 struct Ran { int exitCode; QString output, errors; };
 
-Ran run(const QString& program, const QStringList& arguments)
+Ran run(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(display);
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(30'000) && process.exitStatus() == QProcess::NormalExit) << program.toStdString();
@@ -35,8 +28,10 @@ const QString app = INFRABRICK_APP, sim = INFRABRICK_SIM, version = INFRABRICK_V
 
 TEST(CommandLineTest, AnswersWithoutADisplay)
 {
-    // The output is contained in standard output; the errors in standard
-    // error, which is empty when none are expected.
+    // Standard output contains `output`; standard error `errors`, or nothing.
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(display);
     const struct { QString program; QStringList arguments; int exitCode; QString output, errors; } cases[] = {
         {app, {"--help"}, 0, "-v, --version", {}},
         {app, {"--version"}, 0, "infrabrick " + version + "\n", {}},
@@ -47,7 +42,7 @@ TEST(CommandLineTest, AnswersWithoutADisplay)
     };
     for (const auto& each : cases) {
         SCOPED_TRACE((each.program + " " + each.arguments.join(' ')).toStdString());
-        const Ran result = run(each.program, each.arguments);
+        const Ran result = run(each.program, each.arguments, headless);
         EXPECT_EQ(result.exitCode, each.exitCode);
         EXPECT_TRUE(result.output.contains(each.output)) << result.output.toStdString();
         EXPECT_TRUE(each.errors.isEmpty() ? result.errors.isEmpty() : result.errors.contains(each.errors))
@@ -87,49 +82,36 @@ protected:
     }
 };
 
-TEST_F(DesktopTest, ClosingTheWindowQuitsSavesTheSettingsAndReleasesTheTower)
+// Each way out ends the application with its frame saved and the tower
+// released: closing the window, and while an error sheet (which refuses to
+// close) waits, the sheet's Quit and SIGTERM.
+TEST_F(DesktopTest, EveryWayOutSavesTheFrameAndReleasesTheTower)
 {
     const StdoutCapture printed;
-    Application application;
-    // Closed once the brick has been asked something: the tower is in use.
-    bool heldWhileLive = false;
-    application.window().resize(900, 650);
-    EXPECT_TRUE(runs(application, [&](QTimer& watch) {
-        if (heardAnything())
-            watch.stop(), heldWhileLive = holdsOpen(brick.path()), application.window().close();
-    }));
-    EXPECT_TRUE(heldWhileLive);
-    EXPECT_FALSE(holdsOpen(brick.path()));
-    MainWindow another;
-    another.restoreGeometry(settings().value("Window position").toByteArray());
-    EXPECT_EQ(another.size(), QSize(900, 650));
-    EXPECT_EQ(printed.text(), "") << "a port closed on purpose is no error";
-}
-
-// An error sheet waits for an answer and refuses to close; the ways out end
-// the application all the same, with the settings saved and the tower
-// released.
-TEST_F(DesktopTest, TheWaysOutEndTheApplicationWhileAnErrorSheetWaits)
-{
-    ASSERT_EQ(brick.control("silent on"), "ok");
-    const std::pair<const char*, std::function<void(TimeoutPanel&)>> waysOut[] = {
-        {"the sheet's Quit", [](TimeoutPanel& sheet) { sheet.controls().quitButton->click(); }},
-        {"SIGTERM", [](TimeoutPanel&) { std::raise(SIGTERM); }},
+    const struct { const char* name; bool silent; std::function<void(Application&)> leave; } waysOut[] = {
+        {"closing the window", false, [](Application& ended) { ended.window().close(); }},
+        {"the sheet's Quit", true, [](Application& ended) { ended.controller().timeoutPanel().controls().quitButton->click(); }},
+        {"SIGTERM", true, [](Application&) { std::raise(SIGTERM); }},
     };
-    for (const auto& [name, leave] : waysOut) {
+    for (const auto& [name, silent, leave] : waysOut) {
         SCOPED_TRACE(name);
         settings().remove("Window position");
-        bool left = false;
+        ASSERT_EQ(brick.control(silent ? "silent on" : "silent off"), "ok");
+        bool heldWhileLive = false;
         Application application;
+        application.window().resize(900, 650);
         // A way out that fails would leave the loop running: end it, and fail.
         QTimer::singleShot(60'000, &application.window(), [] { QCoreApplication::exit(1); });
         EXPECT_TRUE(runs(application, [&](QTimer& watch) {
-            if (TimeoutPanel& sheet = application.controller().timeoutPanel(); sheet.isVisible())
-                watch.stop(), left = true, leave(sheet);
+            if (silent ? application.controller().timeoutPanel().isVisible() : heardAnything())
+                watch.stop(), heldWhileLive = holdsOpen(brick.path()), leave(application);
         }));
-        EXPECT_TRUE(left);
+        EXPECT_TRUE(heldWhileLive);
         EXPECT_FALSE(holdsOpen(brick.path()));
-        EXPECT_TRUE(settings().contains("Window position"));
+        MainWindow another;
+        another.restoreGeometry(settings().value("Window position").toByteArray());
+        EXPECT_EQ(another.size(), QSize(900, 650));
+        EXPECT_TRUE(silent || printed.text().empty()) << "a port closed on purpose is no error";
     }
 }
 

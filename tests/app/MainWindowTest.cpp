@@ -1,8 +1,5 @@
-// The main window and its sheets on their own, without the controller (what
-// the controller does with them is ControllerTest's): the download button,
-// the sheets' endings, the transfer's progress and time left, and the layout
-// as a person sees it: the "Test" tab compact and aligned, and a window frame
-// that fits the screen it opens on.
+// The main window and its sheets without the controller: the download
+// button, the sheets' endings, the time left and the layout.
 #include "app/DatalogPanel.h"
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
@@ -99,28 +96,6 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
         EXPECT_EQ(row.panel.isVisible(), row.stillShown) << row.ending;
         row.panel.hide();
     }
-}
-
-// The sheet is drawn before a transfer holds the event loop; its bar shows
-// the sum of many small steps, whole, and starts again from 0.
-TEST(PanelsTest, TheProgressSheetIsDrawnFirstAndAddsUpItsSteps)
-{
-    QMainWindow window;
-    window.show();
-    FileProgressPanel panel(&window);
-    QSignalSpy drawn(&panel, &FileProgressPanel::drawn);
-    panel.showStart("Downloading");
-    panel.openOnScreen();
-    EXPECT_TRUE(panel.isVisible() && drawn.count() == 1);
-    for (int step = 0; step < 300; ++step)
-        panel.incrementBy(100.0 / 300);
-    EXPECT_NEAR(panel.progress(), 100.0, 1e-9);
-    EXPECT_EQ(panel.controls().fileProgressBar->value(), 99);
-    panel.incrementBy(1e-6);
-    EXPECT_EQ(panel.controls().fileProgressBar->value(), 100);
-    EXPECT_EQ(drawn.count(), 1) << "later paints signal nothing";
-    panel.showStart("Again");
-    EXPECT_EQ(panel.controls().fileProgressBar->value() + panel.progress(), 0.0);
 }
 
 TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)

@@ -99,8 +99,7 @@ TEST(NqcProgram, RunsAsOnABrickDownloadedByNqcOrByInfrabrick)
                 EXPECT_EQ(link.listener.failures(), 0);
             }
             for (const Stage& stage : p.stages) {
-                if (!stage.control.empty())
-                    ASSERT_EQ(sim.control(stage.control), "ok");
+                ASSERT_EQ(stage.control.empty() ? "ok" : sim.control(stage.control), "ok");
                 ASSERT_EQ(sim.control("advance " + std::to_string(stage.milliseconds)), "ok");
                 const std::string state = sim.state();
                 for (const std::string& part : stage.expected)

@@ -100,8 +100,6 @@ TEST(SerialLines, AnnouncedTowersComeByNameAfterTheMachinesLinesWithoutStaleOnes
 
 using Steps = std::vector<std::string>;
 
-Steps operator+(Steps a, const Steps& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
-
 // A tower whose descriptors name interface 0, endpoints 0x81 and 0x02 and
 // 8-byte packets, a kernel driver bound. Each step is recorded and answers
 // 0 unless `answers` says otherwise (the last answer stays).

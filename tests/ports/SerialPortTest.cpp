@@ -72,7 +72,7 @@ TEST(SerialPort, OpensAt2400BaudOddParityAgainAndAgainAndMovesEveryByteBothWays)
 {
     PseudoTerminal tower;
     TemporaryFolder folder;
-    ::symlink(tower.path.c_str(), folder.path("Virtual brick").c_str());
+    ASSERT_EQ(::symlink(tower.path.c_str(), folder.path("Virtual brick").c_str()), 0);
     SerialPort port;
     // The pseudo-terminal keeps parity off and refuses a change to parity
     // alone: opened again with the settings it has, it must still open; the

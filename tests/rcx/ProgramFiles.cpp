@@ -1,14 +1,5 @@
 #include "ProgramFiles.h"
 
-namespace {
-
-Bytes word(int value)
-{
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
-}
-
-} // namespace
-
 Bytes ProgramFile::bytes() const
 {
     Bytes file = Bytes{'R', 'C', 'X', 'I'} + word(version) + word(int(fragments.size())) + word(int(symbols.size())) +

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 
 namespace {
 
@@ -32,11 +33,6 @@ protected:
     RCXController& controller = brick.controller;
     RecordingFileOp fileOp;
 };
-
-template <typename T> std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
-{
-    return a.insert(a.end(), b.begin(), b.end()), a;
-}
 
 TEST_F(Transfer, AProgramGoesOutInBlocksOfTwentyAndItsSymbolsNameTheSlot)
 {
@@ -144,18 +140,16 @@ TEST_F(Transfer, MalformedProgramFilesAreRefusedBeforeAnythingIsSent)
 
 std::string hexByte(int byte)
 {
-    const char* const digits = "0123456789ABCDEF";
-    return {digits[byte >> 4 & 15], digits[byte & 15]};
+    char text[3];
+    return std::snprintf(text, sizeof text, "%02X", byte & 0xFF), text;
 }
 
 // One S-record line with a right count and checksum.
 std::string record(char type, int address, const Bytes& data)
 {
-    int sum = int(data.size()) + 3 + (address >> 8) + (address & 0xFF);
-    std::string line = std::string("S") + type + hexByte(int(data.size()) + 3) + hexByte(address >> 8) + hexByte(address);
-    for (std::uint8_t byte : data)
-        line += hexByte(byte), sum += byte;
-    return line + hexByte(~sum) + "\n";
+    Bytes line = Bytes{std::uint8_t(data.size() + 3)} + word(address << 8 | address >> 8) + data;
+    line.push_back(std::uint8_t(~std::accumulate(line.begin(), line.end(), 0)));
+    return std::accumulate(line.begin(), line.end(), std::string("S") + type, [](std::string text, int byte) { return text + hexByte(byte); }) + "\n";
 }
 
 // `count` bytes holding the signature the brick's loader looks for.

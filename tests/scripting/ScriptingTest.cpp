@@ -1,8 +1,6 @@
-// Scripting through a real D-Bus client: the application's window and
-// controller run here, offscreen, on a private session bus, against the
-// virtual brick as a process; the client is a connection of its own, so every
-// call goes through the bus daemon. What the scripts do is checked at the
-// brick, in the commands it heard.
+// Scripts through a D-Bus client connection of their own, so that every call
+// goes through the bus daemon, to the application offscreen; what they do is
+// checked in the commands the virtual brick heard.
 #include "../app/AppFixture.h"
 
 #include "app/ApplicationBus.h"
@@ -23,8 +21,7 @@ const QString service = SingleInstance::serviceName;
 // Four-character codes as scripts write them.
 constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
-// A property's value as text: numbers and names as they are, object paths
-// by their path.
+// A property's value as text; an object path as its path.
 QString text(const QVariant& value)
 {
     if (value.userType() == qMetaTypeId<QDBusObjectPath>())
@@ -32,8 +29,7 @@ QString text(const QVariant& value)
     return value.toString();
 }
 
-// The application, its polls stopped so that the brick hears only what the
-// scripts send, on the bus for a client of its own.
+// The application without polls, so that the brick hears only the scripts.
 class ScriptingTest : public StartTest {
 protected:
     void SetUp() override
@@ -47,7 +43,7 @@ protected:
         brick.commands();
     }
 
-    // Calls over the bus and waits for the answer, serving the call meanwhile.
+    // Calls over the bus, serving the call while it waits for the answer.
     QDBusMessage call(const QString& path, const QString& interface, const QString& method, const QVariantList& arguments)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
@@ -56,8 +52,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 60'000));
         return pending.reply();
     }
-    // A command of a script: a method of org.infrabrick.<interface> with its
-    // named arguments.
+    // A method of org.infrabrick.<interface> with its named arguments.
     QDBusMessage command(const QString& path, const QString& interface, const QString& method, const QVariantMap& arguments = {})
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
@@ -72,19 +67,13 @@ protected:
     }
     QString get(const QString& path, const QString& interface, const QString& name) { return text(answer(property(path, interface, name))); }
     static QVariant answer(const QDBusMessage& reply) { return reply.arguments().value(0).value<QDBusVariant>().variant(); }
-    // Waits for the link to hold message number `number`.
-    bool messageArrives(int number)
-    {
-        return QTest::qWaitFor([&] { return controller->controller().getMessage(number, 0) >= 0; }, 10'000);
-    }
 
     std::unique_ptr<ApplicationBus> bus;
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
 };
 
-// Each call a script makes, in this order: a property read (with the answer
-// expected), a property written (with its new value) or a command (with its
-// arguments), and the commands the brick hears.
+// Each call in this order: a property read (with its answer), written (with
+// its value) or a command (with its arguments), and what the brick hears.
 TEST_F(ScriptingTest, EachCallSendsItsCommands)
 {
     ASSERT_EQ(brick.control("battery 8250"), "ok");
@@ -148,9 +137,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
     }
 }
 
-// A call that cannot be done is an error with its number and message: a
-// missing argument sends nothing, a file that cannot be opened nothing after
-// the slot's selection.
+// A call that cannot be done is an error with its number and message.
 TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
 {
     const QVariantMap other{{"Other", 1}};
@@ -169,7 +156,7 @@ TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
 }
 
 // A download selects its slot and pauses after each block; one that fails
-// reports the transfer's message, and the slot keeps what the transfer left.
+// says why, and deletes nothing afterwards.
 TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -188,9 +175,8 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     EXPECT_TRUE(!commands.isEmpty() && commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
 
-// A script's call that arrives while a download of the window's puts its
-// progress sheet on screen waits until that download has ended: the slot
-// it selects does not redirect the download.
+// A call that comes while the window's download puts its sheet on screen
+// waits for the download's end: its slot does not redirect the download.
 TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 {
     QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", "org.freedesktop.DBus.Properties", "Set");
@@ -217,8 +203,7 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     EXPECT_EQ(controller->controller().progName(1) + "|" + controller->controller().progName(5), "tasks|");
 }
 
-// The README's examples, run as written: its shell commands against a
-// datalog and a program file, its Python script against a message.
+// The README's shell and Python examples, run as written.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
 {
     QFile readme(INFRABRICK_SOURCE_DIR "/README.md");
@@ -256,7 +241,7 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
 
     ASSERT_EQ(brick.control("battery 7900"), "ok");
     ASSERT_EQ(brick.control("message 4"), "ok");
-    ASSERT_TRUE(messageArrives(0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->controller().getMessage(0, 0) >= 0; }));
     const QString printed = run("/usr/bin/python3", {"-c", example("python")});
     EXPECT_TRUE(printed.startsWith("battery 7900 mV\nsensor 1 ")) << printed.toStdString();
     EXPECT_TRUE(printed.endsWith("messages [4]\n")) << printed.toStdString();

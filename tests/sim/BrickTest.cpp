@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 namespace {
 
 // A command as the host sends it (the opcode byte with its toggle bit), and
@@ -29,13 +27,6 @@ void play(Brick& brick, const std::vector<Step>& steps)
             << BrickControl::hexText(command);
     }
     brick.setTransmitter(nullptr);
-}
-
-// A block of code or firmware: number, length, data and its sum.
-Bytes block(std::uint8_t opcode, int number, const Bytes& data)
-{
-    return Bytes{opcode, std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(data.size()),
-                 std::uint8_t(data.size() >> 8)} + data + Bytes{std::uint8_t(std::accumulate(data.begin(), data.end(), 0))};
 }
 
 TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)

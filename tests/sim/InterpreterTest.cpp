@@ -7,15 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <random>
 
 namespace {
-
-Bytes word(int value)
-{
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8 & 0xFF)};
-}
 
 // Variable instruction `opcode` (0x14 set, 0x24 add, ...) with a constant.
 Bytes variable(std::uint8_t opcode, int index, int value)
@@ -43,8 +37,7 @@ protected:
         command(Bytes{opcode, 0, static_cast<std::uint8_t>(number), 0} + word(int(code.size())));
         for (std::size_t at = 0, block = 1; at < code.size() || at == 0; at += 200, ++block) {
             const Bytes data(code.begin() + at, code.begin() + std::min(at + 200, code.size()));
-            command(Bytes{0x45} + word(at + 200 < code.size() ? int(block) : 0) + word(int(data.size())) + data +
-                    Bytes{static_cast<std::uint8_t>(std::accumulate(data.begin(), data.end(), 0))});
+            command(::block(0x45, at + 200 < code.size() ? int(block) : 0, data));
             if (code.empty())
                 break;
         }
@@ -268,7 +261,7 @@ TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
     Brick brick;
     Scheduler scheduler(brick);
     const Bytes forever = add(0, 1) + Bytes{0x27, 0x86};
-    for (const Bytes& command : {Bytes{0x25, 0, 0, 0} + word(7), Bytes{0x45, 0, 0} + word(7) + forever + Bytes{0xD4}, Bytes{0x71, 0}})
+    for (const Bytes& command : {Bytes{0x25, 0, 0, 0} + word(7), block(0x45, 0, forever), Bytes{0x71, 0}})
         brick.receive(framed(command));
     EXPECT_TRUE(waitUntil([&] { return brick.snapshot().variables[0] > 1000; }));
     EXPECT_FALSE(brick.advance(10));

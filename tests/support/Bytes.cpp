@@ -1,5 +1,6 @@
 #include "support/Bytes.h"
 
+#include <numeric>
 #include <sstream>
 #include <thread>
 
@@ -21,10 +22,15 @@ Bytes framed(const Bytes& bytes)
     return packet + Bytes{static_cast<std::uint8_t>(sum % 256), static_cast<std::uint8_t>(0xFF - sum % 256)};
 }
 
-Bytes operator+(Bytes a, const Bytes& b)
+Bytes word(int value)
 {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8 & 0xFF)};
+}
+
+Bytes block(std::uint8_t opcode, int number, const Bytes& data)
+{
+    return Bytes{opcode} + word(number) + word(int(data.size())) + data +
+           Bytes{static_cast<std::uint8_t>(std::accumulate(data.begin(), data.end(), 0))};
 }
 
 Bytes unframed(const Bytes& packet)

@@ -13,7 +13,14 @@ Bytes hex(const std::string& text);
 // Frames bytes as the brick and the towers do (header, each byte and its
 // complement, checksum and its complement), written apart from the link layer.
 Bytes framed(const Bytes& bytes);
-Bytes operator+(Bytes a, const Bytes& b);
+// A 16-bit value as the brick stores it, low byte first.
+Bytes word(int value);
+// A download block command: opcode, number, length, data and its sum.
+Bytes block(std::uint8_t opcode, int number, const Bytes& data);
+template <typename T> std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
+{
+    return a.insert(a.end(), b.begin(), b.end()), a;
+}
 // What a framed packet carries, the toggle bit of its opcode cleared.
 Bytes unframed(const Bytes& packet);
 // Waits for a condition another thread makes true, up to `limit`.

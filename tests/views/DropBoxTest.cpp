@@ -6,8 +6,6 @@
 #include "views/RowExport.h"
 
 #include <QDragEnterEvent>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QUrl>
 
@@ -54,32 +52,24 @@ TEST(DropBox, TakesOneLowerCaseRcxFileThatMayBeCopied)
 TEST(DropBox, ADropDownloadsItsFileWithTheOutlineGone)
 {
     FakeFileActions controller;
-    QWidget window;
-    auto* box = new DropBox;
-    box->setFixedSize(160, 60);
-    (new QHBoxLayout(box))->addWidget(new QLabel("Drop a program here"), 0, Qt::AlignCenter);
-    (new QHBoxLayout(&window))->addWidget(box);
-    box->setController(&controller);
-    window.show();
+    DropBox box;
+    box.resize(160, 60);
+    box.setController(&controller);
     bool outlinedDuringDownload = true;
-    controller.onDownload = [&] { outlinedDuringDownload = box->isTarget(); };
-
-    const QImage plain = painted(*box);
+    controller.onDownload = [&] { outlinedDuringDownload = box.isTarget(); };
+    const QImage plain = painted(box);
     const auto data = files({"file:///home/u/my%20prog.rcx"});
-    ASSERT_TRUE(enters(*box, *data));
-    EXPECT_NE(painted(*box), plain) << "outlined";
-    savePicture(painted(window), "dropbox-outlined");
-
+    ASSERT_TRUE(enters(box, *data));
+    EXPECT_NE(painted(box), plain) << "outlined";
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &drop);
+    QApplication::sendEvent(&box, &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(controller.downloads, QStringList{"/home/u/my prog.rcx"});
-    EXPECT_FALSE(outlinedDuringDownload || box->isTarget());
-
-    enters(*box, *data);
+    EXPECT_FALSE(outlinedDuringDownload || box.isTarget());
+    enters(box, *data);
     QDragLeaveEvent leave;
-    QApplication::sendEvent(box, &leave);
-    EXPECT_FALSE(box->isTarget());
+    QApplication::sendEvent(&box, &leave);
+    EXPECT_FALSE(box.isTarget());
 }
 
 // While rows are dragged out, the application's own widgets refuse them, and
