@@ -62,8 +62,7 @@ TEST_F(PacketTest, PacketsGoOutAsTheBrickExpectsThemWhenTheLinkMaySend)
     EXPECT_EQ(port.writes()[0], hex("55 FF 00 45 BA 01 FE 00 FF 02 FD 00 FF 01 FE 02 FD 03 FC 4E B1"));
     EXPECT_EQ(port.writes()[1], hex("55 FF 00 4D B2 02 FD 01 FE 00 FF 00 FF 00 FF 50 AF"));
     EXPECT_EQ(port.writes()[2].size(), 2u * 246 + 17);
-    // Nothing goes out while the link is suspended (the size unchecked then)
-    // or before the receive thread reads.
+    // Nothing goes out while suspended (size unchecked) or before the receive thread reads.
     packet.block();
     EXPECT_EQ(packet.sendDLPacket(1, 247, data, 0.2f), kIOReturnNotReady);
     packet.unblock();
@@ -74,8 +73,8 @@ const Bytes battery = hex("55 FF 00 CF 30 2C D3 23 DC 1E E1"); // 9004
 
 TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
 {
-    // What the tower delivers before the battery command and after its echo,
-    // what the wait for its reply (of one byte when `byte`) gets, and what is printed.
+    // The bytes before the battery command and after its echo, what the reply
+    // wait (of one byte when `byte`) gets, and what is printed.
     const struct { const char* name; Bytes before, answer; int result; const char* printed = ""; bool toggled = false, byte = false; } cases[] = {
         {"the reply", {}, battery, 9004},
         {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
@@ -164,8 +163,7 @@ TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandAndASuspendedOrFailedLi
                            packet.replyBlock(0xA4, 3, data, 0.2f), packet.setBlockLength(3, 0.2f)}),
               std::vector<int>(5, RCXPacket::linkSuspended));
     EXPECT_EQ(packet.getMessage(0, 0.2f), 0x2A) << "messages are kept";
-    // So does a read error, which stops the thread and releases its locks
-    // until it is started again.
+    // So does a read error, which stops the thread and releases its locks.
     packet.startReadLoop();
     StdoutCapture output;
     port.feed(hex("55 FF 00 F7 08")); // inside a message
@@ -184,8 +182,7 @@ TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandAndASuspendedOrFailedLi
 
 TEST_F(PacketTest, TheEchoOfEachPacketIsSwallowedEvenOnASlowLine)
 {
-    // Each echo comes 20 ms after its write, that of a 20-byte block 300 ms
-    // after: a send returns once its echo is in.
+    // Echoes 20 ms after each write, 300 ms after a block: a send returns once its echo is in.
     StdoutCapture output;
     port.deliverEcho(false);
     std::thread line([this] {
@@ -248,8 +245,7 @@ TEST(PacketLife, APortReplacedUnderAReadIsReadOnButAPlainRestartEndsAtTheNextErr
     EXPECT_TRUE(waitUntil([&] { return packet.sendPacket(0x10, {}, 0.2f) == kIOReturnNotReady; }));
 }
 
-// At the application's end the receive thread is stopped before the port
-// closes under its read: nothing is reported, and nothing is sent after.
+// At the application's end the thread stops before the port closes: nothing reported or sent.
 TEST(PacketLife, StopReadLoopEndsTheReceiveThreadWithoutAReadError)
 {
     NoPort port;

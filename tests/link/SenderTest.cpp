@@ -92,8 +92,7 @@ TEST_F(SenderTest, FailuresToSendAreTowerErrorsAndABusyPortATimeout)
     sender.uploadBlock(0, 1, types, values); // cannot set its length: zeros
     EXPECT_EQ(std::pair(told(), int(values[0])), std::pair(std::pair(1, 4), 0));
     packet.unblock();
-    // A port busy with a packet being read: a timeout, and without a reply
-    // to wait for, a tower error too.
+    // A port busy reading a packet: a timeout, and a tower error too without a reply to wait for.
     port.stallReads(true);
     port.feed(hex("55 FF 00"));
     ASSERT_TRUE(port.waitUntilDrained());
@@ -120,9 +119,8 @@ TEST_F(SenderTest, ToggleBitsAlternateAndAfterALostExchangeTheNextCommandCannotB
     sender.sendCodeGet2(0x12, {9, 1}); // lost: did the brick hear 0x12 last, or 0x1A?
     port.setResponder(brick({3, 4}));
     EXPECT_EQ(sender.sendCodeGet2(0x12, {9, 2}), 0x0403);
-    // Neither toggle bit is safe: the brick answers an alive command first.
-    // After a command without reply, which may be lost, the brick heard it
-    // or the last command answered: the other toggle bit will do.
+    // Neither toggle bit is safe: an alive command first. After a command
+    // without reply the brick heard it or the last answered one: the other bit will do.
     sender.sendCodeGet2(0x12, {9, 0});
     sender.sendCodeNoReply(0xF7, {3});
     sender.sendCodeGet2(0x12, {9, 0});

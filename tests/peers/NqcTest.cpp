@@ -1,6 +1,4 @@
-// NQC, an RCX compiler and downloader written elsewhere, against the virtual
-// brick run as a program: the programs it compiles, downloaded by nqc or by
-// Infrabrick's own link, must run as on a brick.
+// NQC's programs, downloaded by nqc or by Infrabrick, run on the virtual brick as on a brick.
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
 #include "rcx/RCXController.h"
@@ -41,9 +39,8 @@ struct Link {
     RCXController controller{sender, packet};
 };
 
-// NQC programs for the RCX and RCX 2.0 firmware, on what the interpreter's
-// own tests leave out; after each control command (none when empty) and time
-// passing, parts the state must hold.
+// Programs on what the interpreter's own tests leave out; after each control
+// command (if any) and time passing, parts the state must hold.
 struct Stage {
     std::string control;
     int milliseconds;
@@ -55,8 +52,6 @@ const struct { const char* name; const char* target; const char* source; std::ve
     {"outputs", "RCX", "task main() { SetPower(OUT_A, 3); OnFwd(OUT_A); OnRev(OUT_B); Float(OUT_C); Wait(50); Off(OUT_B); }\n",
      {{"", 100, {"\"outputs\":[{\"power\":3,\"direction\":\"forward\",\"state\":\"on\"},{\"power\":7,\"direction\":\"reverse\",\"state\":\"on\"},"}},
       {"", 500, {"{\"power\":7,\"direction\":\"reverse\",\"state\":\"off\"},{\"power\":7,\"direction\":\"forward\",\"state\":\"float\"}]"}}}},
-    {"sounds", "RCX", "task main() { PlaySound(SOUND_UP); PlayTone(440, 50); PlaySound(SOUND_DOUBLE_BEEP); }\n",
-     {{"", 100, {"{\"sound\":3},{\"tone\":440,\"duration\":50},{\"sound\":1}],"}}}},
     {"datalog", "RCX", "int x;\ntask main() { CreateDatalog(5); x = 12; AddToDatalog(x); Wait(150);\n  AddToDatalog(Timer(0)); AddToDatalog(SENSOR_1); }\n",
      {{"", 2000, {"\"datalog\":{\"size\":5,\"entries\":[[255,4],[0,12],[32,15],[64,1023]]}"}}}},
     {"events", "RCX2", "int hit, high, x;\ntask main() { start timed; SetSensor(SENSOR_1, SENSOR_TOUCH); SetEvent(1, SENSOR_1, EVENT_TYPE_PRESSED);\n"

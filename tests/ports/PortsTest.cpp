@@ -1,5 +1,4 @@
-// The port list, the null port, the serial lines' names and the USB tower
-// port on a fake device.
+// The port list, the null port, serial line names, the USB port on a fake device.
 #include "ports/AllPorts.h"
 #include "ports/NoPort.h"
 #include "ports/SerialLines.h"
@@ -100,9 +99,8 @@ TEST(SerialLines, AnnouncedTowersComeByNameAfterTheMachinesLinesWithoutStaleOnes
 
 using Steps = std::vector<std::string>;
 
-// A tower whose descriptors name interface 0, endpoints 0x81 and 0x02 and
-// 8-byte packets, a kernel driver bound. Each step is recorded and answers
-// 0 unless `answers` says otherwise (the last answer stays).
+// A tower with interface 0, endpoints 0x81 and 0x02, 8-byte packets and a kernel driver
+// bound; each step is recorded and answers 0 unless `answers` says otherwise (the last stays).
 struct FakeTower : USBTowerDevice {
     std::map<std::string, std::deque<int>> answers;
     bool kernelDriverBound = true;
@@ -213,8 +211,7 @@ TEST(USBPort, WritesGoInPiecesOf32AndReadsHandOutWholePacketsByteByByte)
         ASSERT_EQ(port.readByte(&next, Port::noTimeLimit), 0);
     EXPECT_EQ(read, hex("55 FF 00 CF 30 42"));
     EXPECT_EQ(port.readByte(&byte, 1ms), kIOReturnTimeout);
-    // A waiting read ends when the port is closed; a failed one returns the
-    // library's status.
+    // A waiting read ends when the port closes; a failed one returns the library's status.
     auto waiting = std::async(std::launch::async, [&] { return port.readByte(&byte, Port::noTimeLimit); });
     ASSERT_TRUE(waitUntil([&] { return tower->reads >= 5; }));
     port.closePort();

@@ -38,8 +38,7 @@ struct PseudoTerminal {
     std::string path;
 };
 
-// Reads on its own thread, as the receive thread does, and returns once the
-// thread sleeps in the kernel, in the read.
+// Reads on its own thread and returns once that thread sleeps in the kernel's read.
 std::future<IOReturn> waitingRead(Port& port)
 {
     std::atomic<pid_t> tid = 0;
@@ -58,9 +57,8 @@ std::future<IOReturn> waitingRead(Port& port)
     return result;
 }
 
-// A pseudo-terminal ignores the modem lines, so this is checked on the
-// settings: a line left with RTS/CTS on by another program would hold back
-// every write to a tower that raises neither CTS nor carrier.
+// A line left with RTS/CTS on would hold back every write to a tower that raises
+// neither CTS nor carrier; a pseudo-terminal ignores modem lines, so the settings show it.
 TEST(SerialPort, ALineLeftWithHardwareFlowControlIsFreedOfIt)
 {
     termios other{};
@@ -74,9 +72,8 @@ TEST(SerialPort, OpensAt2400BaudOddParityAgainAndAgainAndMovesEveryByteBothWays)
     TemporaryFolder folder;
     ASSERT_EQ(::symlink(tower.path.c_str(), folder.path("Virtual brick").c_str()), 0);
     SerialPort port;
-    // The pseudo-terminal keeps parity off and refuses a change to parity
-    // alone: opened again with the settings it has, it must still open; the
-    // third time through an announced tower's link.
+    // A pseudo-terminal refuses parity alone: reopened as it is, it must still
+    // open; the third time through an announced tower's link.
     const std::string packet = "\x55\xff\x00\x0d\x0a\x11\x13\x03"; // line ends, flow control, interrupt
     for (int open = 1; open <= 3; ++open) {
         ASSERT_EQ(port.openPort(open == 3 ? folder.path("Virtual brick") : tower.path), 0) << "open " << open;

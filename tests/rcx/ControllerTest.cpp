@@ -1,6 +1,4 @@
-// The controller against the virtual brick in the same process: the commands
-// each operation sends, what they do to the brick and read back from it, and
-// the name tables.
+// The controller against the in-process virtual brick: commands, read-backs, names.
 #include "VirtualBrick.h"
 
 #include "rcx/Localization.h"
@@ -129,8 +127,7 @@ TEST_F(Controller, NamesFollowDownloadsDeletionsAndMemoryMapsAndTheDatalogItsSiz
     EXPECT_EQ(controller.progName(2), "") << "its first task is empty now";
     controller.selectProgram(3);
     ASSERT_EQ(controller.sendProgFile(INFRABRICK_RCX_FIXTURES "/blink.rcx", fileOp), 0);
-    // A controller that starts afresh knows no names: occupied slots are
-    // "Unknown", looked up in the user's language.
+    // A fresh controller calls occupied slots "Unknown", in the user's language.
     RCXController fresh(brick.sender, brick.packet);
     setLocalizer([](const std::string& key) { return key == "Unknown" ? "Inconnu" : key; });
     fresh.readMemMap(map);

@@ -1,5 +1,5 @@
-// Program downloads, firmware installs and datalog saves into and from the
-// virtual brick in the same process, and the files they read and write.
+// Program downloads, firmware installs and datalog saves with the in-process
+// virtual brick, and the files they read and write.
 #include "ProgramFiles.h"
 #include "VirtualBrick.h"
 
@@ -163,8 +163,7 @@ Bytes imageOf(std::size_t count)
     return image;
 }
 
-// The image as S-records, 16 bytes a line from 0x8000, between a header
-// record and an end record.
+// The image as S-records, 16 bytes a line from 0x8000, with header and end.
 std::string firmwareText(const Bytes& image, int start = 0x801A)
 {
     std::string text = record('0', 0, {'f', 'w'});
@@ -296,8 +295,7 @@ TEST_F(Transfer, TheDatalogIsSavedOrUploadedInBlocksOfTwentyOneLineAnEntryOrNotA
     EXPECT_EQ(brick.commands(), transfer + transfer);
     EXPECT_EQ(std::vector(fileOp.increments.begin(), fileOp.increments.begin() + 2), (std::vector<double>{20 * 100.0 / 26, 5 * 100.0 / 26}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Saving datalog to file \"log.txt\"", "stop", "start Uploading datalog", "stop"}));
-    // Failures end the save with their message; an empty datalog gives an
-    // empty file, a silent block zeros.
+    // Failures end the save with their message; a silent block gives zeros.
     int uploads = 0;
     const auto answer = [&](std::optional<Bytes> header) {
         brick.answer(0xA4, [&uploads, header](const Command&) { return ++uploads == 1 ? header : std::nullopt; });

@@ -20,10 +20,9 @@ struct Block {
     bool operator==(const Block&) const = default;
 };
 
-// A controller and its link talking to the virtual brick in the same
-// process, through a scripted tower with echo. A test may answer an opcode
-// itself: the brick still hears the command and acts on it, but the test's
-// bytes after the reply opcode (none at all for silence) go back instead.
+// A controller and its link to the in-process virtual brick, through a
+// scripted tower with echo. A test may answer an opcode itself: the brick
+// still acts on the command, but the test's reply data (none: silence) goes back.
 class VirtualBrick {
 public:
     using Answer = std::function<std::optional<Bytes>(const Command& command)>;
@@ -31,7 +30,6 @@ public:
     explicit VirtualBrick(bool firmwarePresent = true);
 
     void answer(int opcode, Answer answer) { answers[opcode] = std::move(answer); }
-    // The commands heard since the history was last cleared.
     std::vector<Command> commands() const;
     std::vector<Block> blocks() const;
     std::string control(const std::string& line) { return BrickControl(brick).run(line); }

@@ -1,5 +1,4 @@
-// The virtual brick heard directly, without a tower: the replies to each
-// command as scripts, the packets it finds in hostile streams, its sensors,
+// The virtual brick heard without a tower: replies, hostile streams, sensors,
 // firmware and control language.
 #include "link/RCXSender.h"
 #include "sim/Brick.h"
@@ -11,8 +10,7 @@
 
 namespace {
 
-// A command as the host sends it (the opcode byte with its toggle bit), and
-// the data after the reply opcode the brick sends back, or no reply at all.
+// A command as sent (toggle bit included) and the reply's data after its opcode, or none.
 using Step = std::pair<Bytes, std::optional<Bytes>>;
 const std::nullopt_t none = std::nullopt;
 

@@ -1,6 +1,4 @@
-// The byte-code interpreter on hand-assembled code, loaded and started by the
-// host's commands, under the manual clock: 16-bit arithmetic, every branch
-// and offset form, loops, tests, waits, tasks, sources and bad code.
+// The byte-code interpreter on hand-assembled code under the manual clock.
 #include "sim/Brick.h"
 #include "sim/Scheduler.h"
 #include "support/Bytes.h"
@@ -30,8 +28,7 @@ protected:
         bytes[0] |= toggle;
         brick.receive(framed(bytes));
     }
-    // Loads code as task (0x25) or subroutine (0x35) `number`, in blocks of
-    // up to 200 bytes.
+    // Loads code as task (0x25) or subroutine (0x35) `number`, 200 bytes a block.
     void load(std::uint8_t opcode, int number, const Bytes& code)
     {
         command(Bytes{opcode, 0, static_cast<std::uint8_t>(number), 0} + word(int(code.size())));
@@ -93,8 +90,7 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
         // Count down variable 1 from 3, back while it is not 0 (0x95, -16).
         {"far test back", variable(0x14, 1, 3) + add(0, 1) + variable(0x34, 1, 1) + Bytes{0x95, 0x82, 0x00} + word(0) +
                               Bytes{0x01} + word(-16), 3},
-        // Loop counter 2 around 26 increments, then add 100 (0x37 counts 0 to
-        // 255 forward; 0x92 a 16-bit offset).
+        // Loop counter 2 around 26 increments, then add 100 (0x37: 0 to 255 forward; 0x92: 16 bits).
         {"near loop counter", Bytes{0x82, 0x02, 0x02, 0x37, 134} + body + Bytes{0x72, 0x85, 0x01} + add(0, 100), 152},
         {"far loop counter", Bytes{0x82, 0x02, 0x02, 0x92} + word(135) + body + Bytes{0x72, 0x86, 0x01} + add(0, 100), 152},
         // Variable 1 from 3: decrement, leave when negative (0xF2).
@@ -104,8 +100,7 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
                                               add(0, 100), 10},
         {"nested loop counters", Bytes{0x82, 0x02, 0x03, 0x37, 15, 0x82, 0x02, 0x02, 0x37, 8} + add(0, 1) +
                                      Bytes{0x27, 0x88, 0x27, 0x8F}, 6},
-        // Subroutine 0 adds 1 at the end of its code, 1 adds 10 and returns
-        // (0xF6) before adding 100.
+        // Subroutine 0 adds 1; 1 adds 10 and returns (0xF6) before adding 100.
         {"subroutines", {0x17, 0x00, 0x17, 0x01, 0x17, 0x00}, 12},
     };
     for (const auto& c : cases) {
@@ -120,8 +115,7 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
 
 TEST_F(Interpreter, EveryInstructionLeavesTheNextOneWhereItBegins)
 {
-    // Each instruction with arguments that make sense, then one that counts;
-    // where flow control may go on, it does.
+    // Each instruction, then one that counts; flow control goes on where it may.
     const std::vector<Bytes> instructions = {
         {0x02, 0, 10}, {0x03, 2, 0, 0}, {0x04, 0, 1, 1, 1}, {0x05, 0, 1, 2, 5, 0}, {0x06}, {0x13, 1, 2, 3}, {0x14, 2, 2, 7, 0},
         {0x21, 0x81}, {0x22, 10, 20}, {0x23, 0x70, 0x01, 5}, {0x24, 2, 2, 1, 0}, {0x31, 1}, {0x32, 0, 1}, {0x33, 2, 1, 0},
@@ -157,10 +151,9 @@ TEST_F(Interpreter, TestsBranchWhenTheirConditionHolds)
 
 TEST_F(Interpreter, WaitsTimersTasksAndSourcesRunByTheClock)
 {
-    // Tasks 1 and 2 count forever, each with its own variable 32; task 0
-    // waits 1.23 s, reads timer 0 in tenths and hundredths; variable 5 names
-    // variable 7, set and read through it (source 36); a random number up to
-    // 10; counter 1 up twice; the program slot.
+    // Tasks 1 and 2 count forever with their own variable 32; task 0 waits
+    // 1.23 s, reads timer 0 in tenths and hundredths, variable 7 through 5
+    // (source 36), a random number to 10, counter 1 up twice, the slot.
     load(0x25, 1, variable(0x14, 32, 1) + add(1, 1) + Bytes{0x27, 0x86});
     load(0x25, 2, variable(0x14, 32, 2) + add(2, 1) + Bytes{0x27, 0x86});
     run(variable(0x14, 32, 7) + Bytes{0x71, 1, 0x71, 2, 0x43, 0x02} + word(123) +

@@ -1,7 +1,5 @@
-// infrabrick-sim as a program, seen from outside: its options, control,
-// announcement, pacing and noise, and the serial port and the link layer on
-// its pseudo-terminal as on a serial IR tower. Unpaced, the brick answers in
-// bursts, which tries the receive path harder.
+// infrabrick-sim as a program: options, control, announcement, pacing, noise,
+// and the link on its pseudo-terminal, where unpaced bursts try it harder.
 #include "link/RCXSender.h"
 #include "ports/AllPorts.h"
 #include "ports/SerialPort.h"
@@ -84,8 +82,7 @@ TEST(SimProgram, RealtimePacesTheEchoAndTheReply)
     ASSERT_TRUE(readThrough(line, got, framed({0x10})));
     const auto echoed = Clock::now();
     ASSERT_TRUE(readThrough(line, got, framed({0xEF})));
-    // 7 bytes each way and the turnaround: nothing can come sooner, both
-    // timed from the send since this thread may see the echo late.
+    // 7 bytes each way and the turnaround, timed from the send: this thread may see the echo late.
     EXPECT_EQ(got.size(), 14u);
     EXPECT_GE(echoed - start, 7 * PtyTower::byteTime * 0.95);
     EXPECT_GE(Clock::now() - start, (14 * PtyTower::byteTime + PtyTower::turnaround) * 0.95);

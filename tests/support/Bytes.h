@@ -10,8 +10,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // "55 FF 00" → {0x55, 0xFF, 0x00}.
 Bytes hex(const std::string& text);
-// Frames bytes as the brick and the towers do (header, each byte and its
-// complement, checksum and its complement), written apart from the link layer.
+// Bytes framed as on the wire (header, complements, checksum), apart from the link layer.
 Bytes framed(const Bytes& bytes);
 // A 16-bit value as the brick stores it, low byte first.
 Bytes word(int value);

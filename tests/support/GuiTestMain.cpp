@@ -1,5 +1,4 @@
-// main of the Qt test suites: a QApplication on the offscreen platform, so
-// that widgets paint, take events and use the clipboard without a display.
+// main of the Qt suites: widgets paint, take events and copy without a display.
 #include <QApplication>
 
 #include <gtest/gtest.h>

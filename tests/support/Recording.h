@@ -23,8 +23,7 @@ public:
     std::thread::id thread;
 };
 
-// What a transfer told its FileOp, in order ("start <title>", "abort
-// <message>", "stop"), and the increments apart.
+// What a transfer told its FileOp ("start <title>", "abort <message>", "stop"), increments apart.
 class RecordingFileOp : public FileOp {
 public:
     void startFileOp(const std::string& title) override { events.push_back("start " + title); }
@@ -36,8 +35,7 @@ public:
     std::vector<double> increments;
 };
 
-// A fresh temporary folder, removed with its files; a runtime folder is also
-// $XDG_RUNTIME_DIR while it lives.
+// A fresh temporary folder, removed with its files; a runtime one is $XDG_RUNTIME_DIR meanwhile.
 class TemporaryFolder {
 public:
     explicit TemporaryFolder(bool runtime = false);

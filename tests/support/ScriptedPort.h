@@ -8,10 +8,8 @@
 #include <mutex>
 #include <utility>
 
-// An in-memory tower, safe to use from the receive thread and a test thread
-// at once. Written packets are recorded and, when the port echoes, delivered
-// back; a responder may answer each; tests feed further bytes and make reads
-// or writes fail.
+// An in-memory tower for the receive thread and a test thread at once: writes
+// are recorded and echoed, a responder may answer them, tests feed bytes and fail calls.
 class ScriptedPort : public Port {
     template <typename Change> auto locked(Change change)
     {
@@ -36,8 +34,7 @@ public:
     // Whether written packets come back, while echoes() stays as it was.
     void deliverEcho(bool deliver) { locked([&] { echoDelivered = echo && deliver; }); }
     void feed(const Bytes& bytes) { locked([&] { incoming.insert(incoming.end(), bytes.begin(), bytes.end()); }); }
-    // Reads wait for their byte without a time limit, as while a long packet
-    // trickles in.
+    // Reads wait without a time limit, as while a long packet trickles in.
     void stallReads(bool stall) { locked([&] { stalled = stall; }); }
     // The next read, or the one waiting now, fails with `code`.
     void failRead(IOReturn code) { locked([&] { readFailure = code; }); }

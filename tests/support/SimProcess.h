@@ -6,8 +6,7 @@
 #include <sys/types.h>
 #include <vector>
 
-// The virtual brick program run as a child process: its standard input and
-// output are pipes, its first line is the path of its pseudo-terminal.
+// infrabrick-sim as a child process on pipes; its first line is its terminal's path.
 class SimProcess {
 public:
     SimProcess(const std::string& program, const std::vector<std::string>& arguments = {});
@@ -25,8 +24,7 @@ public:
     std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(5));
     void closeInput();
     void signal(int number);
-    // The exit status once the program has ended within `limit` (-1: by a
-    // signal), else nothing.
+    // The exit status (-1: a signal) once the program ended within `limit`.
     std::optional<int> wait(std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 private:

@@ -2,8 +2,7 @@
 
 #include <string>
 
-// Sends standard output to a temporary file while it lives, so that tests can
-// read the diagnostics printed by any thread.
+// Standard output, from every thread, into a file the test reads.
 class StdoutCapture {
 public:
     StdoutCapture();
