@@ -1,6 +1,6 @@
 // The drop box takes one program file to copy, outlined while a drag is over
 // it; the rows the application drags out are refused by its own widgets.
-#include "FakeFileActions.h"
+#include "ViewTest.h"
 
 #include "views/DropBox.h"
 #include "views/RowExport.h"
@@ -57,10 +57,10 @@ TEST(DropBox, ADropDownloadsItsFileWithTheOutlineGone)
     box.setController(&controller);
     bool outlinedDuringDownload = true;
     controller.onDownload = [&] { outlinedDuringDownload = box.isTarget(); };
-    const QImage plain = painted(box);
+    const QImage plain = box.grab().toImage();
     const auto data = files({"file:///home/u/my%20prog.rcx"});
     ASSERT_TRUE(enters(box, *data));
-    EXPECT_NE(painted(box), plain) << "outlined";
+    EXPECT_NE(box.grab().toImage(), plain) << "outlined";
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&box, &drop);
     EXPECT_TRUE(drop.isAccepted());

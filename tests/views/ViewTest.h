@@ -1,10 +1,18 @@
 #pragma once
 
-#include "Pictures.h"
+// What the view suites share: Qt values printed readably, and a stand-in
+// for the application controller.
+
+#include "support/QtPrinters.h"
 #include "views/FileActions.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMimeData>
 #include <QStringList>
+#include <QTest>
+#include <gtest/gtest.h>
+
 #include <functional>
 
 // Stands in for the application controller: records the paths it is given;
