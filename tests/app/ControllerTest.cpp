@@ -400,17 +400,23 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 
+// brickOS, a firmware no one here wrote, goes in as srec_cat reads its file.
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
 {
-    const QString firmware = "/usr/lib/brickos/brickOS.srec";
-    if (!QFile::exists(firmware))
-        GTEST_SKIP() << "brickos is not installed";
+    const QString firmware = "/usr/lib/brickos/brickOS.srec", image = folder.filePath("image"), installed = folder.filePath("in");
+    // srec_cat writes the data from its lowest address on, gaps filled.
+    if (!QFile::exists(firmware) || QProcess::execute("srec_cat", {firmware, "-offset", "-", "-minimum-addr", firmware, "-o", image, "-binary"}))
+        GTEST_SKIP() << "brickos or srecord is not installed";
     controller->installFirmware();
     controller->openPanel()->selectFile(firmware);
     static_cast<QDialog*>(controller->openPanel())->accept();
     EXPECT_FALSE(progress().isVisible());
     const QJsonObject state = brick.state()["firmware"].toObject();
-    EXPECT_TRUE(state["length"].toInt() > 10000 && state["present"].toBool() && state["unlocked"].toBool());
+    EXPECT_TRUE(state["present"].toBool() && state["unlocked"].toBool() && state["address"].toInt() == 0x801A);
+    ASSERT_EQ(brick.control("dump firmware " + installed), "ok");
+    QFile expected(image), got(installed);
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly) && got.open(QIODevice::ReadOnly) && expected.size() > 10000);
+    EXPECT_TRUE(expected.readAll() == got.readAll());
     brick.commands();
     ticks(2);
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";
