@@ -82,9 +82,12 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
     EXPECT_EQ(settings().value("Battery Check Time").toString() + settings().value("Battery Check Selection").toString(), "0Never");
 }
 
+QString status(MainWindow& window, const char* part) { return window.statusBar()->findChild<QLabel*>(part)->text(); }
+
 // A link that fails brings up one sheet, which holds the polls until its
 // Retry: the tower's when the chosen port cannot be opened (Retry reopens the
-// saved one), the brick's when it is silent.
+// saved one), the brick's when it is silent. A brick switched off from the
+// window stays shown as switched off.
 TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
     auto& prefs = controller->preferencesPanel().controls();
@@ -93,25 +96,31 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
         prefs.prefsSerialPortMenu->setCurrentIndex(prefs.prefsSerialPortMenu->findText("USB IR Tower"));
         click(prefs.prefsOKButton);
     };
-    const struct { const char* failure; std::function<void()> fail, mend; TimeoutPanel &sheet, &other; const char* title; bool offersFirmware; } rows[] = {
-        {"USB tower chosen", chooseUsb, [] {}, controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable", false},
-        {"brick silent", [&] { brick.control("silent on"), ui().updateWindowButton->click(), ticks(1); }, [&] { brick.control("silent off"); }, controller->timeoutPanel(),
-         controller->towerErrorPanel(), "Brick Not Reachable", true},
+    auto refresh = [&] { ui().updateWindowButton->click(), ticks(1); };
+    // The failure, the control command that mends it, the sheets and what they and the status bar say.
+    const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel &sheet, &other; const char* title, *brickStatus; } rows[] = {
+        {"USB tower chosen", chooseUsb, "silent off", controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable",
+         "IR tower not usable"},
+        {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", controller->timeoutPanel(), controller->towerErrorPanel(),
+         "Brick Not Reachable", "Brick not answering"},
+        {"Power Off", [&] { click(ui().powerOffButton), refresh(); }, "power on", controller->timeoutPanel(), controller->towerErrorPanel(),
+         "Brick Not Reachable", "Brick switched off by Power Off"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failure);
         row.fail();
         ASSERT_TRUE(row.sheet.isVisible());
-        EXPECT_EQ(row.sheet.windowTitle(), row.title);
-        EXPECT_EQ(row.sheet.controls().firmwareButton->isVisible(), row.offersFirmware);
+        EXPECT_EQ(row.sheet.windowTitle() + " " + status(window, "statusBrick"), QString(row.title) + " " + row.brickStatus);
+        EXPECT_EQ(row.sheet.controls().firmwareButton->isVisible(), &row.sheet == &controller->timeoutPanel());
         brick.commands();
         ticks(30);
         EXPECT_FALSE(row.other.isVisible());
         EXPECT_EQ(brick.commands(), QStringList());
-        row.mend();
+        ASSERT_EQ(brick.control(row.mend), "ok");
         click(row.sheet.controls().okButton);
         ticks(3);
         EXPECT_EQ(brick.commands().value(0), "30");
+        EXPECT_EQ(status(window, "statusBrick"), "Brick answering");
     }
 }
 
@@ -250,27 +259,31 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
 }
 
 // On the Run tab the datalog is polled while no program runs; while one runs
-// neither the datalog nor the battery is, until Stop or Stop All.
+// neither the datalog nor the battery is, until Stop or Stop All. The status
+// bar shows the tower, whether the brick answers, the slot and its program.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
 {
     controller->clear();
     controller->datalogPanel().done(40);
     ASSERT_EQ(brick.control("datalog add 0 123"), "ok");
     ui().theTabs->setCurrentIndex(1);
+    click(ui().progNumButton->button(3));
     auto polls = [&] {
         brick.commands();
         ticks(100);
         const QStringList heard = brick.commands();
-        return QString("%1 battery, %2 datalog").arg(heard.count("30")).arg(heard.count("A4 00 00 01 00"));
+        return QString("%1 battery, %2 datalog; %3")
+            .arg(heard.count("30")).arg(heard.count("A4 00 00 01 00")).arg(status(window, "statusProgram"));
     };
-    EXPECT_EQ(polls(), "1 battery, 5 datalog");
+    EXPECT_EQ(status(window, "statusPort") + ", " + status(window, "statusBrick"), "Tower: Virtual RCX, Brick answering");
+    EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
     click(ui().runStopButton);
-    EXPECT_EQ(polls(), "0 battery, 0 datalog");
+    EXPECT_EQ(polls(), "0 battery, 0 datalog; Program slot 3, running");
     click(ui().runStopButton);
-    EXPECT_EQ(polls(), "1 battery, 5 datalog");
+    EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
     click(ui().runStopButton);
     click(ui().emergencyStopButton);
-    EXPECT_EQ(polls(), "1 battery, 5 datalog") << "Stop All stops the program as Stop does";
+    EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
 // A full disk: the lines of a short datalog fail when the file is closed,
@@ -317,16 +330,24 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(uploads(brick.commands()).size(), 2) << "the header and one block";
 }
 
-// The download button and a drop download into the current slot; the
-// menu's Download asks for a file even into a full slot, and deletes
-// nothing. A file refused before anything reaches the brick leaves the slot
-// as it was: its program on the brick, its names in the window.
+// The download button and a drop download into the current slot; the sheet
+// shows the whole of the time left as it is drawn while the transfer holds
+// the event loop. The menu's Download asks for a file even into a full slot,
+// and deletes nothing. A file refused before anything reaches the brick
+// leaves the slot as it was: its program on the brick, its names in the window.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
+    QLabel* timeLeft = progress().controls().fileProgressTimeLeft;
+    QStringList shown;
+    const EventWatch watch(&progress(), QEvent::Paint, [&] {
+        if (timeLeft->width() >= timeLeft->sizeHint().width())
+            shown << timeLeft->text();
+    });
     click(ui().theButton);
     controller->openPanel()->selectFile(programFile);
     static_cast<QDialog*>(controller->openPanel())->accept();
     EXPECT_FALSE(progress().isVisible());
+    EXPECT_FALSE(shown.filter(QRegularExpression(R"(^About \d+:\d\d left$)")).isEmpty()) << shown.join('|').toStdString();
     EXPECT_EQ(ui().programName->text() + " " + ui().theButton->text(), "tasks Delete");
     const QJsonValue programs = brick.state()["programs"];
     EXPECT_FALSE(taskCode(1).isEmpty());
@@ -342,7 +363,7 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     cut.write(good.read(100));
     cut.close();
     controller->downloadFile(cut.fileName());
-    EXPECT_EQ(progressText(), "Error reading file \"cut.rcx\"");
+    EXPECT_EQ(progressText() + timeLeft->text(), "Error reading file \"cut.rcx\"") << "a failure shows no time";
     click(progress().controls().fileProgressOKButton);
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_EQ(brick.state()["programs"], programs);
@@ -422,35 +443,6 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";
 }
 
-QString status(MainWindow& window, const char* part) { return window.statusBar()->findChild<QLabel*>(part)->text(); }
-
-// The tower, whether the brick answers, and the slot and its program.
-TEST_F(ControllerTest, TheStatusBarFollowsTheBrickAndItsProgram)
-{
-    EXPECT_EQ(QStringList({status(window, "statusPort"), status(window, "statusBrick"), status(window, "statusProgram")}),
-              QStringList({"Tower: Virtual RCX", "Brick answering", "Program slot 1"}));
-    ui().theTabs->setCurrentIndex(1);
-    click(ui().progNumButton->button(3));
-    click(ui().runStopButton);
-    EXPECT_EQ(status(window, "statusProgram"), "Program slot 3, running");
-    click(ui().emergencyStopButton);
-    EXPECT_EQ(status(window, "statusProgram"), "Program slot 3");
-    // Switched off, the brick answers nothing: it stays shown as switched off.
-    click(ui().powerOffButton);
-    ui().updateWindowButton->click();
-    ticks(1);
-    ASSERT_TRUE(controller->timeoutPanel().isVisible());
-    EXPECT_EQ(status(window, "statusBrick"), "Brick switched off by Power Off");
-    ASSERT_EQ(brick.control("power on"), "ok");
-    click(controller->timeoutPanel().controls().okButton);
-    ticks(2);
-    EXPECT_EQ(status(window, "statusBrick"), "Brick answering");
-    ASSERT_EQ(brick.control("silent on"), "ok");
-    ui().updateWindowButton->click();
-    ticks(1);
-    EXPECT_EQ(status(window, "statusBrick"), "Brick not answering");
-}
-
 TEST_F(StartTest, ABrickWithoutFirmwareIsToldFromOneThatDoesNotAnswer)
 {
     SimProcess bare(INFRABRICK_SIM, {"--no-firmware"});
@@ -484,23 +476,6 @@ TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_GE(filledWhileBusy.size(), 8u);
     EXPECT_EQ(filledWhileBusy.count(Variables::rows), 1u);
-}
-
-// What the sheet shows as it is drawn, while the transfer holds the event
-// loop: the whole of the time left, with no layout pass to make room.
-TEST_F(ControllerTest, TheTransferSheetShowsTheTimeLeft)
-{
-    QLabel* timeLeft = progress().controls().fileProgressTimeLeft;
-    QStringList shown;
-    const EventWatch watch(&progress(), QEvent::Paint, [&] {
-        if (timeLeft->width() >= timeLeft->sizeHint().width())
-            shown << timeLeft->text();
-    });
-    controller->downloadFile(programFile);
-    EXPECT_FALSE(shown.filter(QRegularExpression(R"(^About \d+:\d\d left$)")).isEmpty()) << shown.join('|').toStdString();
-    controller->downloadFile(folder.filePath("missing.rcx"));
-    ASSERT_TRUE(progress().isVisible());
-    EXPECT_EQ(timeLeft->text(), "") << "a failure shows no time";
 }
 
 } // namespace

@@ -1,6 +1,5 @@
-// The pictures of the data: the datalog window after an upload, as chart,
-// table and exports, and the sensors' history on the "Test" tab as the polls
-// fill it.
+// The datalog window after an upload (chart, table, exports), and the sensors'
+// history on the "Test" tab as the polls fill it.
 #include "AppFixture.h"
 
 #include "app/DatalogWindow.h"
@@ -24,13 +23,6 @@ QString read(const QString& path)
 
 class DatalogViewTest : public ControllerTest {
 protected:
-    // A datalog of `size` entries holding `entries` as [type, value].
-    void fillDatalog(int size, const std::vector<std::pair<int, int>>& entries)
-    {
-        controller->controller().setDataLog(size, *controller);
-        for (const auto& [type, value] : entries)
-            ASSERT_EQ(brick.control(QString("datalog add %1 %2").arg(type).arg(value)), "ok");
-    }
     Series shownSeries()
     {
         Series shown;
@@ -47,7 +39,9 @@ protected:
 TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
 {
     controller->controller().currentVarName(3) = "speed";
-    fillDatalog(10, {{0x41, 40}, {0x03, 120}, {0x20, 30}, {0x41, -5}, {0x80, 100}, {0x62, 7}, {0x03, 60}});
+    controller->controller().setDataLog(10, *controller);
+    for (const auto& [type, value] : {std::pair(0x41, 40), {0x03, 120}, {0x20, 30}, {0x41, -5}, {0x80, 100}, {0x62, 7}, {0x03, 60}})
+        ASSERT_EQ(brick.control(QString("datalog add %1 %2").arg(type).arg(value)), "ok");
     ui().actionShowDatalog->trigger();
     ASSERT_TRUE(view().isVisible());
     EXPECT_FALSE(controller->fileProgressPanel().isVisible());

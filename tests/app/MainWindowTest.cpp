@@ -72,28 +72,25 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
         };
     };
     QAbstractButton* cancel = preferences.controls().prefsCancelButton;
-    const auto& times = timeout.controls();
-    const std::optional<int> none;
-    const struct { const char* ending; QDialog& panel; std::function<void()> end; std::optional<int> code; bool stillShown; } rows[] = {
-        {"preferences escaped", preferences, escape(preferences), 0, false},
-        {"preferences without Cancel escaped", preferences,
-         [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none, true},
-        {"timeout Preferences", timeout, click(times.preferencesButton), 0, false},
-        {"timeout Firmware", timeout, click(times.firmwareButton), 2, false},
-        {"timeout escaped", timeout, escape(timeout), none, true},
-        {"datalog 25", datalog, size("25", datalog.controls().okButton), 25, false},
-        {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1, false},
-        {"datalog 300 cancelled", datalog, size("300", datalog.controls().cancelButton), -1, false},
-        {"datalog escaped", datalog, escape(datalog), -1, false},
-        {"transfer under way escaped", progress, [&] { progress.showStart("Sending"), escape(progress)(); }, none, true},
+    const std::optional<int> none; // not ended: still shown
+    const struct { const char* ending; QDialog& panel; std::function<void()> end; std::optional<int> code; } rows[] = {
+        {"preferences escaped", preferences, escape(preferences), 0},
+        {"preferences without Cancel escaped", preferences, [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none},
+        {"timeout Preferences", timeout, click(timeout.controls().preferencesButton), 0},
+        {"timeout Firmware", timeout, click(timeout.controls().firmwareButton), 2},
+        {"timeout escaped", timeout, escape(timeout), none},
+        {"datalog 25", datalog, size("25", datalog.controls().okButton), 25},
+        {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1},
+        {"datalog 300 cancelled", datalog, size("300", datalog.controls().cancelButton), -1},
+        {"datalog escaped", datalog, escape(datalog), -1},
+        {"transfer under way escaped", progress, [&] { progress.showStart("Sending"), escape(progress)(); }, none},
     };
     for (const auto& row : rows) {
         QSignalSpy finished(&row.panel, &QDialog::finished);
         row.panel.open();
         row.end();
-        EXPECT_EQ(finished.isEmpty() ? none : finished.first().first().toInt(), row.code) << row.ending;
-        EXPECT_EQ(finished.size(), row.code ? 1 : 0) << row.ending;
-        EXPECT_EQ(row.panel.isVisible(), row.stillShown) << row.ending;
+        EXPECT_EQ(finished.size() == 1 ? std::optional(finished.first().first().toInt()) : none, row.code) << row.ending;
+        EXPECT_EQ(row.panel.isVisible(), !row.code) << row.ending;
         row.panel.hide();
     }
 }

@@ -143,17 +143,4 @@ TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
     EXPECT_EQ(cell(0, "Value1").data(), 5) << "values stay with another slot's names";
 }
 
-// The value of a typed text is the number it begins with, as a 16-bit
-// variable holds it; none when no 16-bit variable can hold it.
-TEST(VariableValue, IsTheNumberATextBeginsWith)
-{
-    const std::pair<const char*, std::optional<std::int16_t>> texts[] = {
-        {"0", 0},           {"32767", 32767}, {"32768", -32768}, {"65535", -1},       {"65536", {}},
-        {"-32768", -32768}, {"-32769", {}},   {"3.7", 3},        {"99999999999", {}}, {"  -12x", -12},
-        {"abc", 0},         {"", 0},          {"-", 0},          {"x12", 0},
-    };
-    for (const auto& [text, value] : texts)
-        EXPECT_EQ(variableValueOf(text), value) << '"' << text << '"';
-}
-
 } // namespace

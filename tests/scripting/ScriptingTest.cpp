@@ -21,12 +21,11 @@ const QString service = SingleInstance::serviceName;
 // Four-character codes as scripts write them.
 constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
-// A property's value as text; an object path as its path.
-QString text(const QVariant& value)
+// A property read's answer as text; an object path as its path.
+QString answerText(const QDBusMessage& reply)
 {
-    if (value.userType() == qMetaTypeId<QDBusObjectPath>())
-        return value.value<QDBusObjectPath>().path();
-    return value.toString();
+    const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
+    return value.userType() == qMetaTypeId<QDBusObjectPath>() ? value.value<QDBusObjectPath>().path() : value.toString();
 }
 
 // The application without polls, so that the brick hears only the scripts.
@@ -65,8 +64,6 @@ protected:
             arguments.append(QVariant::fromValue(QDBusVariant(*value)));
         return call(path, "org.freedesktop.DBus.Properties", value ? "Set" : "Get", arguments);
     }
-    QString get(const QString& path, const QString& interface, const QString& name) { return text(answer(property(path, interface, name))); }
-    static QVariant answer(const QDBusMessage& reply) { return reply.arguments().value(0).value<QDBusVariant>().variant(); }
 
     std::unique_ptr<ApplicationBus> bus;
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
@@ -131,7 +128,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
                                                   row.kind == Set ? std::optional(row.value) : std::nullopt);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
         if (row.kind == Get) {
-            EXPECT_EQ(text(answer(reply)), row.value.toString()) << name;
+            EXPECT_EQ(answerText(reply), row.value.toString()) << name;
         }
         EXPECT_EQ(brick.commands(), row.sent) << name;
     }
@@ -234,7 +231,7 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
     EXPECT_TRUE(output.startsWith("(<8250>,)\n")) << output.toStdString();
     const QStringList commands = brick.commands();
     EXPECT_TRUE(commands.contains("13 01 02 04") && commands.contains("91 01")) << commands.join('|').toStdString();
-    EXPECT_EQ(get("/Brick/Slots/2", "ProgramSlot", "name"), "blink");
+    EXPECT_EQ(answerText(property("/Brick/Slots/2", "ProgramSlot", "name")), "blink");
     QFile saved(folder.filePath("datalog.txt"));
     // The name is the one the program just downloaded gives variable 0.
     EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == "Variable 0: count\t5\n");

@@ -3,7 +3,6 @@
 // sensor's history.
 #include "ViewTest.h"
 
-#include "views/ChartScale.h"
 #include "views/DatalogChart.h"
 #include "views/SensorHistoryView.h"
 
@@ -12,19 +11,6 @@
 #include <QToolTip>
 
 namespace {
-
-TEST(ChartScale, RangesAreWholeStepsOfOneTwoOrFive)
-{
-    const std::pair<std::pair<double, double>, AxisRange> cases[] = {
-        {{-5, 120}, {-20, 120, 20}}, {{0, 1023}, {0, 1200, 200}}, {{3, 3}, {2, 4, 1}},
-        {{0, 0}, {-1, 1, 1}},        {{1, 4}, {1, 4, 1}},         {{-32768, 32767}, {-40000, 40000, 10000}},
-    };
-    for (const auto& [values, expected] : cases) {
-        const AxisRange range = niceRange(values.first, values.second, 8);
-        EXPECT_EQ(std::tuple(range.min, range.max, range.step), std::tuple(expected.min, expected.max, expected.step))
-            << values.first << ".." << values.second;
-    }
-}
 
 class DatalogChartTest : public testing::Test {
 protected:

@@ -8,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QUrl>
 
 #include <array>
@@ -83,19 +82,6 @@ TEST_F(DatalogDrag, AFileManagerGetsAFileNamedByThePattern)
     EXPECT_NE(QFileInfo(file).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
     EXPECT_EQ(data->data("text/plain"), controller.datalog);
     EXPECT_EQ(controller.uploads.size(), 1);
-}
-
-TEST_F(DatalogDrag, AHiddenMeterStartsNoDrag)
-{
-    meter.resize(40, 80);
-    QSignalSpy started(&meter, &DatalogLevel::dragStarted);
-    for (bool shown : {false, true}) {
-        meter.setMeterVisible(shown);
-        QTest::mousePress(&meter, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
-        QTest::mouseMove(&meter, QPoint(20, 10));
-        QTest::mouseRelease(&meter, Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
-        EXPECT_EQ(started.count(), shown ? 1 : 0);
-    }
 }
 
 TEST(DatalogFileName, IsThePatternFilledAndMadeSafe)
