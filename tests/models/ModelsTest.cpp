@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QHeaderView>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -53,8 +52,7 @@ struct MemoryTest : testing::Test {
 };
 
 // Each region reads its pair of words of the map: its start and the start of
-// what follows it. A view is told that every row of every level changed, all
-// four columns, so that it shows the new values.
+// what follows it. Views are told that rows of every level changed.
 TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
 {
     QSignalSpy changes(&memory, &QAbstractItemModel::dataChanged);
@@ -65,30 +63,28 @@ TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
         {{1, 0, 0}, "Task 1", 40, 41, 0}, {{1, 4, 9}, "Task 10", 89, 90, 0}, {{2}, "Datalog", 90, 92, 2},
         {{2, 0}, "Used", 90, 91, 0},      {{2, 1}, "Free", 91, 92, 0},       {{3}, "Free memory", 92, 93, 0},
     };
+    // Whether a view was told that all four columns of the row changed.
+    auto changed = [&](const QModelIndex& index) {
+        return std::ranges::any_of(changes, [&](const QList<QVariant>& change) {
+            const auto first = change[0].value<QModelIndex>(), last = change[1].value<QModelIndex>();
+            return first.parent() == index.parent() && first.row() <= index.row() && index.row() <= last.row() && first.column() == 0
+                   && last.column() == 3;
+        });
+    };
     EXPECT_EQ(memory.rowCount(), 4);
     for (const auto& region : regions) {
         const int start = 100 * region.first + 1000, end = 100 * region.end + 1000;
         EXPECT_EQ(copied({row(region.path)}), QString("%1\t%2\t%3\t%4\n").arg(region.title).arg(end - start).arg(start).arg(end - 1));
         EXPECT_EQ(memory.rowCount(row(region.path)), region.children) << region.title;
+        EXPECT_TRUE(changed(row(region.path))) << region.title;
     }
     EXPECT_EQ(row({1, 2, 9}).parent(), row({1, 2}));
     EXPECT_FALSE(row({1}).parent().isValid());
-    std::function<int(const QModelIndex&)> unchanged = [&](const QModelIndex& parent) {
-        int count = 0;
-        for (int number = 0; number < memory.rowCount(parent); ++number)
-            count += unchanged(memory.index(number, 0, parent)) + std::ranges::none_of(changes, [&](const QList<QVariant>& change) {
-                const auto first = change[0].value<QModelIndex>(), last = change[1].value<QModelIndex>();
-                return first.parent() == parent && first.row() <= number && number <= last.row() && first.column() == 0
-                       && last.column() == 3;
-            });
-        return count;
-    };
-    EXPECT_EQ(unchanged(QModelIndex()), 0);
 }
 
 // The outline copies the selected rows in the order it shows them, whatever
-// the order they were selected in; its columns widen for their texts.
-TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShownAndFitsItsColumns)
+// the order they were selected in.
+TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShown)
 {
     virtualBrick.controller.progName(1) = "Robot";
     virtualBrick.controller.taskName(1, 2) = "watch";
@@ -97,7 +93,6 @@ TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShownAndFitsItsColumns)
     view.resize(520, 460);
     view.show();
     QApplication::processEvents();
-    const int emptyStart = view.header()->sectionSize(2);
     load({{40, 0xCC48}, {41, 0xCCA0}, {92, 0xCE54}, {93, 0xE400}}, 0xCCC4);
     view.expandAll();
     QApplication::processEvents();
@@ -107,7 +102,6 @@ TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShownAndFitsItsColumns)
     EXPECT_EQ(QApplication::clipboard()->text(), "Slot 1: Robot\t124\t52296\t52419\n"
                                                  "Task 2: watch\t36\t52384\t52419\n"
                                                  "Free memory\t5548\t52820\t58367\n");
-    EXPECT_GT(view.header()->sectionSize(2), emptyStart) << "wider for the addresses";
 }
 
 struct VariablesTest : testing::Test {
