@@ -32,8 +32,6 @@ QString watchCommand()
     return QString::asprintf("22 %02X %02X", local.tm_hour, local.tm_min);
 }
 
-QStringList uploads(const QStringList& commands) { return commands.filter(QRegularExpression("^A4")); }
-
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
 {
     launch();
@@ -84,10 +82,9 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
 
 QString status(MainWindow& window, const char* part) { return window.statusBar()->findChild<QLabel*>(part)->text(); }
 
-// A link that fails brings up one sheet, which holds the polls until its
-// Retry: the tower's when the chosen port cannot be opened (Retry reopens the
-// saved one), the brick's when it is silent. A brick switched off from the
-// window stays shown as switched off.
+// A failing link brings up one sheet, which holds the polls until Retry: the
+// tower's when the port cannot be opened (Retry reopens the saved one), the
+// brick's when it is silent or was switched off from the window.
 TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
     auto& prefs = controller->preferencesPanel().controls();
@@ -97,7 +94,6 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
         click(prefs.prefsOKButton);
     };
     auto refresh = [&] { ui().updateWindowButton->click(), ticks(1); };
-    // The failure, the control command that mends it, the sheets and what they and the status bar say.
     const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel &sheet, &other; const char* title, *brickStatus; } rows[] = {
         {"USB tower chosen", chooseUsb, "silent off", controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable",
          "IR tower not usable"},
@@ -124,8 +120,8 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
     }
 }
 
-// The first refresh comes on the third tick; then each poll runs on its own
-// tick of its period, and a sensor without a type is neither read nor shown.
+// The first refresh comes on the third tick, then each poll on its own tick;
+// a sensor without a type is neither read nor shown.
 TEST_F(StartTest, PollsRunOnTheirTicks)
 {
     savePort();
@@ -151,8 +147,7 @@ TEST_F(StartTest, PollsRunOnTheirTicks)
     EXPECT_EQ(ui().sensor2Value->text(), "");
 }
 
-// The link keeps the latest messages only: the log says how many it missed
-// and goes on from the oldest one still held, with no empty line first.
+// The log says how many messages the link missed and goes on from the oldest held.
 TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
 {
     constexpr int sent = RCXPacket::messageCapacity + 5;
@@ -167,13 +162,11 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
 }
 
-// Each control of the window, used in this order, with the commands it sends
-// and what the window shows after it. Mode 8 of a sensor opens the slope
-// sheet, which shows the mode and slope the sensor has; the brick keeps five
-// bits of slope, so the sheet takes 0 to 31 only, and slope 0 sets the mode
-// alone. The remote's buttons send their press and then a release (0x0000).
-// A value typed into the variables table goes to the brick when a 16-bit
-// variable can hold it; otherwise the old value shows again.
+// Each control in this order, the commands it sends and what the window shows
+// then. The slope sheet (mode 8) shows the sensor's mode and slope and takes
+// the brick's five bits only, slope 0 setting the mode alone; remote buttons
+// send a release (0x0000) after their press; a typed value goes out when a
+// 16-bit variable holds it.
 TEST_F(ControllerTest, EachControlSendsItsCommands)
 {
     Ui::LocalizableMainWindow& ui = window.controls();
@@ -286,9 +279,8 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
-// A full disk: the lines of a short datalog fail when the file is closed,
-// those of a long one while they are written, which ends the upload there.
-// Either way the save fails, names the file and plays no success sound.
+// A full disk fails a short datalog's save at the close, a long one's while it
+// is written, which ends the upload there: the file named, no success sound.
 TEST_F(ControllerTest, ADatalogSavedOnAFullDiskFails)
 {
     for (const auto& [entries, uploadsAtMost] : {std::pair(2, 2), std::pair(400, 20)}) {
@@ -299,16 +291,15 @@ TEST_F(ControllerTest, ADatalogSavedOnAFullDiskFails)
         brick.commands();
         controller->uploadFile("/dev/full");
         const QStringList heard = brick.commands();
-        EXPECT_LE(uploads(heard).size(), uploadsAtMost) << entries;
+        EXPECT_LE(heard.filter(QRegularExpression("^A4")).size(), uploadsAtMost) << entries;
         EXPECT_EQ(heard.filter(QRegularExpression("^51")), QStringList()) << entries;
         EXPECT_EQ(progressText(), "Error writing file \"full\"") << entries;
         click(progress().controls().fileProgressOKButton);
     }
 }
 
-// A drag of the datalog meter crosses the drop box around it: a drag that no
-// target takes uploads nothing and leaves no file; a target that asks for
-// the text gets the datalog, uploaded then.
+// A datalog meter's drag that no target takes (the drop box around it refuses
+// it) uploads nothing and leaves no file; a target asking for the text gets it.
 TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
 {
     const auto restore = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
@@ -327,14 +318,13 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_TRUE(QDir(folder.filePath("tmp")).isEmpty());
     EXPECT_EQ(data->data("text/plain"), "Variable 0\t77\n");
-    EXPECT_EQ(uploads(brick.commands()).size(), 2) << "the header and one block";
+    EXPECT_EQ(brick.commands().filter(QRegularExpression("^A4")).size(), 2) << "the header and one block";
 }
 
-// The download button and a drop download into the current slot; the sheet
-// shows the whole of the time left as it is drawn while the transfer holds
-// the event loop. The menu's Download asks for a file even into a full slot,
-// and deletes nothing. A file refused before anything reaches the brick
-// leaves the slot as it was: its program on the brick, its names in the window.
+// The download button and a drop download into the current slot, the sheet
+// showing the whole time left while the transfer holds the event loop. The
+// menu's Download asks for a file even into a full slot; a refused file
+// leaves the slot as it was, its program and names.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
     QLabel* timeLeft = progress().controls().fileProgressTimeLeft;
@@ -382,10 +372,9 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     EXPECT_FALSE(taskCode(2).isEmpty());
 }
 
-// Ticks can come while a transfer's sheet is being put on screen, before the
-// transfer holds the loop: the transfer has the brick then. A datalog size
-// the brick refuses keeps its sheet, and the polls, until OK. The link's own
-// failure is the message that stays on a transfer's sheet.
+// Ticks that come while a transfer's sheet goes on screen leave it the brick;
+// a refused datalog size keeps its sheet, and the polls, until OK; the link's
+// own failure is the message that stays on a transfer's sheet.
 TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
 {
     progress().showStart("Downloading file \"tasks.rcx\"");
@@ -454,8 +443,7 @@ TEST_F(StartTest, ABrickWithoutFirmwareIsToldFromOneThatDoesNotAnswer)
     EXPECT_EQ(status(window, "statusBrick"), "No firmware on the brick");
 }
 
-// A real tower takes a tenth of a second for each of the 32 reads: the busy
-// cursor shows meanwhile, and the rows fill in as they come.
+// The 32 reads take a real tower 3 s: the busy cursor shows, rows fill in as they come.
 TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
 {
     for (int variable = 0; variable < 32; ++variable)

@@ -33,9 +33,8 @@ protected:
     DatalogWindow& view() { return controller->datalogWindow(); }
 };
 
-// Every source is a series against its entry numbers, in the order of their
-// kinds and named as the text export names it; the exports are the file a
-// save writes, a picture of the chart's size and a drawing with its names.
+// A series per source, against entry numbers, named as the text export names
+// it; the exports: the save's file, a picture of the chart, a drawing.
 TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
 {
     controller->controller().currentVarName(3) = "speed";
@@ -63,10 +62,8 @@ TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
         EXPECT_FALSE(view().exportTo(folder.filePath("no folder/datalog"), format)) << format;
 }
 
-// A program run from the window: its message, variable and turning output
-// show on the next polls; the meter's double click shows the datalog it
-// logged (its variable, a light sensor and a timer ten times) as the brick
-// holds it.
+// A program run from the window: its message, variable and output show on the
+// next polls; the meter's double click shows the datalog as the brick holds it.
 TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
 {
     const QString source = folder.filePath("log.nqc"), program = folder.filePath("log.rcx");
@@ -107,8 +104,7 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
     EXPECT_EQ(shownSeries(), expected);
 }
 
-// The polls fill the history (and read nothing more, as PollsRunOnTheirTicks
-// shows), and "None" has none.
+// The polls fill the history; "None" has none.
 TEST_F(DatalogViewTest, SensorHistoryFollowsThePolls)
 {
     const SensorHistory& history = ui().sensor1History->history();

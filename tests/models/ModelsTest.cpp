@@ -1,6 +1,5 @@
-// The memory outline (the model's regions over the brick's memory map, and
-// the view that copies them in the order shown) and the variables table (two
-// variables to a row, values read and typed, rows copied by the shortcut).
+// The memory outline over the brick's memory map, and the variables table,
+// two variables to a row; both views copy their rows.
 #include "rcx/VirtualBrick.h"
 #include "support/QtPrinters.h"
 
@@ -25,8 +24,7 @@ namespace {
 struct MemoryTest : testing::Test {
     MemoryTest() { memory.setupWithController(virtualBrick.controller); }
 
-    // Loads a map whose word k holds words[k], or `otherwise`, or by default
-    // 100·k + 1000.
+    // Loads a map whose word k holds words[k], or `otherwise`, or 100·k + 1000.
     void load(const std::map<int, int>& words = {}, int otherwise = -1)
     {
         std::array<std::uint8_t, 188> map{};
@@ -112,9 +110,8 @@ struct VariablesTest : testing::Test {
     Variables variables;
 };
 
-// Each variable shows its number, its name in the current slot and its value
-// in its row; the view copies the selected rows, two lines each, with the
-// copy shortcut.
+// Each variable shows its number, its name in the current slot and its value;
+// the copy shortcut copies the selected rows, two lines each.
 TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
 {
     controller.varName(1, 0) = "speed";

@@ -2,7 +2,6 @@
 
 // Qt values in GoogleTest's messages as readable text.
 #include <QByteArray>
-#include <QColor>
 #include <QString>
 #include <QVariant>
 
@@ -21,9 +20,4 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* out)
 inline void PrintTo(const QVariant& value, std::ostream* out)
 {
     *out << value.typeName() << ' ' << value.toString().toStdString();
-}
-
-inline void PrintTo(const QColor& colour, std::ostream* out)
-{
-    *out << colour.name().toStdString() << " (" << colour.alpha() << ")";
 }

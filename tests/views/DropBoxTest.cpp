@@ -1,12 +1,9 @@
-// The drop box takes one program file to copy, outlined while a drag is over
-// it; the rows the application drags out are refused by its own widgets.
+// The drop box takes one program file to copy, outlined while a drag is over it.
 #include "ViewTest.h"
 
 #include "views/DropBox.h"
-#include "views/RowExport.h"
 
 #include <QDragEnterEvent>
-#include <QLineEdit>
 #include <QUrl>
 
 namespace {
@@ -70,22 +67,6 @@ TEST(DropBox, ADropDownloadsItsFileWithTheOutlineGone)
     QDragLeaveEvent leave;
     QApplication::sendEvent(&box, &leave);
     EXPECT_FALSE(box.isTarget());
-}
-
-// While rows are dragged out, the application's own widgets refuse them, and
-// only them.
-TEST(LocalDropRefusal, TheApplicationsWidgetsRefuseTheRowsWhileTheDragLasts)
-{
-    QLineEdit field;
-    QMimeData rows, other;
-    rows.setText("0\tx\t5\n");
-    other.setText("typed");
-    {
-        const LocalDropRefusal refusal(&rows);
-        EXPECT_FALSE(enters(field, rows));
-        EXPECT_TRUE(enters(field, other));
-    }
-    EXPECT_TRUE(enters(field, rows));
 }
 
 } // namespace
