@@ -242,6 +242,9 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"Variables tab", [&] { ui.theTabs->setCurrentIndex(3); }, variableReads, shown("123")},
         {"variable 7: 70000 typed", type("70000"), {}, shown("123")},
         {"variable 7: 40000 typed", type("40000"), {"14 07 02 40 9C"}, shown("-25536")},
+        {"variable 7: 65536 typed", type("65536"), {}, shown("-25536")},
+        {"variable 7: -32769 typed", type("-32769"), {}, shown("-25536")},
+        {"variable 7: 65535 typed", type("65535"), {"14 07 02 FF FF"}, shown("-1")},
         {"Power Off", press(ui.powerOffButton), {"60"}, [&] { return brick.state()["power"] == "off"; }},
     };
     for (const auto& row : rows) {
