@@ -232,6 +232,8 @@ TEST(PacketLife, APortReplacedUnderAReadIsReadOnButAPlainRestartEndsAtTheNextErr
     packet.startReadLoop();
     ASSERT_TRUE(serial->waitUntilDrained());
     ASSERT_EQ(ports.setPort(AllPorts::serialType, "", "second"), 0);
+    serial->feed(framed({0xF7, 5})); // the new port's first bytes: none may be lost
+    ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
     serial->setResponder([](const Bytes&) { return framed({0xEF}); });
     for (int restarted = 0; restarted < 2; ++restarted, packet.startReadLoop()) {
         ASSERT_TRUE(serial->waitUntilDrained());

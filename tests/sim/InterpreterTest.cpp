@@ -210,7 +210,7 @@ TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
 {
     // Variable 32 is a task's own and has no datalog type.
     command({0x52, 5, 0});
-    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3, 0x62, 14, 1}, 1);
+    run(variable(0x14, 32, 7) + variable(0x14, 31, 8) + Bytes{0x62, 0, 31, 0x62, 1, 3, 0x62, 0, 32, 0x62, 9, 3, 0x62, 14, 1}, 10);
     std::vector<int> types;
     for (const auto& entry : brick.snapshot().datalog.entries)
         types.push_back(entry.type);
@@ -233,7 +233,7 @@ TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsProgr
     for (const Bytes& watch : {Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}}) // the last two refused
         command(watch);
     EXPECT_EQ(brick.snapshot().watch, 62);
-    EXPECT_EQ(std::pair(value(4), brick.snapshot().played.back().frequency), std::pair(10, 880));
+    EXPECT_EQ(std::tuple(value(4), brick.snapshot().played.back().frequency, brick.snapshot().played.back().duration), std::tuple(10, 880, 20));
     sent.clear();
     command({0x27, 0x00}); // flow control is a program's own
     command({0x33, 2, 8, 0}); // no display 8
