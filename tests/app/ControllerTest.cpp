@@ -13,9 +13,9 @@
 #include <QLabel>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QTime>
 #include <gmock/gmock.h>
 
-#include <ctime>
 #include <set>
 
 namespace {
@@ -24,13 +24,7 @@ using testing::AnyOf;
 using testing::ElementsAre;
 
 // The command that sets the brick's watch to the local time now.
-QString watchCommand()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return QString::asprintf("22 %02X %02X", local.tm_hour, local.tm_min);
-}
+QString watchCommand(QTime now = QTime::currentTime()) { return QString::asprintf("22 %02X %02X", now.hour(), now.minute()); }
 
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
 {

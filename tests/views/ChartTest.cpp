@@ -25,44 +25,33 @@ TEST(ChartScale, RangesAreWholeStepsOfOneTwoOrFive)
     }
 }
 
-class DatalogChartTest : public testing::Test {
-protected:
-    // Shows a datalog whose sources are named after their type byte.
-    void show(const std::vector<LogEntry>& entries)
-    {
+// An empty datalog says so. The pointer on a point shows its source, entry
+// and value; the value axis leaves out a source hidden from the legend.
+TEST(DatalogChart, ThePointerShowsAPointAndTheLegendHidesASource)
+{
+    UploadedDatalog datalog;
+    DatalogChart chart;
+    chart.resize(640, 420);
+    chart.show();
+    auto show = [&](const std::vector<LogEntry>& entries) { // sources named after their type byte
         datalog = UploadedDatalog(entries, [](int type, int value) {
             return "Source " + std::to_string(type) + "\t" + std::to_string(value) + "\n";
         });
-        chart.resize(640, 420);
         chart.showDatalog(datalog);
-        chart.show();
         QApplication::processEvents();
-    }
-    // Where a point of a series is drawn, in the view.
-    QPoint drawnAt(QPointF point, int source)
-    {
-        QChart* drawing = chart.chart();
-        return chart.mapFromScene(drawing->mapToScene(drawing->mapToPosition(point, chart.sourceSeries()[source])));
-    }
-
-    UploadedDatalog datalog;
-    DatalogChart chart;
-};
-
-// An empty datalog says so. The pointer on a point shows its source, entry
-// and value; the value axis leaves out a source hidden from the legend.
-TEST_F(DatalogChartTest, ThePointerShowsAPointAndTheLegendHidesASource)
-{
+    };
     show({});
     EXPECT_TRUE(chart.sourceSeries().isEmpty());
     EXPECT_EQ(std::pair(chart.entryAxis().min(), chart.entryAxis().max()), std::pair(0.0, 1.0));
     show({{0x41, 40}, {0x03, 120}, {0x41, -5}, {0x80, 1000}});
-    QTest::mouseMove(chart.viewport(), drawnAt({3, -5}, 1) + QPoint(3, -2));
+    QChart* drawing = chart.chart();
+    const QPoint point = chart.mapFromScene(drawing->mapToScene(drawing->mapToPosition({3, -5}, chart.sourceSeries()[1])));
+    QTest::mouseMove(chart.viewport(), point + QPoint(3, -2));
     EXPECT_EQ(QToolTip::text(), "Source 65, entry 3: -5");
-    QTest::mouseMove(chart.viewport(), drawnAt({3, -5}, 1) + QPoint(0, -60));
+    QTest::mouseMove(chart.viewport(), point + QPoint(0, -60));
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
     EXPECT_EQ(chart.valueAxis().max(), 1000);
-    QLegendMarker* watch = chart.chart()->legend()->markers(chart.sourceSeries()[2]).front();
+    QLegendMarker* watch = drawing->legend()->markers(chart.sourceSeries()[2]).front();
     emit watch->clicked();
     EXPECT_TRUE(!chart.sourceSeries()[2]->isVisible() && watch->isVisible());
     EXPECT_EQ(std::pair(chart.valueAxis().min(), chart.valueAxis().max()), std::pair(-20.0, 120.0));
