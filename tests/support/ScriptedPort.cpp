@@ -23,16 +23,18 @@ IOReturn ScriptedPort::write(const std::uint8_t* bytes, int length)
 IOReturn ScriptedPort::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     std::unique_lock lock(mutex);
+    const unsigned closesAtStart = closes;
+    const auto ended = [&] { return closed || closes != closesAtStart; };
     if (incoming.empty() || closed || readFailure) {
         readerWaiting = true;
         changed.notify_all();
         const bool arrived = waitWithin(changed, lock, stalled ? noTimeLimit : limit,
-                                        [&] { return closed || readFailure || !incoming.empty(); });
+                                        [&] { return ended() || readFailure || !incoming.empty(); });
         readerWaiting = false;
         if (!arrived)
             return kIOReturnTimeout;
     }
-    if (closed)
+    if (ended())
         return closedCode;
     if (const IOReturn code = std::exchange(readFailure, 0))
         return code;

@@ -50,8 +50,9 @@ public:
     std::string portNameAtIndex(int) override { return "Scripted"; }
     std::string portPathAtIndex(int) override { return "scripted"; }
     IOReturn openPort(const std::string&) override { return locked([&] { closed = false; }), kIOReturnSuccess; }
-    // Ends a waiting read with closedCode; reads fail until the next open.
-    void closePort() override { locked([&] { closed = true; }); }
+    // Ends a waiting read with closedCode, even once opened again, as a closed
+    // descriptor ends a read; reads fail until the next open.
+    void closePort() override { locked([&] { closed = true, ++closes; }); }
     bool echoes() override { return echo; }
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
@@ -67,6 +68,7 @@ private:
     IOReturn readFailure = 0;
     IOReturn writeFailure = 0;
     bool closed = false;
+    unsigned closes = 0;
     bool stalled = false;
     bool readerWaiting = false;
 };
