@@ -4,7 +4,6 @@
 #include "InProcessLink.h"
 
 #include "sim/Brick.h"
-#include "sim/BrickPort.h"
 #include "sim/PtyTower.h"
 
 #include <benchmark/benchmark.h>

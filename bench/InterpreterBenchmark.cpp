@@ -6,12 +6,10 @@
 #include "support/Bytes.h"
 
 #include "sim/Brick.h"
-#include "sim/BrickPort.h"
 #include "sim/Scheduler.h"
 
 #include <benchmark/benchmark.h>
 
-#include <numeric>
 
 namespace {
 
@@ -23,11 +21,10 @@ const Bytes computeBound = {0x24, 0, 2, 1, 0, 0x54, 1, 2, 3, 0, 0x34, 2, 0, 0, 0
 void startTasks(Brick& brick, int count)
 {
     const auto length = static_cast<std::uint8_t>(computeBound.size());
-    const auto sum = static_cast<std::uint8_t>(std::accumulate(computeBound.begin(), computeBound.end(), 0));
     for (int task = 0; task < count; ++task) {
         const auto number = static_cast<std::uint8_t>(task);
         brick.receive(framed({0x25, 0, number, 0, length, 0}));
-        brick.receive(framed(Bytes{0x45, 0, 0, length, 0} + computeBound + Bytes{sum}));
+        brick.receive(framed(block(0x45, 0, computeBound)));
     }
     for (int task = 0; task < count; ++task)
         brick.receive(framed({static_cast<std::uint8_t>(task % 2 ? 0x71 : 0x79), static_cast<std::uint8_t>(task)}));

@@ -147,7 +147,7 @@ std::string hexByte(int byte)
 // One S-record line with a right count and checksum.
 std::string record(char type, int address, const Bytes& data)
 {
-    Bytes line = Bytes{std::uint8_t(data.size() + 3)} + word(address << 8 | address >> 8) + data;
+    Bytes line = Bytes{std::uint8_t(data.size() + 3)} + Bytes{std::uint8_t(address >> 8), std::uint8_t(address)} + data;
     line.push_back(std::uint8_t(~std::accumulate(line.begin(), line.end(), 0)));
     return std::accumulate(line.begin(), line.end(), std::string("S") + type, [](std::string text, int byte) { return text + hexByte(byte); }) + "\n";
 }
