@@ -77,6 +77,23 @@ void unknownOpcodeObject(JsonWriter& json, const std::optional<UnknownOpcode>& u
     json.endObject();
 }
 
+// Control characters of an echoed line written as \xNN, so that every
+// answer is one line whatever the input held.
+std::string oneLine(const std::string& answer)
+{
+    std::string line;
+    char escaped[5];
+    for (const unsigned char c : answer) {
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            line += escaped;
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    return line;
+}
+
 } // namespace
 
 BrickControl::BrickControl(Brick& brick)
@@ -86,9 +103,15 @@ BrickControl::BrickControl(Brick& brick)
 
 std::string BrickControl::run(const std::string& line)
 {
+    words.clear();
     std::istringstream stream(line);
     for (std::string word; stream >> word;)
         words.push_back(word);
+    return oneLine(answer(line));
+}
+
+std::string BrickControl::answer(const std::string& line)
+{
     if (words.empty())
         return error("empty command");
     const std::string& command = words.front();

@@ -9,7 +9,8 @@
 class Brick;
 
 // The control language of the virtual brick: one command a line, one line of
-// answer ("ok", a JSON value, or "error: " and the reason). Numbers are
+// answer ("ok", a JSON value, or "error: " and the reason; control characters
+// of the line it echoes are written as \xNN). Numbers are
 // decimal, or hexadecimal with 0x. A command that does not parse changes
 // nothing.
 //
@@ -43,6 +44,8 @@ public:
     static std::string hexText(const ByteString& bytes);
 
 private:
+    // The answer to the line whose words have just been split.
+    std::string answer(const std::string& line);
     std::string sensor();
     std::string battery();
     std::string message();

@@ -9,6 +9,10 @@ namespace {
 
 constexpr std::uint32_t signature = 0x49584352; // "RCXI"
 constexpr std::uint32_t newestVersion = 0x0102;
+// The brick has tasks 0-9 and subroutines 0-7. A fragment beyond them is
+// refused here, before the slot is cleared, not by the brick half-way.
+constexpr int taskLimit = 10;
+constexpr int subLimit = 8;
 
 const char* const readError = "Error reading file \"%@\"";
 
@@ -34,6 +38,8 @@ const char* readFragment(std::FILE* file, CompiledProgram::Fragment& fragment)
         return readError;
     if (fragment.type > 1)
         return "File \"%@\" contains an unknown fragment type";
+    if (fragment.number >= (fragment.type == 0 ? taskLimit : subLimit))
+        return "File \"%@\" contains an illegal task number";
     fragment.code.resize(length);
     std::uint8_t padding[3];
     if (!readBytes(file, fragment.code.data(), length) || !readBytes(file, padding, (4 - length) & 3))

@@ -11,7 +11,7 @@
 struct CompiledProgram {
     struct Fragment {
         int type; // 0 task, 1 subroutine
-        int number; // checked by the brick
+        int number; // task 0-9, subroutine 0-7
         std::vector<std::uint8_t> code;
     };
     struct Symbol {
@@ -28,5 +28,5 @@ struct CompiledProgram {
 // Reads the program from the start of `file`. Returns null, or the message
 // key of what is wrong with the file (a short header, fragment, padding,
 // symbol record or name; the signature; the version; the target; a fragment
-// type).
+// type; a task or subroutine number the brick does not have).
 const char* readCompiledProgram(std::FILE* file, CompiledProgram& program);

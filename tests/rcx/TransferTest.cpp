@@ -96,9 +96,11 @@ TEST_F(Transfer, RefusedBlocksAreSentAgainUntilOneIsRefusedTenTimes)
     // A begin the brick refuses ends the download.
     EXPECT_EQ(download({.fragments = {{0, 0, codeOf(4)}, {0, 1, codeOf(7000)}}}), 1);
     EXPECT_EQ(fileOp.events.back(), "abort RCX memory full");
-    EXPECT_EQ(download({.fragments = {{0, 10, codeOf(4)}, {0, 1, codeOf(4)}}}), 1);
+    // A brick with fewer tasks than the file's checks allow refuses the number itself.
+    brick.answer(0x25, [](const Command&) { return std::optional(Bytes{2}); });
+    EXPECT_EQ(download({.fragments = {{0, 9, codeOf(4)}, {0, 1, codeOf(4)}}}), 1);
     EXPECT_EQ(fileOp.events.back(), "abort File \"prog.rcx\" contains an illegal task number");
-    EXPECT_EQ(brick.commands().back(), (Command{0x25, 0, 10, 0, 4, 0}));
+    EXPECT_EQ(brick.commands().back(), (Command{0x25, 0, 9, 0, 4, 0}));
 }
 
 TEST_F(Transfer, MalformedProgramFilesAreRefusedBeforeAnythingIsSent)
@@ -114,6 +116,9 @@ TEST_F(Transfer, MalformedProgramFilesAreRefusedBeforeAnythingIsSent)
         {ProgramFile{.targetType = 1}.bytes(), "File \"bad.rcx\" is not compiled for the RCX"},
         {ProgramFile{.targetType = 4}.bytes(), "File \"bad.rcx\" is not compiled for the RCX"},
         {changed(12, 2), "File \"bad.rcx\" contains an unknown fragment type"},
+        {changed(13, 10), "File \"bad.rcx\" contains an illegal task number"},
+        {changed(13, 255), "File \"bad.rcx\" contains an illegal task number"},
+        {ProgramFile{.fragments = {{1, 8, codeOf(6)}}}.bytes(), "File \"bad.rcx\" contains an illegal task number"},
         {{}, unread}, {first(11), unread}, {first(15), unread}, {first(20), unread}, {first(23), unread},
         {first(26), unread}, {first(31), unread},
         {changed(14, 0x40), unread}, // a fragment longer than the file

@@ -252,6 +252,10 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
         EXPECT_EQ(control(brick, "state"), before) << malformed;
     }
     EXPECT_EQ(control(brick, "frobnicate"), "error: unknown command: frobnicate");
+    // One object for several lines: each is read on its own.
+    BrickControl reused(brick);
+    EXPECT_EQ(reused.run("battery 5000"), "ok");
+    EXPECT_EQ(reused.run("state"), control(brick, "state"));
 }
 
 } // namespace
