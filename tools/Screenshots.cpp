@@ -20,15 +20,17 @@
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
 #include "app/Translations.h"
-#include "ui_MainWindow.h"
 #include "views/SensorHistoryView.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -67,6 +69,12 @@ void ticks(LegoController& controller, int count)
         controller.doTime();
 }
 
+// A control of the window by the object name its form gives it.
+template <typename Control> Control* control(const QObject& window, const char* name)
+{
+    return window.findChild<Control*>(name);
+}
+
 void choose(QComboBox* menu, int item)
 {
     menu->setCurrentIndex(item);
@@ -77,12 +85,12 @@ void choose(QComboBox* menu, int item)
 // before the window's next one, each ending at the value the sensor shows: a light level swinging as a
 // robot crosses lines, a touch sensor pressed now and then, a temperature
 // rising.
-void fillHistories(LegoController& controller, Ui::LocalizableMainWindow& ui)
+void fillHistories(LegoController& controller, const MainWindow& window)
 {
     using namespace std::chrono_literals;
-    SensorHistoryView* histories[] = {ui.sensor1History, ui.sensor2History, ui.sensor3History};
-    QLineEdit* values[] = {ui.sensor1Value, ui.sensor2Value, ui.sensor3Value};
-    QComboBox* types[] = {ui.sensor1TypeButton, ui.sensor2TypeButton, ui.sensor3TypeButton};
+    SensorHistoryView* histories[] = {control<SensorHistoryView>(window, "sensor1History"), control<SensorHistoryView>(window, "sensor2History"), control<SensorHistoryView>(window, "sensor3History")};
+    QLineEdit* values[] = {control<QLineEdit>(window, "sensor1Value"), control<QLineEdit>(window, "sensor2Value"), control<QLineEdit>(window, "sensor3Value")};
+    QComboBox* types[] = {control<QComboBox>(window, "sensor1TypeButton"), control<QComboBox>(window, "sensor2TypeButton"), control<QComboBox>(window, "sensor3TypeButton")};
     auto reading = [](int sensor, double ago, int now) {
         switch (sensor) {
         case 0:
@@ -162,18 +170,18 @@ int main(int argc, char** argv)
     // sensor on 3, so that the "Test" tab shows readings and their history;
     // a program in slot 1 with its names, messages from the brick and values
     // in the variables, for the other tabs.
-    choose(window.controls().sensor1TypeButton, 3);
-    choose(window.controls().sensor2TypeButton, 1);
-    choose(window.controls().sensor3TypeButton, 2);
+    choose(control<QComboBox>(window, "sensor1TypeButton"), 3);
+    choose(control<QComboBox>(window, "sensor2TypeButton"), 1);
+    choose(control<QComboBox>(window, "sensor3TypeButton"), 2);
     controller.downloadFile(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
     for (const char* message : {"message 7", "message 42", "message 255"})
         BrickControl(brick).run(message);
     for (int variable = 0; variable < 6; ++variable)
         controller.controller().writeVariable(variable, 100 * variable + 7);
     ticks(controller, 10);
-    fillHistories(controller, window.controls());
+    fillHistories(controller, window);
 
-    QTabWidget* tabs = window.controls().theTabs;
+    QTabWidget* tabs = control<QTabWidget>(window, "theTabs");
     for (int index = 0; index < tabs->count(); ++index) {
         tabs->setCurrentIndex(index);
         ticks(controller, 10);
@@ -192,8 +200,8 @@ int main(int argc, char** argv)
     save(controller.preferencesPanel(), folder, "sheet-preferences");
     controller.preferencesPanel().done(0);
     // The sheet as the mode menu's last item opens it, for a light sensor.
-    choose(window.controls().sensor2TypeButton, 3);
-    choose(window.controls().sensor2ModeButton, 8);
+    choose(control<QComboBox>(window, "sensor2TypeButton"), 3);
+    choose(control<QComboBox>(window, "sensor2ModeButton"), 8);
     DynamicSensorPanel& sensor = controller.dynamicSensorPanel();
     save(sensor, folder, "sheet-sensor-mode");
     sensor.done(0);

@@ -1,4 +1,5 @@
 #include "app/DatalogPanel.h"
+#include "ui_DatalogPanel.h"
 
 DatalogPanel::DatalogPanel(QWidget* parent) : Panel(parent)
 {
@@ -22,3 +23,5 @@ void DatalogPanel::reject()
 {
     cancelButton();
 }
+
+DatalogPanel::~DatalogPanel() = default;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/Panel.h"
-#include "ui_DatalogPanel.h"
+
+namespace Ui {
+class LocalizableDatalogPanel;
+}
 
 // The datalog size sheet. Ends with the size typed for OK and -1 for Cancel,
 // so a typed -1 ends it as Cancel does.
@@ -11,6 +14,8 @@ public:
     static constexpr int cancelCode = -1;
 
     explicit DatalogPanel(QWidget* parent);
+
+    ~DatalogPanel() override;
 
 public slots:
     void okButton();

@@ -1,4 +1,5 @@
 #include "app/DynamicSensorPanel.h"
+#include "ui_DynamicSensorPanel.h"
 
 DynamicSensorPanel::DynamicSensorPanel(QWidget* parent) : Panel(parent)
 {
@@ -20,3 +21,5 @@ void DynamicSensorPanel::reject()
 {
     cancelButton();
 }
+
+DynamicSensorPanel::~DynamicSensorPanel() = default;

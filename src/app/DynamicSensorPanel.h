@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/Panel.h"
-#include "ui_DynamicSensorPanel.h"
+
+namespace Ui {
+class LocalizableDynamicSensorPanel;
+}
 
 // The sheet for a sensor mode with a slope: the mode and the slope of one
 // sensor. Ends with 1 for OK and 0 for Cancel.
@@ -9,6 +12,7 @@ class DynamicSensorPanel : public Panel<Ui::LocalizableDynamicSensorPanel> {
     Q_OBJECT
 public:
     explicit DynamicSensorPanel(QWidget* parent);
+    ~DynamicSensorPanel() override;
 
 public slots:
     void okButton();

@@ -1,4 +1,5 @@
 #include "app/FileProgressPanel.h"
+#include "ui_FileProgressPanel.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -72,3 +73,5 @@ void FileProgressPanel::reject()
     if (ui->fileProgressOKButton->isEnabled())
         okButton();
 }
+
+FileProgressPanel::~FileProgressPanel() = default;

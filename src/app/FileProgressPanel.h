@@ -2,9 +2,12 @@
 
 #include "app/Panel.h"
 #include "app/TimeLeft.h"
-#include "ui_FileProgressPanel.h"
 
 #include <QElapsedTimer>
+
+namespace Ui {
+class LocalizableFileProgressPanel;
+}
 
 // The progress sheet of a file transfer. While the transfer runs its OK button
 // is disabled and the time left shows beside it; a failure leaves the message
@@ -15,6 +18,7 @@ class FileProgressPanel : public Panel<Ui::LocalizableFileProgressPanel> {
     Q_OBJECT
 public:
     explicit FileProgressPanel(QWidget* parent);
+    ~FileProgressPanel() override;
 
     // How long openOnScreen waits at most for the window system.
     static constexpr int drawWait = 500; // ms

@@ -13,6 +13,7 @@
 #include "models/Variables.h"
 #include "ports/SerialLines.h"
 #include "ui_MainWindow.h"
+#include "ui_PreferencesPanel.h"
 #include "views/AnimatedButton.h"
 #include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"

@@ -4,6 +4,7 @@
 #include "app/DynamicSensorPanel.h"
 #include "app/MainWindow.h"
 #include "link/PacketTables.h"
+#include "ui_DynamicSensorPanel.h"
 #include "ui_MainWindow.h"
 #include "views/AnimatedButton.h"
 #include "views/MemoryView.h"

@@ -1,4 +1,5 @@
 #include "app/PreferencesPanel.h"
+#include "ui_PreferencesPanel.h"
 
 PreferencesPanel::PreferencesPanel(QWidget* parent) : Panel(parent)
 {
@@ -21,3 +22,5 @@ void PreferencesPanel::reject()
     if (ui->prefsCancelButton->isEnabled())
         cancelButton();
 }
+
+PreferencesPanel::~PreferencesPanel() = default;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/Panel.h"
-#include "ui_PreferencesPanel.h"
+
+namespace Ui {
+class LocalizablePreferencesPanel;
+}
 
 // The preferences sheet: tower port, polling rates, battery, datalog file
 // name and watch. Ends with 1 for OK and 0 for Cancel.
@@ -9,6 +12,7 @@ class PreferencesPanel : public Panel<Ui::LocalizablePreferencesPanel> {
     Q_OBJECT
 public:
     explicit PreferencesPanel(QWidget* parent);
+    ~PreferencesPanel() override;
 
 public slots:
     void okButton();

@@ -1,4 +1,5 @@
 #include "app/TimeoutPanel.h"
+#include "ui_TimeoutPanel.h"
 
 #include <QStyle>
 
@@ -42,3 +43,5 @@ void TimeoutPanel::terminate()
 void TimeoutPanel::reject()
 {
 }
+
+TimeoutPanel::~TimeoutPanel() = default;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/Panel.h"
-#include "ui_TimeoutPanel.h"
+
+namespace Ui {
+class LocalizableTimeoutPanel;
+}
 
 // An error sheet of the link: the brick did not answer, or the tower could
 // not be used. Ends with 1 for Retry, 0 for Preferences, 2 for Install
@@ -20,6 +23,7 @@ public:
     // helps when the tower works and the brick does not answer.
     TimeoutPanel(QWidget* parent, const QString& sheetTitle, const QString& title, const QString& text,
                  bool offerFirmware);
+    ~TimeoutPanel() override;
 
 public slots:
     void okButton();

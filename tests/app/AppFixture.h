@@ -9,19 +9,37 @@
 #include "models/Variables.h"
 #include "ports/NoPort.h"
 #include "ports/SerialPort.h"
+#include "support/Controls.h"
 #include "support/QtPrinters.h"
 #include "support/SimProcess.h"
-#include "ui_MainWindow.h"
+#include "views/AnimatedButton.h"
+#include "views/DatalogLevel.h"
+#include "views/DropBox.h"
+#include "views/LevelMeter.h"
+#include "views/SensorHistoryView.h"
+#include "views/VariableView.h"
 
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -150,9 +168,8 @@ protected:
         while (count-- > 0)
             controller->doTime();
     }
-    Ui::LocalizableMainWindow& ui() { return window.controls(); }
     FileProgressPanel& progress() { return controller->fileProgressPanel(); }
-    QString progressText() { return progress().controls().fileProgressText->text(); }
+    QString progressText() { return named<QLabel>(progress(), "fileProgressText")->text(); }
     // The code of task 0 of a slot as the brick holds it; empty when none.
     QString taskCode(int slot) { return brick.state()["programs"][slot - 1]["tasks"]["0"].toString(); }
 

@@ -29,17 +29,17 @@ QString watchCommand(QTime now = QTime::currentTime()) { return QString::asprint
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
 {
     launch();
-    auto& prefs = controller->preferencesPanel().controls();
+    QWidget& prefs = controller->preferencesPanel();
     ASSERT_TRUE(controller->preferencesPanel().isVisible());
-    EXPECT_FALSE(prefs.prefsCancelButton->isEnabled());
+    EXPECT_FALSE(named<QPushButton>(prefs, "prefsCancelButton")->isEnabled());
     ticks(20);
     EXPECT_EQ(brick.commands(), QStringList());
     // The announced brick comes before the USB tower and is chosen: OK alone reaches it.
-    EXPECT_EQ(prefs.prefsSerialPortMenu->currentIndex(), prefs.prefsSerialPortMenu->count() - 2);
-    EXPECT_EQ(prefs.prefsSerialPortMenu->currentText(), brick.name);
-    prefs.prefsSyncWatch->setChecked(true);
+    EXPECT_EQ(named<QComboBox>(prefs, "prefsSerialPortMenu")->currentIndex(), named<QComboBox>(prefs, "prefsSerialPortMenu")->count() - 2);
+    EXPECT_EQ(named<QComboBox>(prefs, "prefsSerialPortMenu")->currentText(), brick.name);
+    named<QCheckBox>(prefs, "prefsSyncWatch")->setChecked(true);
     ASSERT_EQ(brick.control("battery 8000"), "ok");
-    click(prefs.prefsOKButton);
+    click(named<QPushButton>(prefs, "prefsOKButton"));
     EXPECT_EQ(settings().value("Port Path").toString(), brick.towerPath());
     // The refresh two ticks later reads the battery and sets the watch.
     ticks(1);
@@ -47,7 +47,7 @@ TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
     const QString before = watchCommand();
     ticks(1);
     EXPECT_THAT(brick.commands().mid(0, 2), ElementsAre("30", AnyOf(before, watchCommand())));
-    EXPECT_FLOAT_EQ(ui().battery->levelValue(), 8.0f);
+    EXPECT_FLOAT_EQ(named<LevelMeter>(window, "battery")->levelValue(), 8.0f);
 }
 
 TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
@@ -56,21 +56,21 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
     save({{"Battery Check Selection", "Every minute"}, {"Battery Type", "Lithium"}, {"RCX Type", "RCX 2.0"}});
     launch();
     controller->setPreferences(true);
-    auto& prefs = controller->preferencesPanel().controls();
-    EXPECT_EQ(QStringList({prefs.prefsBatteryRateMenu->currentData().toString(), prefs.prefsBatteryTypeMenu->currentData().toString(),
-                           prefs.prefsRCXTypeMenu->currentText(), prefs.prefsSerialPortMenu->currentText(),
-                           prefs.prefsDatalogFilenameField->text()}),
+    QWidget& prefs = controller->preferencesPanel();
+    EXPECT_EQ(QStringList({named<QComboBox>(prefs, "prefsBatteryRateMenu")->currentData().toString(), named<QComboBox>(prefs, "prefsBatteryTypeMenu")->currentData().toString(),
+                           named<QComboBox>(prefs, "prefsRCXTypeMenu")->currentText(), named<QComboBox>(prefs, "prefsSerialPortMenu")->currentText(),
+                           named<QLineEdit>(prefs, "prefsDatalogFilenameField")->text()}),
               QStringList({"600", "Lithium", "RCX 2.0", brick.name, "datalog %H-%M-%S.txt"}));
     // Half a second comes before the ticks of the battery and of sensor 3.
-    EXPECT_EQ(std::tuple(prefs.prefsBatteryRateMenu->findData(5), prefs.prefsInputRateMenu->findData(5)), std::tuple(-1, -1));
-    EXPECT_GE(prefs.prefsDatalogRateMenu->findData(5), 0);
+    EXPECT_EQ(std::tuple(named<QComboBox>(prefs, "prefsBatteryRateMenu")->findData(5), named<QComboBox>(prefs, "prefsInputRateMenu")->findData(5)), std::tuple(-1, -1));
+    EXPECT_GE(named<QComboBox>(prefs, "prefsDatalogRateMenu")->findData(5), 0);
     // Cancel stores nothing; OK stores what the sheet shows.
-    prefs.prefsBatteryRateMenu->setCurrentIndex(0);
-    click(prefs.prefsCancelButton);
+    named<QComboBox>(prefs, "prefsBatteryRateMenu")->setCurrentIndex(0);
+    click(named<QPushButton>(prefs, "prefsCancelButton"));
     EXPECT_EQ(settings().value("Battery Check Selection").toString(), "Every minute");
     controller->setPreferences(true);
-    prefs.prefsBatteryRateMenu->setCurrentIndex(0);
-    click(prefs.prefsOKButton);
+    named<QComboBox>(prefs, "prefsBatteryRateMenu")->setCurrentIndex(0);
+    click(named<QPushButton>(prefs, "prefsOKButton"));
     EXPECT_EQ(settings().value("Battery Check Time").toString() + settings().value("Battery Check Selection").toString(), "0Never");
 }
 
@@ -81,19 +81,19 @@ QString status(MainWindow& window, const char* part) { return window.statusBar()
 // brick's when it is silent or was switched off from the window.
 TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
-    auto& prefs = controller->preferencesPanel().controls();
+    QWidget& prefs = controller->preferencesPanel();
     auto chooseUsb = [&] {
         controller->setPreferences(true);
-        prefs.prefsSerialPortMenu->setCurrentIndex(prefs.prefsSerialPortMenu->findText("USB IR Tower"));
-        click(prefs.prefsOKButton);
+        named<QComboBox>(prefs, "prefsSerialPortMenu")->setCurrentIndex(named<QComboBox>(prefs, "prefsSerialPortMenu")->findText("USB IR Tower"));
+        click(named<QPushButton>(prefs, "prefsOKButton"));
     };
-    auto refresh = [&] { ui().updateWindowButton->click(), ticks(1); };
+    auto refresh = [&] { named<QPushButton>(window, "updateWindowButton")->click(), ticks(1); };
     const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel &sheet, &other; const char* title, *brickStatus; } rows[] = {
         {"USB tower chosen", chooseUsb, "silent off", controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable",
          "IR tower not usable"},
         {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", controller->timeoutPanel(), controller->towerErrorPanel(),
          "Brick Not Reachable", "Brick not answering"},
-        {"Power Off", [&] { click(ui().powerOffButton), refresh(); }, "power on", controller->timeoutPanel(), controller->towerErrorPanel(),
+        {"Power Off", [&] { click(named<QPushButton>(window, "powerOffButton")), refresh(); }, "power on", controller->timeoutPanel(), controller->towerErrorPanel(),
          "Brick Not Reachable", "Brick switched off by Power Off"},
     };
     for (const auto& row : rows) {
@@ -101,13 +101,13 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
         row.fail();
         ASSERT_TRUE(row.sheet.isVisible());
         EXPECT_EQ(row.sheet.windowTitle() + " " + status(window, "statusBrick"), QString(row.title) + " " + row.brickStatus);
-        EXPECT_EQ(row.sheet.controls().firmwareButton->isVisible(), &row.sheet == &controller->timeoutPanel());
+        EXPECT_EQ(named<QPushButton>(row.sheet, "firmwareButton")->isVisible(), &row.sheet == &controller->timeoutPanel());
         brick.commands();
         ticks(30);
         EXPECT_FALSE(row.other.isVisible());
         EXPECT_EQ(brick.commands(), QStringList());
         ASSERT_EQ(brick.control(row.mend), "ok");
-        click(row.sheet.controls().okButton);
+        click(named<QPushButton>(row.sheet, "okButton"));
         ticks(3);
         EXPECT_EQ(brick.commands().value(0), "30");
         EXPECT_EQ(status(window, "statusBrick"), "Brick answering");
@@ -125,9 +125,9 @@ TEST_F(StartTest, PollsRunOnTheirTicks)
     ticks(1);
     EXPECT_EQ(brick.commands(), QStringList({"30", "12 03 00", "12 03 01", "12 03 02", "12 0A 00", "12 0B 00",
                                              "12 0A 01", "12 0B 01", "12 0A 02", "12 0B 02"}));
-    ui().sensor1TypeButton->setCurrentIndex(3);
-    ui().sensor3TypeButton->setCurrentIndex(3);
-    ui().sensor2Value->setText("stale");
+    named<QComboBox>(window, "sensor1TypeButton")->setCurrentIndex(3);
+    named<QComboBox>(window, "sensor3TypeButton")->setCurrentIndex(3);
+    named<QLineEdit>(window, "sensor2Value")->setText("stale");
     std::map<int, QStringList> byTick, expected;
     for (int tick = 1; tick <= 110; ++tick) {
         ticks(1);
@@ -138,7 +138,7 @@ TEST_F(StartTest, PollsRunOnTheirTicks)
         expected[tens + 2] = {"12 09 00"}, expected[tens + 6] = {"12 09 02"};
     expected[8] = expected[108] = {"30"};
     EXPECT_EQ(byTick, expected);
-    EXPECT_EQ(ui().sensor2Value->text(), "");
+    EXPECT_EQ(named<QLineEdit>(window, "sensor2Value")->text(), "");
 }
 
 // The log says how many messages the link missed and goes on from the oldest held.
@@ -148,9 +148,9 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     for (int message = 0; message < sent; ++message)
         ASSERT_EQ(brick.control(QString("message %1").arg(message % 256)), "ok");
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller->controller().getMessage(sent - 1, 0.0f) >= 0; }, 20000));
-    ui().theTabs->setCurrentIndex(1);
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
     ticks(3);
-    const QStringList lines = ui().messages->toPlainText().split('\n');
+    const QStringList lines = named<QPlainTextEdit>(window, "messages")->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 1 + RCXPacket::messageCapacity);
     EXPECT_EQ(lines.mid(0, 3), QStringList({"(5 messages missed)", "5", "6"}));
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
@@ -163,9 +163,8 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
 // 16-bit variable holds it.
 TEST_F(ControllerTest, EachControlSendsItsCommands)
 {
-    Ui::LocalizableMainWindow& ui = window.controls();
-    auto& sheet = controller->dynamicSensorPanel().controls();
-    QComboBox* mode = ui.sensor1ModeButton;
+    QWidget& sheet = controller->dynamicSensorPanel();
+    QComboBox* mode = named<QComboBox>(window, "sensor1ModeButton");
     auto press = [](QAbstractButton* button) { return [button] { button->click(); }; };
     auto pick = [](QComboBox* menu, int item) { return [=] { choose(menu, item); }; };
     auto gear = [&](int direction) { return [=, this] { return controller->outputDirection(0) == direction; }; };
@@ -173,18 +172,18 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     auto slope = [&](int item, const char* typed, QAbstractButton* end) {
         return [=, &sheet, &sheetShowed] {
             choose(mode, 8);
-            sheetShowed = {sheet.dynamicSensorModeMenu->currentIndex(), sheet.dynamicSensorSlope->value()};
-            sheet.dynamicSensorModeMenu->setCurrentIndex(item);
-            sheet.dynamicSensorSlope->selectAll();
-            QTest::keyClicks(sheet.dynamicSensorSlope, typed);
+            sheetShowed = {named<QComboBox>(sheet, "dynamicSensorModeMenu")->currentIndex(), named<QSpinBox>(sheet, "dynamicSensorSlope")->value()};
+            named<QComboBox>(sheet, "dynamicSensorModeMenu")->setCurrentIndex(item);
+            named<QSpinBox>(sheet, "dynamicSensorSlope")->selectAll();
+            QTest::keyClicks(named<QSpinBox>(sheet, "dynamicSensorSlope"), typed);
             end->click();
         };
     };
-    const QModelIndex variable7 = ui.variableView->model()->index(3, Variables::columns.indexOf("Value2"));
+    const QModelIndex variable7 = named<VariableView>(window, "variableView")->model()->index(3, Variables::columns.indexOf("Value2"));
     auto type = [&](const char* typed) {
-        return [=, &ui] {
-            ui.variableView->edit(variable7);
-            QLineEdit* editor = ui.variableView->viewport()->findChild<QLineEdit*>();
+        return [=, this] {
+            named<VariableView>(window, "variableView")->edit(variable7);
+            QLineEdit* editor = named<VariableView>(window, "variableView")->viewport()->findChild<QLineEdit*>();
             editor->selectAll();
             QTest::keyClicks(editor, typed);
             QTest::keyClick(editor, Qt::Key_Return);
@@ -200,46 +199,46 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     controller->controller().writeVariable(7, 123);
     brick.commands();
     const struct { const char* control; std::function<void()> use; QStringList sent; std::function<bool()> shows = {}; } rows[] = {
-        {"A reverse, while off", press(ui.outputADirButton), {"E1 01"}, gear(0)},
-        {"A on", press(ui.outputAStopGoButton), {"21 81"}, gear(-1)},
-        {"A forward, while on", press(ui.outputADirButton), {"E1 81"}, gear(1)},
-        {"A off", press(ui.outputAStopGoButton), {"21 41"}, gear(0)},
-        {"C power 3", [&] { ui.outputCPowerButton->setValue(3); }, {"13 04 02 02"}},
-        {"remote B forward held", [&] { QTest::mousePress(ui.outputBFwdButton, Qt::LeftButton); }, {"D2 00 10"}},
-        {"remote B forward let go", [&] { QTest::mouseRelease(ui.outputBFwdButton, Qt::LeftButton); }, {"D2 00 00"}},
-        {"remote C reverse clicked", press(ui.outputCRevButton), {"D2 01 00", "D2 00 00"}},
-        {"Beep", press(ui.beepButton), {"D2 00 00", "D2 80 00"}},
-        {"Send 3", [&] { ui.message3->setValue(99), ui.send3Button->click(); }, {"F7 63"}},
-        {"sensor 2 Temperature", pick(ui.sensor2TypeButton, 2), {"32 01 02"}, [&] { return ui.sensor2ModeButton->currentIndex() == 5; }},
+        {"A reverse, while off", press(named<QCheckBox>(window, "outputADirButton")), {"E1 01"}, gear(0)},
+        {"A on", press(named<AnimatedButton>(window, "outputAStopGoButton")), {"21 81"}, gear(-1)},
+        {"A forward, while on", press(named<QCheckBox>(window, "outputADirButton")), {"E1 81"}, gear(1)},
+        {"A off", press(named<AnimatedButton>(window, "outputAStopGoButton")), {"21 41"}, gear(0)},
+        {"C power 3", [&] { named<QSlider>(window, "outputCPowerButton")->setValue(3); }, {"13 04 02 02"}},
+        {"remote B forward held", [&] { QTest::mousePress(named<QToolButton>(window, "outputBFwdButton"), Qt::LeftButton); }, {"D2 00 10"}},
+        {"remote B forward let go", [&] { QTest::mouseRelease(named<QToolButton>(window, "outputBFwdButton"), Qt::LeftButton); }, {"D2 00 00"}},
+        {"remote C reverse clicked", press(named<QToolButton>(window, "outputCRevButton")), {"D2 01 00", "D2 00 00"}},
+        {"Beep", press(named<QPushButton>(window, "beepButton")), {"D2 00 00", "D2 80 00"}},
+        {"Send 3", [&] { named<QSpinBox>(window, "message3")->setValue(99), named<QPushButton>(window, "send3Button")->click(); }, {"F7 63"}},
+        {"sensor 2 Temperature", pick(named<QComboBox>(window, "sensor2TypeButton"), 2), {"32 01 02"}, [&] { return named<QComboBox>(window, "sensor2ModeButton")->currentIndex() == 5; }},
         {"sensor 1 mode 4", pick(mode, 4), {"42 00 80"}},
-        {"slope sheet cancelled", slope(1, "7", sheet.cancelButton), {},
+        {"slope sheet cancelled", slope(1, "7", named<QPushButton>(sheet, "cancelButton")), {},
          [&] { return sheetShowed == std::pair(4, 0) && mode->currentIndex() == 4; }},
-        {"slope sheet: mode 2, 40 typed", slope(2, "40", sheet.okButton), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
-        {"slope sheet: mode 6, slope 0", slope(6, "0", sheet.okButton), {"42 00 C0"},
+        {"slope sheet: mode 2, 40 typed", slope(2, "40", named<QPushButton>(sheet, "okButton")), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
+        {"slope sheet: mode 6, slope 0", slope(6, "0", named<QPushButton>(sheet, "okButton")), {"42 00 C0"},
          [&] { return sheetShowed == std::pair(2, 4) && mode->currentIndex() == 6; }},
-        {"slot 3", press(ui.progNumButton->button(3)), {"91 02"}},
-        {"Run", press(ui.runStopButton), {"71 00"}},
-        {"Stop", press(ui.runStopButton), {"50"}},
-        {"Run again", press(ui.runStopButton), {"71 00"}},
-        {"B on", press(ui.outputBStopGoButton), {"21 82"}},
-        {"Stop All", press(ui.emergencyStopButton), {"D2 00 00", "D2 40 00"},
-         [&] { return !ui.runStopButton->isChecked() && !ui.outputBStopGoButton->isChecked(); }},
+        {"slot 3", press(named<QButtonGroup>(window, "progNumButton")->button(3)), {"91 02"}},
+        {"Run", press(named<QPushButton>(window, "runStopButton")), {"71 00"}},
+        {"Stop", press(named<QPushButton>(window, "runStopButton")), {"50"}},
+        {"Run again", press(named<QPushButton>(window, "runStopButton")), {"71 00"}},
+        {"B on", press(named<AnimatedButton>(window, "outputBStopGoButton")), {"21 82"}},
+        {"Stop All", press(named<QPushButton>(window, "emergencyStopButton")), {"D2 00 00", "D2 40 00"},
+         [&] { return !named<QPushButton>(window, "runStopButton")->isChecked() && !named<AnimatedButton>(window, "outputBStopGoButton")->isChecked(); }},
         {"datalog size 50", [&] { controller->clear(), controller->datalogPanel().done(50); }, {"52 32 00"},
-         [&] { return ui.datalog->isMeterVisible(); }},
+         [&] { return named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
         {"datalog size cancelled", [&] { controller->clear(), controller->datalogPanel().reject(); }, {}},
         {"datalog size 0", [&] { controller->clear(), controller->datalogPanel().done(0); }, {"52 00 00"},
-         [&] { return !ui.datalog->isMeterVisible(); }},
-        {"Delete, the slot full", [&] { window.setSlotEmpty(false), ui.theButton->click(); }, {"40", "70"},
-         [&] { return ui.theButton->text() == "Download..." && !controller->openPanel(); }},
-        {"Run tab", [&] { ui.theTabs->setCurrentIndex(1); }, {"12 08 00"}},
-        {"Memory tab, for 100 ticks", [&] { ui.theTabs->setCurrentIndex(2), ticks(100); }, {"20", "30"}},
-        {"Variables tab", [&] { ui.theTabs->setCurrentIndex(3); }, variableReads, shown("123")},
+         [&] { return !named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
+        {"Delete, the slot full", [&] { window.setSlotEmpty(false), named<QPushButton>(window, "theButton")->click(); }, {"40", "70"},
+         [&] { return named<QPushButton>(window, "theButton")->text() == "Download..." && !controller->openPanel(); }},
+        {"Run tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); }, {"12 08 00"}},
+        {"Memory tab, for 100 ticks", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(2), ticks(100); }, {"20", "30"}},
+        {"Variables tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(3); }, variableReads, shown("123")},
         {"variable 7: 70000 typed", type("70000"), {}, shown("123")},
         {"variable 7: 40000 typed", type("40000"), {"14 07 02 40 9C"}, shown("-25536")},
         {"variable 7: 65536 typed", type("65536"), {}, shown("-25536")},
         {"variable 7: -32769 typed", type("-32769"), {}, shown("-25536")},
         {"variable 7: 65535 typed", type("65535"), {"14 07 02 FF FF"}, shown("-1")},
-        {"Power Off", press(ui.powerOffButton), {"60"}, [&] { return brick.state()["power"] == "off"; }},
+        {"Power Off", press(named<QPushButton>(window, "powerOffButton")), {"60"}, [&] { return brick.state()["power"] == "off"; }},
     };
     for (const auto& row : rows) {
         row.use();
@@ -256,8 +255,8 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     controller->clear();
     controller->datalogPanel().done(40);
     ASSERT_EQ(brick.control("datalog add 0 123"), "ok");
-    ui().theTabs->setCurrentIndex(1);
-    click(ui().progNumButton->button(3));
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
+    click(named<QButtonGroup>(window, "progNumButton")->button(3));
     auto polls = [&] {
         brick.commands();
         ticks(100);
@@ -267,12 +266,12 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     };
     EXPECT_EQ(status(window, "statusPort") + ", " + status(window, "statusBrick"), "Tower: Virtual RCX, Brick answering");
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
-    click(ui().runStopButton);
+    click(named<QPushButton>(window, "runStopButton"));
     EXPECT_EQ(polls(), "0 battery, 0 datalog; Program slot 3, running");
-    click(ui().runStopButton);
+    click(named<QPushButton>(window, "runStopButton"));
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
-    click(ui().runStopButton);
-    click(ui().emergencyStopButton);
+    click(named<QPushButton>(window, "runStopButton"));
+    click(named<QPushButton>(window, "emergencyStopButton"));
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
@@ -291,7 +290,7 @@ TEST_F(ControllerTest, ADatalogSavedOnAFullDiskFails)
         EXPECT_LE(heard.filter(QRegularExpression("^A4")).size(), uploadsAtMost) << entries;
         EXPECT_EQ(heard.filter(QRegularExpression("^51")), QStringList()) << entries;
         EXPECT_EQ(progressText(), "Error writing file \"full\"") << entries;
-        click(progress().controls().fileProgressOKButton);
+        click(named<QPushButton>(progress(), "fileProgressOKButton"));
     }
 }
 
@@ -306,12 +305,12 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     controller->datalogPanel().done(10);
     ASSERT_EQ(brick.control("datalog add 0 77"), "ok");
     brick.commands();
-    const std::unique_ptr<QMimeData> data(ui().datalog->dragData());
-    QDragEnterEvent enter(ui().dropBox->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(ui().dropBox, &enter);
+    const std::unique_ptr<QMimeData> data(named<DatalogLevel>(window, "datalog")->dragData());
+    QDragEnterEvent enter(named<DropBox>(window, "dropBox")->rect().center(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &enter);
     EXPECT_FALSE(enter.isAccepted());
     QDragLeaveEvent leave;
-    QApplication::sendEvent(ui().dropBox, &leave);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &leave);
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_TRUE(QDir(folder.filePath("tmp")).isEmpty());
     EXPECT_EQ(data->data("text/plain"), "Variable 0\t77\n");
@@ -324,22 +323,22 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
 // leaves the slot as it was, its program and names.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
-    QLabel* timeLeft = progress().controls().fileProgressTimeLeft;
+    QLabel* timeLeft = named<QLabel>(progress(), "fileProgressTimeLeft");
     QStringList shown;
     const EventWatch watch(&progress(), QEvent::Paint, [&] {
         if (timeLeft->width() >= timeLeft->sizeHint().width())
             shown << timeLeft->text();
     });
-    click(ui().theButton);
+    click(named<QPushButton>(window, "theButton"));
     controller->openPanel()->selectFile(programFile);
     static_cast<QDialog*>(controller->openPanel())->accept();
     EXPECT_FALSE(progress().isVisible());
     EXPECT_FALSE(shown.filter(QRegularExpression(R"(^About \d+:\d\d left$)")).isEmpty()) << shown.join('|').toStdString();
-    EXPECT_EQ(ui().programName->text() + " " + ui().theButton->text(), "tasks Delete");
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + " " + named<QPushButton>(window, "theButton")->text(), "tasks Delete");
     const QJsonValue programs = brick.state()["programs"];
     EXPECT_FALSE(taskCode(1).isEmpty());
     brick.commands();
-    ui().actionDownload->trigger();
+    named<QAction>(window, "actionDownload")->trigger();
     EXPECT_TRUE(controller->openPanel()->isVisible());
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_EQ(brick.state()["programs"], programs);
@@ -351,21 +350,21 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     cut.close();
     controller->downloadFile(cut.fileName());
     EXPECT_EQ(progressText() + timeLeft->text(), "Error reading file \"cut.rcx\"") << "a failure shows no time";
-    click(progress().controls().fileProgressOKButton);
+    click(named<QPushButton>(progress(), "fileProgressOKButton"));
     EXPECT_EQ(brick.commands(), QStringList());
     EXPECT_EQ(brick.state()["programs"], programs);
-    EXPECT_EQ(ui().programName->text() + " " + QString::fromStdString(controller->controller().currentVarName(0)), "tasks speed");
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + " " + QString::fromStdString(controller->controller().currentVarName(0)), "tasks speed");
     ticks(3);
     EXPECT_FALSE(controller->towerErrorPanel().isVisible());
     EXPECT_NE(brick.commands(), QStringList());
 
-    ui().progNumButton->button(2)->click();
+    named<QButtonGroup>(window, "progNumButton")->button(2)->click();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(programFile)});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(ui().dropBox, &enter);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &enter);
     QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(ui().dropBox, &drop);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &drop);
     EXPECT_FALSE(taskCode(2).isEmpty());
 }
 
@@ -387,13 +386,13 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     EXPECT_EQ(brick.commands(), QStringList({"52 30 75"}));
     ticks(10);
     EXPECT_EQ(brick.commands(), QStringList());
-    click(progress().controls().fileProgressOKButton);
+    click(named<QPushButton>(progress(), "fileProgressOKButton"));
     ticks(2);
     EXPECT_EQ(brick.commands().value(0), "30");
     EXPECT_FALSE(controller->towerErrorPanel().isVisible());
     ASSERT_EQ(brick.control("silent on"), "ok");
     controller->downloadFile(programFile);
-    EXPECT_TRUE(progress().controls().fileProgressOKButton->isEnabled());
+    EXPECT_TRUE(named<QPushButton>(progress(), "fileProgressOKButton")->isEnabled());
     EXPECT_EQ(progressText(), "No response from RCX");
     // A datalog upload reads on past the failure and then ends as usual.
     controller->startFileOp("Saving");
@@ -446,7 +445,7 @@ TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
     for (int variable = 0; variable < 32; ++variable)
         controller->controller().writeVariable(variable, 1000 + variable);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTableView* view = ui().variableView;
+    QTableView* view = named<VariableView>(window, "variableView");
     std::set<int> filledWhileBusy;
     const EventWatch watch(view->viewport(), QEvent::Paint, [&] {
         const QCursor* cursor = QApplication::overrideCursor();
@@ -457,7 +456,7 @@ TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
             filled += view->model()->index(row, Variables::columns.indexOf("Value1")).data().toInt() == 1000 + 2 * row;
         filledWhileBusy.insert(filled);
     });
-    ui().theTabs->setCurrentIndex(3);
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_GE(filledWhileBusy.size(), 8u);
     EXPECT_EQ(filledWhileBusy.count(Variables::rows), 1u);

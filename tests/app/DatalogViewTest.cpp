@@ -41,7 +41,7 @@ TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
     controller->controller().setDataLog(10, *controller);
     for (const auto& [type, value] : {std::pair(0x41, 40), {0x03, 120}, {0x20, 30}, {0x41, -5}, {0x80, 100}, {0x62, 7}, {0x03, 60}})
         ASSERT_EQ(brick.control(QString("datalog add %1 %2").arg(type).arg(value)), "ok");
-    ui().actionShowDatalog->trigger();
+    named<QAction>(window, "actionShowDatalog")->trigger();
     ASSERT_TRUE(view().isVisible());
     EXPECT_FALSE(controller->fileProgressPanel().isVisible());
     EXPECT_EQ(shownSeries(), Series({{"Variable 3: speed", {{2, 120}, {7, 60}}}, {"Timer 0", {{3, 30}}},
@@ -79,22 +79,22 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
     ASSERT_EQ(brick.control("sensor 1 raw 500"), "ok");
     controller->downloadFile(program);
     auto ticksUntil = [&](const std::function<bool()>& condition) { return QTest::qWaitFor([&] { return ticks(1), condition(); }); };
-    ui().theTabs->setCurrentIndex(1); // Run
-    click(ui().runStopButton);
-    EXPECT_TRUE(ticksUntil([&] { return ui().messages->toPlainText().split('\n').last() == "5"; }));
-    ui().theTabs->setCurrentIndex(3);
-    EXPECT_EQ(ui().variableView->model()->index(0, Variables::columns.indexOf("Value2")).data().toInt(), 1234);
-    ui().theTabs->setCurrentIndex(0);
-    EXPECT_TRUE(ui().outputAStopGoButton->isChecked() && !ui().outputBStopGoButton->isChecked());
-    const int frame = ui().outputAStopGoButton->cell().frame();
-    EXPECT_TRUE(ticksUntil([&] { return ui().outputAStopGoButton->cell().frame() != frame; })) << "its gears turn";
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); // Run
+    click(named<QPushButton>(window, "runStopButton"));
+    EXPECT_TRUE(ticksUntil([&] { return named<QPlainTextEdit>(window, "messages")->toPlainText().split('\n').last() == "5"; }));
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(3);
+    EXPECT_EQ(named<VariableView>(window, "variableView")->model()->index(0, Variables::columns.indexOf("Value2")).data().toInt(), 1234);
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(0);
+    EXPECT_TRUE(named<AnimatedButton>(window, "outputAStopGoButton")->isChecked() && !named<AnimatedButton>(window, "outputBStopGoButton")->isChecked());
+    const int frame = named<AnimatedButton>(window, "outputAStopGoButton")->cell().frame();
+    EXPECT_TRUE(ticksUntil([&] { return named<AnimatedButton>(window, "outputAStopGoButton")->cell().frame() != frame; })) << "its gears turn";
 
     auto held = [this] { return brick.state()["datalog"].toObject()["entries"].toArray(); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return held().size() == 31; }));
-    ui().theTabs->setCurrentIndex(2); // the memory map gives the datalog's size
-    ui().theTabs->setCurrentIndex(1);
-    ASSERT_TRUE(ui().datalog->isMeterVisible());
-    QTest::mouseDClick(ui().datalog, Qt::LeftButton);
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(2); // the memory map gives the datalog's size
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
+    ASSERT_TRUE(named<DatalogLevel>(window, "datalog")->isMeterVisible());
+    QTest::mouseDClick(named<DatalogLevel>(window, "datalog"), Qt::LeftButton);
     ASSERT_TRUE(view().isVisible());
     Series expected;
     const QJsonArray entries = held();
@@ -107,25 +107,25 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
 // The polls fill the history; "None" has none.
 TEST_F(DatalogViewTest, SensorHistoryFollowsThePolls)
 {
-    const SensorHistory& history = ui().sensor1History->history();
+    const SensorHistory& history = named<SensorHistoryView>(window, "sensor1History")->history();
     auto values = [&history] {
         std::vector<int> shown;
         for (const SensorHistory::Sample& sample : history.readings())
             shown.push_back(sample.value);
         return shown;
     };
-    choose(ui().sensor1TypeButton, 3); // light, in percent
+    choose(named<QComboBox>(window, "sensor1TypeButton"), 3); // light, in percent
     brick.commands();
     std::vector<int> shown;
     for (const int raw : {500, 300, 700}) {
         ASSERT_EQ(brick.control(QString("sensor 1 raw %1").arg(raw)), "ok");
         ticks(10);
-        shown.push_back(ui().sensor1Value->text().toInt());
+        shown.push_back(named<QLineEdit>(window, "sensor1Value")->text().toInt());
     }
     EXPECT_EQ(values(), shown);
-    choose(ui().sensor1TypeButton, 0); // none
+    choose(named<QComboBox>(window, "sensor1TypeButton"), 0); // none
     ticks(10);
-    EXPECT_TRUE(history.isEmpty() && ui().sensor2History->history().isEmpty());
+    EXPECT_TRUE(history.isEmpty() && named<SensorHistoryView>(window, "sensor2History")->history().isEmpty());
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TEST_F(DesktopTest, EveryWayOutSavesTheFrameAndReleasesTheTower)
     const StdoutCapture printed;
     const struct { const char* name; bool silent; std::function<void(Application&)> leave; } waysOut[] = {
         {"closing the window", false, [](Application& ended) { ended.window().close(); }},
-        {"the sheet's Quit", true, [](Application& ended) { ended.controller().timeoutPanel().controls().quitButton->click(); }},
+        {"the sheet's Quit", true, [](Application& ended) { named<QPushButton>(ended.controller().timeoutPanel(), "quitButton")->click(); }},
         {"SIGTERM", true, [](Application&) { std::raise(SIGTERM); }},
     };
     for (const auto& [name, silent, leave] : waysOut) {

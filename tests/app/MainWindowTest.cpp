@@ -6,10 +6,17 @@
 #include "app/PreferencesPanel.h"
 #include "app/TimeLeft.h"
 #include "app/TimeoutPanel.h"
-#include "ui_MainWindow.h"
+#include "support/Controls.h"
+#include "views/AnimatedButton.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -30,7 +37,7 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QWidget* field = window.controls().message1;
+    QWidget* field = named<QSpinBox>(window, "message1");
     auto key = [](QWidget* target, Qt::Key key, bool down) {
         return [=] { down ? QTest::keyPress(target, key, Qt::AltModifier) : QTest::keyRelease(target, key, Qt::NoModifier); };
     };
@@ -65,22 +72,22 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
     auto escape = [](QDialog& panel) { return [&panel] { QTest::keyClick(&panel, Qt::Key_Escape); }; };
     auto size = [&](const char* typed, QAbstractButton* button) {
         return [&datalog, typed, button] {
-            datalog.controls().theValueField->selectAll();
-            QTest::keyClicks(datalog.controls().theValueField, typed);
+            named<QSpinBox>(datalog, "theValueField")->selectAll();
+            QTest::keyClicks(named<QSpinBox>(datalog, "theValueField"), typed);
             QTest::mouseClick(button, Qt::LeftButton);
         };
     };
-    QAbstractButton* cancel = preferences.controls().prefsCancelButton;
+    QAbstractButton* cancel = named<QPushButton>(preferences, "prefsCancelButton");
     const std::optional<int> none; // not ended: still shown
     const struct { const char* ending; QDialog& panel; std::function<void()> end; std::optional<int> code; } rows[] = {
         {"preferences escaped", preferences, escape(preferences), 0},
         {"preferences without Cancel escaped", preferences, [&] { cancel->setEnabled(false), escape(preferences)(), cancel->setEnabled(true); }, none},
-        {"timeout Preferences", timeout, click(timeout.controls().preferencesButton), 0},
-        {"timeout Firmware", timeout, click(timeout.controls().firmwareButton), 2},
+        {"timeout Preferences", timeout, click(named<QPushButton>(timeout, "preferencesButton")), 0},
+        {"timeout Firmware", timeout, click(named<QPushButton>(timeout, "firmwareButton")), 2},
         {"timeout escaped", timeout, escape(timeout), none},
-        {"datalog 25", datalog, size("25", datalog.controls().okButton), 25},
-        {"datalog -1", datalog, size("-1", datalog.controls().okButton), -1},
-        {"datalog 300 cancelled", datalog, size("300", datalog.controls().cancelButton), -1},
+        {"datalog 25", datalog, size("25", named<QPushButton>(datalog, "okButton")), 25},
+        {"datalog -1", datalog, size("-1", named<QPushButton>(datalog, "okButton")), -1},
+        {"datalog 300 cancelled", datalog, size("300", named<QPushButton>(datalog, "cancelButton")), -1},
         {"datalog escaped", datalog, escape(datalog), -1},
         {"transfer under way escaped", progress, [&] { progress.showStart("Sending"), escape(progress)(); }, none},
     };
@@ -124,13 +131,12 @@ int centreIn(const QWidget* widget, const QWidget* ancestor) { return widget->ma
 TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
 {
     MainWindow window;
-    auto& ui = window.controls();
     window.show();
     // Each column: its output box, gears, reverse, power, sensor box, sensor type.
     const QWidget* columns[][6] = {
-        {ui.outputAGroup, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.sensor1Group, ui.sensor1TypeButton},
-        {ui.outputBGroup, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.sensor2Group, ui.sensor2TypeButton},
-        {ui.outputCGroup, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.sensor3Group, ui.sensor3TypeButton},
+        {named<QGroupBox>(window, "outputAGroup"), named<AnimatedButton>(window, "outputAStopGoButton"), named<QCheckBox>(window, "outputADirButton"), named<QSlider>(window, "outputAPowerButton"), named<QGroupBox>(window, "sensor1Group"), named<QComboBox>(window, "sensor1TypeButton")},
+        {named<QGroupBox>(window, "outputBGroup"), named<AnimatedButton>(window, "outputBStopGoButton"), named<QCheckBox>(window, "outputBDirButton"), named<QSlider>(window, "outputBPowerButton"), named<QGroupBox>(window, "sensor2Group"), named<QComboBox>(window, "sensor2TypeButton")},
+        {named<QGroupBox>(window, "outputCGroup"), named<AnimatedButton>(window, "outputCStopGoButton"), named<QCheckBox>(window, "outputCDirButton"), named<QSlider>(window, "outputCPowerButton"), named<QGroupBox>(window, "sensor3Group"), named<QComboBox>(window, "sensor3TypeButton")},
     };
     for (QSize size : {QSize(1024, 700), QSize(1920, 1080)}) {
         window.resize(size);
@@ -139,8 +145,8 @@ TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
             SCOPED_TRACE(output->objectName().toStdString() + " at " + std::to_string(size.width()));
             EXPECT_EQ(output->height(), output->sizeHint().height());
             EXPECT_EQ(sensor->height(), sensor->sizeHint().height());
-            EXPECT_LE(std::abs(centreIn(reverse, ui.Test) - centreIn(gear, ui.Test)), 1);
-            EXPECT_EQ(leftIn(power, ui.Test), leftIn(type, ui.Test));
+            EXPECT_LE(std::abs(centreIn(reverse, named<QWidget>(window, "Test")) - centreIn(gear, named<QWidget>(window, "Test"))), 1);
+            EXPECT_EQ(leftIn(power, named<QWidget>(window, "Test")), leftIn(type, named<QWidget>(window, "Test")));
         }
     }
 }
