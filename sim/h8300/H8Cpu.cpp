@@ -112,7 +112,11 @@ H8Cpu::Step H8Cpu::stepTransfer(std::uint8_t op, std::uint8_t b1)
         return jumpOrCall(op, myRegisters[b1 >> 4]);
     case 0x5A: // JMP @aa:16
     case 0x5E: // JSR @aa:16
-        return b1 == 0 ? jumpOrCall(op, fetch()) : Step::unknown;
+        // The manual has 0 in the second byte, where the H8/300H keeps the
+        // top of a 24-bit address. The GNU assembler fills it with the
+        // address's sign (0xFF from 0x8000 up), and a 16-bit address space
+        // has no use for it: it is not looked at.
+        return jumpOrCall(op, fetch());
     case 0x5B: // JMP @@aa:8
     case 0x5F: // JSR @@aa:8
         return jumpOrCall(op, read16(b1));
