@@ -35,13 +35,14 @@ H8Cpu::Step H8Cpu::stepMove(std::uint8_t op, std::uint8_t b1)
     switch (op >> 4) {
     case 0x0:
         if (op == 0x0C) { // MOV.B Rs,Rd
-            setReg8(b1 & 0xF, static_cast<std::uint8_t>(alu::moved(byteWidth, reg8(b1 >> 4), myCcr)));
+            operateOnByte(ByteOperation::move, b1 & 0xF, reg8(b1 >> 4));
             return Step::next;
         }
+        // MOV.W Rs,Rd
         if (!isWordRegister(b1 >> 4) || !isWordRegister(b1 & 0xF))
             return Step::unknown;
         myRegisters[b1 & 7] = static_cast<std::uint16_t>(alu::moved(wordWidth, myRegisters[b1 >> 4], myCcr));
-        return Step::next; // MOV.W Rs,Rd
+        return Step::next;
     case 0x2: // MOV.B @aa:8,Rd
         setReg8(op & 0xF, static_cast<std::uint8_t>(alu::moved(byteWidth, read8(0xFF00 | b1), myCcr)));
         return Step::next;
