@@ -1,0 +1,94 @@
+// Infrabrick's fast download images, as assembled at build time, read by the
+// host's firmware reader and run by the H8/300 interpreter as the ROM would
+// call them at unlock.
+#include "rcx/FirmwareFile.h"
+#include "sim/h8300/H8Cpu.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <set>
+#include <string_view>
+
+namespace {
+
+using h8300::CallOutcome;
+using h8300::H8Cpu;
+
+constexpr std::uint16_t smr = 0xFFD8;
+constexpr std::uint16_t brr = 0xFFD9;
+constexpr std::uint16_t sendComplements = 0xEF51;
+// The ROM's line before the call: 8 bits with odd parity at 2400 bit/s,
+// complements on.
+constexpr std::uint8_t smr2400OddParity = 0x30;
+constexpr std::uint8_t brr2400 = 207;
+
+struct Variant {
+    const char* path;
+    std::uint8_t smrAfter;
+};
+
+const Variant variants[] = {
+    {INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared
+    {INFRABRICK_FAST_DOWNLOAD_USB, smr2400OddParity},
+};
+
+TEST(FastDownloadImage, IsAFirmwareFileTheHostReads)
+{
+    for (const Variant& variant : variants) {
+        SCOPED_TRACE(variant.path);
+        const FirmwareFile firmware = readFirmwareFile(variant.path);
+        ASSERT_EQ(firmware.failure, nullptr);
+        EXPECT_EQ(firmware.startAddress, 0x8000);
+        EXPECT_LT(firmware.image.size(), FirmwareFile::checksumLength);
+        EXPECT_EQ(firmware.checksum, std::accumulate(firmware.image.begin(), firmware.image.end(), 0u) & 0xFFFF);
+        constexpr std::string_view signature = "Do you byte, when I knock?";
+        EXPECT_NE(std::search(firmware.image.begin(), firmware.image.end(), signature.begin(), signature.end()),
+                  firmware.image.end());
+    }
+}
+
+// Everything but the line's registers and the stack below the caller's stack
+// pointer stays as it was: memory, registers and stack pointer.
+TEST(FastDownloadImage, SwitchesTheRomsLineAndReturns)
+{
+    for (const Variant& variant : variants) {
+        SCOPED_TRACE(variant.path);
+        const FirmwareFile firmware = readFirmwareFile(variant.path);
+        ASSERT_EQ(firmware.failure, nullptr);
+        H8Cpu cpu;
+        H8Cpu::Memory& memory = cpu.memory();
+        for (std::size_t address = 0; address < memory.size(); ++address)
+            memory[address] = static_cast<std::uint8_t>(address * 7 + 3);
+        std::copy(firmware.image.begin(), firmware.image.end(), memory.begin() + firmware.startAddress);
+        memory[smr] = smr2400OddParity;
+        memory[brr] = brr2400;
+        memory[sendComplements] = 1;
+        for (int n = 0; n < 7; ++n)
+            cpu.setReg(n, static_cast<std::uint16_t>(0x1111 * (n + 1)));
+        const H8Cpu::Memory before = memory;
+
+        const CallOutcome outcome = cpu.call(static_cast<std::uint16_t>(firmware.startAddress), 100);
+        ASSERT_EQ(outcome.kind, CallOutcome::Kind::returned);
+        EXPECT_EQ(outcome.address, H8Cpu::romReturnAddress);
+        EXPECT_EQ(memory[brr], 103);
+        EXPECT_EQ(memory[sendComplements], 0);
+        EXPECT_EQ(memory[smr], variant.smrAfter);
+
+        const std::set<std::size_t> lineRegisters{smr, brr, sendComplements};
+        constexpr std::size_t stackScratch = 32;
+        for (std::size_t address = 0; address < memory.size(); ++address) {
+            const bool scratch = address < H8Cpu::initialStackPointer &&
+                                 address >= H8Cpu::initialStackPointer - stackScratch;
+            if (!lineRegisters.contains(address) && !scratch) {
+                EXPECT_EQ(memory[address], before[address]) << std::hex << address;
+            }
+        }
+        for (int n = 0; n < 7; ++n)
+            EXPECT_EQ(cpu.reg(n), 0x1111 * (n + 1)) << "R" << n;
+        EXPECT_EQ(cpu.reg(7), H8Cpu::initialStackPointer);
+    }
+}
+
+} // namespace
