@@ -70,6 +70,11 @@ double levelValue(const QJsonValue& value)
 
 LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports)
     : theWindow(window)
+    , myLink(*this, std::move(ports))
+    , myPort(myLink.port())
+    , myPacket(myLink.packet())
+    , myRCXSender(myLink.sender())
+    , myRCXController(myLink.controller())
     , myDefaults("Infrabrick", "Infrabrick")
 {
     Ui::LocalizableMainWindow& ui = window.controls();
@@ -108,12 +113,10 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     memory = std::make_unique<Memory>();
     variables = std::make_unique<Variables>();
 
-    myPort = std::move(ports);
-    myPacket = std::make_unique<RCXPacket>(*myPort);
-    myRCXSender = std::make_unique<RCXSender>(*myPacket, this);
-    myRCXController = std::make_unique<RCXController>(*myRCXSender, *myPacket);
-    myRCXControllerScript = std::make_unique<RCXControllerScript>(*myRCXController);
-    myRCXSender->addController(myRCXControllerScript.get());
+    // The brick as scripts see it. It hears of failed exchanges after this
+    // controller, which is the one to show them.
+    myRCXControllerScript = std::make_unique<RCXControllerScript>(myRCXController);
+    myRCXSender.addController(myRCXControllerScript.get());
 
     // The window's frame is kept under "Window position".
     window.restoreFrame(myDefaults.value(windowPositionKey).toByteArray());
@@ -124,7 +127,7 @@ LegoController::~LegoController() = default;
 
 void LegoController::applicationDidFinishLaunching()
 {
-    memory->setupWithController(*myRCXController);
+    memory->setupWithController(myRCXController);
     Ui::LocalizableMainWindow& ui = theWindow.controls();
     ui.memoryView->setModel(memory.get());
     ui.memoryView->expandToDepth(0);
@@ -147,7 +150,7 @@ void LegoController::applicationDidFinishLaunching()
 
     showProgramStatus();
     if (openSavedPort()) {
-        myPacket->startReadLoop();
+        myPacket.startReadLoop();
         waitABit = 3;
     } else {
         setPreferences(false);
@@ -183,8 +186,8 @@ void LegoController::applicationWillTerminate()
     saveWindowPosition();
     // The receive thread ends first, so that closing the port under its read
     // is no read error.
-    myPacket->stopReadLoop();
-    myPort->closePort();
+    myPacket.stopReadLoop();
+    myPort.closePort();
 }
 
 void LegoController::saveWindowPosition()
@@ -198,7 +201,7 @@ bool LegoController::openSavedPort()
     if (path.isEmpty())
         return false;
     const QString name = myDefaults.value(portNameKey).toString();
-    const bool opened = myPort->setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
+    const bool opened = myPort.setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
                                         path.toStdString()) == kIOReturnSuccess;
     myStatusLine->showPort(opened ? name : QString());
     return opened;
@@ -236,9 +239,9 @@ void LegoController::connectActions()
     // A remote button runs its motor while it is held, as on the brick's own
     // remote: its word when pressed, the release word when let go.
     for (auto [button, code] : remoteButtons) {
-        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController.sendRemoteCommand(code); });
         connect(button, &QAbstractButton::released, this,
-                [this] { myRCXController->sendRemoteCommand(RCXController::remoteRelease); });
+                [this] { myRCXController.sendRemoteCommand(RCXController::remoteRelease); });
     }
 
     for (int number = 1; number <= 3; ++number) {
@@ -330,9 +333,9 @@ void LegoController::fillPortMenu()
 {
     QComboBox* menu = myPreferencesPanel->controls().prefsSerialPortMenu;
     menu->clear();
-    int count = myPort->findPorts();
+    int count = myPort.findPorts();
     for (int index = 0; index < count; ++index)
-        menu->addItem(QString::fromStdString(myPort->portNameAtIndex(index)));
+        menu->addItem(QString::fromStdString(myPort.portNameAtIndex(index)));
 }
 
 void LegoController::selectAnnouncedTower(QComboBox* menu)
@@ -343,7 +346,7 @@ void LegoController::selectAnnouncedTower(QComboBox* menu)
     if (!folder)
         return;
     for (int index = 0; index < menu->count(); ++index) {
-        if (std::filesystem::path(myPort->portPathAtIndex(index)).parent_path() == *folder) {
+        if (std::filesystem::path(myPort.portPathAtIndex(index)).parent_path() == *folder) {
             menu->setCurrentIndex(index);
             return;
         }
@@ -407,17 +410,17 @@ void LegoController::prefsEnd(int returnCode)
     setBatteryLevels();
 
     int port = ui.prefsSerialPortMenu->currentIndex();
-    std::string type = myPort->portTypeAtIndex(port);
-    std::string name = myPort->portNameAtIndex(port);
-    std::string path = myPort->portPathAtIndex(port);
-    if (myPort->setPort(type, name, path) != kIOReturnSuccess) {
+    std::string type = myPort.portTypeAtIndex(port);
+    std::string name = myPort.portNameAtIndex(port);
+    std::string path = myPort.portPathAtIndex(port);
+    if (myPort.setPort(type, name, path) != kIOReturnSuccess) {
         myStatusLine->showPort(QString());
         myStatusLine->showBrick(StatusLine::Brick::TowerUnusable);
         linkFailed(*myTowerErrorPanel);
         return;
     }
     myStatusLine->showPort(QString::fromStdString(name));
-    myPacket->startReadLoop();
+    myPacket.startReadLoop();
     myDefaults.setValue(portTypeKey, QString::fromStdString(type));
     myDefaults.setValue(portNameKey, QString::fromStdString(name));
     myDefaults.setValue(portPathKey, QString::fromStdString(path));

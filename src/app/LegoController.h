@@ -2,11 +2,8 @@
 
 #include "app/StatusLine.h"
 #include "link/Control.h"
-#include "link/RCXPacket.h"
-#include "link/RCXSender.h"
-#include "ports/AllPorts.h"
 #include "rcx/FileOp.h"
-#include "rcx/RCXController.h"
+#include "rcx/RCXLink.h"
 #include "scripting/RCXControllerScript.h"
 #include "views/FileActions.h"
 
@@ -72,9 +69,9 @@ public:
     static constexpr const char* datalogFilenameKey = "Datalog Filename";
     static constexpr const char* windowPositionKey = "Window position";
 
-    // Creates the chain of objects (ports, packet, sender, brick commands) and
-    // the sheets; `ports` is the port list to use, by default all ports of
-    // this machine.
+    // Creates the chain of objects that talks to the brick, the sheets, and
+    // the brick as scripts see it; `ports` is the port list to use, by
+    // default all ports of this machine.
     explicit LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports = std::make_unique<AllPorts>());
     ~LegoController() override;
 
@@ -131,7 +128,7 @@ public:
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
     DatalogWindow& datalogWindow() { return *myDatalogWindow; }
     QFileDialog* openPanel() const { return filePanel; }
-    RCXController& controller() { return *myRCXController; }
+    RCXController& controller() { return myRCXController; }
     // The brick as scripts see it.
     RCXControllerScript& scriptObject() { return *myRCXControllerScript; }
     QTimer& timer() { return myTimer; }
@@ -265,10 +262,12 @@ private:
     QLineEdit* programName;
     QAbstractButton* runStopButton;
 
-    std::unique_ptr<AllPorts> myPort;
-    std::unique_ptr<RCXPacket> myPacket;
-    std::unique_ptr<RCXSender> myRCXSender;
-    std::unique_ptr<RCXController> myRCXController;
+    // The chain, and the names its objects go by here.
+    RCXLink myLink;
+    AllPorts& myPort;
+    RCXPacket& myPacket;
+    RCXSender& myRCXSender;
+    RCXController& myRCXController;
     std::unique_ptr<RCXControllerScript> myRCXControllerScript;
 
     int timeCount = 0;

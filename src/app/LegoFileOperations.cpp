@@ -17,7 +17,7 @@
 void LegoController::download()
 {
     if (theWindow.isDelete()) {
-        myRCXController->deleteCurrentProgram();
+        myRCXController.deleteCurrentProgram();
         showProgramName();
         return;
     }
@@ -40,16 +40,16 @@ void LegoController::downloadFile(const QString& path)
 {
     const ScriptHold scriptsWait(*myRCXControllerScript);
     // A refused file never reached the brick: the slot keeps its program.
-    if (myRCXController->sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
+    if (myRCXController.sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
         // Remove the partly loaded program. A transfer that failed for a
         // reason of its own left a working link, blocked only while its
         // message shows: let this one deletion through, so that the brick is
         // cleared and the message is not replaced by a tower error.
         if (!linkFailedInTransfer)
-            myPacket->startReadLoop();
-        myRCXController->deleteCurrentProgram();
+            myPacket.startReadLoop();
+        myRCXController.deleteCurrentProgram();
         if (!linkFailedInTransfer)
-            myPacket->block();
+            myPacket.block();
     }
     showProgramName();
 }
@@ -71,7 +71,7 @@ void LegoController::firmwareEnd(int returnCode)
     QString path = chosenFile();
     showErrors = true;
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    myRCXController->sendFirmware(path.toStdString(), *this);
+    myRCXController.sendFirmware(path.toStdString(), *this);
     waitABit = 2;
 }
 
@@ -91,7 +91,7 @@ void LegoController::uploadEnd(int returnCode)
 void LegoController::uploadFile(const QString& path)
 {
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    myRCXController->saveDatalogFile(path.toStdString(), *this);
+    myRCXController.saveDatalogFile(path.toStdString(), *this);
 }
 
 void LegoController::showDatalog()
@@ -101,13 +101,13 @@ void LegoController::showDatalog()
     std::optional<std::vector<LogEntry>> entries;
     {
         const ScriptHold scriptsWait(*myRCXControllerScript);
-        entries = myRCXController->uploadDatalog(*this);
+        entries = myRCXController.uploadDatalog(*this);
     }
     // Entries missed by a failed link came as zeros: show none of them.
     if (!entries || linkFailedInTransfer)
         return;
     myDatalogWindow->showDatalog(UploadedDatalog(*entries, [this](int type, int value) {
-        return myRCXController->datalogLine(type, value);
+        return myRCXController.datalogLine(type, value);
     }));
 }
 
@@ -120,13 +120,13 @@ void LegoController::datalogEnd(int returnCode)
 {
     if (returnCode == DatalogPanel::cancelCode)
         return;
-    myRCXController->setDataLog(returnCode, *this);
+    myRCXController.setDataLog(returnCode, *this);
     showDatalogMeter();
 }
 
 void LegoController::deleteDatalog()
 {
-    myRCXController->setDataLog(myRCXController->datalogSize(), *this);
+    myRCXController.setDataLog(myRCXController.datalogSize(), *this);
 }
 
 QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
@@ -182,7 +182,7 @@ void LegoController::stopFileOp()
 
 void LegoController::abortFileOp(const std::string& message)
 {
-    myPacket->block();
+    myPacket.block();
     showErrors = false;
     // Once the link itself has failed, its message stays: what fails after
     // it (the transfer, its clean-up) fails because the link is blocked.
@@ -200,7 +200,7 @@ void LegoController::fileOpEnd(int)
     // reopens the port. A transfer that failed for its own reason (a bad
     // file, a full brick) left a working link: release it and refresh.
     if (!linkFailedInTransfer) {
-        myPacket->startReadLoop();
+        myPacket.startReadLoop();
         waitABit = 2;
     }
     linkFailedInTransfer = false;
@@ -239,7 +239,7 @@ void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel
 
 void LegoController::linkFailed(TimeoutPanel& sheet)
 {
-    myPacket->block();
+    myPacket.block();
     showErrors = false;
     waitABit = -1;
     sheet.open();
@@ -250,14 +250,14 @@ void LegoController::timeoutEnd(int returnCode)
     switch (returnCode) {
     case TimeoutPanel::retryCode:
         showErrors = true;
-        myPacket->startReadLoop();
+        myPacket.startReadLoop();
         waitABit = 2;
         break;
     case TimeoutPanel::preferencesCode:
         setPreferences(false);
         break;
     case TimeoutPanel::firmwareCode:
-        myPacket->startReadLoop();
+        myPacket.startReadLoop();
         installFirmware();
         break;
     case TimeoutPanel::quitCode:
@@ -279,7 +279,7 @@ void LegoController::towerErrorEnd(int returnCode)
     case TimeoutPanel::retryCode:
         if (openSavedPort()) {
             showErrors = true;
-            myPacket->startReadLoop();
+            myPacket.startReadLoop();
             waitABit = 3;
         } else {
             setPreferences(false);
