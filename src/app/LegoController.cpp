@@ -149,12 +149,7 @@ void LegoController::applicationDidFinishLaunching()
     myTimer.start();
 
     showProgramStatus();
-    if (openSavedPort()) {
-        myPacket.startReadLoop();
-        waitABit = 3;
-    } else {
-        setPreferences(false);
-    }
+    startWithSavedPort();
 
     syncWatchOn = myDefaults.value(syncWatchKey).toBool();
     batteryTime = myDefaults.value(batteryTimeKey).toInt();
@@ -205,6 +200,14 @@ bool LegoController::openSavedPort()
                                         path.toStdString()) == kIOReturnSuccess;
     myStatusLine->showPort(opened ? name : QString());
     return opened;
+}
+
+void LegoController::startWithSavedPort()
+{
+    if (openSavedPort())
+        restartLink(3);
+    else
+        setPreferences(false);
 }
 
 void LegoController::loadBatteryLevels()
@@ -420,10 +423,8 @@ void LegoController::prefsEnd(int returnCode)
         return;
     }
     myStatusLine->showPort(QString::fromStdString(name));
-    myPacket.startReadLoop();
+    resumePolling(2);
     myDefaults.setValue(portTypeKey, QString::fromStdString(type));
     myDefaults.setValue(portNameKey, QString::fromStdString(name));
     myDefaults.setValue(portPathKey, QString::fromStdString(path));
-    waitABit = 2;
-    showErrors = true;
 }

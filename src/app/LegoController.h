@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class AnimatedButton;
@@ -176,6 +177,9 @@ private:
     void setBatteryLevels();
     void showDatalogFilename(const QString& pattern);
     bool openSavedPort();
+    // Opens the saved port and restarts the link on it; without a usable
+    // saved port, opens the preferences sheet.
+    void startWithSavedPort();
     void saveWindowPosition();
 
     // polling
@@ -232,6 +236,21 @@ private:
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
+    // A sheet shows a failure: the link is blocked, so that every command
+    // fails at once, and ticks and error sheets wait until it is done.
+    void suspendForSheet();
+    // The link reads again, and the brick's state is refreshed `ticks` ticks
+    // later.
+    void restartLink(int ticks);
+    // A sheet of this controller is done: ticks and error sheets go on, and
+    // the link restarts.
+    void resumePolling(int ticks);
+    // Runs `exchange` while a failed transfer's message shows. A transfer
+    // that failed for a reason of its own left a working link, blocked only
+    // for the message: it is released for the exchange, so that the message
+    // is not replaced by a tower error. After a failure of the link itself
+    // the exchange fails at once.
+    void pastTransferFailure(const std::function<void()>& exchange);
     // Blocks the link, stops polling and shows the sheet of a link failure.
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.
