@@ -114,13 +114,9 @@ public:
     void towerError() override;
 
     // For tests and tools: the controller's state.
-    int waitABitValue() const { return waitABit; }
-    int timeCountValue() const { return timeCount; }
-    bool showErrorsValue() const { return showErrors; }
     int outputDirection(int output) const { return outputs[output].dir; }
     int sensorModeStoreValue(int sensor) const { return sensorModeStore[sensor - 1]; }
     int sensorSlopeStoreValue(int sensor) const { return sensorSlopeStore[sensor - 1]; }
-    int messageNumValue() const { return messageNum; }
     PreferencesPanel& preferencesPanel() { return *myPreferencesPanel; }
     DynamicSensorPanel& dynamicSensorPanel() { return *myDynamicSensorPanel; }
     TimeoutPanel& timeoutPanel() { return *myTimeoutPanel; }
