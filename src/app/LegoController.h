@@ -103,7 +103,6 @@ public:
     void uploadFile(const QString& path) override;
     // Uploads the datalog and shows it in the datalog window.
     void showDatalog();
-    void deleteDatalog() override;
 
     // ---- FileOp and Control
     void startFileOp(const std::string& title) override;

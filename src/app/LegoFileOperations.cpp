@@ -116,11 +116,6 @@ void LegoController::datalogEnd(int returnCode)
     showDatalogMeter();
 }
 
-void LegoController::deleteDatalog()
-{
-    myRCXController.setDataLog(myRCXController.datalogSize(), *this);
-}
-
 QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
                                             void (LegoController::*endHandler)(int))
 {
