@@ -246,10 +246,10 @@ private:
     // is not replaced by a tower error. After a failure of the link itself
     // the exchange fails at once.
     void pastTransferFailure(const std::function<void()>& exchange);
-    // Blocks the link, stops polling and shows the sheet of a link failure.
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.
     void reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet, StatusLine::Brick brick);
+    // Blocks the link, stops polling and shows the sheet of a link failure.
     void linkFailed(TimeoutPanel& sheet);
     QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
                                 void (LegoController::*endHandler)(int));
