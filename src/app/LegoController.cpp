@@ -71,6 +71,11 @@ double levelValue(const QJsonValue& value)
 
 LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports)
     : theWindow(window)
+    , myLink(*this, std::move(ports))
+    , myPort(myLink.port())
+    , myPacket(myLink.packet())
+    , myRCXSender(myLink.sender())
+    , myRCXController(myLink.controller())
     , myDefaults("Infrabrick", "Infrabrick")
 {
     Ui::LocalizableMainWindow& ui = window.controls();
@@ -109,12 +114,10 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     memory = std::make_unique<Memory>();
     variables = std::make_unique<Variables>();
 
-    myPort = std::move(ports);
-    myPacket = std::make_unique<RCXPacket>(*myPort);
-    myRCXSender = std::make_unique<RCXSender>(*myPacket, this);
-    myRCXController = std::make_unique<RCXController>(*myRCXSender, *myPacket);
-    myRCXControllerScript = std::make_unique<RCXControllerScript>(*myRCXController);
-    myRCXSender->addController(myRCXControllerScript.get());
+    // The brick as scripts see it. It hears of failed exchanges after this
+    // controller, which is the one to show them.
+    myRCXControllerScript = std::make_unique<RCXControllerScript>(myRCXController);
+    myRCXSender.addController(myRCXControllerScript.get());
 
     // The window's frame is kept under "Window position".
     window.restoreFrame(myDefaults.value(windowPositionKey).toByteArray());
@@ -125,7 +128,7 @@ LegoController::~LegoController() = default;
 
 void LegoController::applicationDidFinishLaunching()
 {
-    memory->setupWithController(*myRCXController);
+    memory->setupWithController(myRCXController);
     Ui::LocalizableMainWindow& ui = theWindow.controls();
     ui.memoryView->setModel(memory.get());
     ui.memoryView->expandToDepth(0);
@@ -147,12 +150,7 @@ void LegoController::applicationDidFinishLaunching()
     myTimer.start();
 
     showProgramStatus();
-    if (openSavedPort()) {
-        myPacket->startReadLoop();
-        waitABit = 3;
-    } else {
-        setPreferences(false);
-    }
+    startWithSavedPort();
 
     syncWatchOn = myDefaults.value(syncWatchKey).toBool();
     batteryTime = myDefaults.value(batteryTimeKey).toInt();
@@ -184,8 +182,8 @@ void LegoController::applicationWillTerminate()
     saveWindowPosition();
     // The receive thread ends first, so that closing the port under its read
     // is no read error.
-    myPacket->stopReadLoop();
-    myPort->closePort();
+    myPacket.stopReadLoop();
+    myPort.closePort();
 }
 
 void LegoController::saveWindowPosition()
@@ -199,10 +197,18 @@ bool LegoController::openSavedPort()
     if (path.isEmpty())
         return false;
     const QString name = myDefaults.value(portNameKey).toString();
-    const bool opened = myPort->setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
+    const bool opened = myPort.setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
                                         path.toStdString()) == kIOReturnSuccess;
     myStatusLine->showPort(opened ? name : QString());
     return opened;
+}
+
+void LegoController::startWithSavedPort()
+{
+    if (openSavedPort())
+        restartLink(3);
+    else
+        setPreferences(false);
 }
 
 void LegoController::loadBatteryLevels()
@@ -237,9 +243,9 @@ void LegoController::connectActions()
     // A remote button runs its motor while it is held, as on the brick's own
     // remote: its word when pressed, the release word when let go.
     for (auto [button, code] : remoteButtons) {
-        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController->sendRemoteCommand(code); });
+        connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController.sendRemoteCommand(code); });
         connect(button, &QAbstractButton::released, this,
-                [this] { myRCXController->sendRemoteCommand(RCXController::remoteRelease); });
+                [this] { myRCXController.sendRemoteCommand(RCXController::remoteRelease); });
     }
 
     for (int number = 1; number <= 3; ++number) {
@@ -331,9 +337,9 @@ void LegoController::fillPortMenu()
 {
     QComboBox* menu = myPreferencesPanel->controls().prefsSerialPortMenu;
     menu->clear();
-    int count = myPort->findPorts();
+    int count = myPort.findPorts();
     for (int index = 0; index < count; ++index)
-        menu->addItem(QString::fromStdString(myPort->portNameAtIndex(index)));
+        menu->addItem(QString::fromStdString(myPort.portNameAtIndex(index)));
 }
 
 void LegoController::selectAnnouncedTower(QComboBox* menu)
@@ -344,7 +350,7 @@ void LegoController::selectAnnouncedTower(QComboBox* menu)
     if (!folder)
         return;
     for (int index = 0; index < menu->count(); ++index) {
-        if (std::filesystem::path(myPort->portPathAtIndex(index)).parent_path() == *folder) {
+        if (std::filesystem::path(myPort.portPathAtIndex(index)).parent_path() == *folder) {
             menu->setCurrentIndex(index);
             return;
         }
@@ -408,20 +414,18 @@ void LegoController::prefsEnd(int returnCode)
     setBatteryLevels();
 
     int port = ui.prefsSerialPortMenu->currentIndex();
-    std::string type = myPort->portTypeAtIndex(port);
-    std::string name = myPort->portNameAtIndex(port);
-    std::string path = myPort->portPathAtIndex(port);
-    if (myPort->setPort(type, name, path) != kIOReturnSuccess) {
+    std::string type = myPort.portTypeAtIndex(port);
+    std::string name = myPort.portNameAtIndex(port);
+    std::string path = myPort.portPathAtIndex(port);
+    if (myPort.setPort(type, name, path) != kIOReturnSuccess) {
         myStatusLine->showPort(QString());
         myStatusLine->showBrick(StatusLine::Brick::TowerUnusable);
         linkFailed(*myTowerErrorPanel);
         return;
     }
     myStatusLine->showPort(QString::fromStdString(name));
-    myPacket->startReadLoop();
+    resumePolling(2);
     myDefaults.setValue(portTypeKey, QString::fromStdString(type));
     myDefaults.setValue(portNameKey, QString::fromStdString(name));
     myDefaults.setValue(portPathKey, QString::fromStdString(path));
-    waitABit = 2;
-    showErrors = true;
 }

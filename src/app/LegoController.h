@@ -2,11 +2,8 @@
 
 #include "app/StatusLine.h"
 #include "link/Control.h"
-#include "link/RCXPacket.h"
-#include "link/RCXSender.h"
-#include "ports/AllPorts.h"
 #include "rcx/FileOp.h"
-#include "rcx/RCXController.h"
+#include "rcx/RCXLink.h"
 #include "scripting/RCXControllerScript.h"
 #include "views/FileActions.h"
 
@@ -17,6 +14,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class AnimatedButton;
@@ -72,9 +70,9 @@ public:
     static constexpr const char* datalogFilenameKey = "Datalog Filename";
     static constexpr const char* windowPositionKey = "Window position";
 
-    // Creates the chain of objects (ports, packet, sender, brick commands) and
-    // the sheets; `ports` is the port list to use, by default all ports of
-    // this machine.
+    // Creates the chain of objects that talks to the brick, the sheets, and
+    // the brick as scripts see it; `ports` is the port list to use, by
+    // default all ports of this machine.
     explicit LegoController(MainWindow& window, std::unique_ptr<AllPorts> ports = std::make_unique<AllPorts>());
     ~LegoController() override;
 
@@ -105,7 +103,6 @@ public:
     void uploadFile(const QString& path) override;
     // Uploads the datalog and shows it in the datalog window.
     void showDatalog();
-    void deleteDatalog() override;
 
     // ---- FileOp and Control
     void startFileOp(const std::string& title) override;
@@ -116,13 +113,9 @@ public:
     void towerError() override;
 
     // For tests and tools: the controller's state.
-    int waitABitValue() const { return waitABit; }
-    int timeCountValue() const { return timeCount; }
-    bool showErrorsValue() const { return showErrors; }
     int outputDirection(int output) const { return outputs[output].dir; }
     int sensorModeStoreValue(int sensor) const { return sensorModeStore[sensor - 1]; }
     int sensorSlopeStoreValue(int sensor) const { return sensorSlopeStore[sensor - 1]; }
-    int messageNumValue() const { return messageNum; }
     PreferencesPanel& preferencesPanel() { return *myPreferencesPanel; }
     DynamicSensorPanel& dynamicSensorPanel() { return *myDynamicSensorPanel; }
     TimeoutPanel& timeoutPanel() { return *myTimeoutPanel; }
@@ -131,7 +124,7 @@ public:
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
     DatalogWindow& datalogWindow() { return *myDatalogWindow; }
     QFileDialog* openPanel() const { return filePanel; }
-    RCXController& controller() { return *myRCXController; }
+    RCXController& controller() { return myRCXController; }
     // The brick as scripts see it.
     RCXControllerScript& scriptObject() { return *myRCXControllerScript; }
     QTimer& timer() { return myTimer; }
@@ -179,6 +172,9 @@ private:
     void setBatteryLevels();
     void showDatalogFilename(const QString& pattern);
     bool openSavedPort();
+    // Opens the saved port and restarts the link on it; without a usable
+    // saved port, opens the preferences sheet.
+    void startWithSavedPort();
     void saveWindowPosition();
 
     // polling
@@ -235,10 +231,25 @@ private:
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
-    // Blocks the link, stops polling and shows the sheet of a link failure.
+    // A sheet shows a failure: the link is blocked, so that every command
+    // fails at once, and ticks and error sheets wait until it is done.
+    void suspendForSheet();
+    // The link reads again, and the brick's state is refreshed `ticks` ticks
+    // later.
+    void restartLink(int ticks);
+    // A sheet of this controller is done: ticks and error sheets go on, and
+    // the link restarts.
+    void resumePolling(int ticks);
+    // Runs `exchange` while a failed transfer's message shows. A transfer
+    // that failed for a reason of its own left a working link, blocked only
+    // for the message: it is released for the exchange, so that the message
+    // is not replaced by a tower error. After a failure of the link itself
+    // the exchange fails at once.
+    void pastTransferFailure(const std::function<void()>& exchange);
     // A failed exchange: ends a transfer under way with `transferMessage`
     // (a "Localizable" key), or shows `sheet` unless errors are held back.
     void reportLinkFailure(const char* transferMessage, TimeoutPanel& sheet, StatusLine::Brick brick);
+    // Blocks the link, stops polling and shows the sheet of a link failure.
     void linkFailed(TimeoutPanel& sheet);
     QFileDialog* beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
                                 void (LegoController::*endHandler)(int));
@@ -265,10 +276,12 @@ private:
     QLineEdit* programName;
     QAbstractButton* runStopButton;
 
-    std::unique_ptr<AllPorts> myPort;
-    std::unique_ptr<RCXPacket> myPacket;
-    std::unique_ptr<RCXSender> myRCXSender;
-    std::unique_ptr<RCXController> myRCXController;
+    // The chain, and the names its objects go by here.
+    RCXLink myLink;
+    AllPorts& myPort;
+    RCXPacket& myPacket;
+    RCXSender& myRCXSender;
+    RCXController& myRCXController;
     std::unique_ptr<RCXControllerScript> myRCXControllerScript;
 
     int timeCount = 0;

@@ -17,22 +17,22 @@
 void LegoController::outputDir(Output& output)
 {
     output.dir = -output.dir;
-    myRCXController->setOutputsDirection(output.mask, output.dirButton->isChecked() ? 0 : 2);
+    myRCXController.setOutputsDirection(output.mask, output.dirButton->isChecked() ? 0 : 2);
 }
 
 void LegoController::outputPow(Output& output)
 {
-    myRCXController->setOutputsPower(output.mask, output.powerButton->value());
+    myRCXController.setOutputsPower(output.mask, output.powerButton->value());
 }
 
 void LegoController::outputStopGo(Output& output)
 {
     if (output.stopGoButton->isChecked()) {
         output.dir = output.dirButton->isChecked() ? -1 : 1;
-        myRCXController->setOutputsOnOffFloat(output.mask, 2);
+        myRCXController.setOutputsOnOffFloat(output.mask, 2);
     } else {
         output.dir = 0;
-        myRCXController->setOutputsOnOffFloat(output.mask, 1);
+        myRCXController.setOutputsOnOffFloat(output.mask, 1);
     }
 }
 
@@ -40,14 +40,14 @@ void LegoController::outputStopGo(Output& output)
 
 void LegoController::beep()
 {
-    myRCXController->sendRemoteCommand(RCXController::remoteRelease);
-    myRCXController->sendRemoteCommand(RCXController::remoteBeep);
+    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
+    myRCXController.sendRemoteCommand(RCXController::remoteBeep);
 }
 
 void LegoController::emergencyStop()
 {
-    myRCXController->sendRemoteCommand(RCXController::remoteRelease);
-    myRCXController->sendRemoteCommand(RCXController::remoteStop);
+    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
+    myRCXController.sendRemoteCommand(RCXController::remoteStop);
     for (Output& output : outputs) {
         output.dir = 0;
         output.stopGoButton->setChecked(false);
@@ -59,18 +59,18 @@ void LegoController::emergencyStop()
 
 void LegoController::powerOff()
 {
-    if (withoutFailure([this] { myRCXController->powerOff(); }))
+    if (withoutFailure([this] { myRCXController.powerOff(); }))
         myStatusLine->showBrick(StatusLine::Brick::SwitchedOff);
 }
 
 void LegoController::send(QSpinBox* message)
 {
-    myRCXController->sendMessage(message->value());
+    myRCXController.sendMessage(message->value());
 }
 
 void LegoController::progNum(int slot)
 {
-    myRCXController->selectProgram(slot);
+    myRCXController.selectProgram(slot);
     runStopButton->setChecked(false);
     showProgramName();
     showProgramStatus();
@@ -78,7 +78,7 @@ void LegoController::progNum(int slot)
 
 void LegoController::showProgramName()
 {
-    const std::string& name = myRCXController->currentProgName();
+    const std::string& name = myRCXController.currentProgName();
     programName->setText(QString::fromStdString(name));
     theWindow.setSlotEmpty(name.empty());
 }
@@ -87,16 +87,16 @@ void LegoController::showProgramStatus()
 {
     // Whether a program runs is known from the window's own Run and Stop:
     // asking the brick would add a poll.
-    myStatusLine->showProgram(myRCXController->currentSlot(), runStopButton->isChecked());
+    myStatusLine->showProgram(myRCXController.currentSlot(), runStopButton->isChecked());
 }
 
 void LegoController::runStop()
 {
     if (runStopButton->isChecked()) {
         datalogVisible = batteryVisible = false;
-        myRCXController->runCurrentProgram();
+        myRCXController.runCurrentProgram();
     } else {
-        myRCXController->stopProgram();
+        myRCXController.stopProgram();
         endProgramHold();
         return;
     }
@@ -108,7 +108,7 @@ void LegoController::endProgramHold()
     // A running program held the battery's poll, and the datalog's, which
     // runs on the "Run" tab only.
     batteryVisible = true;
-    datalogVisible = theTabs->currentWidget()->objectName() == "Run" && myRCXController->datalogSize() > 0;
+    datalogVisible = theTabs->currentWidget()->objectName() == "Run" && myRCXController.datalogSize() > 0;
     showProgramStatus();
 }
 
@@ -138,7 +138,7 @@ void LegoController::sensorType(int sensor)
 {
     Sensor& controls = sensors[sensor - 1];
     int type = controls.typeButton->currentIndex();
-    myRCXController->setSensorType(sensor, type);
+    myRCXController.setSensorType(sensor, type);
     int mode = defaultMode(type);
     sensorModeStore[sensor - 1] = mode;
     sensorSlopeStore[sensor - 1] = 0;
@@ -148,7 +148,7 @@ void LegoController::sensorType(int sensor)
 void LegoController::sensorMode(int sensor, int item, const QString& typeTitle)
 {
     if (item != 8) {
-        myRCXController->setSensorMode(sensor, item);
+        myRCXController.setSensorMode(sensor, item);
         sensorModeStore[sensor - 1] = item;
         sensorSlopeStore[sensor - 1] = 0;
         return;
@@ -170,7 +170,7 @@ void LegoController::sensorModeEnd(int returnCode)
     if (returnCode == 1) {
         int mode = ui.dynamicSensorModeMenu->currentIndex();
         int slope = ui.dynamicSensorSlope->value();
-        myRCXController->setSensorModeSlope(sensor, mode, slope);
+        myRCXController.setSensorModeSlope(sensor, mode, slope);
         sensorSlopeStore[sensor - 1] = slope;
         if (slope != 0) {
             sensorModeStore[sensor - 1] = mode + 8;

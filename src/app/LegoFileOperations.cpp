@@ -17,7 +17,7 @@
 void LegoController::download()
 {
     if (theWindow.isDelete()) {
-        myRCXController->deleteCurrentProgram();
+        myRCXController.deleteCurrentProgram();
         showProgramName();
         return;
     }
@@ -39,18 +39,10 @@ void LegoController::downloadEnd(int returnCode)
 void LegoController::downloadFile(const QString& path)
 {
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    // A refused file never reached the brick: the slot keeps its program.
-    if (myRCXController->sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed) {
-        // Remove the partly loaded program. A transfer that failed for a
-        // reason of its own left a working link, blocked only while its
-        // message shows: let this one deletion through, so that the brick is
-        // cleared and the message is not replaced by a tower error.
-        if (!linkFailedInTransfer)
-            myPacket->startReadLoop();
-        myRCXController->deleteCurrentProgram();
-        if (!linkFailedInTransfer)
-            myPacket->block();
-    }
+    // A failed download may leave part of a program in the slot: remove it.
+    // A refused file never reached the brick, and the slot keeps its program.
+    if (myRCXController.sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed)
+        pastTransferFailure([this] { myRCXController.deleteCurrentProgram(); });
     showProgramName();
 }
 
@@ -71,7 +63,7 @@ void LegoController::firmwareEnd(int returnCode)
     QString path = chosenFile();
     showErrors = true;
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    myRCXController->sendFirmware(path.toStdString(), *this);
+    myRCXController.sendFirmware(path.toStdString(), *this);
     waitABit = 2;
 }
 
@@ -91,7 +83,7 @@ void LegoController::uploadEnd(int returnCode)
 void LegoController::uploadFile(const QString& path)
 {
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    myRCXController->saveDatalogFile(path.toStdString(), *this);
+    myRCXController.saveDatalogFile(path.toStdString(), *this);
 }
 
 void LegoController::showDatalog()
@@ -101,13 +93,13 @@ void LegoController::showDatalog()
     std::optional<std::vector<LogEntry>> entries;
     {
         const ScriptHold scriptsWait(*myRCXControllerScript);
-        entries = myRCXController->uploadDatalog(*this);
+        entries = myRCXController.uploadDatalog(*this);
     }
     // Entries missed by a failed link came as zeros: show none of them.
     if (!entries || linkFailedInTransfer)
         return;
     myDatalogWindow->showDatalog(UploadedDatalog(*entries, [this](int type, int value) {
-        return myRCXController->datalogLine(type, value);
+        return myRCXController.datalogLine(type, value);
     }));
 }
 
@@ -120,13 +112,8 @@ void LegoController::datalogEnd(int returnCode)
 {
     if (returnCode == DatalogPanel::cancelCode)
         return;
-    myRCXController->setDataLog(returnCode, *this);
+    myRCXController.setDataLog(returnCode, *this);
     showDatalogMeter();
-}
-
-void LegoController::deleteDatalog()
-{
-    myRCXController->setDataLog(myRCXController->datalogSize(), *this);
 }
 
 QFileDialog* LegoController::beginFilePanel(QFileDialog::AcceptMode mode, const QStringList& filters,
@@ -182,8 +169,7 @@ void LegoController::stopFileOp()
 
 void LegoController::abortFileOp(const std::string& message)
 {
-    myPacket->block();
-    showErrors = false;
+    suspendForSheet();
     // Once the link itself has failed, its message stays: what fails after
     // it (the transfer, its clean-up) fails because the link is blocked.
     if (!linkFailedInTransfer)
@@ -194,16 +180,26 @@ void LegoController::abortFileOp(const std::string& message)
 
 void LegoController::fileOpEnd(int)
 {
-    showErrors = true;
     // The link was blocked for the failure's message. Where the link itself
     // failed, the next command brings up the tower-error sheet, whose Retry
     // reopens the port. A transfer that failed for its own reason (a bad
     // file, a full brick) left a working link: release it and refresh.
-    if (!linkFailedInTransfer) {
-        myPacket->startReadLoop();
-        waitABit = 2;
-    }
+    if (linkFailedInTransfer)
+        showErrors = true;
+    else
+        resumePolling(2);
     linkFailedInTransfer = false;
+}
+
+void LegoController::pastTransferFailure(const std::function<void()>& exchange)
+{
+    if (linkFailedInTransfer) {
+        exchange();
+        return;
+    }
+    myPacket.startReadLoop();
+    exchange();
+    myPacket.block();
 }
 
 // ---- link failures ---------------------------------------------------------
@@ -239,25 +235,40 @@ void LegoController::reportLinkFailure(const char* transferMessage, TimeoutPanel
 
 void LegoController::linkFailed(TimeoutPanel& sheet)
 {
-    myPacket->block();
-    showErrors = false;
+    suspendForSheet();
     waitABit = -1;
     sheet.open();
+}
+
+void LegoController::suspendForSheet()
+{
+    myPacket.block();
+    showErrors = false;
+}
+
+void LegoController::restartLink(int ticks)
+{
+    myPacket.startReadLoop();
+    waitABit = ticks;
+}
+
+void LegoController::resumePolling(int ticks)
+{
+    showErrors = true;
+    restartLink(ticks);
 }
 
 void LegoController::timeoutEnd(int returnCode)
 {
     switch (returnCode) {
     case TimeoutPanel::retryCode:
-        showErrors = true;
-        myPacket->startReadLoop();
-        waitABit = 2;
+        resumePolling(2);
         break;
     case TimeoutPanel::preferencesCode:
         setPreferences(false);
         break;
     case TimeoutPanel::firmwareCode:
-        myPacket->startReadLoop();
+        myPacket.startReadLoop();
         installFirmware();
         break;
     case TimeoutPanel::quitCode:
@@ -277,13 +288,10 @@ void LegoController::towerErrorEnd(int returnCode)
 {
     switch (returnCode) {
     case TimeoutPanel::retryCode:
-        if (openSavedPort()) {
-            showErrors = true;
-            myPacket->startReadLoop();
-            waitABit = 3;
-        } else {
-            setPreferences(false);
-        }
+        // Should the saved port fail, the preferences sheet that follows
+        // holds ticks back again.
+        showErrors = true;
+        startWithSavedPort();
         break;
     case TimeoutPanel::preferencesCode:
         setPreferences(false);

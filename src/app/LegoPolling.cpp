@@ -87,7 +87,7 @@ void LegoController::tabView(QTabWidget*, QWidget* item)
         messageVisible = true;
         readProgramSettings();
         showDatalogMeter();
-        datalogVisible = myRCXController->datalogSize() > 0 && !runStopButton->isChecked();
+        datalogVisible = myRCXController.datalogSize() > 0 && !runStopButton->isChecked();
     } else if (identifier == "Memory") {
         inputVisible = messageVisible = datalogVisible = false;
         readMemMap();
@@ -99,14 +99,14 @@ void LegoController::tabView(QTabWidget*, QWidget* item)
 
 void LegoController::showDatalogMeter()
 {
-    datalog->setMeterVisible(myRCXController->datalogSize() > 0);
+    datalog->setMeterVisible(myRCXController.datalogSize() > 0);
 }
 
 // ---- the periodic polls ----------------------------------------------------
 
 void LegoController::readBattery()
 {
-    battery->setLevel(static_cast<float>(myRCXController->readBatteryLevel() / 1000.0));
+    battery->setLevel(static_cast<float>(myRCXController.readBatteryLevel() / 1000.0));
 }
 
 void LegoController::readInput1()
@@ -133,7 +133,7 @@ void LegoController::readSensorValue(int sensor)
         controls.history->clear();
         return;
     }
-    const int value = myRCXController->readInput(sensor);
+    const int value = myRCXController.readInput(sensor);
     controls.value->setText(QString::number(value));
     controls.history->record(value, {type, sensorModeStore[sensor - 1], sensorSlopeStore[sensor - 1]},
                              SensorHistory::Clock::now());
@@ -141,10 +141,10 @@ void LegoController::readSensorValue(int sensor)
 
 void LegoController::readDatalogSize()
 {
-    int size = myRCXController->datalogSize();
+    int size = myRCXController.datalogSize();
     if (size == 0)
         return;
-    int used = myRCXController->datalogUsed();
+    int used = myRCXController.datalogUsed();
     datalog->setMaxLevel(static_cast<float>(size), 0.0f);
     datalog->setLevel(static_cast<float>(used));
 }
@@ -152,12 +152,12 @@ void LegoController::readDatalogSize()
 void LegoController::readMessages()
 {
     for (;;) {
-        int message = myRCXController->getMessage(messageNum, 0.0f);
+        int message = myRCXController.getMessage(messageNum, 0.0f);
         if (message == RCXPacket::noSuchMessage) {
             // Messages the link layer no longer holds are gone for good: say
             // so and go on from the oldest one still held, or the log would
             // wait for them for ever.
-            int oldestHeld = myRCXController->oldestHeldMessage();
+            int oldestHeld = myRCXController.oldestHeldMessage();
             if (messageNum >= oldestHeld)
                 return;
             appendMessageLine(QCoreApplication::translate("Localizable", "(%1 messages missed)")
@@ -185,7 +185,7 @@ void LegoController::syncWatch()
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    myRCXController->setWatchTime(local.tm_hour, local.tm_min);
+    myRCXController.setWatchTime(local.tm_hour, local.tm_min);
 }
 
 // ---- the reads of each tab -------------------------------------------------
@@ -193,7 +193,7 @@ void LegoController::syncWatch()
 void LegoController::readOutputSettings()
 {
     for (int number = 1; Output& output : outputs) {
-        OutputSettings settings = myRCXController->readOutputSettings(number++);
+        OutputSettings settings = myRCXController.readOutputSettings(number++);
         bool on = settings.onOffFloat == 2;
         output.stopGoButton->setChecked(on);
         output.dir = on ? 1 : 0;
@@ -212,7 +212,7 @@ void LegoController::readOutputSettings()
 void LegoController::readInputSettings()
 {
     for (int number = 1; number <= 3; ++number) {
-        SensorSettings settings = myRCXController->readSensorSettings(number);
+        SensorSettings settings = myRCXController.readSensorSettings(number);
         Sensor& controls = sensors[number - 1];
         const QSignalBlocker quietType(controls.typeButton);
         const QSignalBlocker quietMode(controls.modeButton);
@@ -232,7 +232,7 @@ void LegoController::readInputSettings()
 
 void LegoController::readProgramSettings()
 {
-    QAbstractButton* cell = theWindow.controls().progNumButton->button(myRCXController->syncProgNum());
+    QAbstractButton* cell = theWindow.controls().progNumButton->button(myRCXController.syncProgNum());
     if (cell)
         cell->setChecked(true);
     showProgramStatus();
@@ -241,7 +241,7 @@ void LegoController::readProgramSettings()
 void LegoController::readMemMap()
 {
     std::uint8_t map[RCXController::memMapLength] = {};
-    myRCXController->readMemMap(map);
+    myRCXController.readMemMap(map);
     showProgramName();
     memory->loadData(map);
 }
@@ -252,6 +252,6 @@ void LegoController::readVariables()
     QTableView* view = theWindow.controls().variableView;
     const QMetaObject::Connection drawing =
         connect(variables.get(), &QAbstractItemModel::dataChanged, view, [view] { view->viewport()->repaint(); });
-    variables->loadValues(*myRCXController);
+    variables->loadValues(myRCXController);
     disconnect(drawing);
 }

@@ -14,8 +14,4 @@ public:
     virtual void downloadFile(const QString& path) = 0;
     // Uploads the datalog from the brick and writes it as text to `path`.
     virtual void uploadFile(const QString& path) = 0;
-    // Clears the datalog on the brick, keeping its size. No view calls it
-    // (Linux desktops give a drag source no drop-on-trash operation); the
-    // window's own datalog controls do.
-    virtual void deleteDatalog() = 0;
 };

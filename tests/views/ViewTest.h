@@ -26,7 +26,6 @@ struct FakeFileActions : FileActions {
         if (QFile file(path); uploadWorks && file.open(QIODevice::WriteOnly))
             file.write(datalog);
     }
-    void deleteDatalog() override {}
 
     QByteArray datalog = "1\t-25\n9\t1234\n";
     bool uploadWorks = true;
