@@ -58,11 +58,6 @@ public:
     static constexpr int varCount = 32;
     static constexpr int memMapLength = 188;
     static constexpr int maxDownloadErrors = 10;
-    // The remote control's button words for sendRemoteCommand; a button is
-    // pressed by sending the release word first.
-    static constexpr int remoteRelease = 0x0000;
-    static constexpr int remoteBeep = 0x0080;
-    static constexpr int remoteStop = 0x0040;
 
     RCXController(RCXSender& sender, RCXPacket& packet);
     RCXController(const RCXController&) = delete;
@@ -84,6 +79,7 @@ public:
     // The index of the oldest message the link layer still holds; a reader
     // that fell further behind goes on from there.
     int oldestHeldMessage() const { return myRCXPacket.oldestHeldMessage(); }
+    // `command` is a remote-control word (RemoteWord).
     void sendRemoteCommand(int command);
     // Sets up (and so clears) the datalog with room for `size` entries; a
     // refusal is told to `fileOp` as "RCX memory full".
