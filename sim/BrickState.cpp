@@ -209,7 +209,7 @@ bool BrickState::setDatalogSize(int size)
     return true;
 }
 
-std::array<std::uint16_t, BrickState::memoryMapWords> BrickState::memoryMap() const
+std::array<std::uint16_t, memoryMapWords> BrickState::memoryMap() const
 {
     std::array<std::uint16_t, memoryMapWords> words{};
     int address = ProgramMemory::start;

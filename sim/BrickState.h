@@ -3,6 +3,7 @@
 #include "protocol/Datalog.h"
 #include "protocol/Firmware.h"
 #include "protocol/Outputs.h"
+#include "protocol/ProgramSlots.h"
 #include "protocol/Sensors.h"
 #include "sim/Events.h"
 #include "sim/Task.h"
@@ -110,8 +111,8 @@ struct DatalogState {
 };
 
 struct ProgramSlot {
-    std::array<ByteString, 10> tasks;
-    std::array<ByteString, 8> subs;
+    std::array<ByteString, tasksPerSlot> tasks;
+    std::array<ByteString, subsPerSlot> subs;
 };
 
 struct FirmwareState {
@@ -172,14 +173,13 @@ struct UserDisplay {
 };
 
 struct BrickState {
-    static constexpr int slots = 5;
-    static constexpr int taskCount = 10;
-    static constexpr int subCount = 8;
-    static constexpr int variableCount = 32;
+    static constexpr int slots = programSlots;
+    static constexpr int taskCount = tasksPerSlot;
+    static constexpr int subCount = subsPerSlot;
+    static constexpr int variableCount = globalVariables;
     static constexpr int counterCount = 3;
     static constexpr int eventCount = 16;
     static constexpr int serialRegisters = 22;
-    static constexpr int memoryMapWords = 94;
     // How many sounds and sent messages the state keeps, the latest ones.
     static constexpr std::size_t keptOutputs = 100;
 

@@ -2,6 +2,7 @@
 
 #include "link/RCXPacket.h"
 #include "link/RCXSender.h"
+#include "protocol/ProgramSlots.h"
 #include "rcx/CompiledProgram.h"
 #include "rcx/FileOp.h"
 
@@ -52,11 +53,11 @@ struct LogEntry {
 // tasks 1-10 and subroutines 1-8 in the name lookups; variables 0-31.
 class RCXController {
 public:
-    static constexpr int slotCount = 5;
-    static constexpr int taskCount = 10;
-    static constexpr int subCount = 8;
-    static constexpr int varCount = 32;
-    static constexpr int memMapLength = 188;
+    static constexpr int slotCount = programSlots;
+    static constexpr int taskCount = tasksPerSlot;
+    static constexpr int subCount = subsPerSlot;
+    static constexpr int varCount = globalVariables;
+    static constexpr int memMapLength = 2 * memoryMapWords;
     static constexpr int maxDownloadErrors = 10;
 
     RCXController(RCXSender& sender, RCXPacket& packet);
