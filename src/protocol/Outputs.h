@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
-// The motor outputs A, B and C, named in commands by a mask: A = 1, B = 2,
-// C = 4.
-constexpr int outputCount = 3;
+// The motor outputs A, B and C are named in commands by a mask: A = 1,
+// B = 2, C = 4.
 constexpr int allOutputs = 7;
 
 // What an output does: the code of the on/off/float commands (0x21, 0x67)

@@ -2,6 +2,16 @@
 
 SensorMode defaultMode(int sensorType)
 {
-    static constexpr SensorMode modes[sensorTypeCount] = {rawMode, booleanMode, celsiusMode, percentMode, angleMode};
-    return sensorType >= 0 && sensorType < sensorTypeCount ? modes[sensorType] : rawMode;
+    switch (sensorType) {
+    case touchSensor:
+        return booleanMode;
+    case temperatureSensor:
+        return celsiusMode;
+    case lightSensor:
+        return percentMode;
+    case rotationSensor:
+        return angleMode;
+    default: // noSensor, and any type the brick does not know
+        return rawMode;
+    }
 }
