@@ -9,9 +9,9 @@
 #include "rcx/ProgramFiles.h"
 #include "support/Recording.h"
 
-#include "link/PacketTables.h"
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "protocol/PacketLengths.h"
 #include "rcx/RCXController.h"
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"

@@ -1,5 +1,11 @@
 #include "sim/Actions.h"
 
+#include "protocol/Datalog.h"
+#include "protocol/Opcodes.h"
+#include "protocol/Outputs.h"
+#include "protocol/Sensors.h"
+#include "protocol/Words.h"
+
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -12,65 +18,69 @@ struct Actions::Instruction {
 
 namespace {
 
-int word(std::span<const std::uint8_t> bytes, std::size_t at)
+// The mode an on/off/float command sets; code 3, with the bit of on, is on.
+OutputMode modeOf(std::uint8_t commandByte)
 {
-    return static_cast<std::int16_t>(bytes[at] | bytes[at + 1] << 8);
+    const int code = outputCodeOf(commandByte);
+    return code >= static_cast<int>(OutputMode::On) ? OutputMode::On : static_cast<OutputMode>(code);
 }
 
-// The mode bits 6-7 of on/off/float: 2 on, 1 off, 0 float.
-OutputMode modeOf(std::uint8_t code)
+// The direction a direction command leaves; code 3, with the bit of forward,
+// is forward.
+bool directionOf(std::uint8_t commandByte, bool forward)
 {
-    return (code & 0x80) ? OutputMode::On : (code & 0x40) ? OutputMode::Off : OutputMode::Float;
-}
-
-// The direction bits 6-7: 2 forward, 1 flip, 0 reverse.
-bool directionOf(std::uint8_t code, bool forward)
-{
-    return (code & 0x80) ? true : (code & 0x40) ? !forward : false;
+    switch (static_cast<OutputDirection>(outputCodeOf(commandByte))) {
+    case OutputDirection::Reverse:
+        return false;
+    case OutputDirection::Flip:
+        return !forward;
+    default:
+        return true;
+    }
 }
 
 // A variable's new value; nothing when it stays (division by zero).
 std::optional<int> arithmetic(std::uint8_t opcode, int current, int operand)
 {
     switch (opcode) {
-    case 0x14:
+    case Opcode::setVariable:
         return operand;
-    case 0x24:
+    case Opcode::addToVariable:
         return current + operand;
-    case 0x34:
+    case Opcode::subtractFromVariable:
         return current - operand;
-    case 0x44:
+    case Opcode::divideVariable:
         if (operand == 0)
             return std::nullopt;
         return current / operand;
-    case 0x54:
+    case Opcode::multiplyVariable:
         return current * operand;
-    case 0x64:
+    case Opcode::signOfVariable:
         return (operand > 0) - (operand < 0);
-    case 0x74:
+    case Opcode::absoluteOfVariable:
         // The absolute value of -32768 is 32767.
         return operand == -32768 ? 32767 : std::abs(operand);
-    case 0x84:
+    case Opcode::andVariable:
         return current & operand;
-    default: // 0x94
+    default: // Opcode::orVariable
         return current | operand;
     }
 }
 
-// The datalog type of a value: variable 0-31, timer 0x20-0x23, sensor
-// 0x40-0x42, watch 0x80; nothing for other sources.
-std::optional<std::uint8_t> datalogType(int source, int argument)
+// The datalog type of a value: variables 0-31, timers 0-3, sensors 0-2 and
+// the watch; nothing for other sources.
+std::optional<std::uint8_t> datalogTypeOf(int source, int argument)
 {
-    struct Kind {
+    struct Logged {
         int source;
-        int base;
+        DatalogKind kind;
         int count;
     };
-    constexpr Kind kinds[] = {{variableSource, 0x00, 32}, {timerSource, 0x20, 4}, {sensorValueSource, 0x40, 3},
-        {watchSource, 0x80, 1}};
-    for (const Kind& kind : kinds)
-        if (kind.source == source && argument >= 0 && argument < kind.count)
-            return static_cast<std::uint8_t>(kind.base + argument);
+    constexpr Logged logged[] = {{variableSource, variableEntry, 32}, {timerSource, timerEntry, 4},
+        {sensorValueSource, sensorEntry, 3}, {watchSource, watchEntry, 1}};
+    for (const Logged& values : logged)
+        if (values.source == source && argument >= 0 && argument < values.count)
+            return static_cast<std::uint8_t>(datalogType(values.kind, argument));
     return std::nullopt;
 }
 
@@ -79,50 +89,50 @@ std::optional<std::uint8_t> datalogType(int source, int argument)
 const Actions::Instruction* Actions::find(std::uint8_t opcode)
 {
     static constexpr Instruction instructions[] = {
-        {0x02, 3, &Actions::playTone},
-        {0x03, 4, &Actions::triggerEvents},
-        {0x04, 5, &Actions::calibrateEvent},
-        {0x05, 6, &Actions::setSource},
-        {0x06, 1, &Actions::clearEvents},
-        {0x13, 4, &Actions::setPower},
-        {0x14, 5, &Actions::setVariable},
-        {0x21, 2, &Actions::setOutputMode},
-        {0x22, 3, &Actions::setWatch},
-        {0x23, 4, &Actions::playTone},
-        {0x24, 5, &Actions::setVariable},
-        {0x31, 2, &Actions::setRange},
-        {0x32, 3, &Actions::setSensorType},
-        {0x33, 4, &Actions::setDisplay},
-        {0x34, 5, &Actions::setVariable},
-        {0x42, 3, &Actions::setSensorMode},
-        {0x44, 5, &Actions::setVariable},
-        {0x51, 2, &Actions::playSound},
-        {0x52, 3, &Actions::setDatalogSize},
-        {0x54, 5, &Actions::setVariable},
-        {0x60, 1, &Actions::powerOff},
-        {0x62, 3, &Actions::logNext},
-        {0x64, 5, &Actions::setVariable},
-        {0x67, 2, &Actions::setOutputMode},
-        {0x74, 5, &Actions::setVariable},
-        {0x77, 2, &Actions::setDirection},
-        {0x80, 1, &Actions::setSounds},
-        {0x84, 5, &Actions::setVariable},
-        {0x90, 1, &Actions::clearMessage},
-        {0x93, 4, &Actions::setEvent},
-        {0x94, 5, &Actions::setVariable},
-        {0x97, 2, &Actions::changeCounter},
-        {0xA1, 2, &Actions::clearTimer},
-        {0xA3, 4, &Actions::setPower},
-        {0xA7, 2, &Actions::changeCounter},
-        {0xB1, 2, &Actions::setPowerDownDelay},
-        {0xB2, 3, &Actions::sendMessage},
-        {0xB7, 2, &Actions::changeCounter},
-        {0xC2, 3, &Actions::sendSerial},
-        {0xD0, 1, &Actions::setSounds},
-        {0xD1, 2, &Actions::clearSensor},
-        {0xE0, 1, &Actions::setSounds},
-        {0xE1, 2, &Actions::setDirection},
-        {0xE5, 6, &Actions::setUserDisplay},
+        {Opcode::playVariableTone, 3, &Actions::playTone},
+        {Opcode::triggerEvents, 4, &Actions::triggerEvents},
+        {Opcode::calibrateEvent, 5, &Actions::calibrateEvent},
+        {Opcode::setSource, 6, &Actions::setSource},
+        {Opcode::clearEvents, 1, &Actions::clearEvents},
+        {Opcode::setPower, 4, &Actions::setPower},
+        {Opcode::setVariable, 5, &Actions::setVariable},
+        {Opcode::setOnOffFloat, 2, &Actions::setOutputMode},
+        {Opcode::setWatch, 3, &Actions::setWatch},
+        {Opcode::playTone, 4, &Actions::playTone},
+        {Opcode::addToVariable, 5, &Actions::setVariable},
+        {Opcode::setTransmitterRange, 2, &Actions::setRange},
+        {Opcode::setSensorType, 3, &Actions::setSensorType},
+        {Opcode::setDisplay, 4, &Actions::setDisplay},
+        {Opcode::subtractFromVariable, 5, &Actions::setVariable},
+        {Opcode::setSensorMode, 3, &Actions::setSensorMode},
+        {Opcode::divideVariable, 5, &Actions::setVariable},
+        {Opcode::playSound, 2, &Actions::playSound},
+        {Opcode::setDatalogSize, 3, &Actions::setDatalogSize},
+        {Opcode::multiplyVariable, 5, &Actions::setVariable},
+        {Opcode::powerOff, 1, &Actions::powerOff},
+        {Opcode::logNext, 3, &Actions::logNext},
+        {Opcode::signOfVariable, 5, &Actions::setVariable},
+        {Opcode::setGlobalOnOffFloat, 2, &Actions::setOutputMode},
+        {Opcode::absoluteOfVariable, 5, &Actions::setVariable},
+        {Opcode::setGlobalDirection, 2, &Actions::setDirection},
+        {Opcode::clearSounds, 1, &Actions::setSounds},
+        {Opcode::andVariable, 5, &Actions::setVariable},
+        {Opcode::clearMessage, 1, &Actions::clearMessage},
+        {Opcode::setEvent, 4, &Actions::setEvent},
+        {Opcode::orVariable, 5, &Actions::setVariable},
+        {Opcode::incrementCounter, 2, &Actions::changeCounter},
+        {Opcode::clearTimer, 2, &Actions::clearTimer},
+        {Opcode::setMaxPower, 4, &Actions::setPower},
+        {Opcode::decrementCounter, 2, &Actions::changeCounter},
+        {Opcode::setPowerDownDelay, 2, &Actions::setPowerDownDelay},
+        {Opcode::sendMessage, 3, &Actions::sendMessage},
+        {Opcode::clearCounter, 2, &Actions::changeCounter},
+        {Opcode::sendSerial, 3, &Actions::sendSerial},
+        {Opcode::mute, 1, &Actions::setSounds},
+        {Opcode::clearSensor, 2, &Actions::clearSensor},
+        {Opcode::unmute, 1, &Actions::setSounds},
+        {Opcode::setDirection, 2, &Actions::setDirection},
+        {Opcode::setUserDisplay, 6, &Actions::setUserDisplay},
     };
     const auto found = std::find_if(std::begin(instructions), std::end(instructions),
         [opcode](const Instruction& instruction) { return instruction.opcode == opcode; });
@@ -160,7 +170,7 @@ template <typename Change> void Actions::forOutputs(std::uint8_t mask, Change ch
 bool Actions::setVariable(std::uint8_t opcode, Arguments arguments, const Sources::Context& context)
 {
     std::int16_t* variable = sources.variable(arguments[0], context);
-    const std::optional<int> operand = sources.read(arguments[1], word(arguments, 2), context);
+    const std::optional<int> operand = sources.read(arguments[1], signedLittleEndian16(arguments, 2), context);
     if (!variable || !operand)
         return false;
     if (const std::optional<int> result = arithmetic(opcode, *variable, static_cast<std::int16_t>(*operand)))
@@ -170,7 +180,7 @@ bool Actions::setVariable(std::uint8_t opcode, Arguments arguments, const Source
 
 bool Actions::setSource(std::uint8_t, Arguments arguments, const Sources::Context& context)
 {
-    const std::optional<int> value = sources.read(arguments[2], word(arguments, 3), context);
+    const std::optional<int> value = sources.read(arguments[2], signedLittleEndian16(arguments, 3), context);
     return value && sources.write(arguments[0], arguments[1], *value, context);
 }
 
@@ -180,7 +190,7 @@ bool Actions::setPower(std::uint8_t opcode, Arguments arguments, const Sources::
     if (!value)
         return false;
     const int power = std::clamp(*value, 0, 7);
-    const bool maximum = opcode == 0xA3;
+    const bool maximum = opcode == Opcode::setMaxPower;
     forOutputs(arguments[0], [&](OutputState& output) { (maximum ? output.maxPower : output.power) = power; });
     return true;
 }
@@ -188,14 +198,14 @@ bool Actions::setPower(std::uint8_t opcode, Arguments arguments, const Sources::
 bool Actions::setOutputMode(std::uint8_t opcode, Arguments arguments, const Sources::Context&)
 {
     const OutputMode mode = modeOf(arguments[0]);
-    const bool global = opcode == 0x67;
+    const bool global = opcode == Opcode::setGlobalOnOffFloat;
     forOutputs(arguments[0], [&](OutputState& output) { (global ? output.globalMode : output.mode) = mode; });
     return true;
 }
 
 bool Actions::setDirection(std::uint8_t opcode, Arguments arguments, const Sources::Context&)
 {
-    const bool global = opcode == 0x77;
+    const bool global = opcode == Opcode::setGlobalDirection;
     forOutputs(arguments[0], [&](OutputState& output) {
         bool& forward = global ? output.globalForward : output.forward;
         forward = directionOf(arguments[0], forward);
@@ -205,7 +215,7 @@ bool Actions::setDirection(std::uint8_t opcode, Arguments arguments, const Sourc
 
 bool Actions::setSensorType(std::uint8_t, Arguments arguments, const Sources::Context&)
 {
-    if (arguments[0] >= state.sensors.size() || arguments[1] > 4)
+    if (arguments[0] >= state.sensors.size() || arguments[1] >= sensorTypeCount)
         return false;
     state.sensors[arguments[0]].setType(arguments[1]);
     return true;
@@ -237,27 +247,29 @@ bool Actions::playSound(std::uint8_t, Arguments arguments, const Sources::Contex
 
 bool Actions::playTone(std::uint8_t opcode, Arguments arguments, const Sources::Context& context)
 {
-    // 0x23 names the frequency; 0x02 the variable that holds it.
+    // playTone names the frequency; playVariableTone the variable that holds
+    // it.
+    const bool named = opcode == Opcode::playTone;
     const std::optional<int> frequency =
-        opcode == 0x23 ? word(arguments, 0) : sources.read(variableSource, arguments[0], context);
+        named ? signedLittleEndian16(arguments, 0) : sources.read(variableSource, arguments[0], context);
     if (!frequency)
         return false;
-    state.play({.frequency = *frequency, .duration = arguments[opcode == 0x23 ? 2 : 1]});
+    state.play({.frequency = *frequency, .duration = arguments[named ? 2 : 1]});
     return true;
 }
 
 bool Actions::setSounds(std::uint8_t opcode, Arguments, const Sources::Context&)
 {
-    // 0x80 clears the sounds still queued; here each plays at once, so none
-    // is left to clear.
-    if (opcode != 0x80)
-        state.muted = opcode == 0xD0;
+    // clearSounds clears the sounds still queued; here each plays at once, so
+    // none is left to clear.
+    if (opcode != Opcode::clearSounds)
+        state.muted = opcode == Opcode::mute;
     return true;
 }
 
 bool Actions::setDisplay(std::uint8_t, Arguments arguments, const Sources::Context& context)
 {
-    const std::optional<int> shown = sources.read(arguments[0], word(arguments, 1), context);
+    const std::optional<int> shown = sources.read(arguments[0], signedLittleEndian16(arguments, 1), context);
     if (!shown || *shown < 0 || *shown > 7)
         return false;
     state.display = *shown;
@@ -266,7 +278,7 @@ bool Actions::setDisplay(std::uint8_t, Arguments arguments, const Sources::Conte
 
 bool Actions::setUserDisplay(std::uint8_t, Arguments arguments, const Sources::Context&)
 {
-    state.userDisplay = {.source = arguments[2], .argument = word(arguments, 3), .decimals = arguments[1]};
+    state.userDisplay = {.source = arguments[2], .argument = signedLittleEndian16(arguments, 3), .decimals = arguments[1]};
     return true;
 }
 
@@ -288,12 +300,12 @@ bool Actions::clearMessage(std::uint8_t, Arguments, const Sources::Context&)
 
 bool Actions::setDatalogSize(std::uint8_t, Arguments arguments, const Sources::Context&)
 {
-    return state.setDatalogSize(word(arguments, 0) & 0xFFFF);
+    return state.setDatalogSize(littleEndian16(arguments, 0));
 }
 
 bool Actions::logNext(std::uint8_t, Arguments arguments, const Sources::Context& context)
 {
-    const std::optional<std::uint8_t> type = datalogType(arguments[0], arguments[1]);
+    const std::optional<std::uint8_t> type = datalogTypeOf(arguments[0], arguments[1]);
     const std::optional<int> value = sources.read(arguments[0], arguments[1], context);
     if (!type || !value)
         return false;
@@ -337,7 +349,7 @@ bool Actions::changeCounter(std::uint8_t opcode, Arguments arguments, const Sour
     const std::optional<int> value = sources.read(counterSource, arguments[0], context);
     if (!value)
         return false;
-    const int counted = opcode == 0xB7 ? 0 : *value + (opcode == 0x97 ? 1 : -1);
+    const int counted = opcode == Opcode::clearCounter ? 0 : *value + (opcode == Opcode::incrementCounter ? 1 : -1);
     return sources.write(counterSource, arguments[0], counted, context);
 }
 
@@ -357,7 +369,7 @@ bool Actions::clearEvents(std::uint8_t, Arguments, const Sources::Context&)
 
 bool Actions::triggerEvents(std::uint8_t, Arguments arguments, const Sources::Context& context)
 {
-    const std::optional<int> mask = sources.read(arguments[0], word(arguments, 1), context);
+    const std::optional<int> mask = sources.read(arguments[0], signedLittleEndian16(arguments, 1), context);
     if (!mask)
         return false;
     state.pendingEvents |= static_cast<std::uint16_t>(*mask);

@@ -1,9 +1,12 @@
 #include "sim/Brick.h"
 
 #include "link/Framing.h"
+#include "protocol/Firmware.h"
+#include "protocol/Opcodes.h"
+#include "protocol/RemoteControl.h"
+#include "protocol/Words.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 
 struct Brick::Command {
@@ -14,38 +17,28 @@ struct Brick::Command {
 
 namespace {
 
-constexpr std::uint8_t toggleBit = 0x08;
-constexpr std::array<std::uint8_t, 5> firmwareKey = {0x01, 0x03, 0x05, 0x07, 0x0B};
-constexpr std::array<std::uint8_t, 5> unlockKey = {0x4C, 0x45, 0x47, 0x4F, 0xAE};
-constexpr char unlockAnswer[] = "Just a bit off the block!";
-
 // Sent by the host with the toggle bit always clear: each one acts.
 bool actsEveryTime(std::uint8_t opcode)
 {
-    switch (opcode & ~toggleBit) {
-    case 0x60:
-    case 0x65:
-    case 0xD2:
-    case 0xF7:
+    switch (withoutToggle(opcode)) {
+    case Opcode::powerOff:
+    case Opcode::deleteFirmware:
+    case Opcode::remoteCommand:
+    case Opcode::message:
         return true;
     default:
         return false;
     }
 }
 
-bool matches(std::span<const std::uint8_t> arguments, const std::array<std::uint8_t, 5>& key)
+bool matches(std::span<const std::uint8_t> arguments, std::initializer_list<int> key)
 {
     return std::equal(arguments.begin(), arguments.end(), key.begin(), key.end());
 }
 
 ByteString word16(int value)
 {
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8 & 0xFF)};
-}
-
-int read16(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return bytes[at] | bytes[at + 1] << 8;
+    return {lowByte(value), highByte(value)};
 }
 
 } // namespace
@@ -53,26 +46,26 @@ int read16(std::span<const std::uint8_t> bytes, std::size_t at)
 const Brick::Command* Brick::lookUp(std::uint8_t opcode)
 {
     static constexpr Command commands[] = {
-        {0x10, true, &Brick::alive},
-        {0x12, false, &Brick::getValue},
-        {0x15, true, &Brick::getVersions},
-        {0x20, false, &Brick::memoryMap},
-        {0x25, false, &Brick::beginTask},
-        {0x30, true, &Brick::battery},
-        {0x35, false, &Brick::beginSub},
-        {0x40, false, &Brick::deleteTasks},
-        {0x45, true, &Brick::transferData},
-        {0x52, false, &Brick::setDatalogSize},
-        {0x60, true, &Brick::powerOff},
-        {0x65, true, &Brick::deleteFirmware},
-        {0x70, false, &Brick::deleteSubs},
-        {0x75, true, &Brick::beginFirmware},
-        {0xA4, false, &Brick::uploadDatalog},
-        {0xA5, true, &Brick::unlockFirmware},
-        {0xD2, false, &Brick::remoteCommand},
-        {0xF7, false, &Brick::message},
+        {Opcode::alive, true, &Brick::alive},
+        {Opcode::getValue, false, &Brick::getValue},
+        {Opcode::getVersions, true, &Brick::getVersions},
+        {Opcode::memoryMap, false, &Brick::memoryMap},
+        {Opcode::beginTask, false, &Brick::beginTask},
+        {Opcode::battery, true, &Brick::battery},
+        {Opcode::beginSub, false, &Brick::beginSub},
+        {Opcode::deleteTasks, false, &Brick::deleteTasks},
+        {Opcode::transferData, true, &Brick::transferData},
+        {Opcode::setDatalogSize, false, &Brick::setDatalogSize},
+        {Opcode::powerOff, true, &Brick::powerOff},
+        {Opcode::deleteFirmware, true, &Brick::deleteFirmware},
+        {Opcode::deleteSubs, false, &Brick::deleteSubs},
+        {Opcode::beginFirmware, true, &Brick::beginFirmware},
+        {Opcode::uploadDatalog, false, &Brick::uploadDatalog},
+        {Opcode::unlockFirmware, true, &Brick::unlockFirmware},
+        {Opcode::remoteCommand, false, &Brick::remoteCommand},
+        {Opcode::message, false, &Brick::message},
     };
-    const std::uint8_t key = opcode & ~toggleBit;
+    const std::uint8_t key = withoutToggle(opcode);
     const auto found = std::find_if(std::begin(commands), std::end(commands),
         [key](const Command& command) { return command.opcode == key; });
     return found == std::end(commands) ? nullptr : found;
@@ -271,7 +264,7 @@ Brick::Reply Brick::act(std::uint8_t opcode, const ByteString& command)
     if (known)
         return state.firmware.present || known->inRom ? (this->*known->run)(Arguments(command).subspan(1)) : std::nullopt;
     ByteString instruction = command;
-    instruction.front() = opcode & ~toggleBit;
+    instruction.front() = withoutToggle(opcode);
     if (!state.firmware.present || !interpreter.direct(instruction, clock.now()))
         return std::nullopt;
     return ByteString();
@@ -296,7 +289,7 @@ void Brick::emit(const ByteString& values)
 void Brick::send(std::uint8_t message)
 {
     state.send(message);
-    emit({0xF7, message});
+    emit({Opcode::message, message});
 }
 
 Brick::Reply Brick::alive(Arguments)
@@ -328,8 +321,8 @@ Brick::Reply Brick::memoryMap(Arguments)
 {
     ByteString bytes;
     for (std::uint16_t word : state.memoryMap()) {
-        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(highByte(word));
+        bytes.push_back(lowByte(word));
     }
     return bytes;
 }
@@ -346,8 +339,8 @@ Brick::Reply Brick::beginSub(Arguments arguments)
 
 Brick::Reply Brick::beginCode(bool task, Arguments arguments)
 {
-    const int number = read16(arguments, 1);
-    const int length = read16(arguments, 3);
+    const int number = littleEndian16(arguments, 1);
+    const int length = littleEndian16(arguments, 3);
     downloadTarget = Target::None;
     state.stopAllTasks();
     ProgramSlot& program = state.programs[static_cast<std::size_t>(state.slot)];
@@ -388,8 +381,8 @@ Brick::Reply Brick::deleteSubs(Arguments)
 
 Brick::Reply Brick::transferData(Arguments arguments)
 {
-    const int block = read16(arguments, 0);
-    const std::size_t length = static_cast<std::size_t>(read16(arguments, 2));
+    const int block = littleEndian16(arguments, 0);
+    const std::size_t length = littleEndian16(arguments, 2);
     const Arguments data = arguments.subspan(4, length);
     if (blocksToRefuse > 0) {
         --blocksToRefuse;
@@ -415,7 +408,7 @@ std::uint8_t Brick::storeBlock(int block, std::span<const std::uint8_t> data)
 
     if (downloadTarget == Target::Firmware) {
         FirmwareState& firmware = state.firmware;
-        if (firmware.image.size() + data.size() > FirmwareState::capacity) {
+        if (firmware.image.size() + data.size() > firmwareCapacity) {
             --nextBlock;
             return blockOutOfSequence;
         }
@@ -444,7 +437,7 @@ std::uint8_t Brick::storeBlock(int block, std::span<const std::uint8_t> data)
 
 Brick::Reply Brick::setDatalogSize(Arguments arguments)
 {
-    return ByteString{static_cast<std::uint8_t>(state.setDatalogSize(read16(arguments, 0)) ? 0 : 1)};
+    return ByteString{static_cast<std::uint8_t>(state.setDatalogSize(littleEndian16(arguments, 0)) ? 0 : 1)};
 }
 
 Brick::Reply Brick::powerOff(Arguments)
@@ -474,8 +467,8 @@ Brick::Reply Brick::beginFirmware(Arguments arguments)
     if (state.firmware.present)
         return std::nullopt;
     FirmwareState& firmware = state.firmware;
-    firmware.address = static_cast<std::uint16_t>(read16(arguments, 0));
-    firmware.checksum = static_cast<std::uint16_t>(read16(arguments, 2));
+    firmware.address = littleEndian16(arguments, 0);
+    firmware.checksum = littleEndian16(arguments, 2);
     firmware.image.clear();
     firmware.checksumMatched = false;
     downloadTarget = Target::Firmware;
@@ -486,8 +479,8 @@ Brick::Reply Brick::beginFirmware(Arguments arguments)
 
 Brick::Reply Brick::uploadDatalog(Arguments arguments)
 {
-    const int first = read16(arguments, 0);
-    const int count = read16(arguments, 2);
+    const int first = littleEndian16(arguments, 0);
+    const int count = littleEndian16(arguments, 2);
     if (first + count > std::max(state.datalog.size, 0) + 1)
         return std::nullopt;
     ByteString entries;
@@ -511,27 +504,26 @@ Brick::Reply Brick::unlockFirmware(Arguments arguments)
         firmware.present = true;
         firmware.unlocked = true;
     }
-    return ByteString(std::begin(unlockAnswer), std::end(unlockAnswer) - 1);
+    return ByteString(unlockAnswer.begin(), unlockAnswer.end());
 }
 
 Brick::Reply Brick::remoteCommand(Arguments arguments)
 {
-    const int word = read16(arguments, 0);
+    const int word = littleEndian16(arguments, 0);
     state.remote.push_back(static_cast<std::uint16_t>(word));
     driveOutputs(word);
-    // Message buttons 1 to 3 (0x0100, 0x0200, 0x0400).
     for (int message = 1; message <= 3; ++message)
-        if (word & 0x0080 << message)
+        if (word & remoteMessage(message))
             hear(static_cast<std::uint8_t>(message));
-    // Program buttons 1 to 5 (0x0002 to 0x0020) select their program and
-    // run it; stop (0x0040) stops it and the outputs.
+    // A program button selects its program and runs it; stop stops it and
+    // the outputs.
     for (int program = 1; program <= BrickState::slots; ++program) {
-        if (word & 1 << program) {
-            interpreter.direct(ByteString{0x91, static_cast<std::uint8_t>(program - 1)}, clock.now());
-            interpreter.direct(ByteString{0x71, 0}, clock.now());
+        if (word & remoteProgram(program)) {
+            interpreter.direct(ByteString{Opcode::selectProgram, static_cast<std::uint8_t>(program - 1)}, clock.now());
+            interpreter.direct(ByteString{Opcode::startTask, 0}, clock.now());
         }
     }
-    if (word & 0x0040) {
+    if (word & remoteStop) {
         state.stopAllTasks();
         for (OutputState& output : state.outputs)
             output.mode = OutputMode::Off;
@@ -541,16 +533,10 @@ Brick::Reply Brick::remoteCommand(Arguments arguments)
 
 void Brick::driveOutputs(int word)
 {
-    // The remote's motor buttons run an output while they are held.
-    struct Buttons {
-        int forward;
-        int reverse;
-    };
-    constexpr Buttons buttons[] = {{0x0800, 0x4000}, {0x1000, 0x8000}, {0x2000, 0x0001}};
     for (std::size_t output = 0; output < state.outputs.size(); ++output) {
         OutputState& driven = state.outputs[output];
-        const bool forward = word & buttons[output].forward;
-        const bool reverse = word & buttons[output].reverse;
+        const bool forward = word & motorButtons[output].forward;
+        const bool reverse = word & motorButtons[output].reverse;
         if (forward || reverse) {
             driven.forward = forward;
             driven.mode = OutputMode::On;

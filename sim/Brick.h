@@ -24,9 +24,10 @@
 // Commands (opcode with the toggle bit clear; "reply" is the data after the
 // reply opcode, which is the complement of the opcode byte as received):
 //   0x10 alive                    reply none
-//   0x12 get value (source, arg)  2 bytes; the sources of Sources.h, outside
-//        any task; unknown sources and arguments out of range are ignored
-//   0x15 versions (key 1 3 5 7 11)  8 bytes: ROM 3.1 and firmware 3.9 as
+//   0x12 get value (source, arg)  2 bytes; the sources of protocol/Sources.h,
+//        outside any task; unknown sources and arguments out of range are
+//        ignored
+//   0x15 versions (firmwareKey)   8 bytes: ROM 3.1 and firmware 3.9 as
 //        16-bit words high byte first; firmware words 0 while it is absent
 //   0x20 memory map               188 bytes (BrickState::memoryMap)
 //   0x25/0x35 begin task/subroutine download (0, number, 0, length lo, hi)
@@ -37,14 +38,14 @@
 //   0x45 transfer data            status (see TransferStatus)
 //   0x52 datalog size (lo, hi)    status: 0 done, 1 does not fit
 //   0x60 power off                no reply: the brick is off
-//   0x65 delete firmware (key 1 3 5 7 11)  reply none, from the ROM
+//   0x65 delete firmware (firmwareKey)  reply none, from the ROM
 //   0x75 begin firmware download (address lo, hi, checksum lo, hi, 0)
 //        status 0 (only while no firmware is present)
 //   0xA4 upload datalog (first lo, hi, count lo, hi)  3 bytes an entry
-//   0xA5 unlock firmware (key 0x4C 0x45 0x47 0x4F 0xAE)  the 25 bytes
-//        "Just a bit off the block!" once a whole image with the right
-//        checksum and the signature is in; otherwise silent
-//   0xD2 remote command (word lo, hi), 0xF7 message: acted on, no reply
+//   0xA5 unlock firmware (unlockKey)  the unlockAnswer once a whole image
+//        with the right checksum and the signature is in; otherwise silent
+//   0xD2 remote command (a RemoteWord, lo, hi), 0xF7 message: acted on, no
+//        reply
 //   any other instruction a host may send (Interpreter::direct): acted on
 //        outside any task, reply none
 //

@@ -1,16 +1,10 @@
 #include "sim/BrickState.h"
 
 #include <algorithm>
-#include <iterator>
 #include <numeric>
 #include <string_view>
 
 namespace {
-
-std::uint8_t outputStatus(OutputMode mode, bool forward, int power)
-{
-    return static_cast<std::uint8_t>(static_cast<int>(mode) << 6 | (forward ? 0x08 : 0) | (power & 7));
-}
 
 // Appends, dropping the oldest beyond BrickState::keptOutputs.
 template <typename Value> void keepLatest(std::vector<Value>& values, const Value& value)
@@ -29,29 +23,27 @@ int OutputState::effectivePower() const
 
 std::uint8_t OutputState::statusByte() const
 {
-    return outputStatus(effectiveMode(), effectiveForward(), effectivePower());
+    return outputStatusByte(effectiveMode(), effectiveForward(), effectivePower());
 }
 
 std::uint8_t OutputState::globalStatusByte() const
 {
-    return outputStatus(globalMode, globalForward, maxPower);
+    return outputStatusByte(globalMode, globalForward, maxPower);
 }
 
 void SensorState::setModeByte(std::uint8_t byte)
 {
-    mode = static_cast<std::uint8_t>(byte >> 5);
-    slope = byte & 0x1F;
+    mode = static_cast<std::uint8_t>(sensorModeOf(byte));
+    slope = static_cast<std::uint8_t>(sensorSlopeOf(byte));
     count = 0;
     updateValue();
 }
 
 void SensorState::setType(std::uint8_t newType)
 {
-    // The default mode of none, touch, temperature, light and rotation.
-    constexpr SensorMode defaults[] = {rawMode, booleanMode, celsiusMode, percentMode, angleMode};
     type = newType;
-    if (newType < std::size(defaults))
-        setModeByte(static_cast<std::uint8_t>(defaults[newType] << 5));
+    if (newType < sensorTypeCount)
+        setModeByte(static_cast<std::uint8_t>(sensorModeByte(defaultMode(newType), 0)));
 }
 
 void SensorState::clear()
@@ -137,7 +129,7 @@ bool DatalogState::append(DatalogEntry entry)
 DatalogEntry DatalogState::entry(int index) const
 {
     if (index == 0)
-        return {0xFF, static_cast<std::int16_t>(used())};
+        return {datalogHeaderType, static_cast<std::int16_t>(used())};
     if (index > 0 && index < used())
         return entries[static_cast<std::size_t>(index - 1)];
     return {};
@@ -145,7 +137,7 @@ DatalogEntry DatalogState::entry(int index) const
 
 std::uint16_t FirmwareState::imageChecksum() const
 {
-    const auto end = image.begin() + std::min<std::ptrdiff_t>(checksumLength, static_cast<std::ptrdiff_t>(image.size()));
+    const auto end = image.begin() + std::min(static_cast<std::ptrdiff_t>(firmwareChecksumLength), static_cast<std::ptrdiff_t>(image.size()));
     return static_cast<std::uint16_t>(std::accumulate(image.begin(), end, 0u));
 }
 
@@ -217,7 +209,7 @@ bool BrickState::setDatalogSize(int size)
     return true;
 }
 
-std::array<std::uint16_t, BrickState::memoryMapWords> BrickState::memoryMap() const
+std::array<std::uint16_t, memoryMapWords> BrickState::memoryMap() const
 {
     std::array<std::uint16_t, memoryMapWords> words{};
     int address = ProgramMemory::start;

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "protocol/Datalog.h"
+#include "protocol/Firmware.h"
+#include "protocol/Outputs.h"
+#include "protocol/ProgramSlots.h"
+#include "protocol/Sensors.h"
 #include "sim/Events.h"
 #include "sim/Task.h"
 
@@ -25,8 +30,6 @@ struct ProgramMemory {
     static constexpr std::uint16_t end = start + size;
 };
 
-enum class OutputMode : std::uint8_t { Float = 0, Off = 1, On = 2 };
-
 // One output as the program sets it, and the newer firmware's global control
 // over it: global off or float overrides the output's mode, a global reverse
 // turns its direction round, and the maximum power caps its power.
@@ -50,18 +53,6 @@ struct OutputState {
     std::uint8_t globalStatusByte() const;
 };
 
-// Sensor modes, the high three bits of the mode byte.
-enum SensorMode : std::uint8_t {
-    rawMode = 0,
-    booleanMode = 1,
-    transitionMode = 2,
-    periodMode = 3,
-    percentMode = 4,
-    celsiusMode = 5,
-    fahrenheitMode = 6,
-    angleMode = 7,
-};
-
 // One sensor input. The value follows the raw reading by the firmware's
 // conversion for the mode:
 //   raw          the raw reading, 0 to 1023
@@ -77,8 +68,7 @@ enum SensorMode : std::uint8_t {
 //                (below 256, 512, 768, the rest); a step to the next phase
 //                counts +1, to the previous one -1
 // Setting the mode (0x42) clears the counts and the angle. Setting the type
-// sets the type's default mode: raw for none, boolean for touch, Celsius for
-// temperature, percent for light, angle for rotation.
+// sets the type's default mode (defaultMode).
 struct SensorState {
     std::uint8_t type = 0;
     std::uint8_t mode = rawMode; // 0 to 7
@@ -88,7 +78,7 @@ struct SensorState {
     int count = 0; // transitions, periods or the angle
     int value = 1023;
 
-    std::uint8_t modeByte() const { return static_cast<std::uint8_t>(mode << 5 | slope); }
+    std::uint8_t modeByte() const { return static_cast<std::uint8_t>(sensorModeByte(mode, slope)); }
     void setModeByte(std::uint8_t byte);
     void setType(std::uint8_t newType);
     void setRaw(int newRaw);
@@ -105,11 +95,9 @@ struct DatalogEntry {
     std::int16_t value = 0;
 };
 
-// The datalog: `size` data entries of room (0 = no datalog) after the entry 0
-// of type 0xFF whose value counts the entries in use, entry 0 included.
+// The datalog: `size` data entries of room (0 = no datalog) after the
+// header, entry 0.
 struct DatalogState {
-    static constexpr int entryBytes = 3;
-
     int size = 0;
     std::vector<DatalogEntry> entries; // entries 1, 2, … in use
 
@@ -118,22 +106,19 @@ struct DatalogState {
     bool append(DatalogEntry entry);
     // Entry `index`, counting entry 0; zeros past the entries in use.
     DatalogEntry entry(int index) const;
-    int areaBytes() const { return size > 0 ? entryBytes * (size + 1) : 0; }
-    int usedBytes() const { return size > 0 ? entryBytes * used() : 0; }
+    int areaBytes() const { return size > 0 ? datalogEntryBytes * (size + 1) : 0; }
+    int usedBytes() const { return size > 0 ? datalogEntryBytes * used() : 0; }
 };
 
 struct ProgramSlot {
-    std::array<ByteString, 10> tasks;
-    std::array<ByteString, 8> subs;
+    std::array<ByteString, tasksPerSlot> tasks;
+    std::array<ByteString, subsPerSlot> subs;
 };
 
 struct FirmwareState {
-    static constexpr int capacity = 65536;
     // The version the firmware announces: 3.9.
     static constexpr int versionMajor = 3;
     static constexpr int versionMinor = 9;
-    // The firmware checksum covers this many bytes at the image's start.
-    static constexpr int checksumLength = 19456;
 
     bool present = true;
     bool unlocked = true;
@@ -142,7 +127,7 @@ struct FirmwareState {
     ByteString image;           // the blocks received, in order
     bool checksumMatched = false;
 
-    // Low 16 bits of the sum of the image's first checksumLength bytes.
+    // Low 16 bits of the sum of the image's first firmwareChecksumLength bytes.
     std::uint16_t imageChecksum() const;
     bool holdsSignature() const;
 };
@@ -188,14 +173,13 @@ struct UserDisplay {
 };
 
 struct BrickState {
-    static constexpr int slots = 5;
-    static constexpr int taskCount = 10;
-    static constexpr int subCount = 8;
-    static constexpr int variableCount = 32;
+    static constexpr int slots = programSlots;
+    static constexpr int taskCount = tasksPerSlot;
+    static constexpr int subCount = subsPerSlot;
+    static constexpr int variableCount = globalVariables;
     static constexpr int counterCount = 3;
     static constexpr int eventCount = 16;
     static constexpr int serialRegisters = 22;
-    static constexpr int memoryMapWords = 94;
     // How many sounds and sent messages the state keeps, the latest ones.
     static constexpr std::size_t keptOutputs = 100;
 

@@ -1,6 +1,9 @@
 #include "sim/CommandDecoder.h"
 
 #include "link/Framing.h"
+#include "protocol/Opcodes.h"
+#include "protocol/PacketLengths.h"
+#include "protocol/Words.h"
 
 #include <iterator>
 
@@ -11,13 +14,7 @@ constexpr std::size_t blockHeaderValues = 5; // opcode, block lo/hi, length lo/h
 
 bool isTransferData(std::uint8_t opcode)
 {
-    return (opcode & 0xF7) == 0x45;
-}
-
-std::size_t argumentCount(std::uint8_t opcode)
-{
-    const std::size_t low = opcode & 7;
-    return low > 5 ? low - 6 : low;
+    return withoutToggle(opcode) == Opcode::transferData;
 }
 
 } // namespace
@@ -79,9 +76,9 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
 
     values.push_back(value);
     if (values.size() == 1)
-        expectedValues = isTransferData(value) ? blockHeaderValues : 1 + argumentCount(value);
+        expectedValues = isTransferData(value) ? blockHeaderValues : 1 + static_cast<std::size_t>(argumentCount(value));
     if (isTransferData(values.front()) && values.size() == blockHeaderValues) {
-        const int length = values[3] | values[4] << 8;
+        const int length = littleEndian16(values, 3);
         if (length > maxBlockLength)
             return Step::Broken;
         expectedValues = blockHeaderValues + static_cast<std::size_t>(length) + 1;

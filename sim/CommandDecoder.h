@@ -9,9 +9,8 @@
 // The brick's side of the infrared framing: turns the bytes it hears into the
 // host's commands, and frames what it sends back.
 //
-// A command is the opcode byte as received followed by its argument bytes;
-// the number of arguments follows from the opcode's low three bits (0 to 5,
-// then 6 means none and 7 means one). Transfer data (0x45, 0x4D) carries
+// A command is the opcode byte as received followed by its argument bytes,
+// as many as the opcode has (argumentCount). Transfer data (0x45, 0x4D) carries
 // block number and length (16 bits each, low byte first), `length` data
 // bytes and their checksum.
 //

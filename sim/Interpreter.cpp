@@ -1,5 +1,8 @@
 #include "sim/Interpreter.h"
 
+#include "protocol/Opcodes.h"
+#include "protocol/Words.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -11,11 +14,6 @@ struct Interpreter::Instruction {
 };
 
 namespace {
-
-int word(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return static_cast<std::int16_t>(bytes[at] | bytes[at + 1] << 8);
-}
 
 // One byte: bit 7 the sign, bits 0-6 the distance.
 int nearOffset(std::uint8_t byte)
@@ -35,28 +33,28 @@ int farOffset(std::uint8_t low, std::uint8_t high)
 const Interpreter::Instruction* Interpreter::find(std::uint8_t opcode)
 {
     static constexpr Instruction instructions[] = {
-        {0x17, 2, false, &Interpreter::callSub},
-        {0x27, 2, false, &Interpreter::branchNear},
-        {0x37, 2, false, &Interpreter::decrementLoopCounter},
-        {0x43, 4, false, &Interpreter::wait},
-        {0x50, 1, true, &Interpreter::stopAll},
-        {0x71, 2, true, &Interpreter::startTask},
-        {0x72, 3, false, &Interpreter::branchFar},
-        {0x73, 4, false, &Interpreter::acquire},
-        {0x81, 2, true, &Interpreter::stopTask},
-        {0x82, 3, false, &Interpreter::setLoopCounter},
-        {0x85, 7, false, &Interpreter::test},
-        {0x91, 2, true, &Interpreter::selectProgram},
-        {0x92, 3, false, &Interpreter::decrementLoopCounter},
-        {0x95, 8, false, &Interpreter::test},
-        {0xA0, 1, false, &Interpreter::release},
-        {0xB0, 1, false, &Interpreter::leaveMonitor},
-        {0xB4, 5, false, &Interpreter::enterMonitor},
-        {0xB5, 6, false, &Interpreter::enterMonitor},
-        {0xD7, 2, false, &Interpreter::setPriority},
-        {0xF2, 3, false, &Interpreter::decrementVariable},
-        {0xF3, 4, false, &Interpreter::decrementVariable},
-        {0xF6, 1, false, &Interpreter::returnFromSub},
+        {Opcode::callSub, 2, false, &Interpreter::callSub},
+        {Opcode::branchNear, 2, false, &Interpreter::branchNear},
+        {Opcode::decrementLoopCounterNear, 2, false, &Interpreter::decrementLoopCounter},
+        {Opcode::wait, 4, false, &Interpreter::wait},
+        {Opcode::stopAll, 1, true, &Interpreter::stopAll},
+        {Opcode::startTask, 2, true, &Interpreter::startTask},
+        {Opcode::branchFar, 3, false, &Interpreter::branchFar},
+        {Opcode::acquire, 4, false, &Interpreter::acquire},
+        {Opcode::stopTask, 2, true, &Interpreter::stopTask},
+        {Opcode::setLoopCounter, 3, false, &Interpreter::setLoopCounter},
+        {Opcode::testNear, 7, false, &Interpreter::test},
+        {Opcode::selectProgram, 2, true, &Interpreter::selectProgram},
+        {Opcode::decrementLoopCounterFar, 3, false, &Interpreter::decrementLoopCounter},
+        {Opcode::testFar, 8, false, &Interpreter::test},
+        {Opcode::release, 1, false, &Interpreter::release},
+        {Opcode::leaveMonitor, 1, false, &Interpreter::leaveMonitor},
+        {Opcode::enterMonitorNear, 5, false, &Interpreter::enterMonitor},
+        {Opcode::enterMonitorFar, 6, false, &Interpreter::enterMonitor},
+        {Opcode::setPriority, 2, false, &Interpreter::setPriority},
+        {Opcode::decrementVariableNear, 3, false, &Interpreter::decrementVariable},
+        {Opcode::decrementVariableFar, 4, false, &Interpreter::decrementVariable},
+        {Opcode::returnFromSub, 1, false, &Interpreter::returnFromSub},
     };
     const auto found = std::find_if(std::begin(instructions), std::end(instructions),
         [opcode](const Instruction& instruction) { return instruction.opcode == opcode; });
@@ -224,14 +222,14 @@ void Interpreter::branchFar(Step& step, Arguments arguments)
 
 void Interpreter::test(Step& step, Arguments arguments)
 {
-    const std::optional<int> first = read(step, arguments[0] & 0x3F, word(arguments, 2));
+    const std::optional<int> first = read(step, arguments[0] & 0x3F, signedLittleEndian16(arguments, 2));
     const std::optional<int> second = read(step, arguments[1], arguments[4]);
     if (!first || !second)
         return;
     const bool holds[] = {*first <= *second, *first >= *second, *first != *second, *first == *second};
     if (!holds[arguments[0] >> 6])
         return;
-    branch(step, 5, step.opcode == 0x95 ? word(arguments, 5) : nearOffset(arguments[5]));
+    branch(step, 5, step.opcode == Opcode::testFar ? signedLittleEndian16(arguments, 5) : nearOffset(arguments[5]));
 }
 
 void Interpreter::setLoopCounter(Step& step, Arguments arguments)
@@ -254,7 +252,7 @@ void Interpreter::decrementLoopCounter(Step& step, Arguments arguments)
     }
     if (!counters.empty())
         counters.pop_back();
-    branch(step, 0, step.opcode == 0x37 ? arguments[0] : word(arguments, 0));
+    branch(step, 0, step.opcode == Opcode::decrementLoopCounterNear ? arguments[0] : signedLittleEndian16(arguments, 0));
 }
 
 void Interpreter::decrementVariable(Step& step, Arguments arguments)
@@ -264,12 +262,12 @@ void Interpreter::decrementVariable(Step& step, Arguments arguments)
         return;
     *variable = static_cast<std::int16_t>(*variable - 1);
     if (*variable < 0)
-        branch(step, 1, step.opcode == 0xF2 ? nearOffset(arguments[1]) : farOffset(arguments[1], arguments[2]));
+        branch(step, 1, step.opcode == Opcode::decrementVariableNear ? nearOffset(arguments[1]) : farOffset(arguments[1], arguments[2]));
 }
 
 void Interpreter::wait(Step& step, Arguments arguments)
 {
-    const std::optional<int> hundredths = read(step, arguments[0], word(arguments, 1));
+    const std::optional<int> hundredths = read(step, arguments[0], signedLittleEndian16(arguments, 1));
     if (hundredths && *hundredths > 0)
         step.context.task->waitUntil = step.context.now + *hundredths * TimerState::hundredths;
 }
@@ -321,11 +319,11 @@ void Interpreter::setPriority(Step& step, Arguments arguments)
 
 void Interpreter::enterMonitor(Step& step, Arguments arguments)
 {
-    const std::optional<int> events = read(step, arguments[0], word(arguments, 1));
+    const std::optional<int> events = read(step, arguments[0], signedLittleEndian16(arguments, 1));
     if (!events)
         return;
     TaskState& task = *step.context.task;
-    const int offset = step.opcode == 0xB5 ? farOffset(arguments[3], arguments[4]) : nearOffset(arguments[3]);
+    const int offset = step.opcode == Opcode::enterMonitorFar ? farOffset(arguments[3], arguments[4]) : nearOffset(arguments[3]);
     if (task.monitors.size() == TaskState::maxMonitors)
         task.monitors.erase(task.monitors.begin());
     task.monitors.push_back(

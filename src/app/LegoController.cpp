@@ -12,6 +12,7 @@
 #include "models/Memory.h"
 #include "models/Variables.h"
 #include "ports/SerialLines.h"
+#include "protocol/RemoteControl.h"
 #include "ui_MainWindow.h"
 #include "ui_PreferencesPanel.h"
 #include "views/AnimatedButton.h"
@@ -83,9 +84,9 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     datalog = ui.datalog;
     messages = ui.messages;
     messageFields = {ui.message1, ui.message2, ui.message3, ui.message4, ui.message5, ui.message6};
-    outputs = {Output{1, 0x0800, 0x4000, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.outputAPowerValue},
-               Output{2, 0x1000, 0x8000, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.outputBPowerValue},
-               Output{4, 0x2000, 0x0001, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.outputCPowerValue}};
+    outputs = {Output{1, remoteForwardA, remoteReverseA, ui.outputAStopGoButton, ui.outputADirButton, ui.outputAPowerButton, ui.outputAPowerValue},
+               Output{2, remoteForwardB, remoteReverseB, ui.outputBStopGoButton, ui.outputBDirButton, ui.outputBPowerButton, ui.outputBPowerValue},
+               Output{4, remoteForwardC, remoteReverseC, ui.outputCStopGoButton, ui.outputCDirButton, ui.outputCPowerButton, ui.outputCPowerValue}};
     sensors = {Sensor{ui.sensor1TypeButton, ui.sensor1ModeButton, ui.sensor1Value, ui.sensor1History},
                Sensor{ui.sensor2TypeButton, ui.sensor2ModeButton, ui.sensor2Value, ui.sensor2History},
                Sensor{ui.sensor3TypeButton, ui.sensor3ModeButton, ui.sensor3Value, ui.sensor3History}};
@@ -245,7 +246,7 @@ void LegoController::connectActions()
     for (auto [button, code] : remoteButtons) {
         connect(button, &QAbstractButton::pressed, this, [this, code] { myRCXController.sendRemoteCommand(code); });
         connect(button, &QAbstractButton::released, this,
-                [this] { myRCXController.sendRemoteCommand(RCXController::remoteRelease); });
+                [this] { myRCXController.sendRemoteCommand(remoteRelease); });
     }
 
     for (int number = 1; number <= 3; ++number) {

@@ -3,7 +3,8 @@
 
 #include "app/DynamicSensorPanel.h"
 #include "app/MainWindow.h"
-#include "link/PacketTables.h"
+#include "protocol/RemoteControl.h"
+#include "protocol/Sensors.h"
 #include "ui_DynamicSensorPanel.h"
 #include "ui_MainWindow.h"
 #include "views/AnimatedButton.h"
@@ -40,14 +41,14 @@ void LegoController::outputStopGo(Output& output)
 
 void LegoController::beep()
 {
-    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
-    myRCXController.sendRemoteCommand(RCXController::remoteBeep);
+    myRCXController.sendRemoteCommand(remoteRelease);
+    myRCXController.sendRemoteCommand(remoteBeep);
 }
 
 void LegoController::emergencyStop()
 {
-    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
-    myRCXController.sendRemoteCommand(RCXController::remoteStop);
+    myRCXController.sendRemoteCommand(remoteRelease);
+    myRCXController.sendRemoteCommand(remoteStop);
     for (Output& output : outputs) {
         output.dir = 0;
         output.stopGoButton->setChecked(false);

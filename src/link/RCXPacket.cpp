@@ -1,8 +1,10 @@
 #include "link/RCXPacket.h"
 
 #include "link/Framing.h"
-#include "link/PacketTables.h"
 #include "ports/Diagnostic.h"
+#include "protocol/Opcodes.h"
+#include "protocol/PacketLengths.h"
+#include "protocol/Words.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -12,17 +14,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr std::uint8_t downloadOpcode = 0x45;
-constexpr std::uint8_t toggleBit = 0x08;
-
-// Number of argument bytes of a command: the opcode's low three bits, where
-// 6 means none and 7 means one.
-int argumentCount(int opcode)
-{
-    const int n = opcode & 7;
-    return n > 5 ? n - 6 : n;
-}
 
 // The receive thread takes bytes from the tower as they come: ask for the
 // highest priority an unprivileged process may have (nothing, usually).
@@ -95,11 +86,11 @@ IOReturn RCXPacket::sendDLPacket(std::uint16_t block, std::uint16_t length, cons
         return kIOReturnOverrun;
     std::uint8_t packet[echoCapacity];
     FrameWriter frame(packet);
-    frame.put(downloadOpcode | toggle);
-    frame.put(block & 0xFF);
-    frame.put(block >> 8);
-    frame.put(length & 0xFF);
-    frame.put(length >> 8);
+    frame.put(Opcode::transferData | toggle);
+    frame.put(lowByte(block));
+    frame.put(highByte(block));
+    frame.put(lowByte(length));
+    frame.put(highByte(length));
     for (int i = 0; i < length; ++i)
         frame.put(data[i]);
     frame.put(checksum({data, length}));
@@ -225,7 +216,7 @@ int RCXPacket::replyByte(int command, float timeout)
 
 int RCXPacket::reply2Bytes(int command, float timeout)
 {
-    return awaitReply(command, 3, timeout, [this] { return replyBuffer[1] + 256 * replyBuffer[2]; });
+    return awaitReply(command, 3, timeout, [this] { return int(littleEndian16(replyBuffer, 1)); });
 }
 
 int RCXPacket::replyBlock(int command, int length, std::uint8_t* data, float timeout)
@@ -378,7 +369,7 @@ RCXPacket::State RCXPacket::header()
     // a message from the brick.
     if (echoBufferEnd > 0 && echoBuffer[0] == opcode)
         return State::Echo;
-    if ((opcode & 0xF7) == 0xF7)
+    if (withoutToggle(opcode) == Opcode::message)
         return State::Message;
     return State::Reply;
 }

@@ -1,6 +1,9 @@
 #include "link/RCXSender.h"
 
 #include "ports/Diagnostic.h"
+#include "protocol/Datalog.h"
+#include "protocol/Opcodes.h"
+#include "protocol/Words.h"
 
 #include <cstring>
 #include <vector>
@@ -80,8 +83,8 @@ bool RCXSender::chooseToggle(int opcode)
     }
     // An alive command taken for a repeat is answered as an alive command.
     myRCXPacket.toggleNow();
-    if (retried([&] { return myRCXPacket.sendPacket(aliveOpcode, {}, replyTimeout); },
-                 [&] { return myRCXPacket.replyCheck(aliveOpcode, replyTimeout); }) < 0)
+    if (retried([&] { return myRCXPacket.sendPacket(Opcode::alive, {}, replyTimeout); },
+                 [&] { return myRCXPacket.replyCheck(Opcode::alive, replyTimeout); }) < 0)
         return false;
     myRCXPacket.toggleNow();
     return true;
@@ -132,21 +135,24 @@ void RCXSender::uploadBlock(std::uint16_t first, std::uint16_t count, std::uint8
         diagnostic("Packet too large\n");
         return;
     }
-    const int length = 3 * count;
+    const int length = datalogEntryBytes * count;
     // Zeros unless the brick's reply fills them, as after any other failure.
     std::vector<std::uint8_t> entries(static_cast<std::size_t>(length));
     if (myRCXPacket.setBlockLength(length, replyTimeout) < 0)
         tellTimeout();
     else
-        sendCodeGetBlock(0xA4, entries.data(), length, {first & 0xFF, first >> 8, count & 0xFF, count >> 8});
+        sendCodeGetBlock(Opcode::uploadDatalog, entries.data(), length,
+                         {lowByte(first), highByte(first), lowByte(count), highByte(count)});
     for (int i = 0; i < count; ++i) {
-        types[i] = entries[3 * i];
-        values[i] = static_cast<std::uint16_t>(entries[3 * i + 1] + 256 * entries[3 * i + 2]);
+        const std::size_t entry = static_cast<std::size_t>(datalogEntryBytes * i);
+        types[i] = entries[entry];
+        values[i] = littleEndian16(entries, entry + 1);
     }
 }
 
 int RCXSender::sendBlock(std::uint16_t block, std::uint16_t length, const std::uint8_t* data)
 {
-    return exchange(downloadOpcode, [&] { return myRCXPacket.sendDLPacket(block, length, data, blockTimeout(length)); },
-                    [&] { return myRCXPacket.replyByte(downloadOpcode, replyTimeout); });
+    return exchange(Opcode::transferData,
+                    [&] { return myRCXPacket.sendDLPacket(block, length, data, blockTimeout(length)); },
+                    [&] { return myRCXPacket.replyByte(Opcode::transferData, replyTimeout); });
 }

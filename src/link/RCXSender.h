@@ -21,8 +21,6 @@ public:
     static constexpr float replyTimeout = 0.2f;
     static constexpr int attempts = 3;
     static constexpr int maxUploadEntries = 84;
-    static constexpr int aliveOpcode = 0x10;
-    static constexpr int downloadOpcode = 0x45;
 
     RCXSender(RCXPacket& packet, Control* controller);
     void addController(Control* controller);

@@ -1,6 +1,7 @@
 #include "models/Memory.h"
 
 #include "models/TabularText.h"
+#include "protocol/Words.h"
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
 
@@ -106,8 +107,9 @@ void Memory::setupWithController(RCXController& controller)
 
 void Memory::loadData(const std::uint8_t* bytes)
 {
+    const std::span<const std::uint8_t> map(bytes, 2 * wordCount);
     for (int word = 0; word < wordCount; ++word)
-        memData[word] = bytes[2 * word] * 256 + bytes[2 * word + 1];
+        memData[word] = bigEndian16(map, static_cast<std::size_t>(2 * word));
     // Every value may have changed; the rows stay.
     std::vector<const RegionItem*> pending = {memStruct.get()};
     while (!pending.empty()) {

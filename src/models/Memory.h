@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/ProgramSlots.h"
+
 #include <QAbstractItemModel>
 #include <QStringList>
 
@@ -26,7 +28,7 @@ class Memory : public QAbstractItemModel {
 public:
     // The column identifiers, in column order.
     static const QStringList columns;
-    static constexpr int wordCount = 94;
+    static constexpr int wordCount = memoryMapWords;
 
     explicit Memory(QObject* parent = nullptr);
     ~Memory() override;

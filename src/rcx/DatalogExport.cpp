@@ -1,13 +1,12 @@
+#include "protocol/Datalog.h"
+#include "protocol/Opcodes.h"
 #include "rcx/FileReaders.h"
 #include "rcx/Localization.h"
 #include "rcx/RCXController.h"
 
 namespace {
 
-constexpr int headerType = 0xFF;
 constexpr int uploadBlockSize = 20;
-
-enum EntryKind { variableEntry = 0, timerEntry = 1, sensorEntry = 2, watchEntry = 4 };
 
 const char* const writeError = "Error writing file \"%@\"";
 
@@ -36,7 +35,7 @@ void RCXController::saveDatalogFile(const std::string& path, FileOp& fileOp)
         fileOp.abortFileOp(localizedFormat(failure, {fileName}));
         return;
     }
-    myRCXSender.sendCode(0x51, {5});
+    myRCXSender.sendCode(Opcode::playSound, {5});
     fileOp.stopFileOp();
 }
 
@@ -54,7 +53,7 @@ std::optional<std::vector<LogEntry>> RCXController::uploadDatalog(FileOp& fileOp
         fileOp.abortFileOp(localized(failure));
         return std::nullopt;
     }
-    myRCXSender.sendCode(0x51, {5});
+    myRCXSender.sendCode(Opcode::playSound, {5});
     fileOp.stopFileOp();
     return entries;
 }
@@ -64,7 +63,7 @@ const char* RCXController::uploadEntries(const std::function<bool(const LogEntry
     std::uint8_t types[uploadBlockSize] = {};
     std::uint16_t values[uploadBlockSize] = {};
     myRCXSender.uploadBlock(0, 1, types, values);
-    if (types[0] != headerType)
+    if (types[0] != datalogHeaderType)
         return "Can't read datalog length";
     const int total = static_cast<std::int16_t>(values[0]);
     int remaining = total - 1;
@@ -87,8 +86,8 @@ const char* RCXController::uploadEntries(const std::function<bool(const LogEntry
 
 std::string RCXController::datalogLine(int type, int value)
 {
-    const int kind = (type >> 5) & 7;
-    const int number = type & 0x1F;
+    const int kind = datalogKindOf(type);
+    const int number = datalogNumberOf(type);
     switch (kind) {
     case variableEntry: {
         const std::string& name = currentVarName(number);

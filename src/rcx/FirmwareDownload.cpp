@@ -1,3 +1,6 @@
+#include "protocol/Firmware.h"
+#include "protocol/Opcodes.h"
+#include "protocol/Words.h"
 #include "rcx/FileReaders.h"
 #include "rcx/FirmwareFile.h"
 #include "rcx/Localization.h"
@@ -15,8 +18,6 @@ namespace {
 // read as the next line.
 constexpr int lineCapacity = 255;
 constexpr int imageBlockSize = 100;
-// What the brick's firmware loader answers to the unlock of an image it took.
-constexpr std::string_view unlockAnswer{"Just a bit off the block!"};
 constexpr int unlockReplyLength = static_cast<int>(unlockAnswer.size());
 constexpr auto pauseAfterDelete = std::chrono::milliseconds(500);
 
@@ -38,9 +39,9 @@ const char* readDataRecord(std::string_view line, FirmwareFile& firmware)
         const int byte = readHexByte(line, 8 + 2 * i);
         if (byte < 0)
             return illegalCharacter;
-        if (firmware.image.size() == FirmwareFile::capacity)
+        if (firmware.image.size() == firmwareCapacity)
             return "File \"%@\" is too large";
-        if (firmware.image.size() < FirmwareFile::checksumLength)
+        if (firmware.image.size() < firmwareChecksumLength)
             firmware.checksum = static_cast<std::uint16_t>(firmware.checksum + byte);
         firmware.image.push_back(static_cast<std::uint8_t>(byte));
         sum += byte;
@@ -92,7 +93,7 @@ const char* readRecords(std::FILE* file, FirmwareFile& firmware)
 FirmwareFile readFirmwareFile(const std::string& path)
 {
     FirmwareFile firmware;
-    firmware.image.reserve(FirmwareFile::capacity);
+    firmware.image.reserve(firmwareCapacity);
     if (OpenFile file = openFile(path, "r"))
         firmware.failure = readRecords(file.get(), firmware);
     else
@@ -110,11 +111,12 @@ void RCXController::sendFirmware(const std::string& path, FileOp& fileOp)
         return;
     }
 
-    myRCXSender.sendCodeNoReply(0x65, {0x01, 0x03, 0x05, 0x07, 0x0B});
+    myRCXSender.sendCodeNoReply(Opcode::deleteFirmware, firmwareKey);
     std::this_thread::sleep_for(pauseAfterDelete);
     const int address = firmware.startAddress;
     const int checksum = firmware.checksum;
-    if (myRCXSender.sendCodeGet1(0x75, {address & 0xFF, address >> 8, checksum & 0xFF, checksum >> 8, 0}) != 0) {
+    if (myRCXSender.sendCodeGet1(Opcode::beginFirmware,
+                                 {lowByte(address), highByte(address), lowByte(checksum), highByte(checksum), 0}) != 0) {
         fileOp.abortFileOp(localized("Firmware download error"));
         return;
     }
@@ -124,7 +126,7 @@ void RCXController::sendFirmware(const std::string& path, FileOp& fileOp)
         return;
     }
     std::uint8_t unlockReply[unlockReplyLength];
-    myRCXSender.sendCodeGetBlock(0xA5, unlockReply, unlockReplyLength, {0x4C, 0x45, 0x47, 0x4F, 0xAE});
+    myRCXSender.sendCodeGetBlock(Opcode::unlockFirmware, unlockReply, unlockReplyLength, unlockKey);
     if (!std::equal(unlockAnswer.begin(), unlockAnswer.end(), unlockReply)) {
         fileOp.abortFileOp(localized("Firmware download error"));
         return;

@@ -5,12 +5,10 @@
 #include <vector>
 
 // A firmware file read and checked whole: the data of its S1 records one
-// after the other from offset 0, the firmware checksum over the first
-// checksumLength bytes, and the start address of its last S9 record.
+// after the other from offset 0 (at most firmwareCapacity bytes), the
+// firmware checksum over the first firmwareChecksumLength bytes, and the
+// start address of its last S9 record.
 struct FirmwareFile {
-    static constexpr std::size_t capacity = 65536;
-    static constexpr std::size_t checksumLength = 0x4C00;
-
     std::vector<std::uint8_t> image;
     std::uint16_t checksum = 0;
     int startAddress = -1;

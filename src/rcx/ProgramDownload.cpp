@@ -1,3 +1,5 @@
+#include "protocol/Opcodes.h"
+#include "protocol/Words.h"
 #include "rcx/CompiledProgram.h"
 #include "rcx/FileReaders.h"
 #include "rcx/Localization.h"
@@ -37,7 +39,7 @@ RCXController::ProgFileResult RCXController::sendProgFile(const std::string& pat
     }
     for (const CompiledProgram::Symbol& symbol : program.symbols)
         addName(symbol.type, symbol.index, symbol.name);
-    myRCXSender.sendCode(0x51, {5});
+    myRCXSender.sendCode(Opcode::playSound, {5});
     fileOp.stopFileOp();
     return progFileDownloaded;
 }
@@ -45,9 +47,9 @@ RCXController::ProgFileResult RCXController::sendProgFile(const std::string& pat
 // Returns the failure's message key, or null.
 const char* RCXController::downloadProgram(const CompiledProgram& program, FileOp& fileOp)
 {
-    myRCXSender.sendCode(0x50);
-    myRCXSender.sendCode(0x40);
-    myRCXSender.sendCode(0x70);
+    myRCXSender.sendCode(Opcode::stopAll);
+    myRCXSender.sendCode(Opcode::deleteTasks);
+    myRCXSender.sendCode(Opcode::deleteSubs);
     const int fragmentCount = static_cast<int>(program.fragments.size());
     for (const CompiledProgram::Fragment& fragment : program.fragments)
         if (const char* failure = downloadFragment(fragment, fragmentCount, fileOp))
@@ -59,8 +61,8 @@ const char* RCXController::downloadFragment(const CompiledProgram::Fragment& fra
                                             FileOp& fileOp)
 {
     const int length = static_cast<int>(fragment.code.size());
-    const int status = myRCXSender.sendCodeGet1(fragment.type == 0 ? 0x25 : 0x35,
-                                                {0, fragment.number, 0, length & 0xFF, length >> 8});
+    const int status = myRCXSender.sendCodeGet1(fragment.type == 0 ? Opcode::beginTask : Opcode::beginSub,
+                                                {0, fragment.number, 0, lowByte(length), highByte(length)});
     if (status == 1)
         return "RCX memory full";
     if (status == 2)

@@ -1,25 +1,20 @@
 #include "rcx/RCXController.h"
 
+#include "protocol/Datalog.h"
+#include "protocol/Opcodes.h"
+#include "protocol/Outputs.h"
+#include "protocol/Sensors.h"
+#include "protocol/Sources.h"
+#include "protocol/Words.h"
 #include "rcx/Localization.h"
 
 namespace {
 
 constexpr int nameCapacity = 64;
 
-// Read-value (0x12) sources.
-constexpr int variableSource = 0;
-constexpr int outputSource = 3;
-constexpr int programSource = 8;
-constexpr int sensorValueSource = 9;
-constexpr int sensorTypeSource = 10;
-constexpr int sensorModeSource = 11;
-
-// An immediate number follows (writeVariable, setOutputsPower).
-constexpr int immediate = 2;
-
 int memMapWord(const std::uint8_t* map, int word)
 {
-    return map[2 * word] * 256 + map[2 * word + 1];
+    return bigEndian16({map, RCXController::memMapLength}, static_cast<std::size_t>(2 * word));
 }
 
 } // namespace
@@ -41,29 +36,29 @@ RCXController::RCXController(RCXSender& sender, RCXPacket& packet)
 
 int RCXController::readInput(int sensor)
 {
-    return myRCXSender.sendCodeGet2(0x12, {sensorValueSource, sensor - 1});
+    return myRCXSender.sendCodeGet2(Opcode::getValue, {sensorValueSource, sensor - 1});
 }
 
 int RCXController::readBatteryLevel()
 {
-    return myRCXSender.sendCodeGet2(0x30);
+    return myRCXSender.sendCodeGet2(Opcode::battery);
 }
 
 int RCXController::readVariable(int variable)
 {
-    return myRCXSender.sendCodeGet2(0x12, {variableSource, variable});
+    return myRCXSender.sendCodeGet2(Opcode::getValue, {variableSource, variable});
 }
 
 void RCXController::writeVariable(int variable, int value)
 {
-    myRCXSender.sendCode(0x14, {variable, immediate, value & 0xFF, (value >> 8) & 0xFF});
+    myRCXSender.sendCode(Opcode::setVariable, {variable, constantSource, lowByte(value), highByte(value)});
 }
 
 void RCXController::readMemMap(std::uint8_t* buffer)
 {
-    myRCXSender.sendCodeGetBlock(0x20, buffer, memMapLength);
-    // Three bytes an entry; entry 0 is the datalog's own header.
-    datalogEntries = (memMapWord(buffer, 92) - memMapWord(buffer, 90)) / 3 - 1;
+    myRCXSender.sendCodeGetBlock(Opcode::memoryMap, buffer, memMapLength);
+    // Entry 0 is the datalog's own header.
+    datalogEntries = (memMapWord(buffer, 92) - memMapWord(buffer, 90)) / datalogEntryBytes - 1;
     for (int slot = 0; slot < slotCount; ++slot) {
         std::string& name = names[slot].program;
         const bool firstTaskUsed = memMapWord(buffer, 40 + 10 * slot) != memMapWord(buffer, 41 + 10 * slot);
@@ -74,12 +69,12 @@ void RCXController::readMemMap(std::uint8_t* buffer)
 
 void RCXController::setWatchTime(int hours, int minutes)
 {
-    myRCXSender.sendCode(0x22, {hours, minutes});
+    myRCXSender.sendCode(Opcode::setWatch, {hours, minutes});
 }
 
 void RCXController::sendMessage(int message)
 {
-    myRCXSender.sendCodeNoReply(0xF7, {message});
+    myRCXSender.sendCodeNoReply(Opcode::message, {message});
 }
 
 int RCXController::getMessage(int index, float timeout)
@@ -89,12 +84,12 @@ int RCXController::getMessage(int index, float timeout)
 
 void RCXController::sendRemoteCommand(int command)
 {
-    myRCXSender.sendCodeNoReply(0xD2, {command & 0xFF, (command >> 8) & 0xFF});
+    myRCXSender.sendCodeNoReply(Opcode::remoteCommand, {lowByte(command), highByte(command)});
 }
 
 void RCXController::setDataLog(int size, FileOp& fileOp)
 {
-    if (myRCXSender.sendCodeGet1(0x52, {size & 0xFF, (size >> 8) & 0xFF}) != 0) {
+    if (myRCXSender.sendCodeGet1(Opcode::setDatalogSize, {lowByte(size), highByte(size)}) != 0) {
         fileOp.abortFileOp(localized("RCX memory full"));
         return;
     }
@@ -111,79 +106,80 @@ int RCXController::datalogUsed()
 
 void RCXController::deleteCurrentProgram()
 {
-    myRCXSender.sendCode(0x40);
-    myRCXSender.sendCode(0x70);
+    myRCXSender.sendCode(Opcode::deleteTasks);
+    myRCXSender.sendCode(Opcode::deleteSubs);
     currentProgName().clear();
 }
 
 void RCXController::setOutputsDirection(int outputs, int direction)
 {
-    myRCXSender.sendCode(0xE1, {(outputs & 7) | (direction << 6)});
+    myRCXSender.sendCode(Opcode::setDirection, {outputCommandByte(outputs, direction)});
 }
 
 void RCXController::setOutputsPower(int outputs, int power)
 {
-    myRCXSender.sendCode(0x13, {outputs & 7, immediate, power - 1});
+    myRCXSender.sendCode(Opcode::setPower, {outputs & allOutputs, constantSource, power - 1});
 }
 
 void RCXController::setOutputsOnOffFloat(int outputs, int state)
 {
-    myRCXSender.sendCode(0x21, {(outputs & 7) | (state << 6)});
+    myRCXSender.sendCode(Opcode::setOnOffFloat, {outputCommandByte(outputs, state)});
 }
 
 OutputSettings RCXController::readOutputSettings(int output)
 {
-    const int status = myRCXSender.sendCodeGet2(0x12, {outputSource, output - 1});
-    return {.power = (status & 7) + 1, .direction = (status & 8) ? 2 : 0, .onOffFloat = (status >> 6) & 3};
+    const int status = myRCXSender.sendCodeGet2(Opcode::getValue, {outputSource, output - 1});
+    const OutputDirection direction = statusForwardOf(status) ? OutputDirection::Forward : OutputDirection::Reverse;
+    return {.power = statusPowerOf(status) + 1, .direction = static_cast<int>(direction), .onOffFloat = statusModeOf(status)};
 }
 
 void RCXController::runCurrentProgram()
 {
-    myRCXSender.sendCode(0x71, {0});
+    myRCXSender.sendCode(Opcode::startTask, {0});
 }
 
 void RCXController::selectProgram(int slot)
 {
     progNum = slot - 1;
-    myRCXSender.sendCode(0x91, {slot - 1});
+    myRCXSender.sendCode(Opcode::selectProgram, {slot - 1});
 }
 
 int RCXController::syncProgNum()
 {
-    progNum = myRCXSender.sendCodeGet2(0x12, {programSource, 0});
+    progNum = myRCXSender.sendCodeGet2(Opcode::getValue, {slotSource, 0});
     return progNum + 1;
 }
 
 void RCXController::stopProgram()
 {
-    myRCXSender.sendCode(0x50);
+    myRCXSender.sendCode(Opcode::stopAll);
 }
 
 void RCXController::powerOff()
 {
-    myRCXSender.sendCodeNoReply(0x60);
+    myRCXSender.sendCodeNoReply(Opcode::powerOff);
 }
 
 void RCXController::setSensorType(int sensor, int type)
 {
-    myRCXSender.sendCode(0x32, {sensor - 1, type});
+    myRCXSender.sendCode(Opcode::setSensorType, {sensor - 1, type});
 }
 
 void RCXController::setSensorMode(int sensor, int mode)
 {
-    myRCXSender.sendCode(0x42, {sensor - 1, mode << 5});
+    myRCXSender.sendCode(Opcode::setSensorMode, {sensor - 1, sensorModeByte(mode, 0)});
 }
 
 void RCXController::setSensorModeSlope(int sensor, int mode, int slope)
 {
-    myRCXSender.sendCode(0x42, {sensor - 1, (mode << 5) | (slope & 0x1F)});
+    myRCXSender.sendCode(Opcode::setSensorMode, {sensor - 1, sensorModeByte(mode, slope)});
 }
 
 SensorSettings RCXController::readSensorSettings(int sensor)
 {
-    const int type = myRCXSender.sendCodeGet2(0x12, {sensorTypeSource, sensor - 1});
-    const int rawMode = myRCXSender.sendCodeGet2(0x12, {sensorModeSource, sensor - 1});
-    return {.type = type, .rawMode = rawMode, .mode = rawMode >> 5, .slope = rawMode & 0x1F};
+    const int type = myRCXSender.sendCodeGet2(Opcode::getValue, {sensorTypeSource, sensor - 1});
+    const int rawMode = myRCXSender.sendCodeGet2(Opcode::getValue, {sensorModeSource, sensor - 1});
+    return {.type = type, .rawMode = rawMode, .mode = sensorModeOf(rawMode), .slope = sensorSlopeOf(rawMode)};
 }
 
 RCXController::SlotNames* RCXController::slotNames(int slotIndex)

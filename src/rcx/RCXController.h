@@ -2,6 +2,7 @@
 
 #include "link/RCXPacket.h"
 #include "link/RCXSender.h"
+#include "protocol/ProgramSlots.h"
 #include "rcx/CompiledProgram.h"
 #include "rcx/FileOp.h"
 
@@ -52,17 +53,12 @@ struct LogEntry {
 // tasks 1-10 and subroutines 1-8 in the name lookups; variables 0-31.
 class RCXController {
 public:
-    static constexpr int slotCount = 5;
-    static constexpr int taskCount = 10;
-    static constexpr int subCount = 8;
-    static constexpr int varCount = 32;
-    static constexpr int memMapLength = 188;
+    static constexpr int slotCount = programSlots;
+    static constexpr int taskCount = tasksPerSlot;
+    static constexpr int subCount = subsPerSlot;
+    static constexpr int varCount = globalVariables;
+    static constexpr int memMapLength = 2 * memoryMapWords;
     static constexpr int maxDownloadErrors = 10;
-    // The remote control's button words for sendRemoteCommand; a button is
-    // pressed by sending the release word first.
-    static constexpr int remoteRelease = 0x0000;
-    static constexpr int remoteBeep = 0x0080;
-    static constexpr int remoteStop = 0x0040;
 
     RCXController(RCXSender& sender, RCXPacket& packet);
     RCXController(const RCXController&) = delete;
@@ -84,6 +80,7 @@ public:
     // The index of the oldest message the link layer still holds; a reader
     // that fell further behind goes on from there.
     int oldestHeldMessage() const { return myRCXPacket.oldestHeldMessage(); }
+    // `command` is a remote-control word (RemoteWord).
     void sendRemoteCommand(int command);
     // Sets up (and so clears) the datalog with room for `size` entries; a
     // refusal is told to `fileOp` as "RCX memory full".

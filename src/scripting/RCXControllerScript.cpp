@@ -1,5 +1,6 @@
 #include "scripting/RCXControllerScript.h"
 
+#include "protocol/RemoteControl.h"
 #include "rcx/RCXController.h"
 #include "BrickAdaptor.h"
 #include "scripting/BrickPaths.h"
@@ -81,8 +82,8 @@ void RCXControllerScript::handleRun(ScriptCommand&)
 
 void RCXControllerScript::handleStop(ScriptCommand&)
 {
-    myRCXController.sendRemoteCommand(RCXController::remoteRelease);
-    myRCXController.sendRemoteCommand(RCXController::remoteStop);
+    myRCXController.sendRemoteCommand(remoteRelease);
+    myRCXController.sendRemoteCommand(remoteStop);
 }
 
 void RCXControllerScript::handleSend(ScriptCommand& command)

@@ -1,6 +1,7 @@
 // Infrabrick's fast download images, as assembled at build time, read by the
 // host's firmware reader and run by the H8/300 interpreter as the ROM would
 // call them at unlock.
+#include "protocol/Firmware.h"
 #include "rcx/FirmwareFile.h"
 #include "sim/h8300/H8Cpu.h"
 
@@ -41,7 +42,7 @@ TEST(FastDownloadImage, IsAFirmwareFileTheHostReads)
         const FirmwareFile firmware = readFirmwareFile(variant.path);
         ASSERT_EQ(firmware.failure, nullptr);
         EXPECT_EQ(firmware.startAddress, 0x8000);
-        EXPECT_LT(firmware.image.size(), FirmwareFile::checksumLength);
+        EXPECT_LT(firmware.image.size(), firmwareChecksumLength);
         EXPECT_EQ(firmware.checksum, std::accumulate(firmware.image.begin(), firmware.image.end(), 0u) & 0xFFFF);
         constexpr std::string_view signature = "Do you byte, when I knock?";
         EXPECT_NE(std::search(firmware.image.begin(), firmware.image.end(), signature.begin(), signature.end()),

@@ -1,4 +1,6 @@
-#include "link/PacketTables.h"
+#include "protocol/PacketLengths.h"
+
+#include "protocol/Opcodes.h"
 
 #include <array>
 #include <vector>
@@ -37,13 +39,13 @@ const std::array<int, 256> lengthTable = makeLengthTable();
 
 } // namespace
 
-int replyLength(int replyOpcode)
+int argumentCount(int opcode)
 {
-    return lengthTable[~replyOpcode & 0xF7];
+    const int n = opcode & 7;
+    return n > 5 ? n - 6 : n;
 }
 
-int defaultMode(int sensorType)
+int replyLength(int replyOpcode)
 {
-    static constexpr int modes[] = {0, 1, 5, 4, 7};
-    return sensorType >= 0 && sensorType < 5 ? modes[sensorType] : 0;
+    return lengthTable[withoutToggle(~replyOpcode)];
 }
