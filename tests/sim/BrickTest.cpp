@@ -4,6 +4,7 @@
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
 #include "sim/BrickPort.h"
+#include "sim/Events.h"
 #include "support/Recording.h"
 
 #include <gtest/gtest.h>
@@ -159,7 +160,7 @@ TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
         std::vector<int> raws;
         int value;
     } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 562}, 1}, {0x20, {300, 563}, 0}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
-                 {0x2A, {300, 305}, 1}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
+                 {0x2A, {300, 305}, 1}, {0x2A, {300, 310}, 1}, {0x2A, {300, 320, 310}, 0}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
                  {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
                  {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}};
     for (const auto& c : cases) {
@@ -212,9 +213,10 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     Bytes sent;
     brick.setTransmitter([&](const ByteString& bytes) { sent = bytes; });
     const std::pair<const char*, const char*> commands[] = {
-        {"datalog add 1 2", "error: the datalog is full"}, {"sensor 0x2 raw 0x1FF", "ok"}, {"battery 7500", "ok"},
+        {"datalog add 1 2", "error: the datalog is full"}, {"sensor 1 raw 0", "ok"}, {"sensor 0x2 raw 0x1FF", "ok"},
+        {"battery 0x1", "ok"}, {"battery 65535", "ok"}, {"battery 7500", "ok"},
         {"message 0x21", "ok"}, {"silent on", "ok"}, {"noise 0.25", "ok"}, {"refuse-blocks 2", "ok"},
-        {"advance 1500", "ok"}, {"quit", "ok"},
+        {"advance 000001500", "ok"}, {"quit", "ok"},
     };
     for (const auto& [command, answer] : commands)
         EXPECT_EQ(control(brick, command), answer) << command;
@@ -231,9 +233,11 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
                  {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
-    brick.receive(framed({0x52, 1, 0}));
+    brick.receive(framed({0x52, 2, 0}));
     EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
+    EXPECT_EQ(control(brick, "datalog add 1 -32768"), "ok");
     EXPECT_EQ(brick.snapshot().datalog.entries.at(0).value, -1);
+    EXPECT_EQ(brick.snapshot().datalog.entries.at(1).value, -32768);
     brick.receive(framed({0x60}));
     EXPECT_EQ(control(brick, "message 1"), "error: the brick is off");
     EXPECT_EQ(control(brick, "power on"), "ok");
@@ -247,7 +251,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
           "battery 12 13", "message 256", "message -1", "datalog add 256 1", "datalog add 1 65536", "datalog add 1 -32769",
           "datalog put 1 1", "datalog add 1", "power off", "power", "silent maybe", "noise 1.5", "noise -0.1", "noise abc",
           "noise", "refuse-blocks -1", "refuse-blocks x", "dump firmware", "dump image x", "history now", "quit now",
-          "message 0x0x10", "advance", "advance -1", "advance 1 2", "advance 86400001", "dump firmware /nonexistent/dir/file"}) {
+          "message 0x0x10", "advance 0000001500", "advance", "advance -1", "advance 1 2", "advance 86400001", "dump firmware /nonexistent/dir/file"}) {
         EXPECT_EQ(control(brick, malformed).rfind("error: ", 0), 0u) << malformed;
         EXPECT_EQ(control(brick, "state"), before) << malformed;
     }
@@ -256,6 +260,26 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     BrickControl reused(brick);
     EXPECT_EQ(reused.run("battery 5000"), "ok");
     EXPECT_EQ(reused.run("state"), control(brick, "state"));
+}
+
+// A source is high above the upper limit (100) and low below the lower one
+// (50), and stays so until it is back past the limit by the hysteresis (5).
+TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
+{
+    const struct { EventType type; std::vector<int> values; std::vector<bool> occurred; } cases[] = {
+        {highEvent, {75, 100, 101, 96, 95, 101}, {false, false, true, false, false, true}},
+        {lowEvent, {75, 50, 49, 54, 55, 49}, {false, false, true, false, false, true}},
+        {normalEvent, {75, 101, 96, 95, 49, 54, 55}, {false, false, false, true, false, false, true}},
+    };
+    for (const auto& c : cases) {
+        EventState event;
+        event.configure(0, c.type);
+        event.upper = 100, event.lower = 50, event.hysteresis = 5;
+        std::vector<bool> occurred;
+        for (int value : c.values)
+            occurred.push_back(event.occurs({.value = value}, 0));
+        EXPECT_EQ(occurred, c.occurred) << int(c.type);
+    }
 }
 
 } // namespace
