@@ -220,10 +220,15 @@ TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
     std::string dos = firmwareText(imageOf(100), 0x1234);
     for (std::size_t at = dos.find('\n'); at != std::string::npos; at = dos.find('\n', at + 2))
         dos.insert(at, "\r");
+    // Line ends written the other way round: each line after the first begins with its CR.
+    std::string reversed = firmwareText(imageOf(100), 0x1234);
+    for (std::size_t at = reversed.find('\n'); at + 1 < reversed.size(); at = reversed.find('\n', at + 2))
+        reversed.insert(at + 1, "\r");
     const std::tuple<std::string, Bytes, int, int> cases[] = {
         {firmwareText(imageOf(20000)), imageOf(20000), 0x801A, 0xD78F},
         {firmwareText(imageOf(65536)), imageOf(65536), 0x801A, 0xD78F},
         {dos, imageOf(100), 0x1234, 0x2EED},
+        {reversed, imageOf(100), 0x1234, 0x2EED},
         // Records after an S9 still count; the last S9 gives the address.
         {"S2ZZ\nS3\nS5 anything\nS7!!\nS8\nS\n" + record('1', 0, {}) + record('1', 0, {1, 2}) + record('9', 0x0100, {}) +
              record('1', 0, {3}) + record('9', 0x0200, {}), {1, 2, 3}, 0x0200, 6},

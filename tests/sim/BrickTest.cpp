@@ -247,7 +247,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     const std::string before = control(brick, "state");
     for (const char* malformed :
          {"", "status", "state now", "sensor 4 raw 10", "sensor 0 raw 10", "sensor 1 raw 1024", "sensor 1 value 5",
-          "sensor 1 raw", "sensor 1 raw 0x", "sensor 1 raw 1e3", "sensor 1 raw +5", "battery -1", "battery 65536",
+          "sensor 1 raw", "sensor 1 raw 0x", "sensor 1 raw 1e3", "sensor 1 raw +5", "battery -1", "battery -", "battery 65536",
           "battery 12 13", "message 256", "message -1", "datalog add 256 1", "datalog add 1 65536", "datalog add 1 -32769",
           "datalog put 1 1", "datalog add 1", "power off", "power", "silent maybe", "noise 1.5", "noise -0.1", "noise abc",
           "noise", "refuse-blocks -1", "refuse-blocks x", "dump firmware", "dump image x", "history now", "quit now",
