@@ -53,8 +53,8 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x12, 3, 1}, {{0x0F, 0}}}, {{0xE9, 0x45}, Bytes{}}, {{0x29, 0x44}, Bytes{}}, {{0x1A, 3, 2}, {{0x4B, 0}}},
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0xD2, 0, 0}, none}, {{0x12, 3, 0}, {{0x43, 0}}},
-        // Sensors: type and mode bytes read back, values converted.
-        {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
+        // Sensors: type and mode bytes read back, values converted; a fourth sensor is refused.
+        {{0x32, 3, 1}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none}, {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
         // Code arrives in numbered blocks ending with block 0, into the
         // current slot; a block out of order, a wrong sum, a refusal and a
@@ -90,7 +90,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 71u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 76u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
@@ -233,9 +233,10 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
                  {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
-    brick.receive(framed({0x52, 2, 0}));
+    brick.receive(framed({0x52, 3, 0}));
     EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
     EXPECT_EQ(control(brick, "datalog add 1 -32768"), "ok");
+    EXPECT_EQ(control(brick, "datalog add 1 -5"), "ok");
     EXPECT_EQ(brick.snapshot().datalog.entries.at(0).value, -1);
     EXPECT_EQ(brick.snapshot().datalog.entries.at(1).value, -32768);
     brick.receive(framed({0x60}));
@@ -279,6 +280,24 @@ TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
         for (int value : c.values)
             occurred.push_back(event.occurs({.value = value}, 0));
         EXPECT_EQ(occurred, c.occurred) << int(c.type);
+    }
+    // A click is low, high and low again within the click time (50
+    // hundredths) of leaving low; a double click, two within that time.
+    const struct { EventType type; std::vector<std::pair<int, std::int64_t>> samples; int clicks; bool last; } clicks[] = {
+        {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 600}}, 1, true},
+        {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 601}}, 0, false},
+        {clickEvent, {{40, 0}, {101, 100}, {75, 200}, {40, 300}}, 0, false},
+        {doubleClickEvent, {{40, 0}, {101, 100}, {40, 200}, {101, 300}, {40, 700}}, 2, true},
+        {doubleClickEvent, {{40, 0}, {101, 100}, {40, 200}, {101, 300}, {40, 701}}, 2, false},
+    };
+    for (const auto& c : clicks) {
+        EventState event;
+        event.configure(0, c.type);
+        event.upper = 100, event.lower = 50;
+        bool last = false;
+        for (const auto& [value, at] : c.samples)
+            last = event.occurs({.value = value}, at);
+        EXPECT_EQ(std::pair(event.clicks, last), std::pair(c.clicks, c.last)) << int(c.type) << " " << c.samples.back().second;
     }
 }
 

@@ -131,6 +131,7 @@ TEST(H8Cpu, AddsAndSubtractsWithTheManualsFlags)
 {
     runAll({
         {"add.b r1h,r2l", {0x08, 0x1A}, {{1, 0x7F00}, {2, 0x0001}}, 0, {{2, 0x0080}}, H | N | V},
+        {"add.b r1h,r2l (no carry at the edges)", {0x08, 0x1A}, {{1, 0xF000}, {2, 0x000F}}, 0, {{2, 0x00FF}}, N},
         {"add.b r1h,r2l (carry)", {0x08, 0x1A}, {{1, 0xFF00}, {2, 0x0001}}, 0, {{2, 0x0000}}, H | Z | C},
         {"add.b #0x80,r1l", {0x89, 0x80}, {{1, 0x0080}}, 0, {{1, 0x0000}}, Z | V | C},
         {"add.w r3,r4 (bit 11)", {0x09, 0x34}, {{3, 0x0001}, {4, 0x0FFF}}, 0, {{4, 0x1000}}, H},
