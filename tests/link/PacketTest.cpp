@@ -84,6 +84,7 @@ TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
         {"checksum complement", {}, hex("55 FF 00 CF 30 2C D3 23 DC 1E E2"), -1, "Complement error: expecting e1, got e2\n"},
         {"opcode complement", {}, hex("55 FF 00 CF 31 2C D3 23 DC 1E E1"), -1, "Complement error: expecting 30, got 31\n"},
         {"noise before the header", {}, hex("00 12 55") + battery, 9004},
+        {"a packet begun inside a broken header", {}, hex("55 FF 00") + battery, 9004, "Complement error: expecting aa, got ff\n"},
         {"replies of no known length", {}, framed({0xFE, 1}) + framed({0x9F, 1}) + framed({0x2D, 1}) + battery, 9004},
         {"a reply of the wrong length", {}, battery, RCXPacket::wrongLength, "", false, true},
         // Late replies to commands given up neither hold the link nor answer.

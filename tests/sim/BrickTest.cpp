@@ -54,7 +54,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0xD2, 0, 0}, none}, {{0x12, 3, 0}, {{0x43, 0}}},
         // Sensors: type and mode bytes read back, values converted; a fourth sensor is refused.
-        {{0x32, 3, 1}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none}, {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
+        {{0x32, 3, 1}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none},
+        {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
+        {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
         // Code arrives in numbered blocks ending with block 0, into the
         // current slot; a block out of order, a wrong sum, a refusal and a
@@ -90,7 +92,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 76u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 77u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
@@ -244,7 +246,9 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(control(brick, "power on"), "ok");
     Brick wall;
     EXPECT_EQ(control(wall, "advance 10"), "error: the clock is not manual");
-    // The manual clock stands still: a refused command leaves the state.
+    // The manual clock stands still: a refused command leaves the state. The
+    // datalog has room, so a malformed entry would be seen if taken.
+    brick.receive(framed({0x5A, 0x10, 0}));
     const std::string before = control(brick, "state");
     for (const char* malformed :
          {"", "status", "state now", "sensor 4 raw 10", "sensor 0 raw 10", "sensor 1 raw 1024", "sensor 1 value 5",

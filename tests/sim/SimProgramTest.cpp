@@ -38,7 +38,9 @@ TEST(SimProgram, AnswersEachControlLineAndRefusesBadOptions)
     // An echoed line with control characters inside stays one answer line.
     using namespace std::string_literals;
     EXPECT_EQ(sim.control("go\0on\rnow\x7F"s), "error: unknown command: go\\x00on\\x0Dnow\\x7F");
-    EXPECT_EQ(sim.control("battery 5000"), "ok");
+    // Two lines in one write: two answers.
+    EXPECT_EQ(sim.control("battery 5000\nbattery 6000"), "ok");
+    EXPECT_EQ(sim.readLine(), "ok");
     EXPECT_EQ(sim.control("quit"), "ok");
     EXPECT_EQ(sim.wait(), 0);
     for (const std::vector<std::string>& arguments :
