@@ -58,6 +58,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
         {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
+        // An event on sensor 2 calibrated around its value (700): upper, lower, hysteresis.
+        {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
+        {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
         // Code arrives in numbered blocks ending with block 0, into the
         // current slot; a block out of order, a wrong sum, a refusal and a
         // block beyond the announced length have their status; the same
@@ -92,7 +95,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 77u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 82u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
