@@ -11,6 +11,7 @@
 
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "protocol/Opcodes.h"
 #include "protocol/PacketLengths.h"
 #include "rcx/RCXController.h"
 #include "sim/Brick.h"
@@ -45,7 +46,7 @@ LineUse lineUse(const std::vector<ByteString>& history)
     LineUse use;
     for (const ByteString& command : history) {
         use.bytes += framedLength(static_cast<int>(command.size()));
-        const int opcode = command[0] & 0xF7;
+        const int opcode = withoutToggle(command[0]);
         int reply = replyLength(~command[0] & 0xFF);
         if (opcode == 0xA4)
             reply = 1 + 3 * (command[3] + 256 * command[4]);

@@ -9,6 +9,7 @@
 #include "models/Variables.h"
 #include "ports/NoPort.h"
 #include "ports/SerialPort.h"
+#include "protocol/Opcodes.h"
 #include "support/Controls.h"
 #include "support/QtPrinters.h"
 #include "support/SimProcess.h"
@@ -68,7 +69,7 @@ public:
         EXPECT_EQ(control("history clear"), "ok");
         QStringList heard;
         for (const QJsonValue& entry : history) {
-            const int opcode = entry.toString().left(2).toInt(nullptr, 16) & ~0x08;
+            const int opcode = withoutToggle(entry.toString().left(2).toInt(nullptr, 16));
             heard.append(QString::number(opcode, 16).rightJustified(2, '0').toUpper() + entry.toString().mid(2));
         }
         return heard;

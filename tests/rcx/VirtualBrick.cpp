@@ -1,5 +1,7 @@
 #include "VirtualBrick.h"
 
+#include "protocol/Opcodes.h"
+
 VirtualBrick::VirtualBrick(bool firmwarePresent)
     : brick(firmwarePresent)
 {
@@ -21,7 +23,7 @@ std::vector<Command> VirtualBrick::commands() const
 {
     std::vector<Command> commands = brick.history();
     for (Command& command : commands)
-        command[0] &= 0xF7;
+        command[0] = withoutToggle(command[0]);
     return commands;
 }
 
