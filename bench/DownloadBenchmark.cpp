@@ -6,7 +6,7 @@
 // it adds nothing), plus the pause after deleting the firmware. A ratio of
 // 1.05 means the host adds 5% to the line. The second ratio also counts the
 // brick's turnaround before each reply.
-#include "rcx/ProgramFiles.h"
+#include "support/ProgramFiles.h"
 #include "support/Recording.h"
 
 #include "link/RCXSender.h"
