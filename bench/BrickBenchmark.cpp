@@ -1,7 +1,7 @@
 // The virtual brick's speed: fast mode must keep up with the host link layer
 // (at least 5000 exchanges a second in one process); realtime mode must pace
 // the line within 2% of 4.58 ms a byte.
-#include "InProcessLink.h"
+#include "support/VirtualBrick.h"
 
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"
@@ -20,9 +20,8 @@ namespace {
 
 void BM_FastExchanges(benchmark::State& state)
 {
-    Brick brick;
-    InProcessLink link(brick);
-    RCXSender& sender = link.sender;
+    VirtualBrick brick;
+    RCXSender& sender = brick.sender;
     for (auto _ : state) {
         if (sender.sendCodeGet2(0x30) != 9000) {
             state.SkipWithError("exchange failed");

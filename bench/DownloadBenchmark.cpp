@@ -6,11 +6,12 @@
 // it adds nothing), plus the pause after deleting the firmware. A ratio of
 // 1.05 means the host adds 5% to the line. The second ratio also counts the
 // brick's turnaround before each reply.
-#include "rcx/ProgramFiles.h"
+#include "support/ProgramFiles.h"
 #include "support/Recording.h"
 
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
+#include "protocol/Opcodes.h"
 #include "protocol/PacketLengths.h"
 #include "rcx/RCXController.h"
 #include "sim/Brick.h"
@@ -45,7 +46,7 @@ LineUse lineUse(const std::vector<ByteString>& history)
     LineUse use;
     for (const ByteString& command : history) {
         use.bytes += framedLength(static_cast<int>(command.size()));
-        const int opcode = command[0] & 0xF7;
+        const int opcode = withoutToggle(command[0]);
         int reply = replyLength(~command[0] & 0xFF);
         if (opcode == 0xA4)
             reply = 1 + 3 * (command[3] + 256 * command[4]);

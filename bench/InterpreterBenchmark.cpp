@@ -2,8 +2,8 @@
 // run at least 5 million byte-code instructions a second on one core (a
 // brick manages a few thousand); a polling host must see no slower replies
 // while ten tasks run on the wall clock.
-#include "InProcessLink.h"
 #include "support/Bytes.h"
+#include "support/VirtualBrick.h"
 
 #include "sim/Brick.h"
 #include "sim/Scheduler.h"
@@ -56,10 +56,10 @@ BENCHMARK(BM_ComputeBoundManualClock)->Arg(1)->Arg(10)->UseRealTime()->MinTime(2
 // about the same.
 void BM_PollWhileTasksRun(benchmark::State& state)
 {
-    Brick brick;
+    VirtualBrick virtualBrick;
+    Brick& brick = virtualBrick.brick;
     Scheduler scheduler(brick);
-    InProcessLink link(brick);
-    RCXSender& sender = link.sender;
+    RCXSender& sender = virtualBrick.sender;
     startTasks(brick, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         if (sender.sendCodeGet2(0x30) != 9000) {

@@ -12,7 +12,7 @@
 //               answers again succeeds, without reopening the port
 // The link's diagnostics (a line for each garbled packet) are silenced; the
 // figures go to the terminal.
-#include "rcx/ProgramFiles.h"
+#include "support/ProgramFiles.h"
 #include "support/Recording.h"
 
 #include "link/RCXSender.h"

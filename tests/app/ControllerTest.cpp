@@ -1,19 +1,39 @@
 // One thing a user does in the window per test, against the virtual brick,
 // and what the window shows meanwhile.
-#include "AppFixture.h"
+#include "support/AppFixture.h"
 
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
 #include "app/PreferencesPanel.h"
+#include "app/TimeoutPanel.h"
+#include "models/Variables.h"
+#include "views/AnimatedButton.h"
 #include "views/DatalogLevel.h"
 #include "views/DropBox.h"
+#include "views/LevelMeter.h"
+#include "views/VariableView.h"
 
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTime>
+#include <QToolButton>
 #include <gmock/gmock.h>
 
 #include <set>

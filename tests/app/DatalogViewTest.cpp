@@ -1,13 +1,25 @@
 // The datalog window after an upload (chart, table, exports), and the sensors'
 // history on the "Test" tab as the polls fill it.
-#include "AppFixture.h"
+#include "support/AppFixture.h"
 
 #include "app/DatalogWindow.h"
+#include "models/Variables.h"
+#include "views/AnimatedButton.h"
 #include "views/DatalogChart.h"
 #include "views/DatalogLevel.h"
 #include "views/SensorHistoryView.h"
+#include "views/VariableView.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 

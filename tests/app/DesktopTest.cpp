@@ -1,11 +1,15 @@
 // Infrabrick as a desktop program: both programs' command lines without a
 // display; the ways the application ends, with its own event loop against
 // the virtual brick; a second start; the stop signals sent to the program.
-#include "AppFixture.h"
+#include "support/AppFixture.h"
 
 #include "app/Application.h"
+#include "app/TimeoutPanel.h"
 #include "support/StdoutCapture.h"
 
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <csignal>

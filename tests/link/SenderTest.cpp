@@ -1,6 +1,7 @@
 // The command sender on a scripted tower: attempts, toggle bits, the values
 // replies read as, and what the listeners are told.
 #include "link/RCXSender.h"
+#include "protocol/Opcodes.h"
 #include "support/Recording.h"
 #include "support/ScriptedPort.h"
 #include "support/StdoutCapture.h"
@@ -107,7 +108,7 @@ TEST_F(SenderTest, ToggleBitsAlternateAndAfterALostExchangeTheNextCommandCannotB
 {
     // A brick that answers alive commands, and others with `data`.
     const auto brick = [](Bytes data) {
-        return [data](const Bytes& written) { return framed(Bytes{replyOpcode(written)} + ((written[3] & 0xF7) == 0x10 ? Bytes() : data)); };
+        return [data](const Bytes& written) { return framed(Bytes{replyOpcode(written)} + (withoutToggle(written[3]) == Opcode::alive ? Bytes() : data)); };
     };
     port.setResponder(brick({1, 2}));
     sender.sendCode(0x10);

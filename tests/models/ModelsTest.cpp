@@ -1,6 +1,6 @@
 // The memory outline over the brick's memory map, and the variables table,
 // two variables to a row; both views copy their rows.
-#include "rcx/VirtualBrick.h"
+#include "support/VirtualBrick.h"
 #include "support/QtPrinters.h"
 
 #include "models/Memory.h"

@@ -1,5 +1,5 @@
 // The controller against the in-process virtual brick: commands, read-backs, names.
-#include "VirtualBrick.h"
+#include "support/VirtualBrick.h"
 
 #include "rcx/Localization.h"
 

@@ -1,7 +1,7 @@
 // Program downloads, firmware installs and datalog saves with the in-process
 // virtual brick, and the files they read and write.
-#include "ProgramFiles.h"
-#include "VirtualBrick.h"
+#include "support/ProgramFiles.h"
+#include "support/VirtualBrick.h"
 
 #include "rcx/FileReaders.h"
 #include "rcx/FirmwareFile.h"

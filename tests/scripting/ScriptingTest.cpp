@@ -1,13 +1,16 @@
 // Scripts through a D-Bus client connection of their own, so that every call
 // goes through the bus daemon, to the application offscreen; what they do is
 // checked in the commands the virtual brick heard.
-#include "../app/AppFixture.h"
+#include "support/AppFixture.h"
 
 #include "app/ApplicationBus.h"
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
 
 #include <chrono>
 #include <optional>

@@ -17,9 +17,9 @@ Bytes variable(std::uint8_t opcode, int index, int value)
 
 Bytes add(int index, int value) { return variable(0x24, index, value); }
 
-class Interpreter : public ::testing::Test {
+class InterpreterTest : public ::testing::Test {
 protected:
-    Interpreter() { brick.setTransmitter([this](const ByteString& bytes) { sent = sent + bytes; }); }
+    InterpreterTest() { brick.setTransmitter([this](const ByteString& bytes) { sent = sent + bytes; }); }
 
     // Sends a command, its toggle bit flipped each time so that none is a repeat.
     void command(Bytes bytes)
@@ -60,7 +60,7 @@ protected:
     std::uint8_t toggle = 0;
 };
 
-TEST_F(Interpreter, ArithmeticFollowsTheFirmwares16BitRules)
+TEST_F(InterpreterTest, ArithmeticFollowsTheFirmwares16BitRules)
 {
     const struct { std::uint8_t opcode; int start, operand, result; } cases[] = {
         {0x24, 32767, 1, -32768}, {0x34, -32768, 1, 32767}, {0x54, 300, 300, 24464}, {0x44, -7, 2, -3},
@@ -76,7 +76,7 @@ TEST_F(Interpreter, ArithmeticFollowsTheFirmwares16BitRules)
         EXPECT_EQ(value(i), cases[i].result) << std::hex << int(cases[i].opcode) << std::dec << " on " << cases[i].start;
 }
 
-TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
+TEST_F(InterpreterTest, BranchesLoopsAndSubroutinesCountAsListed)
 {
     // 26 increments: 130 bytes, more than a signed byte reaches.
     Bytes body;
@@ -113,7 +113,7 @@ TEST_F(Interpreter, BranchesLoopsAndSubroutinesCountAsListed)
     }
 }
 
-TEST_F(Interpreter, EveryInstructionLeavesTheNextOneWhereItBegins)
+TEST_F(InterpreterTest, EveryInstructionLeavesTheNextOneWhereItBegins)
 {
     // Each instruction, then one that counts; flow control goes on where it may.
     const std::vector<Bytes> instructions = {
@@ -136,7 +136,7 @@ TEST_F(Interpreter, EveryInstructionLeavesTheNextOneWhereItBegins)
     EXPECT_FALSE(brick.snapshot().unknownOpcode.has_value());
 }
 
-TEST_F(Interpreter, TestsBranchWhenTheirConditionHolds)
+TEST_F(InterpreterTest, TestsBranchWhenTheirConditionHolds)
 {
     // Conditions 0 <=, 1 >=, 2 !=, 3 ==; a branch skips the set.
     const int cases[][4] = {{0, 3, 5, 1}, {0, 5, 3, 0}, {0, -1, 0, 1}, {1, 5, 3, 1}, {1, 3, 3, 1},
@@ -149,7 +149,7 @@ TEST_F(Interpreter, TestsBranchWhenTheirConditionHolds)
     }
 }
 
-TEST_F(Interpreter, WaitsTimersTasksAndSourcesRunByTheClock)
+TEST_F(InterpreterTest, WaitsTimersTasksAndSourcesRunByTheClock)
 {
     // Tasks 1 and 2 count forever with their own variable 32; task 0 waits
     // 1.23 s, reads timer 0 in tenths and hundredths, variable 7 through 5
@@ -179,7 +179,7 @@ TEST_F(Interpreter, WaitsTimersTasksAndSourcesRunByTheClock)
     EXPECT_FALSE(brick.snapshot().running());
 }
 
-TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
+TEST_F(InterpreterTest, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
 {
     load(0x25, 1, {0x27, 0x81});
     run(Bytes{0x71, 1} + add(0, 1) + Bytes{0x01} + add(0, 1), 10);
@@ -206,7 +206,7 @@ TEST_F(Interpreter, BadCodeStopsItsTaskOnlyAndNeverHoldsTheBrick)
     }
 }
 
-TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
+TEST_F(InterpreterTest, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
 {
     // Variable 32 is a task's own and has no datalog type.
     command({0x52, 5, 0});
@@ -217,7 +217,7 @@ TEST_F(Interpreter, TheDatalogTakesVariablesTimersSensorsAndTheWatchOnly)
     EXPECT_EQ(types, (std::vector<int>{31, 0x23}));
 }
 
-TEST_F(Interpreter, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsPrograms)
+TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsPrograms)
 {
     // A sensor's type sets its default mode, from the host or a program.
     const std::uint8_t modes[] = {0x00, 0x20, 0xA0, 0x80, 0xE0};

@@ -1,5 +1,7 @@
 #include "support/Bytes.h"
 
+#include "protocol/Opcodes.h"
+
 #include <numeric>
 #include <sstream>
 #include <thread>
@@ -39,7 +41,7 @@ Bytes unframed(const Bytes& packet)
     for (std::size_t i = 3; i + 3 < packet.size(); i += 2) // the last pair is the checksum
         bytes.push_back(packet[i]);
     if (!bytes.empty())
-        bytes[0] &= 0xF7;
+        bytes[0] = withoutToggle(bytes[0]);
     return bytes;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "link/RCXSender.h"
-#include "rcx/RCXController.h"
+#include "rcx/RCXLink.h"
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
 #include "support/Recording.h"
@@ -20,9 +19,10 @@ struct Block {
     bool operator==(const Block&) const = default;
 };
 
-// A controller and its link to the in-process virtual brick, through a
-// scripted tower with echo. A test may answer an opcode itself: the brick
-// still acts on the command, but the test's reply data (none: silence) goes back.
+// The virtual brick in the same process, and the link to it as the
+// application builds it, with a scripted tower with echo as the serial port
+// it chose. A test may answer an opcode itself: the brick still acts on the
+// command, but the test's reply data (none: silence) goes back.
 class VirtualBrick {
 public:
     using Answer = std::function<std::optional<Bytes>(const Command& command)>;
@@ -35,12 +35,15 @@ public:
     std::string control(const std::string& line) { return BrickControl(brick).run(line); }
 
     Brick brick;
-    ScriptedPort port;
-    RCXPacket packet{port};
     RecordingListener listener;
-    RCXSender sender{packet, &listener};
-    RCXController controller{sender, packet};
+    ScriptedPort& port; // owned by the link's port list
+    RCXLink link;
+    RCXPacket& packet = link.packet();
+    RCXSender& sender = link.sender();
+    RCXController& controller = link.controller();
 
 private:
+    Bytes respond(const Bytes& packet);
+
     std::map<int, Answer> answers;
 };

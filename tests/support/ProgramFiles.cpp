@@ -1,4 +1,4 @@
-#include "ProgramFiles.h"
+#include "support/ProgramFiles.h"
 
 Bytes ProgramFile::bytes() const
 {

@@ -1,0 +1,107 @@
+#include "support/AppFixture.h"
+
+#include "ports/SerialPort.h"
+#include "protocol/Opcodes.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QTest>
+
+const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+
+SimBrick::SimBrick()
+{
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    process = std::make_unique<SimProcess>(INFRABRICK_SIM, std::vector<std::string>{"--announce", name.toStdString()});
+}
+
+QStringList SimBrick::commands()
+{
+    const QJsonArray history = parsed("history").array();
+    EXPECT_EQ(control("history clear"), "ok");
+    QStringList heard;
+    for (const QJsonValue& entry : history) {
+        const int opcode = withoutToggle(entry.toString().left(2).toInt(nullptr, 16));
+        heard.append(QString::number(opcode, 16).rightJustified(2, '0').toUpper() + entry.toString().mid(2));
+    }
+    return heard;
+}
+
+// A brick that stopped answering must not pass for one that heard nothing.
+QJsonDocument SimBrick::parsed(const QString& command)
+{
+    const QString answer = control(command);
+    const QJsonDocument document = QJsonDocument::fromJson(answer.toUtf8());
+    if (document.isNull())
+        ADD_FAILURE() << command.toStdString() << ": " << answer.toStdString();
+    return document;
+}
+
+void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+void choose(QComboBox* menu, int item)
+{
+    menu->setCurrentIndex(item);
+    emit menu->activated(item);
+}
+
+EventWatch::EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen)
+    : type(type)
+    , seen(std::move(seen))
+{
+    watched->installEventFilter(this);
+}
+
+bool EventWatch::eventFilter(QObject*, QEvent* event)
+{
+    if (event->type() == type)
+        seen();
+    return false;
+}
+
+BrickTest::BrickTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
+
+void BrickTest::SetUp() { ASSERT_TRUE(brick.path().startsWith("/dev/")); }
+
+void BrickTest::save(const QVariantMap& values)
+{
+    for (QSettings store = settings(); const auto& [key, value] : values.asKeyValueRange())
+        store.setValue(key, value);
+}
+
+void BrickTest::savePort(const QString& path)
+{
+    save({{"Port Type", "Serial"}, {"Port Name", brick.name}, {"Port Path", path.isEmpty() ? brick.towerPath() : path},
+          {"Battery Check Time", 100}, {"Input Check Time", 10}, {"Datalog Check Time", 20},
+          {"Battery Full Level", 9.6}, {"Battery Empty Level", 6.6}});
+}
+
+void StartTest::launch()
+{
+    controller = std::make_unique<LegoController>(
+        window, std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<AbsentTower>()));
+    window.show();
+    controller->applicationDidFinishLaunching();
+    controller->timer().stop();
+}
+
+void StartTest::ticks(int count)
+{
+    while (count-- > 0)
+        controller->doTime();
+}
+
+QString StartTest::progressText() { return named<QLabel>(progress(), "fileProgressText")->text(); }
+
+QString StartTest::taskCode(int slot) { return brick.state()["programs"][slot - 1]["tasks"]["0"].toString(); }
+
+void ControllerTest::SetUp()
+{
+    StartTest::SetUp();
+    savePort();
+    launch();
+    ticks(3);
+    brick.commands();
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+// The application against infrabrick-sim as a process, reached through the
+// announced tower as a user reaches it, with settings of the test's own.
+#include "app/FileProgressPanel.h"
+#include "app/LegoController.h"
+#include "app/MainWindow.h"
+#include "ports/NoPort.h"
+#include "support/Controls.h"
+#include "support/QtPrinters.h"
+#include "support/SimProcess.h"
+
+#include <QEvent>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QComboBox;
+
+// A compiled program of several tasks.
+extern const QString programFile;
+
+// infrabrick-sim announced in a runtime folder of its own (XDG_RUNTIME_DIR),
+// set up and looked at through its control language.
+class SimBrick {
+public:
+    SimBrick();
+
+    const QString name = "Virtual RCX";
+    QString towerPath() const { return runtime.filePath("infrabrick/towers/" + name); }
+    QString path() const { return QString::fromStdString(process->path()); }
+    QString control(const QString& command) { return QString::fromStdString(process->control(command.toStdString())); }
+    // The commands heard since the last call, in hex ("21 81") with the
+    // toggle bit cleared; the brick forgets them.
+    QStringList commands();
+    QJsonObject state() { return parsed("state").object(); }
+
+private:
+    QJsonDocument parsed(const QString& command);
+
+    QTemporaryDir runtime;
+    std::unique_ptr<SimProcess> process;
+};
+
+// A USB tower that is listed but not plugged in: the port that fails.
+class AbsentTower : public NoPort {
+public:
+    int findPorts() override { return 1; }
+    std::string portNameAtIndex(int) override { return "USB IR Tower"; }
+    std::string portPathAtIndex(int) override { return "usb"; }
+};
+
+void click(QAbstractButton* button);
+// Chooses an item of a menu as a user does.
+void choose(QComboBox* menu, int item);
+
+// Calls `seen` for each event of a type the watched object gets.
+class EventWatch : public QObject {
+public:
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen);
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override;
+
+private:
+    QEvent::Type type;
+    std::function<void()> seen;
+};
+
+// The settings of the test's own and the virtual brick.
+class BrickTest : public ::testing::Test {
+protected:
+    BrickTest();
+    void SetUp() override;
+
+    QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
+    void save(const QVariantMap& values);
+    // The settings of a first OK on the announced brick, or on `path`.
+    void savePort(const QString& path = {});
+
+    QTemporaryDir folder;
+    SimBrick brick;
+};
+
+// The window and its controller before their start.
+class StartTest : public BrickTest {
+protected:
+    // On this machine's serial lines and an absent USB tower; ticks by hand.
+    void launch();
+    void ticks(int count);
+    FileProgressPanel& progress() { return controller->fileProgressPanel(); }
+    QString progressText();
+    // The code of task 0 of a slot as the brick holds it; empty when none.
+    QString taskCode(int slot);
+
+    MainWindow window;
+    std::unique_ptr<LegoController> controller;
+};
+
+// The application started with a saved port, after its first refresh.
+class ControllerTest : public StartTest {
+protected:
+    void SetUp() override;
+};
