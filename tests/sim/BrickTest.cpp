@@ -54,11 +54,12 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0xD2, 0, 0}, none}, {{0x12, 3, 0}, {{0x43, 0}}},
         // Sensors: type and mode bytes read back, values converted; a fourth sensor is refused.
-        {{0x32, 3, 1}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none},
+        {{0x32, 3, 1}, none}, {{0x3A, 0, 5}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none},
         {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
         {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
         // An event on sensor 2 calibrated around its value (700): upper, lower, hysteresis.
+        {{0xE5, 0, 1, 9, 2, 0}, Bytes{}}, // the display shows sensor 3's value, one decimal
         {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
         // Code arrives in numbered blocks ending with block 0, into the
@@ -80,6 +81,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     EXPECT_EQ(std::tuple(state.variables[3], state.running(), state.datalog.size), std::tuple(5, false, 3));
     EXPECT_EQ(state.remote, (std::vector<std::uint16_t>{0, 0x80, 0, 0x4000, 0}));
     EXPECT_EQ(state.messages, (std::vector<std::uint8_t>{4, 4}));
+    EXPECT_EQ(std::tuple(state.userDisplay.source, state.userDisplay.argument, state.userDisplay.decimals), std::tuple(9, 2, 1));
     EXPECT_EQ(std::pair(state.programs[2].tasks[3], state.programs[2].subs[7]), std::pair(ByteString{1, 2, 3, 4, 5}, ByteString{9, 9}));
     EXPECT_TRUE(brick.addDatalogEntry(0x03, 120) && brick.addDatalogEntry(0x41, -5) && brick.addDatalogEntry(0x80, 2));
     EXPECT_FALSE(brick.addDatalogEntry(0x80, 3));
@@ -95,7 +97,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 82u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 84u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
@@ -288,6 +290,11 @@ TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
             occurred.push_back(event.occurs({.value = value}, 0));
         EXPECT_EQ(occurred, c.occurred) << int(c.type);
     }
+    // The message source shows the last message and whether one arrived.
+    BrickState state;
+    state.lastMessage = 5, state.messageArrived = true;
+    const EventSample message = sampleOf(state, 7, 0);
+    EXPECT_EQ(std::pair(message.value, message.message), std::pair(5, true));
     // A click is low, high and low again within the click time (50
     // hundredths) of leaving low; a double click, two within that time.
     const struct { EventType type; std::vector<std::pair<int, std::int64_t>> samples; int clicks; bool last; } clicks[] = {
