@@ -240,6 +240,9 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
                  {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
+    TemporaryFolder folder;
+    EXPECT_EQ(control(brick, "dump firmware " + folder.path("image")), "ok");
+    EXPECT_TRUE(std::filesystem::exists(folder.path("image")));
     brick.receive(framed({0x52, 3, 0}));
     EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
     EXPECT_EQ(control(brick, "datalog add 1 -32768"), "ok");
