@@ -35,6 +35,7 @@ TEST(SimProgram, AnswersEachControlLineAndRefusesBadOptions)
     SimProcess sim(program, {"--no-firmware", "--seed", "0x10", "--noise", "0", "--clock", "wall"});
     EXPECT_EQ(sim.path().rfind("/dev/pts/", 0), 0u) << sim.path();
     EXPECT_NE(sim.state().find("\"firmware\":{\"present\":false"), std::string::npos) << sim.state();
+    EXPECT_NE(sim.state().find("\"slot\":1,\"running\""), std::string::npos) << "slots count from 1";
     // An echoed line with control characters inside stays one answer line.
     using namespace std::string_literals;
     EXPECT_EQ(sim.control("go\0on\rnow\x7F"s), "error: unknown command: go\\x00on\\x0Dnow\\x7F");
