@@ -239,14 +239,14 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     command({0x33, 2, 8, 0}); // no display 8
     command({0x13, 1, 1, 9}); // no timer 9
     EXPECT_TRUE(sent.empty());
-    // The remote's program 2 and message 2 buttons.
-    command({0x91, 1});
+    // The remote's program 5 (the last) and message 2 buttons.
+    command({0x91, 4});
     load(0x25, 0, variable(0x14, 11, 5));
     command({0x91, 0});
-    brick.receive(framed({0xD2, 0x04, 0x02}));
+    brick.receive(framed({0xD2, 0x20, 0x02}));
     brick.advance(1);
     command({0x91, 5}); // no such slot
-    EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{1, 5, 2}));
+    EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{4, 5, 2}));
 }
 
 TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)
