@@ -239,6 +239,15 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     command({0x33, 2, 8, 0}); // no display 8
     command({0x13, 1, 1, 9}); // no timer 9
     EXPECT_TRUE(sent.empty());
+    // A display that exists; power above 7 kept at 7; a muted brick plays nothing.
+    command({0x33, 2, 3, 0});
+    EXPECT_EQ(std::pair(brick.snapshot().display, sent.empty()), std::pair(3, false));
+    command({0x13, 1, 2, 9});
+    EXPECT_EQ(brick.snapshot().outputs[0].power, 7);
+    const std::size_t played = brick.snapshot().played.size();
+    for (const Bytes& sound : {Bytes{0xD0}, Bytes{0x51, 1}, Bytes{0xE0}, Bytes{0x51, 2}})
+        command(sound);
+    EXPECT_EQ(std::pair(brick.snapshot().played.size(), brick.snapshot().played.back().sound), std::pair(played + 1, 2));
     // The remote's program 5 (the last) and message 2 buttons.
     command({0x91, 4});
     load(0x25, 0, variable(0x14, 11, 5));
