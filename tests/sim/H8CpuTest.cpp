@@ -338,6 +338,8 @@ TEST(H8Cpu, ReportsAnUnknownInstructionWithItsAddress)
         {0x56, 0x70},             // RTE
         {0x00, 0x01},             // NOP with a second byte
         {0x0D, 0x18},             // MOV.W with a byte register
+        {0x0D, 0x81},             // MOV.W from a byte register
+        {0x02, 0x19},             // STC with its upper nibble set
         {0x6A, 0x48, 0x00, 0x00}, // MOVFPE
         {0x70, 0xD8},             // BSET with bit 7 of its bit number set
         {0x7D, 0x20, 0x73, 0x30}, // BTST in the form that writes the byte
