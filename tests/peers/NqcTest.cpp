@@ -63,6 +63,9 @@ const struct { const char* name; const char* target; const char* source; std::ve
                                "task thief() { SetPriority(1); Wait(50); acquire (ACQUIRE_OUT_A) { Off(OUT_A); Wait(1000); } }\n",
      {{"", 100, {variables + "0,", "\"state\":\"on\"},{\"power\""}},
       {"", 500, {variables + "1,", "\"outputs\":[{\"power\":7,\"direction\":\"forward\",\"state\":\"off\"}"}}}},
+    {"access at equal priority", "RCX2", "int lost;\ntask main() { SetPriority(2); start thief;\n  acquire (ACQUIRE_OUT_A) { Wait(1000); } catch { lost = 1; } }\n"
+                                        "task thief() { SetPriority(2); Wait(50); acquire (ACQUIRE_OUT_A) { Wait(1000); } }\n",
+     {{"", 100, {variables + "0,"}}, {"", 500, {variables + "1,"}}}},
     {"global outputs and counters", "RCX2", "int c;\ntask main() { SetGlobalOutput(OUT_B, OUT_OFF); SetMaxPower(OUT_A, 2); SetPower(OUT_A + OUT_B, 7);\n"
                                             "  On(OUT_A + OUT_B); SetGlobalDirection(OUT_C, OUT_REV); OnFwd(OUT_C);\n"
                                             "  IncCounter(0); IncCounter(0); DecCounter(0); c = Counter(0); SetUserDisplay(c, 2);\n"
