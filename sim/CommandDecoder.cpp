@@ -42,6 +42,14 @@ void CommandDecoder::feed(std::uint8_t byte)
     }
 }
 
+void CommandDecoder::setComplements(bool complements)
+{
+    if (complements == withComplements)
+        return;
+    withComplements = complements;
+    restart();
+}
+
 std::optional<ByteString> CommandDecoder::next()
 {
     if (decoded.empty())
@@ -63,14 +71,19 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
 {
     if (packet.size() <= headerLength)
         return byte == FrameWriter::header[packet.size() - 1] ? Step::More : Step::Broken;
+    if (!withComplements)
+        return take(byte);
     if (!pendingValue) {
         pendingValue = byte;
         return Step::More;
     }
     const std::uint8_t value = *pendingValue;
     pendingValue.reset();
-    if (byte != complement(value))
-        return Step::Broken;
+    return byte == complement(value) ? take(value) : Step::Broken;
+}
+
+CommandDecoder::Step CommandDecoder::take(std::uint8_t value)
+{
     if (!values.empty() && values.size() == expectedValues)
         return value == checksum(values) ? Step::Done : Step::Broken;
 
@@ -86,9 +99,14 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
     return Step::More;
 }
 
-ByteString frame(const ByteString& values)
+ByteString frame(const ByteString& values, bool complements)
 {
-    // Every value and the checksum go out with their complements.
+    if (!complements) {
+        ByteString packet(std::begin(FrameWriter::header), std::end(FrameWriter::header));
+        packet.insert(packet.end(), values.begin(), values.end());
+        packet.push_back(checksum(values));
+        return packet;
+    }
     ByteString packet(headerLength + 2 * (values.size() + 1));
     FrameWriter writer(packet.data());
     for (std::uint8_t value : values)

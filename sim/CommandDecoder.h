@@ -7,7 +7,10 @@
 #include <optional>
 
 // The brick's side of the infrared framing: turns the bytes it hears into the
-// host's commands, and frames what it sends back.
+// host's commands, and frames what it sends back. Two framings, as the ROM's
+// line mode has it: with complements (header, each value and its
+// complement, the checksum and its complement) or without (header, the
+// values, the checksum).
 //
 // A command is the opcode byte as received followed by its argument bytes,
 // as many as the opcode has (argumentCount). Transfer data (0x45, 0x4D) carries
@@ -23,6 +26,9 @@ class CommandDecoder {
 public:
     static constexpr int maxBlockLength = 512;
 
+    // Which framing the bytes fed from now on have; a change drops the
+    // packet begun.
+    void setComplements(bool complements);
     void feed(std::uint8_t byte);
     // The oldest command decoded and not yet taken.
     std::optional<ByteString> next();
@@ -31,6 +37,7 @@ private:
     enum class Step { More, Done, Broken };
 
     Step step(std::uint8_t byte);
+    Step take(std::uint8_t value);
     void restart();
 
     std::deque<std::uint8_t> unread;
@@ -41,8 +48,8 @@ private:
     ByteString values;
     std::optional<std::uint8_t> pendingValue;
     std::size_t expectedValues = 0;
+    bool withComplements = true;
 };
 
-// A packet as the brick sends it: header, each value and its complement, the
-// checksum and its complement.
-ByteString frame(const ByteString& values);
+// A packet as the brick sends it, in either framing.
+ByteString frame(const ByteString& values, bool complements);

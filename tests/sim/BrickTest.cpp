@@ -18,7 +18,7 @@ const std::nullopt_t none = std::nullopt;
 void play(Brick& brick, const std::vector<Step>& steps)
 {
     Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes) { sent = sent + bytes; });
+    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
     for (const auto& [command, reply] : steps) {
         sent.clear();
         brick.receive(framed(command));
@@ -218,7 +218,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
 {
     Brick brick(true, BrickClock::Kind::Manual);
     Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes) { sent = bytes; });
+    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = bytes; });
     const std::pair<const char*, const char*> commands[] = {
         {"datalog add 1 2", "error: the datalog is full"}, {"sensor 1 raw 0", "ok"}, {"sensor 0x2 raw 0x1FF", "ok"},
         {"battery 0x1", "ok"}, {"battery 65535", "ok"}, {"battery 7500", "ok"},
