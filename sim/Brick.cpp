@@ -526,7 +526,12 @@ Brick::Reply Brick::unlockFirmware(Arguments arguments)
     if (!matches(arguments, unlockKey))
         return std::nullopt;
     if (!firmware.present) {
-        if (downloadTarget == Target::Firmware || !firmware.checksumMatched || !firmware.holdsSignature())
+        // A host may end the download without a block 0: the unlock ends it.
+        if (downloadTarget == Target::Firmware) {
+            downloadTarget = Target::None;
+            firmware.checksumMatched = firmware.imageChecksum() == firmware.checksum;
+        }
+        if (!firmware.checksumMatched || !firmware.holdsSignature())
             return std::nullopt;
         imageCallDue = true;
     }

@@ -8,8 +8,14 @@
 // The ROM's call of an image it has just unlocked: the image's machine code
 // runs in the H8/300 interpreter from its announced address, with the line's
 // registers as the ROM left them. A fast download image changes them and
-// returns; a whole firmware never returns within the budget, or soon calls
-// into the ROM, whose code is not there.
+// returns; a whole firmware does not return within the budget, or meets an
+// instruction the interpreter does not have.
+//
+// The ROM's own routines are not here. A call into one comes back at once,
+// registers and memory as they were: fast download images call the ROM on
+// their way (to routines that do not touch the line), so such a call does not
+// make an image a firmware. A jump into the ROM with the ROM's own return
+// address on top of the stack returns.
 constexpr std::uint64_t imageCallBudget = 1'000'000;
 
 // Runs `firmware`'s image loaded where the ROM puts it, at the end of the
