@@ -1,5 +1,7 @@
 #include "sim/Brick.h"
 
+#include "sim/ImageCall.h"
+
 #include "link/Framing.h"
 #include "protocol/Firmware.h"
 #include "protocol/Opcodes.h"
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 struct Brick::Command {
     std::uint8_t opcode; // toggle bit clear
@@ -79,13 +82,15 @@ Brick::Brick(bool firmwarePresent, BrickClock::Kind clockKind)
     state.firmware.unlocked = firmwarePresent;
 }
 
-void Brick::receive(std::span<const std::uint8_t> bytes)
+void Brick::receive(std::span<const std::uint8_t> bytes, const HostSettings& host)
 {
     std::lock_guard lock(mutex);
     for (std::uint8_t byte : bytes) {
         if (!state.powered)
             return;
-        const std::optional<std::uint8_t> heard = noise.pass(byte);
+        const LineMode line = state.line.mode();
+        decoder.setComplements(line.complements);
+        const std::optional<std::uint8_t> heard = noise.pass(host.agreeWith(line.settings) ? byte : garbled(byte));
         if (!heard)
             continue;
         decoder.feed(*heard);
@@ -99,6 +104,12 @@ void Brick::setTransmitter(Transmitter transmitter)
 {
     std::lock_guard lock(mutex);
     myTransmitter = std::move(transmitter);
+}
+
+LineMode Brick::lineMode() const
+{
+    std::lock_guard lock(mutex);
+    return state.line.mode();
 }
 
 void Brick::setWakeUp(WakeUp wakeUp)
@@ -198,6 +209,7 @@ void Brick::powerOn()
     if (state.powered)
         return;
     state.powered = true;
+    state.line = LineRegisters();
     decoder = CommandDecoder();
     previousOpcode.reset();
     previousReply.reset();
@@ -256,6 +268,20 @@ void Brick::execute(const ByteString& command)
     values.insert(values.end(), data->begin(), data->end());
     previousReply = values;
     reply(values);
+    if (std::exchange(imageCallDue, false))
+        callUnlockedImage();
+}
+
+void Brick::callUnlockedImage()
+{
+    FirmwareState& firmware = state.firmware;
+    firmware.call = callImage(firmware, state.line);
+    if (firmware.call->kind == h8300::CallOutcome::Kind::returned)
+        return;
+    // A firmware: it sets the line up as the ROM did at power-on.
+    firmware.present = true;
+    firmware.unlocked = true;
+    state.line = LineRegisters();
 }
 
 Brick::Reply Brick::act(std::uint8_t opcode, const ByteString& command)
@@ -278,12 +304,13 @@ void Brick::reply(const ByteString& values)
 
 void Brick::emit(const ByteString& values)
 {
+    const LineMode line = state.line.mode();
     ByteString sent;
-    for (std::uint8_t byte : frame(values))
+    for (std::uint8_t byte : frame(values, line.complements))
         if (std::optional<std::uint8_t> passed = noise.pass(byte))
             sent.push_back(*passed);
     if (myTransmitter && !sent.empty())
-        myTransmitter(sent);
+        myTransmitter(sent, line.settings);
 }
 
 void Brick::send(std::uint8_t message)
@@ -499,10 +526,14 @@ Brick::Reply Brick::unlockFirmware(Arguments arguments)
     if (!matches(arguments, unlockKey))
         return std::nullopt;
     if (!firmware.present) {
-        if (downloadTarget == Target::Firmware || !firmware.checksumMatched || !firmware.holdsSignature())
+        // A host may end the download without a block 0: the unlock ends it.
+        if (downloadTarget == Target::Firmware) {
+            downloadTarget = Target::None;
+            firmware.checksumMatched = firmware.imageChecksum() == firmware.checksum;
+        }
+        if (!firmware.checksumMatched || !firmware.holdsSignature())
             return std::nullopt;
-        firmware.present = true;
-        firmware.unlocked = true;
+        imageCallDue = true;
     }
     return ByteString(unlockAnswer.begin(), unlockAnswer.end());
 }

@@ -43,7 +43,11 @@
 //        status 0 (only while no firmware is present)
 //   0xA4 upload datalog (first lo, hi, count lo, hi)  3 bytes an entry
 //   0xA5 unlock firmware (unlockKey)  the unlockAnswer once a whole image
-//        with the right checksum and the signature is in; otherwise silent
+//        with the right checksum and the signature is in; otherwise silent.
+//        Once the answer is out, the ROM calls the image (callImage): code
+//        that returns leaves the brick without firmware, in the line mode
+//        it set; any other image is a firmware, which runs the line as
+//        the ROM did at power-on
 //   0xD2 remote command (a RemoteWord, lo, hi), 0xF7 message: acted on, no
 //        reply
 //   any other instruction a host may send (Interpreter::direct): acted on
@@ -52,6 +56,12 @@
 // Without firmware only the boot ROM answers: 0x10, 0x15, 0x30, 0x45, 0x60,
 // 0x65, 0x75 and 0xA5. Everything else, arguments out of range, wrong keys
 // and packets that do not frame are ignored without a reply.
+//
+// The line: the brick hears and sends in the framing of its line mode
+// (BrickState::line), with or without complements; bytes from a host whose
+// settings disagree with the mode's are garbled, and so are the brick's
+// bytes on their way to it (the transport compares them). Power on brings
+// back the ROM's line.
 //
 // The toggle bit: a command whose opcode byte equals the previous command's
 // byte exactly is a repeat: the brick does not act again and sends its last
@@ -76,10 +86,11 @@ public:
     static constexpr std::uint8_t firmwareVersion[4] = {
         0x00, FirmwareState::versionMajor, 0x00, FirmwareState::versionMinor};
 
-    // Called, under the brick's lock, with each packet the brick sends; it
-    // must not call back into the brick. One at a time: BrickPort and
-    // PtyTower each set theirs for as long as they live.
-    using Transmitter = std::function<void(const ByteString& bytes)>;
+    // Called, under the brick's lock, with each packet the brick sends and
+    // the line's settings it goes out at; it must not call back into the
+    // brick. One at a time: BrickPort and PtyTower each set theirs for as
+    // long as they live.
+    using Transmitter = std::function<void(const ByteString& bytes, const LineSettings& line)>;
 
     // Called, under the brick's lock, when a task starts: a Scheduler sets
     // it for as long as it lives. It must not call back into the brick.
@@ -87,10 +98,12 @@ public:
 
     explicit Brick(bool firmwarePresent = true, BrickClock::Kind clock = BrickClock::Kind::Wall);
 
-    // Bytes the host sends over the infrared; the noise, when set, strikes
+    // Bytes the host sends over the infrared at `host`'s settings (by
+    // default taken to agree with the line); the noise, when set, strikes
     // them here (and the brick's own bytes on their way out).
-    void receive(std::span<const std::uint8_t> bytes);
+    void receive(std::span<const std::uint8_t> bytes, const HostSettings& host = {});
     void setTransmitter(Transmitter transmitter);
+    LineMode lineMode() const;
     void setWakeUp(WakeUp wakeUp);
 
     // A wall clock's brick runs its program up to now; true while a program
@@ -144,6 +157,8 @@ private:
     // Sends a message packet and keeps the message among those sent.
     void send(std::uint8_t message);
     void wakeIfRunning();
+    // The ROM calls the image just unlocked.
+    void callUnlockedImage();
 
     Reply alive(Arguments);
     Reply getValue(Arguments arguments);
@@ -195,6 +210,8 @@ private:
     // status was lost) is acknowledged without being stored twice.
     ByteString lastBlock;
     int blocksToRefuse = 0;
+    // An unlock was answered: the image runs once the answer is out.
+    bool imageCallDue = false;
     // Outputs a remote button runs; its release stops them.
     int remoteDriven = 0;
 };

@@ -77,6 +77,57 @@ void unknownOpcodeObject(JsonWriter& json, const std::optional<UnknownOpcode>& u
     json.endObject();
 }
 
+const char* parityName(Parity parity)
+{
+    switch (parity) {
+    case Parity::odd:
+        return "odd";
+    case Parity::even:
+        return "even";
+    case Parity::none:
+        break;
+    }
+    return "none";
+}
+
+void lineObject(JsonWriter& json, const LineMode& line)
+{
+    json.key("line").beginObject();
+    json.key("speed").value(line.settings.bitsPerSecond);
+    json.key("complements").value(line.complements);
+    json.key("parity").value(parityName(line.settings.parity));
+    json.endObject();
+}
+
+const char* outcomeName(h8300::CallOutcome::Kind kind)
+{
+    switch (kind) {
+    case h8300::CallOutcome::Kind::returned:
+        return "returned";
+    case h8300::CallOutcome::Kind::budgetExhausted:
+        return "budget exhausted";
+    case h8300::CallOutcome::Kind::unknownInstruction:
+        break;
+    }
+    return "unknown instruction";
+}
+
+void callObject(JsonWriter& json, const std::optional<h8300::CallOutcome>& call)
+{
+    json.key("call");
+    if (!call) {
+        json.null();
+        return;
+    }
+    json.beginObject();
+    json.key("outcome").value(outcomeName(call->kind));
+    json.key("executed").value(static_cast<int>(call->executed));
+    json.key("address").value(call->address);
+    if (call->kind == h8300::CallOutcome::Kind::unknownInstruction)
+        json.key("instruction").value(call->instruction);
+    json.endObject();
+}
+
 // Control characters of an echoed line written as \xNN, so that every
 // answer is one line whatever the input held.
 std::string oneLine(const std::string& answer)
@@ -311,6 +362,7 @@ std::string BrickControl::stateJson(const BrickState& state)
     json.beginObject();
     json.key("power").value(state.powered ? "on" : "off");
     json.key("silent").value(state.silent);
+    lineObject(json, state.line.mode());
     json.key("battery").value(state.battery);
     json.key("slot").value(state.slot + 1);
     json.key("running").value(state.running());
@@ -383,6 +435,7 @@ std::string BrickControl::stateJson(const BrickState& state)
     json.key("address").value(firmware.address);
     json.key("length").value(static_cast<int>(firmware.image.size()));
     json.key("checksum").value(firmware.checksum);
+    callObject(json, firmware.call);
     json.endObject();
 
     json.key("received").beginObject();

@@ -14,7 +14,8 @@ class Brick;
 // decimal, or hexadecimal with 0x. A command that does not parse changes
 // nothing.
 //
-//   state                      the whole state as one JSON object
+//   state                      the whole state as one JSON object, the
+//                              line mode and the image's call included
 //   history                    the host's commands so far, a JSON array of
 //                              hex texts ("12 09 00"); `history clear`
 //   sensor N raw V             sensor 1-3 reads V (0-1023)

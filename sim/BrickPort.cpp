@@ -4,10 +4,12 @@
 
 #include "sim/Brick.h"
 
+#include <algorithm>
+
 BrickPort::BrickPort(Brick& brick)
     : myBrick(brick)
 {
-    myBrick.setTransmitter([this](const ByteString& bytes) { deliver(bytes); });
+    myBrick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) { deliver(bytes, line); });
 }
 
 BrickPort::~BrickPort()
@@ -36,13 +38,15 @@ void BrickPort::closePort()
 IOReturn BrickPort::write(const std::uint8_t* bytes, int length)
 {
     const ByteString written(bytes, bytes + length);
+    HostSettings settings;
     {
         std::lock_guard lock(mutex);
         if (!open)
             return kIOReturnNotReady;
+        settings = host;
     }
-    deliver(written);
-    myBrick.receive(written);
+    deliver(written, std::nullopt);
+    myBrick.receive(written, settings);
     return kIOReturnSuccess;
 }
 
@@ -58,12 +62,20 @@ IOReturn BrickPort::readByte(std::uint8_t* byte, ReadLimit limit)
     return kIOReturnSuccess;
 }
 
-void BrickPort::deliver(const ByteString& bytes)
+void BrickPort::setHostSettings(const HostSettings& settings)
+{
+    std::lock_guard lock(mutex);
+    host = settings;
+}
+
+void BrickPort::deliver(ByteString bytes, const std::optional<LineSettings>& line)
 {
     {
         std::lock_guard lock(mutex);
         if (!open)
             return;
+        if (line && !host.agreeWith(*line))
+            std::transform(bytes.begin(), bytes.end(), bytes.begin(), garbled);
         incoming.insert(incoming.end(), bytes.begin(), bytes.end());
     }
     arrived.notify_all();

@@ -14,6 +14,9 @@ class Brick;
 // answer; messages the brick sends on its own arrive as well. Thread-safe
 // like a real port: readByte on the receive thread, the rest anywhere.
 // Bytes that arrive while the port is closed are lost, as on a serial line.
+// The port has the line settings a host states with setHostSettings (by
+// default whatever the brick's line has): where they disagree with the
+// brick's line mode, each side hears the other's bytes garbled.
 class BrickPort : public Port {
 public:
     // Takes the brick's transmitter for as long as the port lives.
@@ -35,12 +38,16 @@ public:
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
+    void setHostSettings(const HostSettings& settings);
+
 private:
-    void deliver(const ByteString& bytes);
+    // Bytes that reach the host: the echo, and the brick's, sent at `line`.
+    void deliver(ByteString bytes, const std::optional<LineSettings>& line);
 
     Brick& myBrick;
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<std::uint8_t> incoming;
     bool open = false;
+    HostSettings host;
 };

@@ -6,7 +6,9 @@
 #include "protocol/ProgramSlots.h"
 #include "protocol/Sensors.h"
 #include "sim/Events.h"
+#include "sim/LineMode.h"
 #include "sim/Task.h"
+#include "sim/h8300/H8Cpu.h"
 
 #include <array>
 #include <cstdint>
@@ -126,6 +128,9 @@ struct FirmwareState {
     std::uint16_t checksum = 0; // announced by begin firmware download
     ByteString image;           // the blocks received, in order
     bool checksumMatched = false;
+    // How the ROM's call of the image at its last unlock ended: returned
+    // (still no firmware), or not (a firmware).
+    std::optional<h8300::CallOutcome> call;
 
     // Low 16 bits of the sum of the image's first firmwareChecksumLength bytes.
     std::uint16_t imageChecksum() const;
@@ -185,6 +190,7 @@ struct BrickState {
 
     bool powered = true;
     bool silent = false; // hears and acts, but its replies go nowhere
+    LineRegisters line;  // the ROM's line, until power off
     int battery = 9000;  // millivolts
     int slot = 0;        // current program slot, 0 to 4
     std::int64_t time = 0; // brick time, milliseconds, when the copy was made

@@ -11,6 +11,10 @@ namespace {
 
 constexpr std::size_t headerLength = std::size(FrameWriter::header);
 constexpr std::size_t blockHeaderValues = 5; // opcode, block lo/hi, length lo/hi
+// Without complements, a reply of more values than the versions' (opcode and
+// 8 bytes) still has its opcode's complement after the opcode: of the
+// ROM's, the unlock's answer.
+constexpr std::size_t longestPlainReply = 9;
 
 bool isTransferData(std::uint8_t opcode)
 {
@@ -42,6 +46,14 @@ void CommandDecoder::feed(std::uint8_t byte)
     }
 }
 
+void CommandDecoder::setComplements(bool complements)
+{
+    if (complements == withComplements)
+        return;
+    withComplements = complements;
+    restart();
+}
+
 std::optional<ByteString> CommandDecoder::next()
 {
     if (decoded.empty())
@@ -57,10 +69,13 @@ void CommandDecoder::restart()
     values.clear();
     pendingValue.reset();
     expectedValues = 0;
+    header = Header::start;
 }
 
 CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
 {
+    if (!withComplements)
+        return stepWithoutComplements(byte);
     if (packet.size() <= headerLength)
         return byte == FrameWriter::header[packet.size() - 1] ? Step::More : Step::Broken;
     if (!pendingValue) {
@@ -69,8 +84,31 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
     }
     const std::uint8_t value = *pendingValue;
     pendingValue.reset();
-    if (byte != complement(value))
-        return Step::Broken;
+    return byte == complement(value) ? take(value) : Step::Broken;
+}
+
+CommandDecoder::Step CommandDecoder::stepWithoutComplements(std::uint8_t byte)
+{
+    const std::uint8_t mark = FrameWriter::header[1];
+    const std::uint8_t zero = FrameWriter::header[2];
+    switch (header) {
+    case Header::start:
+        if (byte == mark)
+            header = Header::marked;
+        return byte == mark || (byte == FrameWriter::header[0] && packet.size() == 1) ? Step::More : Step::Broken;
+    case Header::marked:
+        header = Header::complete;
+        if (byte == zero)
+            return Step::More;
+        break;
+    case Header::complete:
+        break;
+    }
+    return take(byte);
+}
+
+CommandDecoder::Step CommandDecoder::take(std::uint8_t value)
+{
     if (!values.empty() && values.size() == expectedValues)
         return value == checksum(values) ? Step::Done : Step::Broken;
 
@@ -86,9 +124,16 @@ CommandDecoder::Step CommandDecoder::step(std::uint8_t byte)
     return Step::More;
 }
 
-ByteString frame(const ByteString& values)
+ByteString frame(const ByteString& values, bool complements)
 {
-    // Every value and the checksum go out with their complements.
+    if (!complements) {
+        ByteString packet(std::begin(FrameWriter::header), std::end(FrameWriter::header));
+        packet.insert(packet.end(), values.begin(), values.end());
+        packet.push_back(checksum(values));
+        if (values.size() > longestPlainReply)
+            packet.insert(packet.begin() + headerLength + 1, complement(values.front()));
+        return packet;
+    }
     ByteString packet(headerLength + 2 * (values.size() + 1));
     FrameWriter writer(packet.data());
     for (std::uint8_t value : values)

@@ -7,7 +7,12 @@
 #include <optional>
 
 // The brick's side of the infrared framing: turns the bytes it hears into the
-// host's commands, and frames what it sends back.
+// host's commands, and frames what it sends back. Two framings, as the ROM's
+// line mode has it: with complements (header, each value and its
+// complement, the checksum and its complement) or without (header, the
+// values, the checksum). Without complements the header may be cut short:
+// hosts send 0xFF alone there, and the 0x55 before it and the 0x00 after
+// it are taken when they come.
 //
 // A command is the opcode byte as received followed by its argument bytes,
 // as many as the opcode has (argumentCount). Transfer data (0x45, 0x4D) carries
@@ -23,6 +28,9 @@ class CommandDecoder {
 public:
     static constexpr int maxBlockLength = 512;
 
+    // Which framing the bytes fed from now on have; a change drops the
+    // packet begun.
+    void setComplements(bool complements);
     void feed(std::uint8_t byte);
     // The oldest command decoded and not yet taken.
     std::optional<ByteString> next();
@@ -31,6 +39,8 @@ private:
     enum class Step { More, Done, Broken };
 
     Step step(std::uint8_t byte);
+    Step stepWithoutComplements(std::uint8_t byte);
+    Step take(std::uint8_t value);
     void restart();
 
     std::deque<std::uint8_t> unread;
@@ -41,8 +51,12 @@ private:
     ByteString values;
     std::optional<std::uint8_t> pendingValue;
     std::size_t expectedValues = 0;
+    bool withComplements = true;
+    // Without complements: how far the header has come.
+    enum class Header { start, marked, complete } header = Header::start;
 };
 
-// A packet as the brick sends it: header, each value and its complement, the
-// checksum and its complement.
-ByteString frame(const ByteString& values);
+// A packet as the brick sends it, in either framing. Without complements a
+// long reply (the unlock's answer) still carries its opcode's complement
+// after the opcode, outside the checksum.
+ByteString frame(const ByteString& values, bool complements);

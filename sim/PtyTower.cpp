@@ -6,10 +6,26 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+int bitsPerSecond(speed_t speed)
+{
+    static constexpr std::pair<speed_t, int> speeds[] = {
+        {B300, 300}, {B600, 600}, {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
+        {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+    const auto* found = std::find_if(std::begin(speeds), std::end(speeds), [speed](const auto& entry) { return entry.first == speed; });
+    // Any other speed hears nothing a brick's line sends.
+    return found == std::end(speeds) ? 0 : found->second;
+}
+
+} // namespace
 
 PtyTower::PtyTower(Brick& brick, bool realtime)
     : myBrick(brick)
@@ -20,10 +36,11 @@ PtyTower::PtyTower(Brick& brick, bool realtime)
         slavePath.clear();
         return;
     }
-    myBrick.setTransmitter([this](const ByteString& bytes) {
+    myBrick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) {
         {
             std::lock_guard lock(mutex);
-            outgoing.insert(outgoing.end(), bytes.begin(), bytes.end());
+            for (std::uint8_t byte : bytes)
+                outgoing.push_back({byte, line});
         }
         changed.notify_all();
     });
@@ -104,10 +121,11 @@ void PtyTower::readLoop()
         const ssize_t count = ::read(master, buffer, sizeof buffer);
         if (count > 0) {
             const Clock::time_point now = Clock::now();
+            const HostSettings host = hostSettings();
             {
                 std::lock_guard lock(mutex);
                 for (ssize_t i = 0; i < count; ++i)
-                    incoming.push_back({buffer[i], now});
+                    incoming.push_back({buffer[i], now, host});
             }
             changed.notify_all();
         } else if (count < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
@@ -132,19 +150,29 @@ void PtyTower::carryLoop()
 
 void PtyTower::carryFast(std::unique_lock<std::mutex>& lock)
 {
-    const ByteString sent(outgoing.begin(), outgoing.end());
-    ByteString heard;
-    for (const Arrival& arrival : incoming)
-        heard.push_back(arrival.byte);
-    outgoing.clear();
-    incoming.clear();
+    const std::deque<Departure> sent = std::exchange(outgoing, {});
+    const std::deque<Arrival> heard = std::exchange(incoming, {});
     lock.unlock();
-    writeOut(sent);
+    for (auto run = sent.begin(); run != sent.end();) {
+        const auto end = std::find_if(run, sent.end(), [&](const Departure& d) { return d.line != run->line; });
+        ByteString bytes;
+        std::transform(run, end, std::back_inserter(bytes), [](const Departure& d) { return d.byte; });
+        writeFromBrick(bytes, run->line);
+        run = end;
+    }
     // Heard before echoed: a host that has the echo of a command can count
     // on the brick's history to hold it. The replies it causes follow the
     // echo, on the next round.
-    myBrick.receive(heard);
-    writeOut(heard);
+    for (auto run = heard.begin(); run != heard.end();) {
+        const auto end = std::find_if(run, heard.end(), [&](const Arrival& a) {
+            return a.host.bitsPerSecond != run->host.bitsPerSecond;
+        });
+        ByteString bytes;
+        std::transform(run, end, std::back_inserter(bytes), [](const Arrival& a) { return a.byte; });
+        myBrick.receive(bytes, run->host);
+        writeOut(bytes);
+        run = end;
+    }
     lock.lock();
 }
 
@@ -154,29 +182,35 @@ void PtyTower::carryPaced(std::unique_lock<std::mutex>& lock)
         Clock::time_point next = std::max(Clock::now(), replyDue ? lineFree + turnaround : lineFree);
         replyDue = false;
         while (!outgoing.empty()) {
-            const std::uint8_t byte = outgoing.front();
+            const Departure departure = outgoing.front();
             outgoing.pop_front();
-            next += byteTime;
+            next += departure.line.byteTime();
             if (!waitUntil(lock, next))
                 return;
             lineFree = next;
             lock.unlock();
-            writeOut({byte});
+            writeFromBrick({departure.byte}, departure.line);
             lock.lock();
         }
         return;
     }
     const Arrival next = incoming.front();
     incoming.pop_front();
+    // The host's byte takes the host's speed; the parity, which the terminal
+    // does not show, is taken to be the brick's. Asked without the tower's
+    // lock: the brick calls the transmitter, which takes it, under its own.
+    lock.unlock();
+    const LineSettings line = next.host.filledFrom(myBrick.lineMode().settings);
+    lock.lock();
     // On the schedule of the line, not of this thread's wake-ups: a late
     // wake-up does not delay the bytes after it.
-    const Clock::time_point crossed = std::max(lineFree, next.at) + byteTime;
+    const Clock::time_point crossed = std::max(lineFree, next.at) + line.byteTime();
     const std::uint8_t byte = next.byte;
     if (!waitUntil(lock, crossed))
         return;
     lineFree = crossed;
     lock.unlock();
-    myBrick.receive({&byte, 1});
+    myBrick.receive({&byte, 1}, next.host);
     writeOut({byte});
     lock.lock();
     if (!outgoing.empty())
@@ -186,6 +220,21 @@ void PtyTower::carryPaced(std::unique_lock<std::mutex>& lock)
 bool PtyTower::waitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point when)
 {
     return !changed.wait_until(lock, when, [this] { return stopping; });
+}
+
+HostSettings PtyTower::hostSettings() const
+{
+    termios settings;
+    if (::tcgetattr(master, &settings) != 0)
+        return {};
+    return {.bitsPerSecond = bitsPerSecond(::cfgetospeed(&settings)), .parity = std::nullopt};
+}
+
+void PtyTower::writeFromBrick(ByteString bytes, const LineSettings& line)
+{
+    if (!hostSettings().agreeWith(line))
+        std::transform(bytes.begin(), bytes.end(), bytes.begin(), garbled);
+    writeOut(bytes);
 }
 
 void PtyTower::writeOut(const ByteString& bytes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/BrickState.h"
+#include "sim/LineMode.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -16,15 +17,23 @@ class Brick;
 // brick and then echoed back, so that once a host has the echo of a command
 // the brick's history holds it; what the brick sends follows.
 //
+// The host's line settings are read off the terminal for every read and
+// every write (tcgetattr on the master gives the host's side): where its
+// speed is not the brick's line mode's, the brick hears the host's bytes
+// garbled and the host the brick's (see garbled). The terminal shows no
+// parity, so only the speed counts.
+//
 // Fast (default): bytes pass as soon as they come. Realtime: the infrared
-// line carries one byte at a time, byteTime each (11 bits at 2400 bit/s),
-// both ways; the echo of a byte and the brick's hearing of it come when the
+// line carries one byte at a time, both ways, each taking its line
+// settings' byte time (11 bits at 2400 bit/s with parity, 10 bits at 4800
+// without); the echo of a byte and the brick's hearing of it come when the
 // byte has crossed; a reply starts `turnaround` after the last byte of the
 // command that caused it. Noise, if set, is the brick's (both directions of
 // the infrared path); the echo is the tower's own and is never garbled.
 class PtyTower {
 public:
-    static constexpr std::chrono::nanoseconds byteTime{11'000'000'000LL / 2400};
+    // A byte on the ROM's line at power-on: 11 bits at 2400 bit/s.
+    static constexpr std::chrono::nanoseconds byteTime = LineSettings{}.byteTime();
     static constexpr std::chrono::milliseconds turnaround{15};
 
     // Opens the pseudo-terminal and starts carrying bytes; path() is empty
@@ -49,6 +58,9 @@ private:
     // Waits on the tower's lock until `when`; false when stopping.
     bool waitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point when);
     void writeOut(const ByteString& bytes);
+    // The brick's bytes, sent at `line`, as the host hears them.
+    void writeFromBrick(ByteString bytes, const LineSettings& line);
+    HostSettings hostSettings() const;
 
     Brick& myBrick;
     const bool realtime;
@@ -65,9 +77,14 @@ private:
     struct Arrival {
         std::uint8_t byte;
         Clock::time_point at;
+        HostSettings host;
     };
-    std::deque<Arrival> incoming;      // from the host, not yet on the line
-    std::deque<std::uint8_t> outgoing; // from the brick, not yet on the line
+    struct Departure {
+        std::uint8_t byte;
+        LineSettings line;
+    };
+    std::deque<Arrival> incoming;   // from the host, not yet on the line
+    std::deque<Departure> outgoing; // from the brick, not yet on the line
     bool replyDue = false;             // outgoing holds a reply: turnaround first
     bool stopping = false;
     Clock::time_point lineFree;        // when the infrared line is next free

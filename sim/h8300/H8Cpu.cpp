@@ -11,6 +11,11 @@ CallOutcome H8Cpu::call(std::uint16_t entry, std::uint64_t budget)
 {
     push(romReturnAddress);
     myPc = entry;
+    return resume(budget);
+}
+
+CallOutcome H8Cpu::resume(std::uint64_t budget)
+{
     for (std::uint64_t executed = 0; executed < budget; ++executed) {
         // The ROM's own code is not here: whatever jumps into it (or starts
         // there) meets an instruction the interpreter cannot run.

@@ -63,10 +63,14 @@ public:
     std::uint8_t ccr() const { return myCcr; }
     void setCcr(std::uint8_t value) { myCcr = value; }
     std::uint16_t pc() const { return myPc; }
+    void setPc(std::uint16_t value) { myPc = value; }
 
     // Pushes romReturnAddress and runs from entry for at most budget
     // instructions.
     CallOutcome call(std::uint16_t entry, std::uint64_t budget);
+    // Runs on from pc() for at most budget instructions, as call() does:
+    // after an unknown instruction, once the caller has dealt with it.
+    CallOutcome resume(std::uint64_t budget);
 
 private:
     enum class Step { next, returned, unknown };

@@ -1,13 +1,19 @@
 // The virtual brick heard without a tower: replies, hostile streams, sensors,
 // firmware and control language.
+#include "link/Framing.h"
 #include "link/RCXSender.h"
+#include "protocol/Words.h"
+#include "rcx/FirmwareFile.h"
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
 #include "sim/BrickPort.h"
+#include "sim/CommandDecoder.h"
 #include "sim/Events.h"
 #include "support/Recording.h"
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 namespace {
 
@@ -18,7 +24,7 @@ const std::nullopt_t none = std::nullopt;
 void play(Brick& brick, const std::vector<Step>& steps)
 {
     Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes) { sent = sent + bytes; });
+    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
     for (const auto& [command, reply] : steps) {
         sent.clear();
         brick.receive(framed(command));
@@ -133,6 +139,120 @@ TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
     EXPECT_FALSE(brick.snapshot().firmware.present);
 }
 
+// Packets without complements, as the ROM's fast mode has them.
+Bytes plainFramed(const Bytes& values)
+{
+    return hex("55 FF 00") + values + Bytes{checksum(values)};
+}
+
+// What the brick sends back for `packet`, from a host at `host`'s settings.
+Bytes answerTo(Brick& brick, const Bytes& packet, const HostSettings& host = {})
+{
+    Bytes sent;
+    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
+    brick.receive(packet, host);
+    brick.setTransmitter(nullptr);
+    return sent;
+}
+
+// Downloads `image` as firmware at 0x8000 and unlocks it, in the framing of
+// the line; the answer's.
+Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
+{
+    const auto packet = [complements](const Bytes& values) { return complements ? framed(values) : plainFramed(values); };
+    const int sum = std::accumulate(image.begin(), image.end(), 0);
+    answerTo(brick, packet({0x75, 0x00, 0x80, lowByte(sum), highByte(sum), 0}));
+    answerTo(brick, packet(block(0x4D, 0, image)));
+    return answerTo(brick, packet({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}));
+}
+
+Bytes imageOf(const char* path)
+{
+    return readFirmwareFile(path).image;
+}
+
+// The unlock's answer goes out on the ROM's line; then the ROM calls the
+// image. Code that returns leaves the brick without firmware, on the line
+// it set (the speed, complements and parity its registers give); any other
+// image is a firmware on the ROM's line. Hosts on other settings hear
+// garbage; power off and on brings the ROM's line back.
+TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
+{
+    const std::string text = "Do you byte, when I knock?";
+    const Bytes signature(text.begin(), text.end());
+    const Bytes setBitRate = hex("F8 67 38 D9"); // MOV.B #103,R0L; MOV.B R0L,@0xD9
+    const LineMode rom;
+    using Kind = h8300::CallOutcome::Kind;
+    const struct {
+        const char* name;
+        Bytes image;
+        LineMode line;
+        Kind outcome;
+        std::uint16_t address; // returned: where to; unknown instruction: where
+    } cases[] = {
+        {"serial image", imageOf(INFRABRICK_FAST_DOWNLOAD_SERIAL), {{4800, Parity::none}, false}, Kind::returned, 0x3FFE},
+        {"USB image", imageOf(INFRABRICK_FAST_DOWNLOAD_USB), {{4800, Parity::odd}, false}, Kind::returned, 0x3FFE},
+        {"a call into the ROM comes back", hex("5E 00 30 00") + setBitRate + hex("54 70") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
+        {"a jump into the ROM returns", setBitRate + hex("5A 00 30 00") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
+        {"endless loop", hex("40 FE") + signature, rom, Kind::budgetExhausted, 0x8000},
+        {"unknown instruction", setBitRate + hex("01 80") + signature, rom, Kind::unknownInstruction, 0x8004},
+    };
+    const Bytes answer = Bytes{0x5A} + Bytes(unlockAnswer.begin(), unlockAnswer.end());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Brick brick(false);
+        EXPECT_EQ(downloadAndUnlock(brick, c.image, true), framed(answer));
+        const BrickState state = brick.snapshot();
+        EXPECT_EQ(state.line.mode(), c.line);
+        EXPECT_EQ(state.firmware.present, c.outcome != Kind::returned);
+        ASSERT_TRUE(state.firmware.call);
+        EXPECT_EQ(std::pair(state.firmware.call->kind, state.firmware.call->address), std::pair(c.outcome, c.address));
+        if (c.outcome == Kind::unknownInstruction) {
+            EXPECT_EQ(state.firmware.call->instruction, 0x0180);
+        }
+
+        const auto packet = [&c](const Bytes& values) { return c.line.complements ? framed(values) : plainFramed(values); };
+        const HostSettings other{.bitsPerSecond = c.line.settings.bitsPerSecond == 2400 ? 4800 : 2400, .parity = std::nullopt};
+        EXPECT_EQ(answerTo(brick, packet({0x10}), other), Bytes()) << "garbage, at another speed";
+        EXPECT_EQ(answerTo(brick, packet({0x18}), {.bitsPerSecond = c.line.settings.bitsPerSecond, .parity = c.line.settings.parity == Parity::none ? Parity::odd : Parity::none}), Bytes())
+            << "garbage, at another parity";
+        EXPECT_EQ(answerTo(brick, packet({0x10}), {c.line.settings.bitsPerSecond, c.line.settings.parity}), packet({0xEF}));
+        if (!c.line.complements) {
+            // Still the ROM: it takes an image again, and its answer keeps the opcode's complement.
+            EXPECT_EQ(downloadAndUnlock(brick, c.image, false), hex("55 FF 00 5A A5") + Bytes(answer.begin() + 1, answer.end()) + Bytes{checksum(answer)});
+        }
+        answerTo(brick, packet({0x60}));
+        brick.powerOn();
+        EXPECT_EQ(brick.snapshot().line.mode(), rom);
+        EXPECT_EQ(answerTo(brick, framed({0x18})), framed({0xE7}));
+    }
+}
+
+// Without complements the header may be the 0xFF alone; a packet with
+// complements is not one.
+TEST(CommandDecoder, FindsPacketsWithoutComplementsWhateverTheirHeader)
+{
+    const Bytes data = block(0x45, 1, {7, 8});
+    const std::pair<Bytes, std::vector<ByteString>> cases[] = {
+        {hex("FF 10 10"), {{0x10}}},
+        {hex("FF 00 10 10"), {{0x10}}},
+        {hex("55 FF 00 65 01 03 05 07 0B 80"), {{0x65, 1, 3, 5, 7, 11}}},
+        {hex("55 FF 00 10 11 FF 18 18"), {{0x18}}},
+        {hex("AA FF") + Bytes(data.begin(), data.end()) + Bytes{checksum(data)}, {data}},
+        {framed({0x10}), {}},
+    };
+    for (const auto& [stream, commands] : cases) {
+        CommandDecoder decoder;
+        decoder.setComplements(false);
+        std::vector<ByteString> decoded;
+        for (std::uint8_t byte : stream)
+            decoder.feed(byte);
+        while (std::optional<ByteString> command = decoder.next())
+            decoded.push_back(*command);
+        EXPECT_EQ(decoded, commands) << BrickControl::hexText(stream);
+    }
+}
+
 TEST(Brick, FindsThePacketsInHostileStreams)
 {
     const Bytes alive = framed({0x18});
@@ -212,13 +332,33 @@ TEST(BrickPort, CarriesEveryLengthOfReplyAndTheBricksMessagesToTheLink)
     EXPECT_EQ(listener.failures(), 0);
 }
 
+// A host that states other settings than the brick's line hears the brick's
+// bytes garbled, and the brick the host's; the echo is the tower's own.
+TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
+{
+    Brick brick;
+    BrickPort port(brick);
+    port.openPort("brick");
+    port.setHostSettings({.bitsPerSecond = 2400, .parity = Parity::none});
+    const Bytes alive = framed({0x10});
+    ASSERT_EQ(port.write(alive.data(), static_cast<int>(alive.size())), kIOReturnSuccess);
+    ASSERT_TRUE(brick.sendMessage(5));
+    Bytes expected = framed({0xF7, 5});
+    std::transform(expected.begin(), expected.end(), expected.begin(), garbled);
+    Bytes got;
+    for (std::uint8_t byte; got.size() < alive.size() + expected.size() && port.readByte(&byte, std::chrono::seconds(1)) == 0;)
+        got.push_back(byte);
+    EXPECT_EQ(got, alive + expected);
+    EXPECT_TRUE(brick.history().empty());
+}
+
 std::string control(Brick& brick, const std::string& line) { return BrickControl(brick).run(line); }
 
 TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
 {
     Brick brick(true, BrickClock::Kind::Manual);
     Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes) { sent = bytes; });
+    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = bytes; });
     const std::pair<const char*, const char*> commands[] = {
         {"datalog add 1 2", "error: the datalog is full"}, {"sensor 1 raw 0", "ok"}, {"sensor 0x2 raw 0x1FF", "ok"},
         {"battery 0x1", "ok"}, {"battery 65535", "ok"}, {"battery 7500", "ok"},

@@ -19,7 +19,7 @@ Bytes add(int index, int value) { return variable(0x24, index, value); }
 
 class InterpreterTest : public ::testing::Test {
 protected:
-    InterpreterTest() { brick.setTransmitter([this](const ByteString& bytes) { sent = sent + bytes; }); }
+    InterpreterTest() { brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; }); }
 
     // Sends a command, its toggle bit flipped each time so that none is a repeat.
     void command(Bytes bytes)

@@ -17,7 +17,7 @@ VirtualBrick::VirtualBrick(bool firmwarePresent)
     , port(*new ScriptedPort)
     , link(listener, portsWith(port))
 {
-    brick.setTransmitter([this](const ByteString& bytes) { port.feed(bytes); });
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { port.feed(bytes); });
     port.setResponder([this](const Bytes& written) { return respond(written); });
     link.port().setPort(AllPorts::serialType, port.portNameAtIndex(0), port.portPathAtIndex(0));
     packet.startReadLoop();
