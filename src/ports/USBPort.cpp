@@ -99,7 +99,9 @@ USBPort::~USBPort()
 
 int USBPort::findPorts()
 {
+    // In the order of their places, whichever order the bus found them in.
     towers = fDevice->findDevices(vendorID, productID);
+    std::sort(towers.begin(), towers.end());
     return std::max(static_cast<int>(towers.size()), 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <compare>
 #include <optional>
 #include <vector>
 
@@ -25,13 +26,13 @@ public:
     struct Place {
         int bus = 0;
         std::vector<int> ports;
-        bool operator==(const Place&) const = default;
+        auto operator<=>(const Place&) const = default;
     };
 
     virtual ~USBTowerDevice() = default;
 
-    // The places of the attached devices with these identifiers, in the
-    // order the bus lists them; none when the bus cannot be searched.
+    // The places of the attached devices with these identifiers; none when
+    // the bus cannot be searched.
     virtual std::vector<Place> findDevices(std::uint16_t vendor, std::uint16_t product) = 0;
     // Opens the attached device with these identifiers at `place`, or the
     // first one when no place is given; LIBUSB_ERROR_NOT_FOUND when there
