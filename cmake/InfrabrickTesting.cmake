@@ -1,17 +1,20 @@
-# infrabrick_add_test(NAME <target> LABEL <label> SOURCES <files...> LIBS <libs...>)
+# infrabrick_add_test(NAME <target> LABEL <label> SOURCES <files...> LIBS <libs...> [UMOCKDEV])
 # Builds one GoogleTest executable and registers its tests with CTest under
-# the given label (unit, integration, peer, gui or dbus).
+# the given label (unit, integration, peer, gui or dbus). UMOCKDEV: the tests
+# run under umockdev-wrapper, for the emulated USB bus.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 function(infrabrick_add_test)
-  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "UMOCKDEV" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   # Each D-Bus test gets a session bus of its own: the emulator is the one
   # prefix CTest puts before every discovered test's command.
   if(T_LABEL STREQUAL "dbus")
     set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "dbus-run-session;--")
+  elseif(T_UMOCKDEV)
+    set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "umockdev-wrapper")
   endif()
   gtest_discover_tests(${T_NAME}
     PROPERTIES LABELS ${T_LABEL}

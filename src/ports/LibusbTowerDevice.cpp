@@ -2,6 +2,8 @@
 
 #include <libusb.h>
 
+#include <algorithm>
+
 LibusbTowerDevice::~LibusbTowerDevice()
 {
     close();
@@ -9,7 +11,19 @@ LibusbTowerDevice::~LibusbTowerDevice()
         libusb_exit(context);
 }
 
-int LibusbTowerDevice::open(std::uint16_t vendor, std::uint16_t product)
+namespace {
+
+USBTowerDevice::Place placeOf(libusb_device* device)
+{
+    std::uint8_t ports[7]; // the deepest a USB tree goes
+    const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
+    return {libusb_get_bus_number(device), std::vector<int>(ports, ports + std::max(depth, 0))};
+}
+
+} // namespace
+
+int LibusbTowerDevice::visitDevices(std::uint16_t vendor, std::uint16_t product,
+                                    const std::function<bool(libusb_device*)>& visit)
 {
     if (!context) {
         if (const int result = libusb_init(&context)) {
@@ -21,16 +35,37 @@ int LibusbTowerDevice::open(std::uint16_t vendor, std::uint16_t product)
     const ssize_t count = libusb_get_device_list(context, &devices);
     if (count < 0)
         return static_cast<int>(count);
-    int result = LIBUSB_ERROR_NOT_FOUND;
     for (ssize_t i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor;
         if (libusb_get_device_descriptor(devices[i], &descriptor) == 0 && descriptor.idVendor == vendor
-            && descriptor.idProduct == product) {
-            result = libusb_open(devices[i], &handle);
+            && descriptor.idProduct == product && visit(devices[i]))
             break;
-        }
     }
     libusb_free_device_list(devices, 1);
+    return 0;
+}
+
+std::vector<USBTowerDevice::Place> LibusbTowerDevice::findDevices(std::uint16_t vendor, std::uint16_t product)
+{
+    std::vector<Place> places;
+    visitDevices(vendor, product, [&](libusb_device* device) {
+        places.push_back(placeOf(device));
+        return false;
+    });
+    return places;
+}
+
+int LibusbTowerDevice::open(std::uint16_t vendor, std::uint16_t product, const std::optional<Place>& place)
+{
+    int result = LIBUSB_ERROR_NOT_FOUND;
+    const int searched = visitDevices(vendor, product, [&](libusb_device* device) {
+        if (place && placeOf(device) != *place)
+            return false;
+        result = libusb_open(device, &handle);
+        return true;
+    });
+    if (searched != 0)
+        result = searched;
     if (result != 0)
         handle = nullptr;
     return result;

@@ -2,7 +2,10 @@
 
 #include "ports/USBTowerDevice.h"
 
+#include <functional>
+
 struct libusb_context;
+struct libusb_device;
 struct libusb_device_handle;
 
 // The USB tower through libusb-1.0. The library is started on the first open,
@@ -14,7 +17,8 @@ public:
     LibusbTowerDevice(const LibusbTowerDevice&) = delete;
     LibusbTowerDevice& operator=(const LibusbTowerDevice&) = delete;
 
-    int open(std::uint16_t vendor, std::uint16_t product) override;
+    std::vector<Place> findDevices(std::uint16_t vendor, std::uint16_t product) override;
+    int open(std::uint16_t vendor, std::uint16_t product, const std::optional<Place>& place) override;
     int readLayout(Layout& layout) override;
     int detachKernelDriver(int interfaceNumber, bool& detached) override;
     int setConfiguration(int configuration) override;
@@ -27,6 +31,10 @@ public:
     void close() override;
 
 private:
+    // Calls `visit` with each attached device with these identifiers until
+    // it returns true; 0 or the status of a failed search.
+    int visitDevices(std::uint16_t vendor, std::uint16_t product, const std::function<bool(libusb_device*)>& visit);
+
     libusb_context* context = nullptr;
     libusb_device_handle* handle = nullptr;
     // Endpoints (by number, 0 to 15) whose transfers are interrupt transfers.

@@ -6,6 +6,8 @@
 #include <libusb.h>
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -21,6 +23,59 @@ int reported(const char* step, int result)
     if (result != 0)
         diagnostic("%s returned: %d\n", step, result);
     return result;
+}
+
+using Place = USBTowerDevice::Place;
+
+std::string joinedPorts(const Place& place)
+{
+    std::string ports;
+    for (const int port : place.ports)
+        ports += (ports.empty() ? "" : ".") + std::to_string(port);
+    return ports;
+}
+
+// "bus 1, port 3"; behind a hub "bus 1, port 3.2".
+std::string placeName(const Place& place)
+{
+    return "bus " + std::to_string(place.bus) + ", port " + joinedPorts(place);
+}
+
+// The kernel's name for the place: "1-3", "1-3.2".
+std::string placePath(const Place& place)
+{
+    return std::to_string(place.bus) + "-" + joinedPorts(place);
+}
+
+// A whole decimal number, or none.
+std::optional<int> number(std::string_view text)
+{
+    int value;
+    const char* end = text.data() + text.size();
+    const auto [after, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || after != end || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// The place a path names; none for "USB IR Tower" or anything else.
+std::optional<Place> placeAtPath(std::string_view path)
+{
+    const std::size_t dash = path.find('-');
+    const std::optional<int> bus = number(path.substr(0, dash));
+    if (dash == std::string_view::npos || !bus)
+        return std::nullopt;
+    Place place{*bus, {}};
+    for (std::string_view ports = path.substr(dash + 1);;) {
+        const std::size_t dot = ports.find('.');
+        const std::optional<int> port = number(ports.substr(0, dot));
+        if (!port)
+            return std::nullopt;
+        place.ports.push_back(*port);
+        if (dot == std::string_view::npos)
+            return place;
+        ports.remove_prefix(dot + 1);
+    }
 }
 
 } // namespace
@@ -44,24 +99,37 @@ USBPort::~USBPort()
 
 int USBPort::findPorts()
 {
-    return 1;
+    // In the order of their places, whichever order the bus found them in.
+    towers = fDevice->findDevices(vendorID, productID);
+    std::sort(towers.begin(), towers.end());
+    return std::max(static_cast<int>(towers.size()), 1);
 }
 
-std::string USBPort::portNameAtIndex(int)
+const USBTowerDevice::Place* USBPort::listedPlace(int index) const
 {
-    return towerName;
+    if (towers.size() < 2 || index < 0 || index >= static_cast<int>(towers.size()))
+        return nullptr;
+    return &towers[static_cast<std::size_t>(index)];
 }
 
-std::string USBPort::portPathAtIndex(int)
+std::string USBPort::portNameAtIndex(int index)
 {
-    return towerName;
+    const Place* place = listedPlace(index);
+    return place ? std::string(towerName) + " (" + placeName(*place) + ")" : towerName;
 }
 
-IOReturn USBPort::openPort(const std::string&)
+std::string USBPort::portPathAtIndex(int index)
+{
+    const Place* place = listedPlace(index);
+    return place ? placePath(*place) : towerName;
+}
+
+IOReturn USBPort::openPort(const std::string& path)
 {
     closePort();
+    const std::optional<Place> place = placeAtPath(path);
     for (int attempt = 1;; ++attempt) {
-        const int result = openOnce();
+        const int result = openOnce(place);
         if (!held(result))
             return result;
         if (attempt == openAttempts)
@@ -70,9 +138,9 @@ IOReturn USBPort::openPort(const std::string&)
     }
 }
 
-IOReturn USBPort::openOnce()
+IOReturn USBPort::openOnce(const std::optional<Place>& place)
 {
-    int result = fDevice->open(vendorID, productID);
+    int result = fDevice->open(vendorID, productID, place);
     if (result == LIBUSB_ERROR_NOT_FOUND)
         return noTowerAttached;
     deviceOpen = reported("libusb_open", result) == 0;

@@ -7,11 +7,15 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-// The LEGO USB IR Tower, through libusb. Always listed, as "USB IR Tower";
-// looked for only when opened. While the port holds the tower, the kernel's
-// own tower driver is detached from it; closing gives it back.
+// The LEGO USB IR Tower, through libusb. One tower, or none, is listed as
+// "USB IR Tower" and opened as the first tower found; several are listed
+// each by its place on the bus ("USB IR Tower (bus 1, port 3)", path
+// "1-3"), so that a saved port opens the same tower again. While the port
+// holds the tower, the kernel's own tower driver is detached from it;
+// closing gives it back.
 //
 // The tower's in-endpoint delivers a few bytes per packet: readByte hands
 // them out one at a time from a buffer filled one whole packet at a time.
@@ -42,10 +46,12 @@ public:
     USBPort(const USBPort&) = delete;
     USBPort& operator=(const USBPort&) = delete;
 
+    // The towers attached now; at least 1, the one entry for no tower.
     int findPorts() override;
     std::string portNameAtIndex(int index) override;
     std::string portPathAtIndex(int index) override;
-    // 0, -1 when no tower is attached, kIOReturnExclusiveAccess when another
+    // Opens the tower at the place a path names, else the first one.
+    // 0, -1 when no such tower is attached, kIOReturnExclusiveAccess when another
     // program holds it through every attempt, else the failing libusb status;
     // a failed open lets go of whatever it had taken.
     IOReturn openPort(const std::string& path) override;
@@ -55,12 +61,15 @@ public:
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
 
 private:
-    IOReturn openOnce();
+    // The place of entry `index` when several towers are listed.
+    const USBTowerDevice::Place* listedPlace(int index) const;
+    IOReturn openOnce(const std::optional<USBTowerDevice::Place>& place);
     // Undoes what the open has done so far, last step first.
     void release();
 
     std::unique_ptr<USBTowerDevice> fDevice;
     Pause pause;
+    std::vector<USBTowerDevice::Place> towers;
     USBTowerDevice::Layout layout;
     bool deviceOpen = false;
     bool driverDetached = false;

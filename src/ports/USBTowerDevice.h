@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <compare>
+#include <optional>
+#include <vector>
 
 // The few USB operations the USB tower port needs, on one device at a time:
 // a thin seam over libusb, so that the port's logic can be tried on a fake
@@ -18,11 +21,23 @@ public:
         int inPacketSize = 0;
     };
 
+    // Where a device is plugged in: its bus, and the ports from the root hub
+    // down to it (one port, or a hub's port after the hub's own).
+    struct Place {
+        int bus = 0;
+        std::vector<int> ports;
+        auto operator<=>(const Place&) const = default;
+    };
+
     virtual ~USBTowerDevice() = default;
 
-    // Opens the first attached device with these identifiers;
-    // LIBUSB_ERROR_NOT_FOUND when none is attached.
-    virtual int open(std::uint16_t vendor, std::uint16_t product) = 0;
+    // The places of the attached devices with these identifiers; none when
+    // the bus cannot be searched.
+    virtual std::vector<Place> findDevices(std::uint16_t vendor, std::uint16_t product) = 0;
+    // Opens the attached device with these identifiers at `place`, or the
+    // first one when no place is given; LIBUSB_ERROR_NOT_FOUND when there
+    // is no such device.
+    virtual int open(std::uint16_t vendor, std::uint16_t product, const std::optional<Place>& place) = 0;
     virtual int readLayout(Layout& layout) = 0;
     // Takes the interface from the kernel's own driver, if one is bound to
     // it; `detached` says whether one was.

@@ -94,7 +94,6 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
     EXPECT_EQ(settings().value("Battery Check Time").toString() + settings().value("Battery Check Selection").toString(), "0Never");
 }
 
-QString status(MainWindow& window, const char* part) { return window.statusBar()->findChild<QLabel*>(part)->text(); }
 
 // A failing link brings up one sheet, which holds the polls until Retry: the
 // tower's when the port cannot be opened (Retry reopens the saved one), the

@@ -98,8 +98,9 @@ TEST(SerialLines, AnnouncedTowersComeByNameAfterTheMachinesLinesWithoutStaleOnes
 }
 
 using Steps = std::vector<std::string>;
+using Place = USBTowerDevice::Place;
 
-// A tower with interface 0, endpoints 0x81 and 0x02, 8-byte packets and a kernel driver
+// A tower at bus 1, port 3 (or at `places`) with interface 0, endpoints 0x81 and 0x02, 8-byte packets and a kernel driver
 // bound; each step is recorded and answers 0 unless `answers` says otherwise (the last stays).
 struct FakeTower : USBTowerDevice {
     std::map<std::string, std::deque<int>> answers;
@@ -110,10 +111,18 @@ struct FakeTower : USBTowerDevice {
     std::condition_variable arrived;
     std::deque<Bytes> packets; // the next ones on the in-endpoint; empty: a read failure
     std::atomic<int> reads = 0;
+    std::vector<Place> places = {{1, {3}}};
+    std::optional<Place> asked; // the place the last open asked for
 
-    int open(std::uint16_t vendor, std::uint16_t product) override
+    std::vector<Place> findDevices(std::uint16_t vendor, std::uint16_t product) override
     {
-        return vendor == 0x0694 && product == 0x0001 ? step("open") : LIBUSB_ERROR_NOT_FOUND;
+        return vendor == 0x0694 && product == 0x0001 ? places : std::vector<Place>();
+    }
+    int open(std::uint16_t vendor, std::uint16_t product, const std::optional<Place>& place) override
+    {
+        asked = place;
+        const bool there = !place || std::find(places.begin(), places.end(), *place) != places.end();
+        return vendor == 0x0694 && product == 0x0001 && there ? step("open") : LIBUSB_ERROR_NOT_FOUND;
     }
     int readLayout(Layout& layout) override { return layout = {1, 0, 0x81, 0x02, 8}, step("layout"); }
     int detachKernelDriver(int, bool& detached) override { return detached = kernelDriverBound, step("detach"); }
@@ -191,6 +200,40 @@ TEST(USBPort, OpensStepByStepRetryingATowerHeldElsewhereAndGivesEverythingBack)
     ASSERT_EQ(port.openPort(""), 0);
     port.closePort();
     EXPECT_EQ(unbound->calls, openSteps + Steps({"release 0", "close"})) << "the kernel driver left alone";
+}
+
+TEST(USBPort, ListsOneTowerAsTheTowerAndSeveralByTheirPlaces)
+{
+    const struct { std::vector<Place> places; Steps names; Steps paths; } cases[] = {
+        {{}, {"USB IR Tower"}, {"USB IR Tower"}},
+        {{{1, {3}}}, {"USB IR Tower"}, {"USB IR Tower"}},
+        {{{1, {3}}, {2, {1, 4}}}, {"USB IR Tower (bus 1, port 3)", "USB IR Tower (bus 2, port 1.4)"}, {"1-3", "2-1.4"}},
+    };
+    for (const auto& c : cases) {
+        auto* tower = new FakeTower;
+        tower->places = c.places;
+        USBPort port(std::unique_ptr<USBTowerDevice>(tower), [](std::chrono::milliseconds) {});
+        Steps names, paths;
+        for (int index = 0, count = port.findPorts(); index < count; ++index)
+            names.push_back(port.portNameAtIndex(index)), paths.push_back(port.portPathAtIndex(index));
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(paths, c.paths);
+    }
+}
+
+TEST(USBPort, OpensTheTowerAtThePlaceAPathNamesElseTheFirst)
+{
+    const struct { const char* path; std::optional<Place> asked; IOReturn result; } cases[] = {
+        {"USB IR Tower", std::nullopt, 0}, {"2-1.4", Place{2, {1, 4}}, 0}, {"1-4", Place{1, {4}}, -1},
+        {"1-", std::nullopt, 0}, {"1-3.x", std::nullopt, 0}, {"-3", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        auto* tower = new FakeTower;
+        tower->places = {{1, {3}}, {2, {1, 4}}};
+        USBPort port(std::unique_ptr<USBTowerDevice>(tower), [](std::chrono::milliseconds) {});
+        EXPECT_EQ(port.openPort(c.path), c.result) << c.path;
+        EXPECT_EQ(tower->asked, c.asked) << c.path;
+    }
 }
 
 TEST(USBPort, WritesGoInPiecesOf32AndReadsHandOutWholePacketsByteByByte)

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
@@ -41,6 +42,8 @@ QJsonDocument SimBrick::parsed(const QString& command)
 
 void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
+QString status(MainWindow& window, const char* part) { return window.statusBar()->findChild<QLabel*>(part)->text(); }
+
 void choose(QComboBox* menu, int item)
 {
     menu->setCurrentIndex(item);
@@ -73,15 +76,23 @@ void BrickTest::save(const QVariantMap& values)
 
 void BrickTest::savePort(const QString& path)
 {
-    save({{"Port Type", "Serial"}, {"Port Name", brick.name}, {"Port Path", path.isEmpty() ? brick.towerPath() : path},
-          {"Battery Check Time", 100}, {"Input Check Time", 10}, {"Datalog Check Time", 20},
+    savePort("Serial", brick.name, path.isEmpty() ? brick.towerPath() : path);
+}
+
+void BrickTest::savePort(const QString& type, const QString& name, const QString& path)
+{
+    save({{"Port Type", type}, {"Port Name", name}, {"Port Path", path}, {"Battery Check Time", 100}, {"Input Check Time", 10}, {"Datalog Check Time", 20},
           {"Battery Full Level", 9.6}, {"Battery Empty Level", 6.6}});
 }
 
 void StartTest::launch()
 {
-    controller = std::make_unique<LegoController>(
-        window, std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<AbsentTower>()));
+    launch(std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<AbsentTower>()));
+}
+
+void StartTest::launch(std::unique_ptr<AllPorts> ports)
+{
+    controller = std::make_unique<LegoController>(window, std::move(ports));
     window.show();
     controller->applicationDidFinishLaunching();
     controller->timer().stop();

@@ -59,6 +59,8 @@ public:
 };
 
 void click(QAbstractButton* button);
+// The text of a part of the window's status line ("statusPort", "statusBrick").
+QString status(MainWindow& window, const char* part);
 // Chooses an item of a menu as a user does.
 void choose(QComboBox* menu, int item);
 
@@ -85,6 +87,8 @@ protected:
     void save(const QVariantMap& values);
     // The settings of a first OK on the announced brick, or on `path`.
     void savePort(const QString& path = {});
+    // The same on a port of any type.
+    void savePort(const QString& type, const QString& name, const QString& path);
 
     QTemporaryDir folder;
     SimBrick brick;
@@ -95,6 +99,8 @@ class StartTest : public BrickTest {
 protected:
     // On this machine's serial lines and an absent USB tower; ticks by hand.
     void launch();
+    // The same on other ports.
+    void launch(std::unique_ptr<AllPorts> ports);
     void ticks(int count);
     FileProgressPanel& progress() { return controller->fileProgressPanel(); }
     QString progressText();
