@@ -93,7 +93,7 @@ EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, int port)
     g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), this);
     g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), this);
     umockdev_testbed_attach_ioctl(myTestbed, deviceNode.c_str(), handler, nullptr);
-    brick.setTransmitter([this](const ByteString& bytes) { hear(bytes); });
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { hear(bytes); });
 }
 
 EmulatedTower::~EmulatedTower()
