@@ -432,6 +432,34 @@
         <translation>Fehler beim Laden der Firmware</translation>
     </message>
     <message>
+        <source>File &quot;%@&quot; is too large for the fast download</source>
+        <translation>Die Datei „%@“ ist zu groß für die schnelle Übertragung</translation>
+    </message>
+    <message>
+        <source>The port cannot change its speed: the firmware goes at normal speed</source>
+        <translation>Der Anschluss kann seine Geschwindigkeit nicht ändern: die Firmware wird mit normaler Geschwindigkeit übertragen</translation>
+    </message>
+    <message>
+        <source>The port cannot change its speed. Switch the RCX off and on, then install the firmware again.</source>
+        <translation>Der Anschluss kann seine Geschwindigkeit nicht ändern. Schalten Sie den RCX aus und wieder ein und installieren Sie die Firmware dann erneut.</translation>
+    </message>
+    <message>
+        <source>The RCX does not answer at the fast speed: the firmware goes at normal speed</source>
+        <translation>Der RCX antwortet nicht mit hoher Geschwindigkeit: die Firmware wird mit normaler Geschwindigkeit übertragen</translation>
+    </message>
+    <message>
+        <source>The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again.</source>
+        <translation>Die Firmware kam mit hoher Geschwindigkeit nicht durch. Schalten Sie den RCX aus und wieder ein und installieren Sie die Firmware dann erneut.</translation>
+    </message>
+    <message>
+        <source>The RCX refused the firmware. Switch the RCX off and on, then install the firmware again.</source>
+        <translation>Der RCX hat die Firmware abgelehnt. Schalten Sie den RCX aus und wieder ein und installieren Sie die Firmware dann erneut.</translation>
+    </message>
+    <message>
+        <source>Fast firmware download</source>
+        <translation>Schnelle Firmware-Übertragung</translation>
+    </message>
+    <message>
         <source>Too many download errors</source>
         <translation>Zu viele Übertragungsfehler</translation>
     </message>

@@ -496,6 +496,34 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>File &quot;%@&quot; is too large for the fast download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The port cannot change its speed: the firmware goes at normal speed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The port cannot change its speed. Switch the RCX off and on, then install the firmware again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The RCX does not answer at the fast speed: the firmware goes at normal speed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The RCX refused the firmware. Switch the RCX off and on, then install the firmware again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fast firmware download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Too many download errors</source>
         <translation type="unfinished"></translation>
     </message>

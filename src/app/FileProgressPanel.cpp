@@ -18,10 +18,20 @@ void FileProgressPanel::showStart(const QString& text)
     ui->fileProgressBar->setRange(0, 100);
     ui->fileProgressBar->setValue(0);
     ui->fileProgressOKButton->setEnabled(false);
+    title = text;
     ui->fileProgressText->setText(text);
     ui->fileProgressTimeLeft->clear();
     timeLeft.restart();
     sinceStart.start();
+}
+
+void FileProgressPanel::showNote(const QString& note)
+{
+    ui->fileProgressText->setText(title + QLatin1Char('\n') + note);
+    ui->fileProgressTimeLeft->clear();
+    timeLeft.restart();
+    if (isVisible())
+        repaint();
 }
 
 void FileProgressPanel::openOnScreen()

@@ -33,6 +33,9 @@ public:
     void openOnScreen();
     // Adds percentage points; the sum is kept exactly, the bar shows it whole.
     void incrementBy(double delta);
+    // The transfer changed its way: the note under the title, and the time
+    // left measured anew, at the new pace.
+    void showNote(const QString& note);
     // A transfer failed: its message, OK enabled.
     void showFailure(const QString& text);
     double progress() const { return sum; }
@@ -50,6 +53,7 @@ protected:
 
 private:
     double sum = 0.0;
+    QString title;
     bool awaitingDraw = false;
     TimeLeft timeLeft;
     QElapsedTimer sinceStart;

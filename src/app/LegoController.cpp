@@ -331,6 +331,7 @@ void LegoController::setPreferences(bool fromUser)
     QString filename = myDefaults.value(datalogFilenameKey).toString();
     ui.prefsDatalogFilenameField->setText(filename.isEmpty() ? QString(defaultDatalogFilename) : filename);
     ui.prefsSyncWatch->setChecked(myDefaults.value(syncWatchKey).toBool());
+    ui.prefsFastFirmware->setChecked(myDefaults.value(fastFirmwareKey).toBool());
     myPreferencesPanel->open();
 }
 
@@ -398,6 +399,7 @@ void LegoController::prefsEnd(int returnCode)
     Ui::LocalizablePreferencesPanel& ui = myPreferencesPanel->controls();
     syncWatchOn = ui.prefsSyncWatch->isChecked();
     myDefaults.setValue(syncWatchKey, syncWatchOn);
+    myDefaults.setValue(fastFirmwareKey, ui.prefsFastFirmware->isChecked());
     storeRate(ui.prefsBatteryRateMenu, batteryTime, batteryTimeKey, batterySelectionKey);
     storeRate(ui.prefsInputRateMenu, inputTime, inputTimeKey, inputSelectionKey);
     storeRate(ui.prefsDatalogRateMenu, datalogTime, datalogTimeKey, datalogSelectionKey);

@@ -57,6 +57,7 @@ public:
     static constexpr const char* portNameKey = "Port Name";
     static constexpr const char* portPathKey = "Port Path";
     static constexpr const char* syncWatchKey = "Synchronise Watch";
+    static constexpr const char* fastFirmwareKey = "Fast Firmware Download";
     static constexpr const char* batteryTimeKey = "Battery Check Time";
     static constexpr const char* inputTimeKey = "Input Check Time";
     static constexpr const char* datalogTimeKey = "Datalog Check Time";
@@ -109,6 +110,7 @@ public:
     void advanceBy(double increment) override;
     void abortFileOp(const std::string& message) override;
     void stopFileOp() override;
+    void noteFileOp(const std::string& note) override;
     void timeout() override;
     void towerError() override;
 

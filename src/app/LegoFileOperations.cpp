@@ -63,7 +63,10 @@ void LegoController::firmwareEnd(int returnCode)
     QString path = chosenFile();
     showErrors = true;
     const ScriptHold scriptsWait(*myRCXControllerScript);
-    myRCXController.sendFirmware(path.toStdString(), *this);
+    // Off unless chosen: the normal download is the one every brick takes.
+    const auto speed = myDefaults.value(fastFirmwareKey).toBool() ? RCXController::FirmwareSpeed::fast
+                                                                   : RCXController::FirmwareSpeed::normal;
+    myRCXController.sendFirmware(path.toStdString(), *this, speed);
     waitABit = 2;
 }
 
@@ -165,6 +168,11 @@ void LegoController::stopFileOp()
     // its end handler.
     const QSignalBlocker quiet(myFileProgressPanel.get());
     myFileProgressPanel->accept();
+}
+
+void LegoController::noteFileOp(const std::string& note)
+{
+    myFileProgressPanel->showNote(QString::fromStdString(note));
 }
 
 void LegoController::abortFileOp(const std::string& message)

@@ -28,6 +28,12 @@
     QT_TRANSLATE_NOOP("Localizable", "RCX memory full"),
     QT_TRANSLATE_NOOP("Localizable", "Saving datalog to file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Too many download errors"),
+    QT_TRANSLATE_NOOP("Localizable", "File \"%@\" is too large for the fast download"),
+    QT_TRANSLATE_NOOP("Localizable", "The port cannot change its speed: the firmware goes at normal speed"),
+    QT_TRANSLATE_NOOP("Localizable", "The port cannot change its speed. Switch the RCX off and on, then install the firmware again."),
+    QT_TRANSLATE_NOOP("Localizable", "The RCX does not answer at the fast speed: the firmware goes at normal speed"),
+    QT_TRANSLATE_NOOP("Localizable", "The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again."),
+    QT_TRANSLATE_NOOP("Localizable", "The RCX refused the firmware. Switch the RCX off and on, then install the firmware again."),
     QT_TRANSLATE_NOOP("Localizable", "Uploading datalog"),
     QT_TRANSLATE_NOOP("Localizable", "Unknown"),
     // script errors

@@ -1,22 +1,27 @@
 #include "link/Framing.h"
 
-FrameWriter::FrameWriter(std::uint8_t* buffer)
+FrameWriter::FrameWriter(std::uint8_t* buffer, bool complements)
     : out(buffer)
+    , complements(complements)
 {
     for (std::uint8_t byte : header)
         out[end++] = byte;
 }
 
-void FrameWriter::put(std::uint8_t byte)
+void FrameWriter::append(std::uint8_t byte)
 {
     out[end++] = byte;
-    out[end++] = complement(byte);
+    if (complements)
+        out[end++] = complement(byte);
+}
+
+void FrameWriter::put(std::uint8_t byte)
+{
+    append(byte);
     sum = static_cast<std::uint8_t>(sum + byte);
 }
 
 void FrameWriter::putChecksum()
 {
-    const std::uint8_t total = sum;
-    out[end++] = total;
-    out[end++] = complement(total);
+    append(sum);
 }

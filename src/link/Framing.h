@@ -6,7 +6,7 @@
 
 // The RCX infrared framing: a 0x55 0xFF 0x00 header, then every byte followed
 // by its complement, then the sum of those bytes (modulo 256) and its
-// complement.
+// complement. On the ROM's fast line the complements are left out.
 
 constexpr std::uint8_t complement(std::uint8_t byte)
 {
@@ -27,16 +27,19 @@ class FrameWriter {
 public:
     static constexpr std::uint8_t header[3] = {0x55, 0xFF, 0x00};
 
-    explicit FrameWriter(std::uint8_t* buffer);
+    explicit FrameWriter(std::uint8_t* buffer, bool complements = true);
 
-    // Appends a byte and its complement, and adds it to the checksum.
+    // Appends a byte (and its complement), and adds it to the checksum.
     void put(std::uint8_t byte);
-    // Appends the checksum of everything put so far, and its complement.
+    // Appends the checksum of everything put so far (and its complement).
     void putChecksum();
     std::size_t size() const { return end; }
 
 private:
+    void append(std::uint8_t byte);
+
     std::uint8_t* out;
+    const bool complements;
     std::size_t end = 0;
     std::uint8_t sum = 0;
 };

@@ -66,7 +66,7 @@ void RCXPacket::stopReadLoop()
 IOReturn RCXPacket::sendPacket(int command, std::span<const int> arguments, float timeout)
 {
     std::uint8_t packet[7 + 2 * 5];
-    FrameWriter frame(packet);
+    FrameWriter frame(packet, complements);
     frame.put(static_cast<std::uint8_t>(command | toggle));
     const int count = argumentCount(command);
     for (int i = 0; i < count; ++i)
@@ -85,7 +85,7 @@ IOReturn RCXPacket::sendDLPacket(std::uint16_t block, std::uint16_t length, cons
     if (2 * length + 20 > echoCapacity)
         return kIOReturnOverrun;
     std::uint8_t packet[echoCapacity];
-    FrameWriter frame(packet);
+    FrameWriter frame(packet, complements);
     frame.put(Opcode::transferData | toggle);
     frame.put(lowByte(block));
     frame.put(highByte(block));
@@ -106,7 +106,8 @@ IOReturn RCXPacket::linkRefusal() const
 }
 
 // Writes a framed packet once the receive thread is between packets, and
-// records the echo to expect: every byte that is not a complement.
+// records the echo to expect: every byte that is not a complement (the
+// receive thread checks those as it reads them).
 IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, float timeout)
 {
     if (!readyLock.lockWhenCondition(ready, timeout))
@@ -115,7 +116,8 @@ IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, 
     const bool echoes = myPort.echoes();
     if (echoes) {
         echoBufferEnd = 0;
-        for (std::size_t i = std::size(FrameWriter::header); i < length; i += 2)
+        const std::size_t step = complements ? 2 : 1;
+        for (std::size_t i = std::size(FrameWriter::header); i < length; i += step)
             echoBuffer[echoBufferEnd++] = packet[i];
         std::lock_guard lock(echoMutex);
         echoOutstanding = true;
@@ -162,6 +164,17 @@ bool RCXPacket::mayBeTakenAsRepeat(int command) const
 void RCXPacket::block()
 {
     blocked = true;
+}
+
+IOReturn RCXPacket::setLineSpeed(LineSpeed speed, float timeout)
+{
+    if (!readyLock.lockWhenCondition(ready, timeout))
+        return kIOReturnTimeout;
+    const IOReturn result = myPort.setLineSpeed(speed);
+    if (result == kIOReturnSuccess)
+        complements = speed == LineSpeed::normal;
+    readyLock.unlockWithCondition(ready);
+    return result;
 }
 
 void RCXPacket::unblock()
@@ -288,6 +301,8 @@ RCXPacket::State RCXPacket::dropped() const
 
 bool RCXPacket::expectComplement(std::uint8_t byte)
 {
+    if (!complements)
+        return true;
     std::uint8_t received;
     if (!read(received))
         return false;
@@ -314,6 +329,30 @@ bool RCXPacket::readData(std::uint8_t* data, int count)
         return false;
     }
     return expectComplement(sum);
+}
+
+bool RCXPacket::readFastReply(std::uint8_t* reply, int length)
+{
+    // The data and the checksum, and room for the opcode's complement.
+    std::uint8_t bytes[replyCapacity + 1];
+    for (int i = 0; i < length; ++i)
+        if (!read(bytes[i]))
+            return false;
+    const auto sumOf = [&](const std::uint8_t* data) {
+        return static_cast<std::uint8_t>(opcode + checksum({data, static_cast<std::size_t>(length - 1)}));
+    };
+    const std::uint8_t* data = bytes;
+    if (sumOf(data) != data[length - 1] && bytes[0] == complement(opcode)) {
+        if (!read(bytes[length]))
+            return false;
+        data = bytes + 1;
+    }
+    if (sumOf(data) != data[length - 1]) {
+        diagnostic("Checksum error: expecting %x, got %x\n", sumOf(data), data[length - 1]);
+        return false;
+    }
+    std::memcpy(reply + 1, data, static_cast<std::size_t>(length - 1));
+    return true;
 }
 
 void RCXPacket::readLoop()
@@ -423,7 +462,7 @@ RCXPacket::State RCXPacket::reply()
         return State::Idle;
     std::uint8_t reply[replyCapacity];
     reply[0] = opcode;
-    if (!readData(reply + 1, length - 1))
+    if (!(complements ? readData(reply + 1, length - 1) : readFastReply(reply, length)))
         return dropped();
     return storeReply(reply, length) ? State::Reset : State::Stopped;
 }

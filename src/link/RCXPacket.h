@@ -32,6 +32,11 @@
 // byte equals the last one it heard for a repeat, answering it with its last
 // reply, the packet keeps the opcode bytes the brick may have heard last: a
 // sender asks mayBeTakenAsRepeat before it sends a new command.
+//
+// The line is normal (2400 bit/s, every byte with its complement) or, once
+// the brick's ROM has been switched by a fast download image, fast (4800
+// bit/s, no complements); setLineSpeed changes the port and the framing
+// together.
 class RCXPacket {
 public:
     // readyLock conditions
@@ -80,6 +85,14 @@ public:
     void block();
     void unblock();
 
+    // Switches the port's line and the framing both ways to `speed`, once
+    // the receive thread is between packets (at most `timeout`): 0,
+    // kIOReturnTimeout, or the port's refusal, which leaves both as they were.
+    IOReturn setLineSpeed(LineSpeed speed, float timeout);
+    LineSpeed lineSpeed() const { return complements ? LineSpeed::normal : LineSpeed::fast; }
+    // Whether the port's fast line keeps odd parity (Port::fastLineKeepsParity).
+    bool fastLineKeepsParity() { return myPort.fastLineKeepsParity(); }
+
     // Reply waits for the command sent with `opcode` (toggle bit clear).
     // A reply to another opcode byte (one that came late, after its command
     // was given up) is dropped and the wait goes on. A reply taken confirms
@@ -126,10 +139,17 @@ private:
     State message();
     State reply();
     State readError();
+    // Reads the complement of `byte`, on the normal line; true at once on
+    // the fast one.
     bool expectComplement(std::uint8_t byte);
     // Reads `count` data bytes, each with its complement, then the checksum
     // (over the opcode and the data) and its complement.
     bool readData(std::uint8_t* data, int count);
+    // A reply of `length` bytes (its opcode in reply[0], read) on the fast
+    // line, where the ROM's long replies may still carry the opcode's
+    // complement: taken without it when its checksum holds that way, else
+    // with it.
+    bool readFastReply(std::uint8_t* reply, int length);
 
     IOReturn linkRefusal() const;
     // Waits until the receive thread has read the echo of the packet just
@@ -174,6 +194,9 @@ private:
     // reply (that one included): any of them may be the last it heard.
     std::bitset<256> mayBeLastHeard;
     std::atomic<bool> blocked = false;
+    // False on the fast line. Changed only while readyLock is held, so a
+    // packet is read whole in one framing.
+    std::atomic<bool> complements = true;
     int backup = 0;
 
     // Receive-thread state: the packet being decoded, the last read's result.

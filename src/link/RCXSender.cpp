@@ -22,6 +22,8 @@ void RCXSender::addController(Control* controller)
 
 void RCXSender::tellTimeout()
 {
+    if (quietTimeouts > 0)
+        return;
     for (Control* controller : myControllers)
         controller->timeout();
 }
@@ -98,6 +100,12 @@ void RCXSender::sendCodeNoReply(int opcode, Arguments arguments)
         tellTimeout();
     if (sent != kIOReturnSuccess)
         tellTowerError();
+}
+
+bool RCXSender::isAlive()
+{
+    return exchange(Opcode::alive, [&] { return myRCXPacket.sendPacket(Opcode::alive, {}, replyTimeout); },
+                    [&] { return myRCXPacket.replyCheck(Opcode::alive, replyTimeout); }) >= 0;
 }
 
 void RCXSender::sendCode(int opcode, Arguments arguments)

@@ -37,8 +37,25 @@ public:
     // Sends one download block; the brick's status byte, or -1 on failure.
     int sendBlock(std::uint16_t block, std::uint16_t length, const std::uint8_t* data);
 
+    // Whether the brick answers an alive command.
+    bool isAlive();
+
     // The wait for a block of `length` bytes: longer, as the block is.
     static float blockTimeout(int length);
+
+    // While one lives, the brick's silence is not told to the listeners: a
+    // transfer that tries a line and falls back tells its own failures. The
+    // tower's failures are told as ever.
+    class QuietTimeouts {
+    public:
+        explicit QuietTimeouts(RCXSender& sender) : sender(sender) { ++sender.quietTimeouts; }
+        ~QuietTimeouts() { --sender.quietTimeouts; }
+        QuietTimeouts(const QuietTimeouts&) = delete;
+        QuietTimeouts& operator=(const QuietTimeouts&) = delete;
+
+    private:
+        RCXSender& sender;
+    };
 
 private:
     template <typename Send, typename Wait> int exchange(int opcode, Send send, Wait wait);
@@ -49,4 +66,5 @@ private:
 
     RCXPacket& myRCXPacket;
     std::vector<Control*> myControllers;
+    int quietTimeouts = 0;
 };

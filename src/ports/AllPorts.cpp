@@ -113,6 +113,16 @@ IOReturn AllPorts::write(const std::uint8_t* bytes, int length)
     return myPort.load()->write(bytes, length);
 }
 
+IOReturn AllPorts::setLineSpeed(LineSpeed speed)
+{
+    return myPort.load()->setLineSpeed(speed);
+}
+
+bool AllPorts::fastLineKeepsParity()
+{
+    return myPort.load()->fastLineKeepsParity();
+}
+
 IOReturn AllPorts::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     for (;;) {

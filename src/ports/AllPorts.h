@@ -39,6 +39,8 @@ public:
     // port: the reader never sees the old port's failure. Any other failure,
     // the new port's failing to open included, is the reader's.
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
+    IOReturn setLineSpeed(LineSpeed speed) override;
+    bool fastLineKeepsParity() override;
 
 private:
     // Opens so far, once no setPort is under way.

@@ -134,6 +134,21 @@ int LibusbTowerDevice::transfer(std::uint8_t endpoint, std::uint8_t* data, int l
     return libusb_bulk_transfer(handle, endpoint, data, length, &transferred, milliseconds);
 }
 
+int LibusbTowerDevice::vendorRequest(std::uint8_t request, std::uint16_t value)
+{
+    constexpr unsigned timeout = 1000; // ms
+    constexpr auto requestType = static_cast<std::uint8_t>(LIBUSB_ENDPOINT_IN) |
+                                 static_cast<std::uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR) |
+                                 static_cast<std::uint8_t>(LIBUSB_RECIPIENT_DEVICE);
+    std::uint8_t reply[4] = {};
+    const int result = libusb_control_transfer(handle, requestType, request, value, 0, reply, sizeof reply, timeout);
+    if (result < 0)
+        return result;
+    if (result < 3)
+        return LIBUSB_ERROR_IO;
+    return reply[2];
+}
+
 void LibusbTowerDevice::releaseInterface(int interfaceNumber)
 {
     libusb_release_interface(handle, interfaceNumber);

@@ -26,6 +26,7 @@ public:
     int reset() override;
     int transfer(std::uint8_t endpoint, std::uint8_t* data, int length, int& transferred,
                  std::chrono::milliseconds timeout) override;
+    int vendorRequest(std::uint8_t request, std::uint16_t value) override;
     void releaseInterface(int interfaceNumber) override;
     void attachKernelDriver(int interfaceNumber) override;
     void close() override;

@@ -15,6 +15,12 @@ constexpr IOReturn kIOReturnExclusiveAccess = static_cast<IOReturn>(0xE00002C5);
 constexpr IOReturn kIOReturnTimeout = static_cast<IOReturn>(0xE00002D6);
 constexpr IOReturn kIOReturnNotReady = static_cast<IOReturn>(0xE00002D8);
 constexpr IOReturn kIOReturnOverrun = static_cast<IOReturn>(0xE00002E8);
+constexpr IOReturn kIOReturnUnsupported = static_cast<IOReturn>(0xE00002C7);
+
+// The two lines the brick's ROM speaks: normal, 2400 bit/s with odd parity;
+// and fast, 4800 bit/s, once a fast download image has switched it (without
+// parity where the tower can drop it).
+enum class LineSpeed { normal, fast };
 
 // A way to the brick: one kind of infrared tower, or none.
 //
@@ -47,4 +53,15 @@ public:
     // Waits at most `limit` for one byte and stores it; kIOReturnTimeout
     // when none came in that time.
     virtual IOReturn readByte(std::uint8_t* byte, ReadLimit limit) = 0;
+
+    // Switches the line; a packet written before leaves at the old speed.
+    // A port that has only the normal line answers kIOReturnUnsupported for
+    // the fast one.
+    virtual IOReturn setLineSpeed(LineSpeed speed)
+    {
+        return speed == LineSpeed::normal ? kIOReturnSuccess : kIOReturnUnsupported;
+    }
+    // Whether the fast line keeps odd parity: the brick's end must then keep
+    // it too.
+    virtual bool fastLineKeepsParity() { return false; }
 };

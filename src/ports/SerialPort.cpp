@@ -11,7 +11,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-termios towerLineSettings(const termios& current)
+termios towerLineSettings(const termios& current, LineSpeed speed)
 {
     termios settings = current;
     settings.c_lflag &= ~(ECHO | ICANON | ISIG | IEXTEN);
@@ -20,11 +20,18 @@ termios towerLineSettings(const termios& current)
     // No hardware flow control, and the modem lines ignored: the tower
     // raises neither CTS nor carrier, and a line left with RTS/CTS on by
     // another program would hold every write back.
-    settings.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS);
-    settings.c_cflag |= CS8 | PARENB | PARODD | CLOCAL;
+    settings.c_cflag &= ~(CSIZE | CSTOPB | CRTSCTS | PARENB | PARODD);
+    settings.c_cflag |= CS8 | CLOCAL;
+    if (speed == LineSpeed::normal)
+        settings.c_cflag |= PARENB | PARODD;
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
     return settings;
+}
+
+speed_t towerLineRate(LineSpeed speed)
+{
+    return speed == LineSpeed::fast ? B4800 : B2400;
 }
 
 namespace {
@@ -101,15 +108,36 @@ IOReturn SerialPort::openPort(const std::string& path)
         diagnostic("serialStream returned: %x\n", error);
         return error;
     }
+    if (const char* failure = setUpLine(LineSpeed::normal, TCSAFLUSH))
+        return failOpen(failure);
+    gate.open();
+    return kIOReturnSuccess;
+}
+
+const char* SerialPort::setUpLine(LineSpeed speed, int when)
+{
     termios settings;
     if (tcgetattr(serialStream, &settings) != 0)
-        return failOpen("tcgetattr returned: %x\n");
-    settings = towerLineSettings(settings);
-    if (cfsetspeed(&settings, B2400) != 0)
-        return failOpen("cfsetspeed returned: %x\n");
-    if (tcsetattr(serialStream, TCSAFLUSH, &settings) != 0 && !setButForParity(serialStream, settings))
-        return failOpen("tcsetattr returned: %x\n");
-    gate.open();
+        return "tcgetattr returned: %x\n";
+    settings = towerLineSettings(settings, speed);
+    if (cfsetspeed(&settings, towerLineRate(speed)) != 0)
+        return "cfsetspeed returned: %x\n";
+    if (tcsetattr(serialStream, when, &settings) != 0 && !setButForParity(serialStream, settings))
+        return "tcsetattr returned: %x\n";
+    return nullptr;
+}
+
+IOReturn SerialPort::setLineSpeed(LineSpeed speed)
+{
+    GatePass pass(gate);
+    if (!pass)
+        return closedCode;
+    // TCSADRAIN: the packet written last still leaves at the old speed.
+    if (const char* failure = setUpLine(speed, TCSADRAIN)) {
+        const int error = errno;
+        diagnostic(failure, error);
+        return error;
+    }
     return kIOReturnSuccess;
 }
 

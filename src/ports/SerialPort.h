@@ -11,10 +11,13 @@
 
 // The line the serial IR tower speaks: `current` made raw (no echo, no
 // canonical input, no signals, no flow control of either kind, modem lines
-// ignored, no output processing), 8 data bits, odd parity, one stop bit, and
-// a read that returns as soon as one byte is there. The other control flags
-// stay as they were; the speed is set apart.
-termios towerLineSettings(const termios& current);
+// ignored, no output processing), 8 data bits, one stop bit, and a read that
+// returns as soon as one byte is there; odd parity on the normal line, none
+// on the fast one. The other control flags stay as they were; the speed is
+// set apart.
+termios towerLineSettings(const termios& current, LineSpeed speed = LineSpeed::normal);
+// The line's bit rate: 2400 or 4800 bit/s.
+speed_t towerLineRate(LineSpeed speed);
 
 // The serial IR tower on a serial line: the machine's serial lines found
 // through udev, followed by the virtual towers announced in
@@ -52,10 +55,16 @@ public:
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
+    // 4800 bit/s 8N1 for the fast line, back to 2400 8O1 for the normal one,
+    // once what was written has left; the errno of the step that failed.
+    IOReturn setLineSpeed(LineSpeed speed) override;
 
 private:
     using Clock = std::chrono::steady_clock;
 
+    // Sets the open line up for `speed`, applied `when` (a tcsetattr
+    // action); the diagnostic format of the step that failed, or null.
+    const char* setUpLine(LineSpeed speed, int when);
     IOReturn failOpen(const char* format);
     // Waits until the line is ready for `events`, the port is being closed
     // or the deadline has passed; 0, kIOReturnTimeout, or the code to fail

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -191,6 +192,30 @@ void USBPort::closePort()
 bool USBPort::echoes()
 {
     return false;
+}
+
+IOReturn USBPort::setLineSpeed(LineSpeed speed)
+{
+    GatePass pass(gate);
+    if (!pass)
+        return LIBUSB_ERROR_NO_DEVICE;
+    const bool fast = speed == LineSpeed::fast;
+    const std::uint16_t rate = fast ? speed4800 : speed2400;
+    const auto range = static_cast<std::uint16_t>(rangeParameter | (fast ? shortRange : mediumRange) << 8);
+    const std::pair<std::uint8_t, std::uint16_t> requests[] = {
+        {setParameterRequest, range}, {setTransmitSpeedRequest, rate}, {setReceiveSpeedRequest, rate}};
+    for (const auto& [request, value] : requests) {
+        if (const int result = fDevice->vendorRequest(request, value)) {
+            diagnostic("Tower request %x returned: %d\n", request, result);
+            return result;
+        }
+    }
+    return kIOReturnSuccess;
+}
+
+bool USBPort::fastLineKeepsParity()
+{
+    return true;
 }
 
 IOReturn USBPort::write(const std::uint8_t* bytes, int length)

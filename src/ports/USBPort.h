@@ -39,6 +39,18 @@ public:
     // A tower that takes no more bytes for this long has failed.
     static constexpr std::chrono::milliseconds writeTimeout{2000};
 
+    // The tower's vendor requests that change its line, and their values.
+    // A parameter request's value carries the parameter in its low byte and
+    // the setting in its high byte.
+    static constexpr std::uint8_t setParameterRequest = 0x02;
+    static constexpr std::uint8_t setTransmitSpeedRequest = 0xEF;
+    static constexpr std::uint8_t setReceiveSpeedRequest = 0xF1;
+    static constexpr std::uint8_t rangeParameter = 0x02;
+    static constexpr std::uint8_t shortRange = 0x01;
+    static constexpr std::uint8_t mediumRange = 0x02;
+    static constexpr std::uint16_t speed2400 = 0x08;
+    static constexpr std::uint16_t speed4800 = 0x10;
+
     USBPort();
     // For tests: another device, and another way to pause between attempts.
     USBPort(std::unique_ptr<USBTowerDevice> device, Pause pause);
@@ -59,6 +71,13 @@ public:
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
+    // Both speeds, and the range: short for the fast line (the brick is near
+    // and the faster bits need a strong signal), medium, the tower's own, for
+    // the normal one. The tower's error code or the libusb status of the
+    // first request that failed.
+    IOReturn setLineSpeed(LineSpeed speed) override;
+    // The tower cannot switch its parity off.
+    bool fastLineKeepsParity() override;
 
 private:
     // The place of entry `index` when several towers are listed.

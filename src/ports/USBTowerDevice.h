@@ -49,6 +49,10 @@ public:
     // counts the bytes moved, also when the time ran out (LIBUSB_ERROR_TIMEOUT).
     virtual int transfer(std::uint8_t endpoint, std::uint8_t* data, int length, int& transferred,
                          std::chrono::milliseconds timeout) = 0;
+    // One of the tower's vendor requests (device to host, answered with the
+    // tower's 4-byte reply header: its length, an error code and a value):
+    // 0, the tower's non-zero error code, or a negative libusb status.
+    virtual int vendorRequest(std::uint8_t request, std::uint16_t value) = 0;
 
     // The undoing of open, detachKernelDriver and claimInterface.
     virtual void releaseInterface(int interfaceNumber) = 0;

@@ -14,4 +14,7 @@ public:
     virtual void advanceBy(double increment) = 0;
     virtual void abortFileOp(const std::string& message) = 0;
     virtual void stopFileOp() = 0;
+    // A word on how the transfer goes on (it changed its way, say), for the
+    // one who watches it; between startFileOp and the end.
+    virtual void noteFileOp(const std::string&) {}
 };

@@ -90,46 +90,70 @@ const char* readRecords(std::FILE* file, FirmwareFile& firmware)
 
 } // namespace
 
-FirmwareFile readFirmwareFile(const std::string& path)
+namespace {
+
+FirmwareFile readFirmware(OpenFile file)
 {
     FirmwareFile firmware;
     firmware.image.reserve(firmwareCapacity);
-    if (OpenFile file = openFile(path, "r"))
+    if (file)
         firmware.failure = readRecords(file.get(), firmware);
     else
         firmware.failure = "Can't open file \"%@\"";
     return firmware;
 }
 
-void RCXController::sendFirmware(const std::string& path, FileOp& fileOp)
+} // namespace
+
+FirmwareFile readFirmwareFile(const std::string& path)
+{
+    return readFirmware(openFile(path, "r"));
+}
+
+FirmwareFile readFirmwareRecords(std::string_view text)
+{
+    std::string copy(text);
+    return readFirmware(OpenFile(fmemopen(copy.data(), copy.size(), "r")));
+}
+
+void RCXController::sendFirmware(const std::string& path, FileOp& fileOp, FirmwareSpeed speed)
 {
     const std::string fileName = fileNameOf(path);
     fileOp.startFileOp(localizedFormat("Installing firmware file \"%@\"", {fileName}));
     const FirmwareFile firmware = readFirmwareFile(path);
-    if (firmware.failure != nullptr) {
-        fileOp.abortFileOp(localizedFormat(firmware.failure, {fileName}));
-        return;
-    }
+    const char* failure = firmware.failure;
+    if (failure == nullptr)
+        failure = speed == FirmwareSpeed::fast ? installFast(firmware, fileOp)
+                                               : install(firmware, static_cast<double>(firmware.image.size()), fileOp);
+    if (failure != nullptr)
+        fileOp.abortFileOp(localizedFormat(failure, {fileName}));
+    else
+        fileOp.stopFileOp();
+}
 
+const char* RCXController::install(const FirmwareFile& firmware, double progressTotal, FileOp& fileOp)
+{
     myRCXSender.sendCodeNoReply(Opcode::deleteFirmware, firmwareKey);
     std::this_thread::sleep_for(pauseAfterDelete);
+    if (!beginFirmware(firmware))
+        return "Firmware download error";
+    if (!sendBlocks(firmware.image.data(), static_cast<int>(firmware.image.size()), imageBlockSize, progressTotal,
+                    fileOp))
+        return "Too many download errors";
+    return unlockFirmware() ? nullptr : "Firmware download error";
+}
+
+bool RCXController::beginFirmware(const FirmwareFile& firmware)
+{
     const int address = firmware.startAddress;
     const int checksum = firmware.checksum;
-    if (myRCXSender.sendCodeGet1(Opcode::beginFirmware,
-                                 {lowByte(address), highByte(address), lowByte(checksum), highByte(checksum), 0}) != 0) {
-        fileOp.abortFileOp(localized("Firmware download error"));
-        return;
-    }
-    const int length = static_cast<int>(firmware.image.size());
-    if (!sendBlocks(firmware.image.data(), length, imageBlockSize, length, fileOp)) {
-        fileOp.abortFileOp(localized("Too many download errors"));
-        return;
-    }
+    return myRCXSender.sendCodeGet1(Opcode::beginFirmware,
+                                    {lowByte(address), highByte(address), lowByte(checksum), highByte(checksum), 0}) == 0;
+}
+
+bool RCXController::unlockFirmware()
+{
     std::uint8_t unlockReply[unlockReplyLength];
     myRCXSender.sendCodeGetBlock(Opcode::unlockFirmware, unlockReply, unlockReplyLength, unlockKey);
-    if (!std::equal(unlockAnswer.begin(), unlockAnswer.end(), unlockReply)) {
-        fileOp.abortFileOp(localized("Firmware download error"));
-        return;
-    }
-    fileOp.stopFileOp();
+    return std::equal(unlockAnswer.begin(), unlockAnswer.end(), unlockReply);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A firmware file read and checked whole: the data of its S1 records one
@@ -18,3 +19,5 @@ struct FirmwareFile {
 };
 
 FirmwareFile readFirmwareFile(const std::string& path);
+// The same from S-record text in memory.
+FirmwareFile readFirmwareRecords(std::string_view text);

@@ -5,6 +5,8 @@
 #include "protocol/ProgramSlots.h"
 #include "rcx/CompiledProgram.h"
 #include "rcx/FileOp.h"
+#include "rcx/FirmwareFile.h"
+#include "rcx/ProgressCount.h"
 
 #include <array>
 #include <cstdint>
@@ -132,9 +134,16 @@ public:
     // Downloads a compiled program file into the current slot and names it
     // after the file and its symbols; every failure is told to abortFileOp.
     ProgFileResult sendProgFile(const std::string& path, FileOp& fileOp);
+    enum class FirmwareSpeed {
+        normal,
+        // Through the ROM's fast line: Infrabrick's fast download image at
+        // normal speed first, then the firmware at 4800 bit/s without
+        // complements, falling back to normal speed where the ROM allows.
+        fast,
+    };
     // Installs firmware from an S-record file, checked whole before anything
     // is sent.
-    void sendFirmware(const std::string& path, FileOp& fileOp);
+    void sendFirmware(const std::string& path, FileOp& fileOp, FirmwareSpeed speed = FirmwareSpeed::normal);
     // Uploads the datalog into a text file, one line per entry. The file is
     // created and opened in one step, so "Can't open file" comes only before
     // startFileOp. A line that cannot be written, or a file that cannot be
@@ -170,6 +179,31 @@ private:
     // One block, sent until the brick accepts it; false after
     // maxDownloadErrors refusals or failed exchanges.
     bool sendBlock(int index, const std::uint8_t* data, int blockSize);
+    // The firmware's delete, begin, blocks and unlock on the normal line,
+    // the blocks advancing the progress by their share of `progressTotal`
+    // bytes; the failure's message key, or null.
+    const char* install(const FirmwareFile& firmware, double progressTotal, FileOp& fileOp);
+    // False when the brick refused the begin.
+    bool beginFirmware(const FirmwareFile& firmware);
+    // True when the brick answered the unlock as it does an image it took.
+    bool unlockFirmware();
+    const char* installFast(const FirmwareFile& firmware, FileOp& fileOp);
+    // The firmware on the fast line, once the ROM speaks it; where the ROM
+    // does not, at normal speed or not at all.
+    const char* installOnFastLine(const FirmwareFile& firmware, ProgressCount& progress);
+    // After the fast line failed `failure`: on at normal speed if the brick
+    // answers there, else `failure`, with the link left on the normal line.
+    const char* fallBack(const FirmwareFile& firmware, const char* failure, ProgressCount& progress);
+    // Blocks without complements, cut before a run of zeros the brick's
+    // receiver would lose its sync on, and shorter after a failure; false
+    // once one has failed maxDownloadErrors times in a row.
+    bool sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal, FileOp& fileOp);
+    // Switches the link's line; false when the port refused.
+    bool switchLine(LineSpeed speed);
+    // The line the brick answers an alive command on, the present one tried
+    // first; the link is left on it, or on the present one when the brick
+    // answers on neither.
+    std::optional<LineSpeed> findBricksLine();
     const char* downloadProgram(const CompiledProgram& program, FileOp& fileOp);
     const char* downloadFragment(const CompiledProgram::Fragment& fragment, int fragmentCount, FileOp& fileOp);
     void addName(int type, int index, const std::string& name);

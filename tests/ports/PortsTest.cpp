@@ -132,6 +132,12 @@ struct FakeTower : USBTowerDevice {
     void releaseInterface(int interface) override { step("release " + std::to_string(interface)); }
     void attachKernelDriver(int interface) override { step("attach " + std::to_string(interface)); }
     void close() override { step("close"); }
+    int vendorRequest(std::uint8_t request, std::uint16_t value) override
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "request %02x %04x", request, value);
+        return step(name);
+    }
     int transfer(std::uint8_t endpoint, std::uint8_t* data, int length, int& transferred, std::chrono::milliseconds timeout) override
     {
         std::unique_lock lock(mutex);
@@ -262,6 +268,32 @@ TEST(USBPort, WritesGoInPiecesOf32AndReadsHandOutWholePacketsByteByByte)
     ASSERT_EQ(port.openPort(""), 0);
     tower->deliver({});
     EXPECT_EQ(port.readByte(&byte, Port::noTimeLimit), LIBUSB_ERROR_NO_DEVICE);
+}
+
+// The fast line: the range short, both speeds 4800; and back: both 2400, the
+// range medium. The first request the tower refuses ends the change.
+TEST(USBPort, ChangesItsLineThroughTheTowersSpeedAndRangeRequests)
+{
+    const Steps toFast = {"request 02 0102", "request ef 0010", "request f1 0010"};
+    const Steps toNormal = {"request 02 0202", "request ef 0008", "request f1 0008"};
+    const struct { std::deque<int> answers; IOReturn fast; Steps calls; } cases[] = {
+        {{}, 0, toFast + toNormal},
+        {{0, 0x01, 0}, 0x01, Steps(toFast.begin(), toFast.begin() + 2) + toNormal}, // the tower's "bad parameter"
+        {{LIBUSB_ERROR_PIPE, 0}, LIBUSB_ERROR_PIPE, Steps(toFast.begin(), toFast.begin() + 1) + toNormal},
+    };
+    for (const auto& c : cases) {
+        StdoutCapture output;
+        auto* tower = new FakeTower;
+        tower->answers["request"] = c.answers;
+        USBPort port(std::unique_ptr<USBTowerDevice>(tower), [](std::chrono::milliseconds) {});
+        EXPECT_NE(port.setLineSpeed(LineSpeed::fast), 0) << "closed";
+        ASSERT_EQ(port.openPort(""), 0);
+        tower->calls.clear();
+        EXPECT_EQ(port.setLineSpeed(LineSpeed::fast), c.fast);
+        EXPECT_EQ(port.setLineSpeed(LineSpeed::normal), 0);
+        EXPECT_EQ(tower->calls, c.calls);
+        EXPECT_TRUE(port.fastLineKeepsParity());
+    }
 }
 
 } // namespace

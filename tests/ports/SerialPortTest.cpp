@@ -97,6 +97,26 @@ TEST(SerialPort, OpensAt2400BaudOddParityAgainAndAgainAndMovesEveryByteBothWays)
     ::close(other);
 }
 
+// The fast line is 4800 bit/s without parity (a pseudo-terminal shows the
+// speed and PARODD, not PARENB); back again it is the normal line.
+TEST(SerialPort, SwitchesToTheFastLineAndBack)
+{
+    EXPECT_EQ(towerLineSettings(termios{}, LineSpeed::fast).c_cflag & (PARENB | PARODD | CSIZE), tcflag_t(CS8));
+    EXPECT_EQ(towerLineSettings(termios{}, LineSpeed::normal).c_cflag & (PARENB | PARODD | CSIZE), tcflag_t(CS8 | PARENB | PARODD));
+    PseudoTerminal tower;
+    SerialPort port;
+    EXPECT_EQ(port.setLineSpeed(LineSpeed::fast), SerialPort::closedCode);
+    ASSERT_EQ(port.openPort(tower.path), 0);
+    for (const auto& [speed, rate, parity] : {std::tuple{LineSpeed::fast, B4800, tcflag_t(0)}, {LineSpeed::normal, B2400, tcflag_t(PARODD)}}) {
+        ASSERT_EQ(port.setLineSpeed(speed), 0);
+        termios line;
+        ASSERT_EQ(::tcgetattr(tower.master, &line), 0);
+        EXPECT_EQ(std::tuple(::cfgetospeed(&line), ::cfgetispeed(&line), line.c_cflag & PARODD), std::tuple(rate, rate, parity));
+    }
+    EXPECT_FALSE(port.fastLineKeepsParity());
+    EXPECT_EQ(NoPort().setLineSpeed(LineSpeed::fast), kIOReturnUnsupported) << "a port with the normal line only";
+}
+
 TEST(SerialPort, AFailedOpenReturnsErrnoAndKeepsNoDescriptor)
 {
     StdoutCapture output;

@@ -30,8 +30,10 @@ public:
     void advanceBy(double increment) override { increments.push_back(increment); }
     void abortFileOp(const std::string& message) override { events.push_back("abort " + message); }
     void stopFileOp() override { events.push_back("stop"); }
+    void noteFileOp(const std::string& note) override { notes.push_back(note); }
 
     std::vector<std::string> events;
+    std::vector<std::string> notes;
     std::vector<double> increments;
 };
 

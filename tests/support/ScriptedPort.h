@@ -40,6 +40,11 @@ public:
     void failRead(IOReturn code) { locked([&] { readFailure = code; }); }
     // Every write fails with `code` (0: they work again).
     void failWrites(IOReturn code) { locked([&] { writeFailure = code; }); }
+    // Line speed changes are refused (kIOReturnUnsupported) or taken.
+    void refuseSpeeds(bool refuse) { locked([&] { speedsRefused = refuse; }); }
+    LineSpeed lineSpeed() { return locked([&] { return speed; }); }
+    // Every speed change taken, in order.
+    std::vector<LineSpeed> lineSpeeds() { return locked([&] { return speeds; }); }
     std::vector<Bytes> writes() { return locked([&] { return written; }); }
     void clearWrites() { locked([&] { written.clear(); }); }
     bool waitForWrites(std::size_t count) { return waitFor([&] { return written.size() >= count; }); }
@@ -56,6 +61,10 @@ public:
     bool echoes() override { return echo; }
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
+    IOReturn setLineSpeed(LineSpeed wanted) override
+    {
+        return locked([&] { return speedsRefused ? kIOReturnUnsupported : (speeds.push_back(speed = wanted), kIOReturnSuccess); });
+    }
 
 private:
     const bool echo;
@@ -71,4 +80,7 @@ private:
     unsigned closes = 0;
     bool stalled = false;
     bool readerWaiting = false;
+    bool speedsRefused = false;
+    LineSpeed speed = LineSpeed::normal;
+    std::vector<LineSpeed> speeds;
 };
