@@ -48,6 +48,11 @@ void ProgressBar::abortFileOp(const std::string& message)
 
 void ProgressBar::stopFileOp()
 {
+    // The datalog's increments add up to a little under 100.
+    if (lineOpen) {
+        percent = 100;
+        draw();
+    }
     endLine();
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -24,15 +25,22 @@ std::optional<TowerEntry> chooseTower(AllPorts& ports, const std::string& name)
 
 namespace {
 
-// What the process's open files lead to, as far as they can be read.
+// Whether the two name one file; std::filesystem::equivalent refuses
+// device files.
+bool sameFile(const fs::path& one, const fs::path& other)
+{
+    struct stat first, second;
+    return ::stat(one.c_str(), &first) == 0 && ::stat(other.c_str(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+}
+
+// Whether one of the process's open files (those that can be read) is `target`.
 bool holds(const fs::path& process, const fs::path& target)
 {
     std::error_code error;
-    for (const fs::directory_entry& file : fs::directory_iterator(process / "fd", error)) {
-        std::error_code unreadable;
-        if (fs::equivalent(fs::read_symlink(file.path(), unreadable), target, unreadable))
+    for (const fs::directory_entry& file : fs::directory_iterator(process / "fd", error))
+        if (sameFile(file.path(), target))
             return true;
-    }
     return false;
 }
 
