@@ -4,6 +4,7 @@
 #include "cli/Invocation.h"
 #include "cli/Texts.h"
 #include "cli/commands/Commands.h"
+#include "rcx/Localization.h"
 
 #include <QJsonArray>
 
@@ -42,7 +43,7 @@ void printDatalog(Invocation& invocation, RCXController& brick)
     invocation.report().set("entries", list);
     // A full disk shows only once the lines are flushed.
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        invocation.report().fail(exitRefused, translated("Error writing file \"%1\"").arg("-"));
+        invocation.report().fail(exitRefused, fromCore(localizedFormat("Error writing file \"%@\"", {"-"})));
 }
 
 int datalog(Invocation& invocation)
