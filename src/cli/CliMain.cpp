@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::vector<OptionSpec> globalOptions = {
+const std::vector<OptionDefinition> globalOptions = {
     {{"p", "port"}, QT_TRANSLATE_NOOP("Localizable", "The tower: a serial line's path, an announced virtual brick's "
                                                      "name, or usb. By default the one Infrabrick saved."),
      "NAME"},
@@ -21,11 +21,11 @@ const std::vector<OptionSpec> globalOptions = {
     {{"v", "version"}, QT_TRANSLATE_NOOP("Localizable", "Show the version and exit.")},
 };
 
-void addOptions(QCommandLineParser& parser, const std::vector<OptionSpec>& options)
+void addOptions(QCommandLineParser& parser, const std::vector<OptionDefinition>& options)
 {
-    for (const OptionSpec& spec : options)
-        parser.addOption(spec.valueName ? QCommandLineOption(spec.names, translated(spec.description), spec.valueName)
-                                        : QCommandLineOption(spec.names, translated(spec.description)));
+    for (const OptionDefinition& definition : options)
+        parser.addOption(definition.valueName ? QCommandLineOption(definition.names, translated(definition.description), definition.valueName)
+                                        : QCommandLineOption(definition.names, translated(definition.description)));
 }
 
 int usageFault(const QString& fault, const QString& helpCommand)

@@ -8,7 +8,7 @@ class Invocation;
 
 // One option of a subcommand: its names, its help text (a localization
 // key) and, for an option that takes a value, the value's name.
-struct OptionSpec {
+struct OptionDefinition {
     QStringList names;
     const char* description;
     const char* valueName = nullptr;
@@ -23,7 +23,7 @@ struct Subcommand {
     const char* summary;
     int fewestArguments;
     int mostArguments;
-    std::vector<OptionSpec> options;
+    std::vector<OptionDefinition> options;
     int (*run)(Invocation& invocation);
 };
 
