@@ -6,13 +6,13 @@
 // it adds nothing), plus the pause after deleting the firmware. A ratio of
 // 1.05 means the host adds 5% to the line. The second ratio also counts the
 // brick's turnaround before each reply.
+#include "LineUse.h"
 #include "support/ProgramFiles.h"
 #include "support/Recording.h"
 
 #include "link/RCXSender.h"
 #include "ports/SerialPort.h"
 #include "protocol/Opcodes.h"
-#include "protocol/PacketLengths.h"
 #include "rcx/RCXController.h"
 #include "sim/Brick.h"
 #include "sim/PtyTower.h"
@@ -28,35 +28,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string brickOS = "/usr/lib/brickos/brickOS.srec";
 constexpr double firmwarePause = 0.5;
-
-// Header, each byte and its complement, checksum and its complement.
-int framedLength(int bytes)
-{
-    return 3 + 2 * bytes + 2;
-}
-
-struct LineUse {
-    long bytes = 0;
-    int replies = 0;
-};
-
-// What the line carries for the commands the brick decoded and its replies.
-LineUse lineUse(const std::vector<ByteString>& history)
-{
-    LineUse use;
-    for (const ByteString& command : history) {
-        use.bytes += framedLength(static_cast<int>(command.size()));
-        const int opcode = withoutToggle(command[0]);
-        int reply = replyLength(~command[0] & 0xFF);
-        if (opcode == 0xA4)
-            reply = 1 + 3 * (command[3] + 256 * command[4]);
-        if (reply > 0) {
-            use.bytes += framedLength(reply);
-            ++use.replies;
-        }
-    }
-    return use;
-}
 
 // One transfer over a fresh realtime tower; reports seconds, the bound and
 // their ratio.

@@ -19,7 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
 #include "app/TimeoutPanel.h"
-#include "app/Translations.h"
+#include "models/Translations.h"
 #include "views/SensorHistoryView.h"
 
 #include <QApplication>

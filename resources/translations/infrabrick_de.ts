@@ -905,5 +905,357 @@
         <source>About %1 left</source>
         <translation>Noch etwa %1</translation>
     </message>
+    <message>
+        <source>No tower chosen: name one with --port, or choose one in Infrabrick&apos;s preferences</source>
+        <translation>Kein Turm gewählt: nennen Sie einen mit --port oder wählen Sie einen in Infrabricks Einstellungen</translation>
+    </message>
+    <message>
+        <source>There is no tower called &quot;%1&quot;</source>
+        <translation>Es gibt keinen Turm namens „%1“</translation>
+    </message>
+    <message>
+        <source>The tower &quot;%1&quot; is in use by %2 (process %3)</source>
+        <translation>Der Turm „%1“ wird von %2 benutzt (Prozess %3)</translation>
+    </message>
+    <message>
+        <source>The tower &quot;%1&quot; cannot be used (error %2)</source>
+        <translation>Der Turm „%1“ kann nicht benutzt werden (Fehler %2)</translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>The tower: a serial line&apos;s path, an announced virtual brick&apos;s name, or usb. By default the one Infrabrick saved.</source>
+        <translation>Der Turm: der Pfad einer seriellen Leitung, der Name eines angemeldeten virtuellen Bausteins oder usb. Ohne Angabe der in Infrabrick gespeicherte.</translation>
+    </message>
+    <message>
+        <source>Print the result as one JSON object.</source>
+        <translation>Das Ergebnis als ein JSON-Objekt ausgeben.</translation>
+    </message>
+    <message>
+        <source>Print nothing but failures, and no progress bar.</source>
+        <translation>Nur Fehler ausgeben, ohne Fortschrittsbalken.</translation>
+    </message>
+    <message>
+        <source>Try &apos;%1&apos; for more information.</source>
+        <translation>Mehr dazu mit „%1“.</translation>
+    </message>
+    <message>
+        <source>Subcommands:</source>
+        <translation>Unterbefehle:</translation>
+    </message>
+    <message>
+        <source>Exit status: 0 done, 1 the brick refused or the transfer failed, 2 usage, 3 the tower cannot be used, 4 the brick does not answer, 130 interrupted.</source>
+        <translation>Rückgabewert: 0 erledigt, 1 der Baustein lehnte ab oder die Übertragung scheiterte, 2 falscher Aufruf, 3 der Turm ist nicht nutzbar, 4 der Baustein antwortet nicht, 130 abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Usage: infrabrick-cli [options] SUBCOMMAND [arguments]</source>
+        <translation>Aufruf: infrabrick-cli [Optionen] UNTERBEFEHL [Argumente]</translation>
+    </message>
+    <message>
+        <source>Drive a LEGO Mindstorms RCX brick from a terminal.</source>
+        <translation>Einen LEGO-Mindstorms-RCX-Baustein vom Terminal aus steuern.</translation>
+    </message>
+    <message>
+        <source>Missing argument: %1</source>
+        <translation>Argument fehlt: %1</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument „%1“.</translation>
+    </message>
+    <message>
+        <source>No subcommand given.</source>
+        <translation>Kein Unterbefehl angegeben.</translation>
+    </message>
+    <message>
+        <source>Unknown subcommand &apos;%1&apos;.</source>
+        <translation>Unbekannter Unterbefehl „%1“.</translation>
+    </message>
+    <message>
+        <source>%1 must be a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation>%1 muss eine Zahl von %2 bis %3 sein, nicht „%4“</translation>
+    </message>
+    <message>
+        <source>The slot</source>
+        <translation>Der Programmplatz</translation>
+    </message>
+    <message>
+        <source>Beep.</source>
+        <translation>Piepen.</translation>
+    </message>
+    <message>
+        <source>The datalog&apos;s size</source>
+        <translation>Die Größe des Datenlogs</translation>
+    </message>
+    <message>
+        <source>Upload the datalog as the text Infrabrick saves, set its size, or clear it.</source>
+        <translation>Das Datenlog als den Text laden, den Infrabrick speichert, seine Größe setzen oder es leeren.</translation>
+    </message>
+    <message>
+        <source>Write the datalog to FILE, or to standard output for -.</source>
+        <translation>Das Datenlog in DATEI schreiben, bei - auf die Standardausgabe.</translation>
+    </message>
+    <message>
+        <source>Make room for N entries; this clears the datalog.</source>
+        <translation>Platz für N Einträge schaffen; das leert das Datenlog.</translation>
+    </message>
+    <message>
+        <source>Clear the datalog, keeping its size.</source>
+        <translation>Das Datenlog leeren und seine Größe behalten.</translation>
+    </message>
+    <message>
+        <source>NQC sources cannot be downloaded yet: compile &quot;%1&quot; with nqc -O first</source>
+        <translation>NQC-Quellen lassen sich noch nicht übertragen: übersetzen Sie „%1“ zuerst mit nqc -O</translation>
+    </message>
+    <message>
+        <source>Downloaded &quot;%1&quot; into slot %2</source>
+        <translation>„%1“ auf Programmplatz %2 übertragen</translation>
+    </message>
+    <message>
+        <source>Download a compiled program (.rcx) into the current slot, or the one given.</source>
+        <translation>Ein übersetztes Programm (.rcx) auf den aktuellen oder den angegebenen Programmplatz übertragen.</translation>
+    </message>
+    <message>
+        <source>The program slot, 1 to 5.</source>
+        <translation>Der Programmplatz, 1 bis 5.</translation>
+    </message>
+    <message>
+        <source>Run the program once it is downloaded.</source>
+        <translation>Das Programm nach der Übertragung starten.</translation>
+    </message>
+    <message>
+        <source>Firmware installed</source>
+        <translation>Firmware installiert</translation>
+    </message>
+    <message>
+        <source>Install firmware from an S-record file (.lgo, .srec).</source>
+        <translation>Firmware aus einer S-Record-Datei (.lgo, .srec) installieren.</translation>
+    </message>
+    <message>
+        <source>Brick %1: %2</source>
+        <translation>Baustein %1: %2</translation>
+    </message>
+    <message>
+        <source>Brick %1: firmware installed in %2 s</source>
+        <translation>Baustein %1: Firmware in %2 s installiert</translation>
+    </message>
+    <message>
+        <source>Installing firmware on each brick that comes; Ctrl+C ends.</source>
+        <translation>Firmware wird auf jeden Baustein installiert, der kommt; Strg+C beendet.</translation>
+    </message>
+    <message>
+        <source>Installed: %1, failed: %2, average time: %3 s</source>
+        <translation>Installiert: %1, gescheitert: %2, mittlere Dauer: %3 s</translation>
+    </message>
+    <message>
+        <source>Firmware failed on %1 bricks</source>
+        <translation>Firmware auf %1 Bausteinen gescheitert</translation>
+    </message>
+    <message>
+        <source>Install firmware on one brick after another, until Ctrl+C; then sum up.</source>
+        <translation>Firmware auf einen Baustein nach dem anderen installieren, bis Strg+C; dann zusammenfassen.</translation>
+    </message>
+    <message>
+        <source>Show the memory map: each region&apos;s size, first and last address.</source>
+        <translation>Die Speicherbelegung zeigen: Größe, erste und letzte Adresse jedes Bereichs.</translation>
+    </message>
+    <message>
+        <source>The message</source>
+        <translation>Die Nachricht</translation>
+    </message>
+    <message>
+        <source>Send the brick message N, 0 to 255.</source>
+        <translation>Dem Baustein die Nachricht N senden, 0 bis 255.</translation>
+    </message>
+    <message>
+        <source>There is no output &quot;%1&quot;: name A, B or C</source>
+        <translation>Es gibt keinen Ausgang „%1“: nennen Sie A, B oder C</translation>
+    </message>
+    <message>
+        <source>An output is on, off or float, not &quot;%1&quot;</source>
+        <translation>Ein Ausgang ist on, off oder float, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>Choose --forward or --reverse, not both</source>
+        <translation>Wählen Sie --forward oder --reverse, nicht beide</translation>
+    </message>
+    <message>
+        <source>The power</source>
+        <translation>Die Leistung</translation>
+    </message>
+    <message>
+        <source>Switch outputs on, off or to float, with their power and direction.</source>
+        <translation>Ausgänge ein-, ausschalten oder frei laufen lassen, mit Leistung und Richtung.</translation>
+    </message>
+    <message>
+        <source>The power, 1 to 8.</source>
+        <translation>Die Leistung, 1 bis 8.</translation>
+    </message>
+    <message>
+        <source>Turn forward.</source>
+        <translation>Vorwärts drehen.</translation>
+    </message>
+    <message>
+        <source>Turn in reverse.</source>
+        <translation>Rückwärts drehen.</translation>
+    </message>
+    <message>
+        <source>Switch the brick off.</source>
+        <translation>Den Baustein ausschalten.</translation>
+    </message>
+    <message>
+        <source>Give the command as hexadecimal bytes, such as 12 09 00</source>
+        <translation>Geben Sie den Befehl als hexadezimale Bytes an, etwa 12 09 00</translation>
+    </message>
+    <message>
+        <source>Opcode %1 takes %2 argument bytes</source>
+        <translation>Opcode %1 nimmt %2 Argumentbytes</translation>
+    </message>
+    <message>
+        <source>The reply of opcode %1 is not known</source>
+        <translation>Die Antwort auf Opcode %1 ist nicht bekannt</translation>
+    </message>
+    <message>
+        <source>Send one command, given as hexadecimal bytes; show the reply.</source>
+        <translation>Einen Befehl als hexadezimale Bytes senden; die Antwort zeigen.</translation>
+    </message>
+    <message>
+        <source>Run the program of the current slot, or of the one given.</source>
+        <translation>Das Programm des aktuellen oder des angegebenen Programmplatzes starten.</translation>
+    </message>
+    <message>
+        <source>The sensor</source>
+        <translation>Der Sensor</translation>
+    </message>
+    <message>
+        <source>The type</source>
+        <translation>Der Typ</translation>
+    </message>
+    <message>
+        <source>The mode</source>
+        <translation>Der Modus</translation>
+    </message>
+    <message>
+        <source>The slope</source>
+        <translation>Die Flanke</translation>
+    </message>
+    <message>
+        <source>Type: %1, mode: %2, slope: %3, value: %4</source>
+        <translation>Typ: %1, Modus: %2, Flanke: %3, Wert: %4</translation>
+    </message>
+    <message>
+        <source>Show a sensor&apos;s type, mode and value, set first when given.</source>
+        <translation>Typ, Modus und Wert eines Sensors zeigen, zuvor gesetzt, wenn angegeben.</translation>
+    </message>
+    <message>
+        <source>none, touch, temperature, light or rotation.</source>
+        <translation>none, touch, temperature, light oder rotation.</translation>
+    </message>
+    <message>
+        <source>raw, boolean, transition, period, percent, celsius, fahrenheit or angle.</source>
+        <translation>raw, boolean, transition, period, percent, celsius, fahrenheit oder angle.</translation>
+    </message>
+    <message>
+        <source>The slope, 0 to 31.</source>
+        <translation>Die Flanke, 0 bis 31.</translation>
+    </message>
+    <message>
+        <source>The minutes</source>
+        <translation>Die Minuten</translation>
+    </message>
+    <message>
+        <source>Let the brick turn itself off after MINUTES idle, 0 for never.</source>
+        <translation>Den Baustein nach MINUTEN Untätigkeit sich selbst ausschalten lassen, 0 für nie.</translation>
+    </message>
+    <message>
+        <source>The sound</source>
+        <translation>Der Klang</translation>
+    </message>
+    <message>
+        <source>Play system sound N, 0 to 5.</source>
+        <translation>Systemklang N spielen, 0 bis 5.</translation>
+    </message>
+    <message>
+        <source>ROM: %1</source>
+        <translation>ROM: %1</translation>
+    </message>
+    <message>
+        <source>Firmware: none</source>
+        <translation>Firmware: keine</translation>
+    </message>
+    <message>
+        <source>Firmware: %1</source>
+        <translation>Firmware: %1</translation>
+    </message>
+    <message>
+        <source>Programs in slots: %1</source>
+        <translation>Programme auf den Plätzen: %1</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
+    </message>
+    <message>
+        <source>Memory: %1 bytes of programs, %2 bytes of datalog, %3 bytes free</source>
+        <translation>Speicher: %1 Bytes Programme, %2 Bytes Datenlog, %3 Bytes frei</translation>
+    </message>
+    <message>
+        <source>Datalog: %1 of %2 entries</source>
+        <translation>Datenlog: %1 von %2 Einträgen</translation>
+    </message>
+    <message>
+        <source>Battery: %1 mV (%2 V)</source>
+        <translation>Batterie: %1 mV (%2 V)</translation>
+    </message>
+    <message>
+        <source>Slot: %1</source>
+        <translation>Programmplatz: %1</translation>
+    </message>
+    <message>
+        <source>Watch: %1</source>
+        <translation>Uhr: %1</translation>
+    </message>
+    <message>
+        <source>Show the battery, the versions, the slot, the programs, the memory, the datalog and the watch.</source>
+        <translation>Batterie, Versionen, Programmplatz, Programme, Speicher, Datenlog und Uhr zeigen.</translation>
+    </message>
+    <message>
+        <source>Stop the running program.</source>
+        <translation>Das laufende Programm anhalten.</translation>
+    </message>
+    <message>
+        <source>Stop the program and every motor.</source>
+        <translation>Das Programm und alle Motoren anhalten.</translation>
+    </message>
+    <message>
+        <source>List the towers: serial lines, announced virtual bricks, the USB tower.</source>
+        <translation>Die Türme auflisten: serielle Leitungen, angemeldete virtuelle Bausteine, den USB-Turm.</translation>
+    </message>
+    <message>
+        <source>The variable</source>
+        <translation>Die Variable</translation>
+    </message>
+    <message>
+        <source>The value</source>
+        <translation>Der Wert</translation>
+    </message>
+    <message>
+        <source>Show variable N (0 to 31), set to VALUE first when given; write a negative VALUE after --.</source>
+        <translation>Variable N (0 bis 31) zeigen, zuvor auf WERT gesetzt, wenn angegeben; einen negativen WERT nach -- schreiben.</translation>
+    </message>
+    <message>
+        <source>Show the values of the 32 variables.</source>
+        <translation>Die Werte der 32 Variablen zeigen.</translation>
+    </message>
+    <message>
+        <source>The time must be now or HH:MM, not &quot;%1&quot;</source>
+        <translation>Die Zeit muss now oder HH:MM sein, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>Show the brick&apos;s watch, or set it to the computer&apos;s clock or to a time.</source>
+        <translation>Die Uhr des Bausteins zeigen oder sie auf die Uhr des Rechners oder eine Zeit stellen.</translation>
+    </message>
 </context>
 </TS>

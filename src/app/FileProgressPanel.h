@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Panel.h"
-#include "app/TimeLeft.h"
+#include "models/TimeLeft.h"
 
 #include <QElapsedTimer>
 

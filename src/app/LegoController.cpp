@@ -194,13 +194,12 @@ void LegoController::saveWindowPosition()
 
 bool LegoController::openSavedPort()
 {
-    QString path = myDefaults.value(portPathKey).toString();
-    if (path.isEmpty())
+    const SavedPort saved = SavedPort::load(myDefaults);
+    if (saved.path.isEmpty())
         return false;
-    const QString name = myDefaults.value(portNameKey).toString();
-    const bool opened = myPort.setPort(myDefaults.value(portTypeKey).toString().toStdString(), name.toStdString(),
-                                        path.toStdString()) == kIOReturnSuccess;
-    myStatusLine->showPort(opened ? name : QString());
+    const bool opened = myPort.setPort(saved.type.toStdString(), saved.name.toStdString(), saved.path.toStdString())
+                        == kIOReturnSuccess;
+    myStatusLine->showPort(opened ? saved.name : QString());
     return opened;
 }
 
@@ -428,7 +427,5 @@ void LegoController::prefsEnd(int returnCode)
     }
     myStatusLine->showPort(QString::fromStdString(name));
     resumePolling(2);
-    myDefaults.setValue(portTypeKey, QString::fromStdString(type));
-    myDefaults.setValue(portNameKey, QString::fromStdString(name));
-    myDefaults.setValue(portPathKey, QString::fromStdString(path));
+    SavedPort{QString::fromStdString(type), QString::fromStdString(name), QString::fromStdString(path)}.save(myDefaults);
 }

@@ -2,6 +2,7 @@
 
 #include "app/StatusLine.h"
 #include "link/Control.h"
+#include "models/SavedPort.h"
 #include "rcx/FileOp.h"
 #include "rcx/RCXLink.h"
 #include "scripting/RCXControllerScript.h"
@@ -53,9 +54,9 @@ class LegoController : public QObject, public Control, public FileOp, public Fil
     Q_OBJECT
 public:
     // The settings keys.
-    static constexpr const char* portTypeKey = "Port Type";
-    static constexpr const char* portNameKey = "Port Name";
-    static constexpr const char* portPathKey = "Port Path";
+    static constexpr const char* portTypeKey = SavedPort::typeKey;
+    static constexpr const char* portNameKey = SavedPort::nameKey;
+    static constexpr const char* portPathKey = SavedPort::pathKey;
     static constexpr const char* syncWatchKey = "Synchronise Watch";
     static constexpr const char* fastFirmwareKey = "Fast Firmware Download";
     static constexpr const char* batteryTimeKey = "Battery Check Time";

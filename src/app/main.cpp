@@ -1,6 +1,6 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/Translations.h"
+#include "models/Translations.h"
 
 #include <QApplication>
 #include <QIcon>

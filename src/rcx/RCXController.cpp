@@ -1,6 +1,7 @@
 #include "rcx/RCXController.h"
 
 #include "protocol/Datalog.h"
+#include "protocol/Firmware.h"
 #include "protocol/Opcodes.h"
 #include "protocol/Outputs.h"
 #include "protocol/Sensors.h"
@@ -65,6 +66,28 @@ void RCXController::readMemMap(std::uint8_t* buffer)
         if (name.empty() && firstTaskUsed)
             name.assign(localized("Unknown"));
     }
+}
+
+int RCXController::readWatch()
+{
+    return myRCXSender.sendCodeGet2(Opcode::getValue, {watchSource, 0});
+}
+
+Versions RCXController::readVersions()
+{
+    std::uint8_t words[8];
+    myRCXSender.sendCodeGetBlock(Opcode::getVersions, words, sizeof words, firmwareKey);
+    return {bigEndian16(words, 0), bigEndian16(words, 2), bigEndian16(words, 4), bigEndian16(words, 6)};
+}
+
+void RCXController::playSound(int sound)
+{
+    myRCXSender.sendCode(Opcode::playSound, {sound});
+}
+
+void RCXController::setPowerDownDelay(int minutes)
+{
+    myRCXSender.sendCode(Opcode::setPowerDownDelay, {minutes});
 }
 
 void RCXController::setWatchTime(int hours, int minutes)

@@ -40,6 +40,17 @@ struct LogEntry {
     int value;
 };
 
+// The brick's ROM and firmware versions, each as major and minor number;
+// the firmware's are 0 while the brick has none.
+struct Versions {
+    int romMajor;
+    int romMinor;
+    int firmwareMajor;
+    int firmwareMinor;
+
+    bool hasFirmware() const { return firmwareMajor != 0 || firmwareMinor != 0; }
+};
+
 // The brick's vocabulary: one operation per brick command, each made into
 // opcodes and argument bytes for the sender and its reply decoded. Failed
 // exchanges are told to the sender's listeners; the operations carry on with
@@ -75,6 +86,14 @@ public:
     // works out the datalog size and marks occupied, nameless slots "Unknown".
     void readMemMap(std::uint8_t* buffer);
     void setWatchTime(int hours, int minutes);
+    // Minutes since midnight.
+    int readWatch();
+    // Answered by the boot ROM too, so also by a brick without firmware.
+    Versions readVersions();
+    // One of the brick's system sounds, 0-5.
+    void playSound(int sound);
+    // The minutes the brick waits idle before it turns itself off; 0: never.
+    void setPowerDownDelay(int minutes);
     void sendMessage(int message);
     // The brick's message number `index`, or a negative value when there is
     // none (as the link layer answers).

@@ -4,7 +4,7 @@
 #include "app/FileProgressPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesPanel.h"
-#include "app/TimeLeft.h"
+#include "models/TimeLeft.h"
 #include "app/TimeoutPanel.h"
 #include "support/Controls.h"
 #include "views/AnimatedButton.h"

@@ -70,12 +70,15 @@ TEST(TranslationTest, GermanCoversEveryKeyInUse)
     // The models' titles and column headers.
     for (const char* call : {"localizedText(", "numberedTitle("})
         inUse.merge(keysInSources(sourceDir + "/src/models", call));
+    // infrabrick-cli's own.
+    inUse.merge(keysInSources(sourceDir + "/src/cli", "translated("));
     for (const QStringList& columns : {Memory::columns, Variables::columns})
         inUse.insert(columns.begin(), columns.end());
     // Texts of each kind, so that a reader that finds none fails here.
     for (const char* key : {"Check that the brick is switched on and faces the tower, close enough. "
                             "A brick that shows no program number after being switched on needs firmware.",
-                            "Can't open file \"%@\"", "File \"%@\" is too large", "Slot %d", "With Slope..."})
+                            "Can't open file \"%@\"", "File \"%@\" is too large", "Slot %d", "With Slope...",
+                            "The tower \"%1\" cannot be used (error %2)"})
         ASSERT_TRUE(inUse.count(key)) << key;
 
     QTranslator german; // the table as it ships, unfinished entries left out

@@ -1,4 +1,4 @@
-#include "app/Translations.h"
+#include "models/Translations.h"
 
 #include "rcx/Localization.h"
 

@@ -1,6 +1,6 @@
-#include "app/TimeLeft.h"
+#include "models/TimeLeft.h"
 
-#include "app/LocalizedUi.h"
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +30,6 @@ QString TimeLeft::text(std::optional<std::chrono::seconds> left)
     if (!left)
         return QString();
     const long long seconds = left->count();
-    return localizedUi(QT_TRANSLATE_NOOP("Localizable", "About %1 left"))
+    return QCoreApplication::translate("Localizable", "About %1 left")
         .arg(QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
 }

@@ -1,0 +1,85 @@
+#include "cli/BrickSession.h"
+
+#include "cli/ExitStatus.h"
+#include "cli/Texts.h"
+#include "cli/TowerChoice.h"
+#include "models/SavedPort.h"
+
+BrickSession::BrickSession(Interruption& interruption)
+    : interruption(interruption)
+    , myLink(*this)
+{
+    interruption.watch(myLink.packet());
+}
+
+bool BrickSession::open(const QString& port, Report& report)
+{
+    if (port.isEmpty()) {
+        const SavedPort saved = SavedPort::load(QSettings("Infrabrick", "Infrabrick"));
+        if (saved.path.isEmpty() && saved.type.isEmpty()) {
+            report.fail(exitTowerUnusable,
+                        translated("No tower chosen: name one with --port, or choose one in Infrabrick's preferences"));
+            return false;
+        }
+        return openEntry(saved.type.toStdString(), saved.name.toStdString(), saved.path.toStdString(), report);
+    }
+    const std::optional<TowerEntry> entry = chooseTower(ports(), port.toStdString());
+    if (!entry) {
+        report.fail(exitTowerUnusable, translated("There is no tower called \"%1\"").arg(port));
+        return false;
+    }
+    return openEntry(entry->type, entry->name, entry->path, report);
+}
+
+bool BrickSession::openEntry(const std::string& type, const std::string& name, const std::string& path,
+                             Report& report)
+{
+    if (type == AllPorts::serialType) {
+        if (const std::optional<TowerHolder> holder = towerHolder(path)) {
+            report.fail(exitTowerUnusable, translated("The tower \"%1\" is in use by %2 (process %3)")
+                                               .arg(fromCore(name), fromCore(holder->program), fromCore(holder->process)));
+            return false;
+        }
+    }
+    if (const IOReturn result = ports().setPort(type, name, path); result != kIOReturnSuccess) {
+        report.fail(exitTowerUnusable, translated("The tower \"%1\" cannot be used (error %2)")
+                                           .arg(fromCore(name), QString::number(static_cast<std::uint32_t>(result), 16)));
+        return false;
+    }
+    myLink.packet().startReadLoop();
+    return true;
+}
+
+int BrickSession::finish(Report& report, const std::optional<std::string>& failure)
+{
+    if (interruption.happened())
+        return report.fail(exitInterrupted, translated("Interrupted"));
+    if (timeouts > 0)
+        return report.fail(exitNoAnswer, translated("No response from RCX"));
+    if (towerErrors > 0)
+        return report.fail(exitTowerUnusable, translated("Error accessing IR tower"));
+    if (failure)
+        return report.fail(exitRefused, fromCore(*failure));
+    return report.status();
+}
+
+void BrickSession::cleanUp(const std::function<void()>& exchange)
+{
+    if (linkFailed())
+        return;
+    if (interruption.happened())
+        myLink.packet().startReadLoop();
+    exchange();
+}
+
+void BrickSession::timeout()
+{
+    if (!interruption.happened())
+        ++timeouts;
+}
+
+void BrickSession::towerError()
+{
+    if (!interruption.happened())
+        ++towerErrors;
+}

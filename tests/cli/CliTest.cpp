@@ -1,0 +1,272 @@
+// infrabrick-cli as a user runs it, against the virtual brick as a process:
+// what the brick heard and its state afterwards, the output, the exit status.
+#include "CliProcess.h"
+#include "support/ProgramFiles.h"
+#include "support/Recording.h"
+#include "support/SimProcess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+const std::string fixtures = INFRABRICK_RCX_FIXTURES;
+const std::string brickosFirmware = "/usr/lib/brickos/brickOS.srec";
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+QJsonObject json(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+
+// Each case with a virtual brick of its own, announced in a runtime folder
+// of its own, and settings of its own.
+class CliTest : public testing::Test {
+protected:
+    CliTest() { ::setenv("XDG_CONFIG_HOME", config.folder.c_str(), 1); }
+
+    CliProcess::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, bool errorsOnTerminal = false)
+    {
+        arguments.insert(arguments.begin(), {"--port", brick.path()});
+        return runCli(arguments, errorsOnTerminal);
+    }
+
+    TemporaryFolder runtime{true};
+    TemporaryFolder config;
+    TemporaryFolder files;
+};
+
+struct Command {
+    std::vector<std::string> arguments;
+    std::vector<std::string> heard;
+    std::vector<std::string> state;
+    std::vector<std::string> simOptions = {};
+};
+
+TEST_F(CliTest, EachSubcommandReachesTheBrick)
+{
+    const Command commands[] = {
+        {{"beep"}, {R"("D2 00 00")", R"("D2 80 00")"}, {}},
+        {{"stop-all"}, {R"("D2 40 00")"}, {}},
+        {{"motor", "AC", "on", "--power", "3", "--reverse"}, {},
+         {R"("outputs":[{"power":2,"direction":"reverse","state":"on"},{"power":7,"direction":"forward","state":"float"},)"
+          R"({"power":2,"direction":"reverse","state":"on"}])"}},
+        {{"motor", "b", "off"}, {R"( 42")"}, {R"({"power":7,"direction":"forward","state":"off"})"}},
+        {{"sensor", "2", "--type", "light"}, {}, {R"("type":3,"mode":4)"}},
+        {{"sensor", "3", "--mode", "boolean", "--slope", "10"}, {}, {R"("type":0,"mode":1,"slope":10,"raw")"}},
+        {{"variable", "5", "--", "-2"}, {R"( 05 02 FE FF")"}, {R"("variables":[0,0,0,0,0,-2,)"}},
+        {{"variable", "1", "40000"}, {}, {R"("variables":[0,-25536,)"}},
+        {{"message", "7"}, {}, {R"("messages":[7])"}},
+        {{"sound", "3"}, {}, {R"("played":[{"sound":3}])"}},
+        {{"watch", "12:34"}, {}, {R"("watch":754)"}},
+        {{"sleep", "5"}, {}, {R"("powerDownDelay":5)"}},
+        {{"run", "--slot", "3"}, {}, {R"("slot":3)"}},
+        {{"off"}, {}, {R"("power":"off")"}},
+        {{"raw", "21", "81"}, {R"( 81")"}, {R"("outputs":[{"power":7,"direction":"forward","state":"on"})"}},
+        {{"datalog", "--size", "10"}, {}, {R"("datalog":{"size":10,)"}},
+        {{"download", fixtures + "/blink.rcx", "--slot", "2", "--run"}, {}, {R"("slot":2,"running":true)"}},
+        {{"firmware", brickosFirmware}, {}, {R"("firmware":{"present":true,"unlocked":true)"}, {"--no-firmware"}},
+    };
+    for (const Command& command : commands) {
+        SCOPED_TRACE(command.arguments.front() + " " + command.arguments.back());
+        SimProcess brick(INFRABRICK_SIM, command.simOptions);
+        const CliProcess::Ended ended = onBrick(brick, command.arguments);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        const std::string heard = brick.history(), state = brick.state();
+        for (const std::string& part : command.heard)
+            EXPECT_TRUE(contains(heard, part)) << part << " not in " << heard;
+        for (const std::string& part : command.state)
+            EXPECT_TRUE(contains(state, part)) << part << " not in " << state;
+    }
+}
+
+TEST_F(CliTest, ReadingsComeAsTextAndAsJson)
+{
+    SimProcess brick(INFRABRICK_SIM, {"--announce", "Desk"});
+    ASSERT_EQ(brick.control("battery 7512"), "ok");
+    ASSERT_EQ(onBrick(brick, {"download", fixtures + "/tasks.rcx", "--slot", "4"}).status, 0);
+    ASSERT_EQ(onBrick(brick, {"variable", "31", "1234"}).status, 0);
+
+    const QJsonObject status = json(runCli({"--json", "--port", "Desk", "status"}).out);
+    EXPECT_EQ(status["status"].toInt(), 0);
+    EXPECT_EQ(status["battery"]["millivolts"].toInt(), 7512);
+    EXPECT_EQ(status["rom"].toString(), "3.1");
+    EXPECT_EQ(status["firmware"].toString(), "3.9");
+    EXPECT_EQ(status["slot"].toInt(), 4);
+    EXPECT_EQ(status["programs"].toArray(), QJsonArray{4});
+    EXPECT_GT(status["memory"]["programs"].toInt(), 0);
+    EXPECT_EQ(status["watch"].toString(), "00:00");
+
+    const CliProcess::Ended text = runCli({"--port", "Desk", "status"});
+    EXPECT_TRUE(contains(text.out, "Battery: 7512 mV (7.51 V)\n")) << text.out;
+    EXPECT_TRUE(contains(text.out, "Programs in slots: 4\n")) << text.out;
+
+    const QJsonArray variables = json(runCli({"--port", "Desk", "variables", "--json"}).out)["variables"].toArray();
+    ASSERT_EQ(variables.size(), 32);
+    EXPECT_EQ(variables[31].toInt(), 1234);
+
+    const QJsonArray towers = json(runCli({"towers", "--json"}).out)["towers"].toArray();
+    EXPECT_TRUE(towers.contains(QJsonObject{{"name", "Desk"}, {"type", "Serial"}, {"path", QString::fromStdString(runtime.path("infrabrick/towers/Desk"))}}));
+    EXPECT_EQ(towers.last()["name"].toString(), "USB IR Tower");
+
+    const QJsonArray regions = json(onBrick(brick, {"memory", "--json"}).out)["regions"].toArray();
+    ASSERT_EQ(regions.size(), 106);
+    EXPECT_EQ(regions[0]["region"].toString(), "Subroutines");
+
+    EXPECT_EQ(json(onBrick(brick, {"raw", "15", "01", "03", "05", "07", "0b", "--json"}).out)["reply"].toArray(),
+              (QJsonArray{0, 3, 0, 1, 0, 3, 0, 9}));
+    EXPECT_EQ(onBrick(brick, {"watch"}).out, "00:00\n");
+}
+
+TEST_F(CliTest, TheDatalogIsTheTextTheWindowSaves)
+{
+    SimProcess brick(INFRABRICK_SIM);
+    ASSERT_EQ(onBrick(brick, {"datalog", "--size", "5"}).status, 0);
+    for (const char* entry : {"datalog add 3 120", "datalog add 65 -5", "datalog add 128 7"})
+        ASSERT_EQ(brick.control(entry), "ok");
+    const std::string text = "Variable 3\t120\nSensor 2\t-5\nWatch \t7\n";
+    EXPECT_EQ(onBrick(brick, {"datalog"}).out, text);
+    ASSERT_EQ(onBrick(brick, {"datalog", "--out", files.path("log.txt"), "--clear"}).status, 0);
+    const Bytes saved = files.read("log.txt");
+    EXPECT_EQ(std::string(saved.begin(), saved.end()), text);
+    EXPECT_TRUE(contains(brick.state(), R"("datalog":{"size":5,"entries":[[255,1]])")) << brick.state();
+}
+
+struct Fault {
+    std::vector<std::string> arguments;
+    int status;
+    std::string message;
+};
+
+TEST_F(CliTest, FaultsEndWithTheirExitStatus)
+{
+    SimProcess brick(INFRABRICK_SIM);
+    ASSERT_EQ(onBrick(brick, {"datalog", "--size", "2"}).status, 0);
+    ASSERT_EQ(brick.control("datalog add 3 1"), "ok");
+    const std::string notAProgram = files.write("bad.rcx", std::string(20, 'X'));
+    const Fault faults[] = {
+        {{"bogus"}, 2, "Unknown subcommand 'bogus'"},
+        {{"status", "--bogus"}, 2, "Unknown option 'bogus'"},
+        {{"motor", "D", "on"}, 2, "There is no output \"D\""},
+        {{"sensor", "4"}, 2, "The sensor must be a number from 1 to 3"},
+        {{"variable", "3", "70000"}, 2, "The value must be a number from -32768 to 65535"},
+        {{"download", fixtures + "/blink.rcx", "--slot", "6"}, 2, "The slot must be a number from 1 to 5"},
+        {{"sound"}, 2, "Missing argument: N"},
+        {{"raw", "12", "09"}, 2, "Opcode 12 takes 2 argument bytes"},
+        {{"download", notAProgram}, 1, "File \"bad.rcx\" has the wrong file signature"},
+        {{"datalog", "--out", "/dev/full"}, 1, "Error writing file \"full\""},
+        {{"--port", "Nowhere", "status"}, 3, "There is no tower called \"Nowhere\""},
+        {{"--port", "/nonexistent/tty", "status"}, 3, "cannot be used"},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.message);
+        const bool ownPort = fault.arguments.front() == "--port";
+        const CliProcess::Ended ended = ownPort ? runCli(fault.arguments) : onBrick(brick, fault.arguments);
+        EXPECT_EQ(ended.status, fault.status);
+        EXPECT_TRUE(contains(ended.err, fault.message)) << ended.err;
+    }
+    // No saved port, a brick that does not answer, a tower another program holds.
+    EXPECT_EQ(runCli({"status"}).status, 3);
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    const CliProcess::Ended silent = onBrick(brick, {"status", "--json"});
+    EXPECT_EQ(silent.status, 4);
+    EXPECT_EQ(json(silent.out)["error"].toString(), "No response from RCX");
+    const int holder = ::open(brick.path().c_str(), O_RDWR | O_NOCTTY);
+    const CliProcess::Ended held = onBrick(brick, {"beep"});
+    ::close(holder);
+    EXPECT_EQ(held.status, 3);
+    EXPECT_TRUE(contains(held.err, "is in use by test-cli (process " + std::to_string(::getpid()) + ")")) << held.err;
+}
+
+TEST_F(CliTest, TheSavedPortIsTheDefault)
+{
+    SimProcess brick(INFRABRICK_SIM);
+    const std::string settings = config.path("Infrabrick");
+    std::filesystem::create_directories(settings);
+    std::ofstream(settings + "/Infrabrick.conf") << "[General]\nPort%20Type=Serial\nPort%20Name=Desk\nPort%20Path="
+                                                 << brick.path() << "\n";
+    EXPECT_EQ(runCli({"beep"}).status, 0);
+    EXPECT_TRUE(contains(brick.history(), R"("D2 80 00")"));
+}
+
+TEST_F(CliTest, TheProgressBarIsDrawnOnATerminalOnly)
+{
+    SimProcess brick(INFRABRICK_SIM);
+    const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(400)}}}.bytes());
+    const CliProcess::Ended terminal = onBrick(brick, {"download", program}, true);
+    EXPECT_EQ(terminal.status, 0);
+    EXPECT_TRUE(contains(terminal.err, "Downloading file \"long.rcx\"")) << terminal.err;
+    EXPECT_TRUE(contains(terminal.err, "\r[###############---------------]  50%")) << terminal.err;
+    EXPECT_TRUE(contains(terminal.err, "\r[##############################] 100%")) << terminal.err;
+    for (const std::vector<std::string>& quiet : {std::vector<std::string>{}, {"--quiet"}}) {
+        std::vector<std::string> arguments = {"download", program};
+        arguments.insert(arguments.end(), quiet.begin(), quiet.end());
+        const CliProcess::Ended piped = onBrick(brick, arguments, quiet.empty() ? false : true);
+        EXPECT_EQ(piped.status, 0);
+        EXPECT_EQ(piped.err, "");
+    }
+}
+
+TEST_F(CliTest, CtrlCInATransferDeletesTheHalfLoadedProgramAndReleasesThePort)
+{
+    SimProcess brick(INFRABRICK_SIM, {"--realtime"});
+    const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(2000)}}}.bytes());
+    CliProcess download({"--port", brick.path(), "download", program, "--slot", "2"});
+    // Once a few blocks went in.
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         occurrences(brick.history(), "\"45 ") + occurrences(brick.history(), "\"4D ") < 3;)
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    download.signal(SIGINT);
+    const CliProcess::Ended ended = download.wait();
+    EXPECT_EQ(ended.status, 130);
+    EXPECT_TRUE(contains(ended.err, "Interrupted")) << ended.err;
+    EXPECT_TRUE(contains(brick.state(), R"({"slot":2,"tasks":{},"subs":{}})")) << brick.state();
+    EXPECT_EQ(onBrick(brick, {"beep"}).status, 0);
+}
+
+TEST_F(CliTest, FlashInstallsOneBrickAfterAnother)
+{
+    SimProcess brick(INFRABRICK_SIM, {"--no-firmware"});
+    CliProcess flash({"--port", brick.path(), "flash", brickosFirmware});
+    ASSERT_TRUE(flash.awaitOutput("Brick 1: firmware installed"));
+    // The brick goes away: its answers stop until four versions polls were
+    // heard, so that one of them has failed whole; then the next brick comes.
+    ASSERT_EQ(brick.control("silent on"), "ok");
+    ASSERT_EQ(brick.control("history clear"), "ok");
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         occurrences(brick.history(), "\"15 01 03") + occurrences(brick.history(), "\"1D 01 03") < 4;)
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    ASSERT_EQ(brick.control("silent off"), "ok");
+    ASSERT_TRUE(flash.awaitOutput("Brick 2: firmware installed"));
+    flash.signal(SIGINT);
+    const CliProcess::Ended ended = flash.wait();
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    EXPECT_TRUE(contains(ended.out, "Installed: 2, failed: 0, average time: ")) << ended.out;
+}
+
+TEST_F(CliTest, NqcAndTheCliShareTheBrick)
+{
+    SimProcess brick(INFRABRICK_SIM);
+    const std::string nqc = "timeout 60 nqc -S" + brick.path();
+    ASSERT_EQ(std::system((nqc + " -d " + fixtures + "/blink.nqc >/dev/null 2>&1").c_str()), 0);
+    EXPECT_EQ(json(onBrick(brick, {"status", "--json"}).out)["programs"].toArray(), QJsonArray{1});
+    ASSERT_EQ(onBrick(brick, {"download", fixtures + "/tasks.rcx", "--slot", "2"}).status, 0);
+    ASSERT_EQ(std::system((nqc + " -pgm 2 -run >/dev/null 2>&1").c_str()), 0);
+    EXPECT_TRUE(contains(brick.state(), R"("slot":2,"running":true)")) << brick.state();
+    EXPECT_EQ(json(onBrick(brick, {"status", "--json"}).out)["programs"].toArray(), (QJsonArray{1, 2}));
+}
+
+} // namespace
