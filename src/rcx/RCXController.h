@@ -132,6 +132,9 @@ public:
     // Downloads a compiled program file into the current slot and names it
     // after the file and its symbols; every failure is told to abortFileOp.
     ProgFileResult sendProgFile(const std::string& path, FileOp& fileOp);
+    // The same for a file made from another, `fileName`: the messages and
+    // the slot's name are that file's.
+    ProgFileResult sendProgFile(const std::string& path, const std::string& fileName, FileOp& fileOp);
     // Installs firmware from an S-record file, checked whole before anything
     // is sent.
     void sendFirmware(const std::string& path, FileOp& fileOp);
