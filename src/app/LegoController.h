@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/FollowedFile.h"
 #include "app/StatusLine.h"
 #include "link/Control.h"
 #include "rcx/FileOp.h"
+#include "rcx/ProgramFileDownload.h"
 #include "rcx/RCXLink.h"
 #include "scripting/RCXControllerScript.h"
 #include "views/FileActions.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QJsonObject>
 #include <QObject>
@@ -18,6 +21,7 @@
 #include <memory>
 
 class AnimatedButton;
+class CompileErrorPanel;
 class DatalogLevel;
 class DatalogPanel;
 class DatalogWindow;
@@ -94,8 +98,13 @@ public:
     // The window's download button: deletes the slot's program instead while
     // the button reads "Delete".
     void download();
-    // Asks for a program file and downloads it into the current slot.
+    // Asks for a program file (compiled, or an NQC source) and downloads it
+    // into the current slot.
     void chooseProgram();
+    // The last program file the window downloaded, again into the current
+    // slot, compiled afresh when it is a source; and then run.
+    void downloadAgain();
+    void downloadAndRun();
     void installFirmware();
     void upload();
     void clear();
@@ -122,6 +131,8 @@ public:
     TimeoutPanel& towerErrorPanel() { return *myTowerErrorPanel; }
     DatalogPanel& datalogPanel() { return *myDatalogDialogue; }
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
+    CompileErrorPanel& compileErrorPanel() { return *myCompileErrorPanel; }
+    FollowedFile& followedFile() { return lastFile; }
     DatalogWindow& datalogWindow() { return *myDatalogWindow; }
     QFileDialog* openPanel() const { return filePanel; }
     RCXController& controller() { return myRCXController; }
@@ -170,6 +181,8 @@ private:
     void selectSaved(QComboBox* menu, const char* key);
     void storeRate(QComboBox* menu, int& period, const char* timeKey, const char* selectionKey);
     void setBatteryLevels();
+    // Sources are compiled for the brick type of the preferences.
+    void setBrickType();
     void showDatalogFilename(const QString& pattern);
     bool openSavedPort();
     // Opens the saved port and restarts the link on it; without a usable
@@ -220,6 +233,8 @@ private:
     void sensorMode(int sensor, int item, const QString& typeTitle);
     void sensorModeEnd(int returnCode);
     void showProgramName();
+    // A script chose a slot or changed its program: the window shows it.
+    void showScriptedProgram();
     void endProgramHold();
     void showProgramStatus();
 
@@ -228,6 +243,16 @@ private:
     void firmwareEnd(int returnCode);
     void uploadEnd(int returnCode);
     void datalogEnd(int returnCode);
+    // Downloads a program file, a source compiled first; a source that does
+    // not compile shows its errors and leaves the slot alone. True when the
+    // program is on the brick.
+    bool downloadProgramFile(const QString& path);
+    // The file is the one Download Again takes and the window follows.
+    void rememberFile(const QString& path);
+    void showLastDownload();
+    void followFile(bool on);
+    void followedFileChanged();
+    void followedFileRemoved();
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
@@ -264,6 +289,7 @@ private:
     std::unique_ptr<TimeoutPanel> myTimeoutPanel;
     std::unique_ptr<TimeoutPanel> myTowerErrorPanel;
     std::unique_ptr<FileProgressPanel> myFileProgressPanel;
+    std::unique_ptr<CompileErrorPanel> myCompileErrorPanel;
     std::unique_ptr<DatalogWindow> myDatalogWindow;
     std::unique_ptr<StatusLine> myStatusLine;
     std::unique_ptr<Memory> memory;
@@ -275,6 +301,8 @@ private:
     QTabWidget* theTabs;
     QLineEdit* programName;
     QAbstractButton* runStopButton;
+    QLabel* downloadedFile;
+    QCheckBox* followFileButton;
 
     // The chain, and the names its objects go by here.
     RCXLink myLink;
@@ -282,6 +310,7 @@ private:
     RCXPacket& myPacket;
     RCXSender& myRCXSender;
     RCXController& myRCXController;
+    ProgramFileDownload myProgramFiles;
     std::unique_ptr<RCXControllerScript> myRCXControllerScript;
 
     int timeCount = 0;
@@ -309,4 +338,9 @@ private:
     QSettings myDefaults;
     QTimer myTimer;
     QFileDialog* filePanel = nullptr;
+    // The last program file given to the window's download, and when it
+    // last went onto the brick.
+    QString lastPath;
+    QDateTime lastDownloadTime;
+    FollowedFile lastFile;
 };
