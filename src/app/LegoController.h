@@ -112,6 +112,10 @@ public:
     void uploadFile(const QString& path) override;
     // Uploads the datalog and shows it in the datalog window.
     void showDatalog();
+    // Files given from outside (the command line, a second start): program
+    // files are downloaded in turn into the current slot once the brick
+    // answers; a firmware file is installed after the user agreed.
+    void openFiles(const QStringList& paths);
 
     // ---- FileOp and Control
     void startFileOp(const std::string& title) override;
@@ -253,6 +257,10 @@ private:
     void followFile(bool on);
     void followedFileChanged();
     void followedFileRemoved();
+    // The files openFiles was given, now that the brick answers.
+    void openPendingFiles();
+    void askToInstallFirmware(const QString& path);
+    void installFirmwareFile(const QString& path);
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
@@ -340,6 +348,7 @@ private:
     QFileDialog* filePanel = nullptr;
     // The last program file given to the window's download, and when it
     // last went onto the brick.
+    QStringList pendingFiles;
     QString lastPath;
     QDateTime lastDownloadTime;
     FollowedFile lastFile;

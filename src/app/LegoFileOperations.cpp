@@ -14,6 +14,7 @@
 #include "views/DatalogLevel.h"
 
 #include <QFileInfo>
+#include <QMessageBox>
 
 // ---- user actions ----------------------------------------------------------
 
@@ -138,6 +139,41 @@ void LegoController::followedFileRemoved()
                                 .arg(QFileInfo(lastPath).fileName()));
 }
 
+void LegoController::openFiles(const QStringList& paths)
+{
+    pendingFiles += paths;
+    // A brick that answers already is asked again on the next tick.
+    if (!pendingFiles.isEmpty() && showErrors && waitABit == 0)
+        waitABit = 1;
+}
+
+void LegoController::openPendingFiles()
+{
+    static const QStringList firmwareExtensions = {"lgo", "srec", "s19", "mot"};
+    for (const QString& path : std::exchange(pendingFiles, {})) {
+        if (firmwareExtensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
+            askToInstallFirmware(path);
+        else
+            downloadProgramFile(path);
+    }
+}
+
+void LegoController::askToInstallFirmware(const QString& path)
+{
+    auto* question = new QMessageBox(
+        QMessageBox::Question, QCoreApplication::translate("Localizable", "Install Firmware"),
+        QCoreApplication::translate("Localizable", "Install the firmware file \"%1\" on the brick?")
+            .arg(QFileInfo(path).fileName()),
+        QMessageBox::Yes | QMessageBox::No, &theWindow);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setWindowModality(Qt::WindowModal);
+    connect(question, &QMessageBox::finished, this, [this, path](int answer) {
+        if (answer == QMessageBox::Yes)
+            installFirmwareFile(path);
+    });
+    question->open();
+}
+
 void LegoController::installFirmware()
 {
     // The brick's own firmware comes as .lgo; brickOS and others as S-record
@@ -150,9 +186,12 @@ void LegoController::installFirmware()
 
 void LegoController::firmwareEnd(int returnCode)
 {
-    if (returnCode != QDialog::Accepted)
-        return;
-    QString path = chosenFile();
+    if (returnCode == QDialog::Accepted)
+        installFirmwareFile(chosenFile());
+}
+
+void LegoController::installFirmwareFile(const QString& path)
+{
     showErrors = true;
     const ScriptHold scriptsWait(*myRCXControllerScript);
     myRCXController.sendFirmware(path.toStdString(), *this);

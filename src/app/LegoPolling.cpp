@@ -64,8 +64,10 @@ void LegoController::refresh()
             syncWatch();
         tabView(theTabs, theTabs->currentWidget());
     });
-    if (answered)
+    if (answered) {
         myStatusLine->showBrick(StatusLine::Brick::Answering);
+        openPendingFiles();
+    }
     // The boot ROM answers the battery and nothing the firmware does.
     else if (batteryAnswered && myStatusLine->brick() == StatusLine::Brick::NotAnswering)
         myStatusLine->showBrick(StatusLine::Brick::NoFirmware);
