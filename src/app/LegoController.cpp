@@ -296,6 +296,8 @@ void LegoController::connectActions()
     connect(&lastFile, &FollowedFile::removed, this, &LegoController::followedFileRemoved);
     connect(myRCXControllerScript.get(), &RCXControllerScript::programChanged, this,
             &LegoController::showScriptedProgram);
+    connect(myRCXControllerScript.get(), &RCXControllerScript::sensorsChanged, this,
+            &LegoController::readInputSettings);
     connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
     connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
     connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);

@@ -25,8 +25,11 @@ QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>
 RCXControllerScript::RCXControllerScript(RCXController& controller, ProgramFileDownload& downloads)
     : ScriptElement(controller)
 {
-    for (int input = 1; input <= inputCount; ++input)
+    for (int input = 1; input <= inputCount; ++input) {
         myRCXInputs[input - 1] = std::make_unique<RCXSensorInput>(controller, input);
+        connect(myRCXInputs[input - 1].get(), &RCXSensorInput::settingsChanged, this,
+                &RCXControllerScript::sensorsChanged);
+    }
     for (int mask = 1; mask <= outputCount; ++mask)
         myRCXOutputs[mask - 1] = std::make_unique<RCXMotorOutput>(controller, mask);
     for (int slot = 1; slot <= slotCount; ++slot) {

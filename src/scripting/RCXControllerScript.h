@@ -83,6 +83,8 @@ public slots:
 signals:
     // The current slot or its program changed.
     void programChanged();
+    // A sensor's type, mode or slope changed.
+    void sensorsChanged();
 
 private:
     QList<QDBusObjectPath> inputPaths() const;
