@@ -48,8 +48,8 @@ std::string errorLines(const std::vector<CompileError>& errors)
     for (const CompileError& error : errors) {
         lines += error.file;
         if (error.line > 0)
-            lines += ":" + std::to_string(error.line);
-        lines += ": " + error.message + "\n";
+            lines.append(":").append(std::to_string(error.line));
+        lines.append(": ").append(error.message).append("\n");
     }
     return lines;
 }
@@ -64,7 +64,8 @@ std::string trimmed(const std::string& text)
 
 BrickTarget targetOfBrickType(const std::string& brickType)
 {
-    return brickType == "RCX 2.0" ? BrickTarget::rcx2 : BrickTarget::rcx;
+    static const std::string newest{"RCX 2.0"};
+    return brickType == newest ? BrickTarget::rcx2 : BrickTarget::rcx;
 }
 
 struct NqcCompiler::Run {
@@ -123,7 +124,7 @@ std::vector<CompileError> NqcCompiler::parseErrors(const std::string& output)
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
         if (std::regex_match(line, match, report)) {
-            inError = match[1] == "Error";
+            inError = match[1].str().compare("Error") == 0;
             if (inError)
                 errors.push_back({"", 0, match[2]});
         } else if (inError && std::regex_match(line, match, place) && errors.back().file.empty()) {

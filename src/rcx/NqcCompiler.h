@@ -45,7 +45,9 @@ public:
     static constexpr std::chrono::milliseconds defaultTimeLimit{30000};
 
     // `program` is looked up on PATH unless it holds a slash.
-    explicit NqcCompiler(std::string program = "nqc", std::chrono::milliseconds timeLimit = defaultTimeLimit);
+    static constexpr const char* debianProgram{"nqc"};
+
+    explicit NqcCompiler(std::string program = debianProgram, std::chrono::milliseconds timeLimit = defaultTimeLimit);
 
     Compilation compile(const std::string& sourcePath, BrickTarget target, const std::string& outputPath) const;
 

@@ -64,7 +64,7 @@ bool ProgramFileDownload::isSource(const std::string& path)
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char letter) { return std::tolower(letter); });
-    return extension == ".nqc";
+    return extension.compare(".nqc") == 0;
 }
 
 ProgramFileDownload::Result ProgramFileDownload::download(const std::string& path, FileOp& fileOp)
