@@ -110,7 +110,7 @@ void LegoController::showLastDownload()
     downloadedFile->setText(
         lastDownloadTime.isValid()
             ? QCoreApplication::translate("Localizable", "%1, downloaded at %2")
-                  .arg(name, QLocale().toString(lastDownloadTime.time(), QLocale::LongFormat))
+                  .arg(name, lastDownloadTime.time().toString("HH:mm:ss"))
             : QCoreApplication::translate("Localizable", "%1, not downloaded").arg(name));
 }
 
