@@ -297,7 +297,7 @@ void LegoController::connectActions()
     connect(myRCXControllerScript.get(), &RCXControllerScript::programChanged, this,
             &LegoController::showScriptedProgram);
     connect(myRCXControllerScript.get(), &RCXControllerScript::sensorsChanged, this,
-            &LegoController::readInputSettings);
+            &LegoController::refreshSoon);
     connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
     connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
     connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);

@@ -216,6 +216,9 @@ private:
     void syncWatch();
     void readOutputSettings();
     void readInputSettings();
+    // The window reads the brick afresh on the next tick, unless a refresh
+    // is due anyway or the window is held back.
+    void refreshSoon();
     void readProgramSettings();
     void readMemMap();
     void readVariables();

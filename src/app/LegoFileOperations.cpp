@@ -142,9 +142,9 @@ void LegoController::followedFileRemoved()
 void LegoController::openFiles(const QStringList& paths)
 {
     pendingFiles += paths;
-    // A brick that answers already is asked again on the next tick.
-    if (!pendingFiles.isEmpty() && showErrors && waitABit == 0)
-        waitABit = 1;
+    // A brick that answers already is asked again.
+    if (!pendingFiles.isEmpty())
+        refreshSoon();
 }
 
 void LegoController::openPendingFiles()

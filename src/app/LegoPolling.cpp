@@ -73,6 +73,12 @@ void LegoController::refresh()
         myStatusLine->showBrick(StatusLine::Brick::NoFirmware);
 }
 
+void LegoController::refreshSoon()
+{
+    if (showErrors && waitABit == 0)
+        waitABit = 1;
+}
+
 void LegoController::tabView(QTabWidget*, QWidget* item)
 {
     if (!item)

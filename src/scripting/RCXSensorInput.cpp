@@ -51,7 +51,8 @@ int RCXSensorInput::slope()
 void RCXSensorInput::setSlope(int slope)
 {
     const int mode = myRCXController.readSensorSettings(inputNumber).mode;
-    if (slope >= 0 && slope <= 31)
-        myRCXController.setSensorModeSlope(inputNumber, mode, slope);
+    if (slope < 0 || slope > 31)
+        return;
+    myRCXController.setSensorModeSlope(inputNumber, mode, slope);
     emit settingsChanged();
 }
