@@ -2,6 +2,7 @@
 
 #include "sim/Brick.h"
 #include "sim/Json.h"
+#include "sim/SensorScenes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -147,8 +148,9 @@ std::string oneLine(const std::string& answer)
 
 } // namespace
 
-BrickControl::BrickControl(Brick& brick)
+BrickControl::BrickControl(Brick& brick, SensorScenes* scenes)
     : myBrick(brick)
+    , myScenes(scenes)
 {
 }
 
@@ -190,6 +192,8 @@ std::string BrickControl::answer(const std::string& line)
         return dump(line);
     if (command == "advance")
         return advance();
+    if (command == "scene")
+        return myScenes ? myScenes->run(words) : error("no scenes here");
     if (isQuit(line))
         return ok;
     return error("unknown command: " + line);

@@ -7,6 +7,7 @@
 #include <vector>
 
 class Brick;
+class SensorScenes;
 
 // The control language of the virtual brick: one command a line, one line of
 // answer ("ok", a JSON value, or "error: " and the reason; control characters
@@ -30,10 +31,14 @@ class Brick;
 //   dump firmware FILE         writes the firmware image received to FILE
 //   advance MS                 a manual clock moves on MS milliseconds,
 //                              running everything that falls due
+//   scene line|touch|still N [PERIOD_MS]
+//                              sensor N moves by itself (SensorScenes),
+//                              where the control has scenes
 //   quit                       "ok"; the program around the brick ends
 class BrickControl {
 public:
-    explicit BrickControl(Brick& brick);
+    // `scenes`, when given, plays the `scene` commands.
+    explicit BrickControl(Brick& brick, SensorScenes* scenes = nullptr);
 
     std::string run(const std::string& line);
     // Whether the line is the `quit` command, which ends the program.
@@ -64,5 +69,6 @@ private:
     bool wordIs(std::size_t index, const char* expected) const;
 
     Brick& myBrick;
+    SensorScenes* myScenes;
     std::vector<std::string> words;
 };

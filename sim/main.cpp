@@ -4,6 +4,7 @@
 // input, `quit`, SIGINT or SIGTERM.
 #include "sim/Brick.h"
 #include "sim/BrickControl.h"
+#include "sim/SensorScenes.h"
 #include "sim/PtyTower.h"
 #include "sim/Scheduler.h"
 #include "sim/SimOptions.h"
@@ -27,16 +28,16 @@ void answer(const std::string& line)
 }
 
 // Runs one command; false when it was `quit`.
-bool command(Brick& brick, std::string line)
+bool command(Brick& brick, SensorScenes& scenes, std::string line)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    answer(BrickControl(brick).run(line));
+    answer(BrickControl(brick, &scenes).run(line));
     return !BrickControl::isQuit(line);
 }
 
 // Reads control commands until end of input, `quit` or a signal.
-void serve(Brick& brick, int signals)
+void serve(Brick& brick, SensorScenes& scenes, int signals)
 {
     pollfd waits[] = {{STDIN_FILENO, POLLIN, 0}, {signals, POLLIN, 0}};
     std::string pending;
@@ -49,14 +50,14 @@ void serve(Brick& brick, int signals)
         const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (count <= 0) {
             if (!pending.empty())
-                command(brick, pending);
+                command(brick, scenes, pending);
             return;
         }
         pending.append(buffer, static_cast<std::size_t>(count));
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
             const std::string line = pending.substr(0, end);
             pending.erase(0, end + 1);
-            if (!command(brick, line))
+            if (!command(brick, scenes, line))
                 return;
         }
     }
@@ -113,7 +114,8 @@ int main(int argc, char** argv)
         }
     }
     answer(tower.path());
-    serve(brick, signals);
+    SensorScenes scenes(brick);
+    serve(brick, scenes, signals);
     ::close(signals);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "sim/BrickPort.h"
 
 #include "app/AboutBox.h"
+#include "app/CompileErrorPanel.h"
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
@@ -223,6 +224,19 @@ int main(int argc, char** argv)
     progress.incrementBy(40.0);
     save(progress, folder, "sheet-progress");
     progress.hide();
+    // A source with two mistakes, as the compiler reports them.
+    QTemporaryDir sources;
+    QFile mistaken(sources.filePath("line-follower.nqc"));
+    if (mistaken.open(QIODevice::WriteOnly)) {
+        mistaken.write("task main()\n{\n    SetSensor(SENSOR_2, SENSOR_LIGHT);\n    OnFwd(OUT_A + OUT_C)\n"
+                       "    while (true) {\n        if (SENSOR_2 < EDGE) Off(OUT_A);\n    }\n}\n");
+        mistaken.close();
+    }
+    controller.downloadFile(mistaken.fileName());
+    CompileErrorPanel& errors = controller.compileErrorPanel();
+    errors.resize(640, errors.sizeHint().height());
+    save(errors, folder, "sheet-compile-errors");
+    errors.hide();
     QMessageBox* about = openAboutBox(&window);
     save(*about, folder, "about");
     about->close();

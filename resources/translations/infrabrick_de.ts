@@ -570,10 +570,6 @@
         <translation>Datenprotokoll: %f Werte</translation>
     </message>
     <message>
-        <source>RCX programs (*.rcx)</source>
-        <translation>RCX-Programme (*.rcx)</translation>
-    </message>
-    <message>
         <source>No response from RCX</source>
         <translation>Keine Antwort vom RCX</translation>
     </message>
@@ -848,10 +844,6 @@
     <message>
         <source>The standard options of Qt programs, such as -style and -platform, are taken too.</source>
         <translation>Die üblichen Optionen von Qt-Programmen wie -style und -platform werden ebenfalls angenommen.</translation>
-    </message>
-    <message>
-        <source>Unexpected argument &apos;%1&apos;.</source>
-        <translation>Unerwartetes Argument &apos;%1&apos;.</translation>
     </message>
     <message>
         <source>Try &apos;infrabrick --help&apos; for more information.</source>
@@ -1256,6 +1248,94 @@
     <message>
         <source>Show the brick&apos;s watch, or set it to the computer&apos;s clock or to a time.</source>
         <translation>Die Uhr des Bausteins zeigen oder sie auf die Uhr des Rechners oder eine Zeit stellen.</translation>
+    </message>
+    <message>
+        <source>No file downloaded yet</source>
+        <translation>Noch keine Datei übertragen</translation>
+    </message>
+    <message>
+        <source>Follow the file</source>
+        <translation>Der Datei folgen</translation>
+    </message>
+    <message>
+        <source>Download the file again whenever it changes on disk</source>
+        <translation>Die Datei erneut übertragen, sobald sie sich auf der Platte ändert</translation>
+    </message>
+    <message>
+        <source>Download &amp;Again</source>
+        <translation>&amp;Erneut übertragen</translation>
+    </message>
+    <message>
+        <source>Download and &amp;Run</source>
+        <translation>Übertragen und &amp;starten</translation>
+    </message>
+    <message>
+        <source>Compile Errors</source>
+        <translation>Übersetzungsfehler</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Zeile</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>A program (.rcx, .nqc) to download into the current slot once the brick answers, or a firmware file to install after asking.</source>
+        <translation>Ein Programm (.rcx, .nqc), das in den aktuellen Programmplatz übertragen wird, sobald der Baustein antwortet, oder eine Firmware-Datei, die nach Rückfrage installiert wird.</translation>
+    </message>
+    <message>
+        <source>No such file: &apos;%1&apos;.</source>
+        <translation>Datei nicht gefunden: &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t write the compiled program into the temporary folder &quot;%@&quot;</source>
+        <translation>Das übersetzte Programm kann nicht in den temporären Ordner &quot;%@&quot; geschrieben werden</translation>
+    </message>
+    <message>
+        <source>&quot;%@&quot; has errors and was not downloaded:</source>
+        <translation>&quot;%@&quot; enthält Fehler und wurde nicht übertragen:</translation>
+    </message>
+    <message>
+        <source>NQC did not finish compiling &quot;%@&quot; within %d seconds and was stopped.</source>
+        <translation>NQC hat &quot;%@&quot; nicht innerhalb von %d Sekunden übersetzt und wurde beendet.</translation>
+    </message>
+    <message>
+        <source>NQC is not installed. Install the nqc package to download NQC programs.</source>
+        <translation>NQC ist nicht installiert. Installieren Sie das Paket nqc, um NQC-Programme zu übertragen.</translation>
+    </message>
+    <message>
+        <source>Programs (*.rcx *.nqc)</source>
+        <translation>Programme (*.rcx *.nqc)</translation>
+    </message>
+    <message>
+        <source>%1, downloaded at %2</source>
+        <translation>%1, übertragen um %2</translation>
+    </message>
+    <message>
+        <source>%1, not downloaded</source>
+        <translation>%1, nicht übertragen</translation>
+    </message>
+    <message>
+        <source>%1 was removed: it is no longer followed</source>
+        <translation>%1 wurde entfernt: ihr wird nicht mehr gefolgt</translation>
+    </message>
+    <message>
+        <source>Install Firmware</source>
+        <translation>Firmware installieren</translation>
+    </message>
+    <message>
+        <source>Install the firmware file &quot;%1&quot; on the brick?</source>
+        <translation>Die Firmware-Datei &quot;%1&quot; auf dem Baustein installieren?</translation>
     </message>
 </context>
 </TS>

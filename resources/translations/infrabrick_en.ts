@@ -697,10 +697,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>RCX programs (*.rcx)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No response from RCX</source>
         <translation type="unfinished"></translation>
     </message>
@@ -798,6 +794,7 @@
     </message>
     <message>
         <source>The readings of the last two minutes</source>
+        <translation></translation>
     </message>
     <message>
         <source>&amp;Help</source>
@@ -841,10 +838,6 @@
     </message>
     <message>
         <source>The standard options of Qt programs, such as -style and -platform, are taken too.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Unexpected argument &apos;%1&apos;.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -897,6 +890,94 @@
     </message>
     <message>
         <source>About %1 left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No file downloaded yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Follow the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download the file again whenever it changes on disk</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download &amp;Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download and &amp;Run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compile Errors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A program (.rcx, .nqc) to download into the current slot once the brick answers, or a firmware file to install after asking.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No such file: &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t write the compiled program into the temporary folder &quot;%@&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%@&quot; has errors and was not downloaded:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NQC did not finish compiling &quot;%@&quot; within %d seconds and was stopped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NQC is not installed. Install the nqc package to download NQC programs.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Programs (*.rcx *.nqc)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, downloaded at %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, not downloaded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was removed: it is no longer followed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install the firmware file &quot;%1&quot; on the brick?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -12,9 +12,10 @@ void Application::nameApplication()
     QGuiApplication::setDesktopFileName("org.infrabrick.Infrabrick");
 }
 
-Application::Application(const QDBusConnection& connection)
+Application::Application(const QDBusConnection& connection, QStringList files)
     : legoController(mainWindow)
     , bus(legoController, connection)
+    , files(std::move(files))
 {
     QObject::connect(&stopSignals, &StopSignals::stopRequested, qApp, &LegoController::endApplication);
 }
@@ -22,9 +23,12 @@ Application::Application(const QDBusConnection& connection)
 int Application::exec()
 {
     if (!bus.claim())
-        return bus.reopenRunningInstance() ? 0 : 1;
+        return bus.reopenRunningInstance(files) ? 0 : 1;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &legoController, &LegoController::applicationWillTerminate);
     mainWindow.show();
-    QTimer::singleShot(0, &legoController, &LegoController::applicationDidFinishLaunching);
+    QTimer::singleShot(0, &legoController, [this] {
+        legoController.applicationDidFinishLaunching();
+        legoController.openFiles(files);
+    });
     return QApplication::exec();
 }

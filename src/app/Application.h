@@ -15,11 +15,12 @@ public:
     // the application object is made.
     static void nameApplication();
 
-    explicit Application(const QDBusConnection& bus = QDBusConnection::sessionBus());
+    // `files` are the program or firmware files of the command line.
+    explicit Application(const QDBusConnection& bus = QDBusConnection::sessionBus(), QStringList files = {});
 
     // Runs until the application quits and returns its exit code. When
     // another instance runs on this desktop, brings that one's window up
-    // instead and returns at once.
+    // instead, hands it the files, and returns at once.
     int exec();
 
     MainWindow& window() { return mainWindow; }
@@ -30,4 +31,5 @@ private:
     LegoController legoController;
     ApplicationBus bus;
     StopSignals stopSignals;
+    QStringList files;
 };

@@ -7,4 +7,5 @@ ApplicationBus::ApplicationBus(LegoController& controller, const QDBusConnection
     , instance(connection)
 {
     QObject::connect(&instance, &SingleInstance::reopen, &controller, &LegoController::applicationShouldHandleReopen);
+    QObject::connect(&instance, &SingleInstance::open, &controller, &LegoController::openFiles);
 }

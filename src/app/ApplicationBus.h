@@ -17,7 +17,7 @@ public:
     // See SingleInstance. The brick is on the bus before the name is
     // claimed, so that a script that sees the name finds the brick.
     bool claim() { return instance.claim(); }
-    bool reopenRunningInstance() { return instance.reopenRunningInstance(); }
+    bool reopenRunningInstance(const QStringList& files) { return instance.reopenRunningInstance(files); }
 
 private:
     BrickService brick;

@@ -3,6 +3,7 @@
 #include "app/LocalizedUi.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -18,8 +19,29 @@ CommandLine::CommandLine(const QStringList& arguments)
     parser.setApplicationDescription(summary + "\n" + qtOptions);
     parser.addOption(helpOption);
     parser.addOption(versionOption);
+    parser.addPositionalArgument(
+        "FILE", localizedUi(QT_TRANSLATE_NOOP(
+                    "Localizable", "A program (.rcx, .nqc) to download into the current slot once the brick answers, "
+                                   "or a firmware file to install after asking.")),
+        "[FILE...]");
     letQtOptionsThrough();
-    parsed = parser.parse(arguments) && parser.positionalArguments().isEmpty();
+    parsed = parser.parse(arguments) && missingFile().isEmpty();
+}
+
+QStringList CommandLine::files() const
+{
+    QStringList paths;
+    for (const QString& file : parser.positionalArguments())
+        paths.append(QFileInfo(file).absoluteFilePath());
+    return paths;
+}
+
+QString CommandLine::missingFile() const
+{
+    for (const QString& file : parser.positionalArguments())
+        if (!QFileInfo(file).isFile())
+            return file;
+    return {};
 }
 
 // Qt's own options are single words after one dash ("-style Fusion"); the
@@ -48,8 +70,7 @@ int CommandLine::answer() const
     if (!parsed) {
         const QString fault =
             parser.errorText().isEmpty()
-                ? localizedUi(QT_TRANSLATE_NOOP("Localizable", "Unexpected argument '%1'."))
-                      .arg(parser.positionalArguments().first())
+                ? localizedUi(QT_TRANSLATE_NOOP("Localizable", "No such file: '%1'.")).arg(missingFile())
                 : parser.errorText();
         const QString hint =
             localizedUi(QT_TRANSLATE_NOOP("Localizable", "Try 'infrabrick --help' for more information."));

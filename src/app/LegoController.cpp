@@ -1,6 +1,7 @@
 // LegoController: creation, start-up, settings and the preferences sheet.
 #include "app/LegoController.h"
 
+#include "app/CompileErrorPanel.h"
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
@@ -77,6 +78,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     , myPacket(myLink.packet())
     , myRCXSender(myLink.sender())
     , myRCXController(myLink.controller())
+    , myProgramFiles(myRCXController)
     , myDefaults("Infrabrick", "Infrabrick")
 {
     Ui::LocalizableMainWindow& ui = window.controls();
@@ -93,6 +95,8 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
     theTabs = ui.theTabs;
     programName = ui.programName;
     runStopButton = ui.runStopButton;
+    downloadedFile = ui.downloadedFile;
+    followFileButton = ui.followFileButton;
 
     myDynamicSensorPanel = std::make_unique<DynamicSensorPanel>(&window);
     myDatalogDialogue = std::make_unique<DatalogPanel>(&window);
@@ -110,6 +114,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
                       "and that no other program is using it."),
         false);
     myFileProgressPanel = std::make_unique<FileProgressPanel>(&window);
+    myCompileErrorPanel = std::make_unique<CompileErrorPanel>(&window);
     myDatalogWindow = std::make_unique<DatalogWindow>(&window);
     myStatusLine = std::make_unique<StatusLine>(*window.statusBar());
     memory = std::make_unique<Memory>();
@@ -117,7 +122,7 @@ LegoController::LegoController(MainWindow& window, std::unique_ptr<AllPorts> por
 
     // The brick as scripts see it. It hears of failed exchanges after this
     // controller, which is the one to show them.
-    myRCXControllerScript = std::make_unique<RCXControllerScript>(myRCXController);
+    myRCXControllerScript = std::make_unique<RCXControllerScript>(myRCXController, myProgramFiles);
     myRCXSender.addController(myRCXControllerScript.get());
 
     // The window's frame is kept under "Window position".
@@ -162,6 +167,7 @@ void LegoController::applicationDidFinishLaunching()
     datalogTime = myDefaults.value(datalogTimeKey).toInt();
     datalogVisible = false;
     setBatteryLevels();
+    setBrickType();
 }
 
 void LegoController::applicationShouldHandleReopen()
@@ -228,6 +234,11 @@ void LegoController::setBatteryLevels()
     battery->setMaxLevel(myDefaults.value(batteryFullKey).toFloat(), myDefaults.value(batteryEmptyKey).toFloat());
 }
 
+void LegoController::setBrickType()
+{
+    myProgramFiles.setTarget(targetOfBrickType(myDefaults.value(rcxTypeKey).toString().toStdString()));
+}
+
 void LegoController::connectActions()
 {
     Ui::LocalizableMainWindow& ui = theWindow.controls();
@@ -277,6 +288,15 @@ void LegoController::connectActions()
 
     connect(ui.theButton, &QAbstractButton::clicked, this, &LegoController::download);
     connect(ui.actionDownload, &QAction::triggered, this, &LegoController::chooseProgram);
+    connect(ui.actionDownloadAgain, &QAction::triggered, this, &LegoController::downloadAgain);
+    connect(ui.actionDownloadAndRun, &QAction::triggered, this, &LegoController::downloadAndRun);
+    connect(followFileButton, &QAbstractButton::toggled, this, &LegoController::followFile);
+    connect(&lastFile, &FollowedFile::changed, this, &LegoController::followedFileChanged);
+    connect(&lastFile, &FollowedFile::removed, this, &LegoController::followedFileRemoved);
+    connect(myRCXControllerScript.get(), &RCXControllerScript::programChanged, this,
+            &LegoController::showScriptedProgram);
+    connect(myRCXControllerScript.get(), &RCXControllerScript::sensorsChanged, this,
+            &LegoController::refreshSoon);
     connect(ui.actionInstallFirmware, &QAction::triggered, this, &LegoController::installFirmware);
     connect(ui.actionSaveDatalog, &QAction::triggered, this, &LegoController::upload);
     connect(ui.actionSetDatalogSize, &QAction::triggered, this, &LegoController::clear);
@@ -414,6 +434,7 @@ void LegoController::prefsEnd(int returnCode)
     myDefaults.setValue(batteryTypeKey, batteryType);
     myDefaults.setValue(rcxTypeKey, ui.prefsRCXTypeMenu->currentText());
     setBatteryLevels();
+    setBrickType();
 
     int port = ui.prefsSerialPortMenu->currentIndex();
     std::string type = myPort.portTypeAtIndex(port);

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "app/FollowedFile.h"
 #include "app/StatusLine.h"
 #include "link/Control.h"
 #include "models/SavedPort.h"
 #include "rcx/FileOp.h"
+#include "rcx/ProgramFileDownload.h"
 #include "rcx/RCXLink.h"
 #include "scripting/RCXControllerScript.h"
 #include "views/FileActions.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QJsonObject>
 #include <QObject>
@@ -19,6 +22,7 @@
 #include <memory>
 
 class AnimatedButton;
+class CompileErrorPanel;
 class DatalogLevel;
 class DatalogPanel;
 class DatalogWindow;
@@ -96,8 +100,13 @@ public:
     // The window's download button: deletes the slot's program instead while
     // the button reads "Delete".
     void download();
-    // Asks for a program file and downloads it into the current slot.
+    // Asks for a program file (compiled, or an NQC source) and downloads it
+    // into the current slot.
     void chooseProgram();
+    // The last program file the window downloaded, again into the current
+    // slot, compiled afresh when it is a source; and then run.
+    void downloadAgain();
+    void downloadAndRun();
     void installFirmware();
     void upload();
     void clear();
@@ -105,6 +114,10 @@ public:
     void uploadFile(const QString& path) override;
     // Uploads the datalog and shows it in the datalog window.
     void showDatalog();
+    // Files given from outside (the command line, a second start): program
+    // files are downloaded in turn into the current slot once the brick
+    // answers; a firmware file is installed after the user agreed.
+    void openFiles(const QStringList& paths);
 
     // ---- FileOp and Control
     void startFileOp(const std::string& title) override;
@@ -125,6 +138,8 @@ public:
     TimeoutPanel& towerErrorPanel() { return *myTowerErrorPanel; }
     DatalogPanel& datalogPanel() { return *myDatalogDialogue; }
     FileProgressPanel& fileProgressPanel() { return *myFileProgressPanel; }
+    CompileErrorPanel& compileErrorPanel() { return *myCompileErrorPanel; }
+    FollowedFile& followedFile() { return lastFile; }
     DatalogWindow& datalogWindow() { return *myDatalogWindow; }
     QFileDialog* openPanel() const { return filePanel; }
     RCXController& controller() { return myRCXController; }
@@ -173,6 +188,8 @@ private:
     void selectSaved(QComboBox* menu, const char* key);
     void storeRate(QComboBox* menu, int& period, const char* timeKey, const char* selectionKey);
     void setBatteryLevels();
+    // Sources are compiled for the brick type of the preferences.
+    void setBrickType();
     void showDatalogFilename(const QString& pattern);
     bool openSavedPort();
     // Opens the saved port and restarts the link on it; without a usable
@@ -202,6 +219,9 @@ private:
     void syncWatch();
     void readOutputSettings();
     void readInputSettings();
+    // The window reads the brick afresh on the next tick, unless a refresh
+    // is due anyway or the window is held back.
+    void refreshSoon();
     void readProgramSettings();
     void readMemMap();
     void readVariables();
@@ -223,6 +243,8 @@ private:
     void sensorMode(int sensor, int item, const QString& typeTitle);
     void sensorModeEnd(int returnCode);
     void showProgramName();
+    // A script chose a slot or changed its program: the window shows it.
+    void showScriptedProgram();
     void endProgramHold();
     void showProgramStatus();
 
@@ -231,6 +253,20 @@ private:
     void firmwareEnd(int returnCode);
     void uploadEnd(int returnCode);
     void datalogEnd(int returnCode);
+    // Downloads a program file, a source compiled first; a source that does
+    // not compile shows its errors and leaves the slot alone. True when the
+    // program is on the brick.
+    bool downloadProgramFile(const QString& path);
+    // The file is the one Download Again takes and the window follows.
+    void rememberFile(const QString& path);
+    void showLastDownload();
+    void followFile(bool on);
+    void followedFileChanged();
+    void followedFileRemoved();
+    // The files openFiles was given, now that the brick answers.
+    void openPendingFiles();
+    void askToInstallFirmware(const QString& path);
+    void installFirmwareFile(const QString& path);
     void fileOpEnd(int returnCode);
     void timeoutEnd(int returnCode);
     void towerErrorEnd(int returnCode);
@@ -267,6 +303,7 @@ private:
     std::unique_ptr<TimeoutPanel> myTimeoutPanel;
     std::unique_ptr<TimeoutPanel> myTowerErrorPanel;
     std::unique_ptr<FileProgressPanel> myFileProgressPanel;
+    std::unique_ptr<CompileErrorPanel> myCompileErrorPanel;
     std::unique_ptr<DatalogWindow> myDatalogWindow;
     std::unique_ptr<StatusLine> myStatusLine;
     std::unique_ptr<Memory> memory;
@@ -278,6 +315,8 @@ private:
     QTabWidget* theTabs;
     QLineEdit* programName;
     QAbstractButton* runStopButton;
+    QLabel* downloadedFile;
+    QCheckBox* followFileButton;
 
     // The chain, and the names its objects go by here.
     RCXLink myLink;
@@ -285,6 +324,7 @@ private:
     RCXPacket& myPacket;
     RCXSender& myRCXSender;
     RCXController& myRCXController;
+    ProgramFileDownload myProgramFiles;
     std::unique_ptr<RCXControllerScript> myRCXControllerScript;
 
     int timeCount = 0;
@@ -312,4 +352,10 @@ private:
     QSettings myDefaults;
     QTimer myTimer;
     QFileDialog* filePanel = nullptr;
+    // The last program file given to the window's download, and when it
+    // last went onto the brick.
+    QStringList pendingFiles;
+    QString lastPath;
+    QDateTime lastDownloadTime;
+    FollowedFile lastFile;
 };

@@ -84,6 +84,14 @@ void LegoController::showProgramName()
     theWindow.setSlotEmpty(name.empty());
 }
 
+void LegoController::showScriptedProgram()
+{
+    if (QAbstractButton* cell = theWindow.controls().progNumButton->button(myRCXController.currentSlot()))
+        cell->setChecked(true);
+    showProgramName();
+    showProgramStatus();
+}
+
 void LegoController::showProgramStatus()
 {
     // Whether a program runs is known from the window's own Run and Stop:

@@ -2,6 +2,7 @@
 // of the link.
 #include "app/LegoController.h"
 
+#include "app/CompileErrorPanel.h"
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/FileProgressPanel.h"
@@ -11,6 +12,9 @@
 #include "ui_MainWindow.h"
 #include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
 
 // ---- user actions ----------------------------------------------------------
 
@@ -26,8 +30,24 @@ void LegoController::download()
 
 void LegoController::chooseProgram()
 {
-    beginFilePanel(QFileDialog::AcceptOpen, {QCoreApplication::translate("Localizable", "RCX programs (*.rcx)")},
+    beginFilePanel(QFileDialog::AcceptOpen,
+                   {QCoreApplication::translate("Localizable", "Programs (*.rcx *.nqc)"),
+                    QCoreApplication::translate("Localizable", "All files (*)")},
                    &LegoController::downloadEnd);
+}
+
+void LegoController::downloadAgain()
+{
+    if (!lastPath.isEmpty())
+        downloadProgramFile(lastPath);
+}
+
+void LegoController::downloadAndRun()
+{
+    if (lastPath.isEmpty() || !downloadProgramFile(lastPath))
+        return;
+    runStopButton->setChecked(true);
+    runStop();
 }
 
 void LegoController::downloadEnd(int returnCode)
@@ -38,12 +58,120 @@ void LegoController::downloadEnd(int returnCode)
 
 void LegoController::downloadFile(const QString& path)
 {
-    const ScriptHold scriptsWait(*myRCXControllerScript);
-    // A failed download may leave part of a program in the slot: remove it.
-    // A refused file never reached the brick, and the slot keeps its program.
-    if (myRCXController.sendProgFile(path.toStdString(), *this) == RCXController::progFileFailed)
-        pastTransferFailure([this] { myRCXController.deleteCurrentProgram(); });
+    downloadProgramFile(path);
+}
+
+bool LegoController::downloadProgramFile(const QString& path)
+{
+    ProgramFileDownload::Result result;
+    {
+        const ScriptHold scriptsWait(*myRCXControllerScript);
+        result = myProgramFiles.download(path.toStdString(), *this);
+        // A failed download may leave part of a program in the slot: remove
+        // it. A refused file, or a source that did not compile, never
+        // reached the brick, and the slot keeps its program.
+        if (result.transfer == RCXController::progFileFailed)
+            pastTransferFailure([this] { myRCXController.deleteCurrentProgram(); });
+    }
     showProgramName();
+    const bool downloaded = result.transfer == RCXController::progFileDownloaded;
+    // A source with errors is the file to download again once mended.
+    if (downloaded || (result.compileFailure && QFileInfo::exists(path)))
+        rememberFile(path);
+    if (downloaded) {
+        lastDownloadTime = QDateTime::currentDateTime();
+        showLastDownload();
+    }
+    if (result.compileFailure) {
+        myCompileErrorPanel->showFailure(*result.compileFailure);
+        myCompileErrorPanel->open();
+    }
+    return downloaded;
+}
+
+void LegoController::rememberFile(const QString& path)
+{
+    Ui::LocalizableMainWindow& ui = theWindow.controls();
+    ui.actionDownloadAgain->setEnabled(true);
+    ui.actionDownloadAndRun->setEnabled(true);
+    followFileButton->setEnabled(true);
+    if (path == lastPath)
+        return;
+    lastPath = path;
+    lastDownloadTime = QDateTime();
+    showLastDownload();
+    if (followFileButton->isChecked())
+        lastFile.follow(path);
+}
+
+void LegoController::showLastDownload()
+{
+    const QString name = QFileInfo(lastPath).fileName();
+    downloadedFile->setText(
+        lastDownloadTime.isValid()
+            ? QCoreApplication::translate("Localizable", "%1, downloaded at %2")
+                  .arg(name, lastDownloadTime.time().toString("HH:mm:ss"))
+            : QCoreApplication::translate("Localizable", "%1, not downloaded").arg(name));
+}
+
+void LegoController::followFile(bool on)
+{
+    lastFile.follow(on ? lastPath : QString());
+}
+
+void LegoController::followedFileChanged()
+{
+    // Never into a transfer under way, nor past a sheet that holds the
+    // window back; the errors of the last compilation give way to the next.
+    if (myFileProgressPanel->isVisible() || !showErrors) {
+        lastFile.later();
+        return;
+    }
+    if (myCompileErrorPanel->isVisible())
+        myCompileErrorPanel->accept();
+    downloadProgramFile(lastPath);
+}
+
+void LegoController::followedFileRemoved()
+{
+    followFileButton->setChecked(false);
+    downloadedFile->setText(QCoreApplication::translate("Localizable", "%1 was removed: it is no longer followed")
+                                .arg(QFileInfo(lastPath).fileName()));
+}
+
+void LegoController::openFiles(const QStringList& paths)
+{
+    pendingFiles += paths;
+    // A brick that answers already is asked again.
+    if (!pendingFiles.isEmpty())
+        refreshSoon();
+}
+
+void LegoController::openPendingFiles()
+{
+    static const QStringList firmwareExtensions = {"lgo", "srec", "s19", "mot"};
+    for (const QString& path : std::exchange(pendingFiles, {})) {
+        if (firmwareExtensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
+            askToInstallFirmware(path);
+        else
+            downloadProgramFile(path);
+    }
+}
+
+void LegoController::askToInstallFirmware(const QString& path)
+{
+    auto* question = new QMessageBox(
+        QMessageBox::Question, QCoreApplication::translate("Localizable", "Install Firmware"),
+        QCoreApplication::translate("Localizable", "Install the firmware file \"%1\" on the brick?")
+            .arg(QFileInfo(path).fileName()),
+        QMessageBox::Yes | QMessageBox::No, &theWindow);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setWindowModality(Qt::WindowModal);
+    connect(question, &QMessageBox::finished, this, [this, path](int answer) {
+        if (answer == QMessageBox::Yes)
+            installFirmwareFile(path);
+    });
+    question->open();
 }
 
 void LegoController::installFirmware()
@@ -58,9 +186,12 @@ void LegoController::installFirmware()
 
 void LegoController::firmwareEnd(int returnCode)
 {
-    if (returnCode != QDialog::Accepted)
-        return;
-    QString path = chosenFile();
+    if (returnCode == QDialog::Accepted)
+        installFirmwareFile(chosenFile());
+}
+
+void LegoController::installFirmwareFile(const QString& path)
+{
     showErrors = true;
     const ScriptHold scriptsWait(*myRCXControllerScript);
     // Off unless chosen: the normal download is the one every brick takes.

@@ -11,6 +11,7 @@
 #include "views/DatalogLevel.h"
 #include "views/LevelMeter.h"
 #include "views/SensorHistoryView.h"
+#include "views/SensorValueText.h"
 #include "views/VariableView.h"
 
 #include <QLocale>
@@ -63,11 +64,19 @@ void LegoController::refresh()
             syncWatch();
         tabView(theTabs, theTabs->currentWidget());
     });
-    if (answered)
+    if (answered) {
         myStatusLine->showBrick(StatusLine::Brick::Answering);
+        openPendingFiles();
+    }
     // The boot ROM answers the battery and nothing the firmware does.
     else if (batteryAnswered && myStatusLine->brick() == StatusLine::Brick::NotAnswering)
         myStatusLine->showBrick(StatusLine::Brick::NoFirmware);
+}
+
+void LegoController::refreshSoon()
+{
+    if (showErrors && waitABit == 0)
+        waitABit = 1;
 }
 
 void LegoController::tabView(QTabWidget*, QWidget* item)
@@ -134,7 +143,8 @@ void LegoController::readSensorValue(int sensor)
         return;
     }
     const int value = myRCXController.readInput(sensor);
-    controls.value->setText(QString::number(value));
+    // The mode store adds 8 for a mode with a slope.
+    controls.value->setText(sensorValueText(value, sensorModeStore[sensor - 1] % 8));
     controls.history->record(value, {type, sensorModeStore[sensor - 1], sensorSlopeStore[sensor - 1]},
                              SensorHistory::Clock::now());
 }

@@ -8,8 +8,10 @@
 [[maybe_unused]] static const char* const lookedUpTexts[] = {
     // transfers and brick commands
     QT_TRANSLATE_NOOP("Localizable", "Can't open file \"%@\""),
+    QT_TRANSLATE_NOOP("Localizable", "Can't write the compiled program into the temporary folder \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Can't read datalog length"),
     QT_TRANSLATE_NOOP("Localizable", "Downloading file \"%@\""),
+    QT_TRANSLATE_NOOP("Localizable", "\"%@\" has errors and was not downloaded:"),
     QT_TRANSLATE_NOOP("Localizable", "Error reading file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Error writing file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" contains an illegal task number"),
@@ -25,6 +27,8 @@
     QT_TRANSLATE_NOOP("Localizable", "File \"%@\" is too large"),
     QT_TRANSLATE_NOOP("Localizable", "Firmware download error"),
     QT_TRANSLATE_NOOP("Localizable", "Installing firmware file \"%@\""),
+    QT_TRANSLATE_NOOP("Localizable", "NQC did not finish compiling \"%@\" within %d seconds and was stopped."),
+    QT_TRANSLATE_NOOP("Localizable", "NQC is not installed. Install the nqc package to download NQC programs."),
     QT_TRANSLATE_NOOP("Localizable", "RCX memory full"),
     QT_TRANSLATE_NOOP("Localizable", "Saving datalog to file \"%@\""),
     QT_TRANSLATE_NOOP("Localizable", "Too many download errors"),

@@ -38,10 +38,12 @@ SingleInstance::~SingleInstance()
     connection.unregisterObject(objectPath);
 }
 
-bool SingleInstance::reopenRunningInstance()
+bool SingleInstance::reopenRunningInstance(const QStringList& files)
 {
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(serviceName, objectPath, "org.infrabrick.Application", "Reopen");
+    QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, "org.infrabrick.Application",
+                                                       files.isEmpty() ? "Reopen" : "Open");
+    if (!files.isEmpty())
+        call.setArguments({files});
     const QDBusMessage reply = connection.call(call, QDBus::Block, reopenWait);
     if (reply.type() == QDBusMessage::ErrorMessage) {
         std::fprintf(stderr, "Infrabrick is already running but does not answer: %s\n",

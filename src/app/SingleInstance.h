@@ -5,7 +5,8 @@
 
 // Keeps the application to one running instance per desktop session. The
 // first claims the service name on the session bus; a later start finds it
-// taken, asks the running instance to reopen, and ends.
+// taken, asks the running instance to reopen (and to take its files), and
+// ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -20,16 +21,22 @@ public:
     // name, or there is no session bus to hold it on. False when another
     // instance holds it.
     bool claim();
-    // Asks the instance that holds the name to reopen; false when it did
-    // not answer.
-    bool reopenRunningInstance();
+    // Asks the instance that holds the name to reopen and to take `files`
+    // (absolute paths); false when it did not answer.
+    bool reopenRunningInstance(const QStringList& files = {});
 
 public slots:
     // Called over the bus by a later start.
     void Reopen() { emit reopen(); }
+    void Open(const QStringList& files)
+    {
+        emit reopen();
+        emit open(files);
+    }
 
 signals:
     void reopen();
+    void open(const QStringList& files);
 
 private:
     QDBusConnection connection;

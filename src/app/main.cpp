@@ -8,6 +8,7 @@
 int main(int argc, char** argv)
 {
     Application::nameApplication();
+    QStringList files;
     {
         // The command line is answered before there is a window to show,
         // so that --help and --version need no display.
@@ -16,10 +17,11 @@ int main(int argc, char** argv)
         const CommandLine commandLine(QCoreApplication::arguments());
         if (!commandLine.runs())
             return commandLine.answer();
+        files = commandLine.files();
     }
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(":/icons/infrabrick.svg"));
     installTranslations();
-    Application infrabrick;
+    Application infrabrick(QDBusConnection::sessionBus(), files);
     return infrabrick.exec();
 }

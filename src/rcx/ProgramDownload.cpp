@@ -19,7 +19,12 @@ enum SymbolType { taskSymbol = 0, subSymbol = 1, variableSymbol = 2 };
 // is refused leaves the brick and the slot's names as they were.
 RCXController::ProgFileResult RCXController::sendProgFile(const std::string& path, FileOp& fileOp)
 {
-    const std::string fileName = fileNameOf(path);
+    return sendProgFile(path, fileNameOf(path), fileOp);
+}
+
+RCXController::ProgFileResult RCXController::sendProgFile(const std::string& path, const std::string& fileName,
+                                                          FileOp& fileOp)
+{
     fileOp.startFileOp(localizedFormat("Downloading file \"%@\"", {fileName}));
 
     CompiledProgram program;

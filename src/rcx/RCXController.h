@@ -153,6 +153,9 @@ public:
     // Downloads a compiled program file into the current slot and names it
     // after the file and its symbols; every failure is told to abortFileOp.
     ProgFileResult sendProgFile(const std::string& path, FileOp& fileOp);
+    // The same for a file made from another, `fileName`: the messages and
+    // the slot's name are that file's.
+    ProgFileResult sendProgFile(const std::string& path, const std::string& fileName, FileOp& fileOp);
     enum class FirmwareSpeed {
         normal,
         // Through the ROM's fast line: Infrabrick's fast download image at

@@ -22,14 +22,21 @@ QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>
 
 } // namespace
 
-RCXControllerScript::RCXControllerScript(RCXController& controller) : ScriptElement(controller)
+RCXControllerScript::RCXControllerScript(RCXController& controller, ProgramFileDownload& downloads)
+    : ScriptElement(controller)
 {
-    for (int input = 1; input <= inputCount; ++input)
+    for (int input = 1; input <= inputCount; ++input) {
         myRCXInputs[input - 1] = std::make_unique<RCXSensorInput>(controller, input);
+        connect(myRCXInputs[input - 1].get(), &RCXSensorInput::settingsChanged, this,
+                &RCXControllerScript::sensorsChanged);
+    }
     for (int mask = 1; mask <= outputCount; ++mask)
         myRCXOutputs[mask - 1] = std::make_unique<RCXMotorOutput>(controller, mask);
-    for (int slot = 1; slot <= slotCount; ++slot)
-        myRCXSlots[slot - 1] = std::make_unique<RCXProgramSlot>(controller, slot);
+    for (int slot = 1; slot <= slotCount; ++slot) {
+        myRCXSlots[slot - 1] = std::make_unique<RCXProgramSlot>(controller, downloads, slot);
+        connect(myRCXSlots[slot - 1].get(), &RCXProgramSlot::programChanged, this,
+                &RCXControllerScript::programChanged);
+    }
     myRCXDatalog = std::make_unique<RCXDatalog>(controller);
     for (int variable = 0; variable < variableCount; ++variable)
         myRCXVariables[variable] = std::make_unique<RCXVariable>(controller, variable);
@@ -53,8 +60,10 @@ QDBusObjectPath RCXControllerScript::currentSlot()
 void RCXControllerScript::setCurrentSlot(const QDBusObjectPath& path)
 {
     for (const auto& slot : myRCXSlots)
-        if (BrickPaths::of(*slot) == path.path())
+        if (BrickPaths::of(*slot) == path.path()) {
             myRCXController.selectProgram(slot->slotNumber());
+            emit programChanged();
+        }
 }
 
 QList<int> RCXControllerScript::messages()

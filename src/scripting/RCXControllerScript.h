@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/Control.h"
+#include "rcx/ProgramFileDownload.h"
 #include "rcx/RCXController.h"
 #include "scripting/RCXDatalog.h"
 #include "scripting/RCXMotorOutput.h"
@@ -22,6 +23,8 @@
 //
 // It listens to the command sender too, but a failed exchange is the
 // application's to show: a script gets the value the failed operation yields.
+// A script's choice of slot, and its downloads and deletions, are told as
+// programChanged, so that the window shows them at once.
 class RCXControllerScript : public ScriptElement, public Control {
     Q_OBJECT
     Q_PROPERTY(int batteryLevel READ batteryLevel)
@@ -40,7 +43,8 @@ public:
     // How long a message read waits for the link layer's message lock.
     static constexpr float messageWait = 0.2f;
 
-    explicit RCXControllerScript(RCXController& controller);
+    // `downloads` downloads the slots' program files, sources compiled.
+    RCXControllerScript(RCXController& controller, ProgramFileDownload& downloads);
     ~RCXControllerScript() override;
 
     // Millivolts.
@@ -75,6 +79,12 @@ public slots:
     void Run(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleRun); }
     void Stop(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleStop); }
     void Send(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleSend); }
+
+signals:
+    // The current slot or its program changed.
+    void programChanged();
+    // A sensor's type, mode or slope changed.
+    void sensorsChanged();
 
 private:
     QList<QDBusObjectPath> inputPaths() const;

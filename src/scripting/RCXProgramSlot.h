@@ -2,10 +2,14 @@
 
 #include "scripting/TransferElement.h"
 
+class ProgramFileDownload;
+
 #include <chrono>
 
 // A program slot, 1 to 5, seen by scripts. It receives the progress of its
 // own downloads: a scripted download pauses after every accepted block.
+// Whatever changes the brick's current slot or its program tells
+// programChanged, so that the window follows.
 class RCXProgramSlot : public TransferElement {
     Q_OBJECT
     Q_PROPERTY(QString name READ name)
@@ -14,16 +18,17 @@ public:
     // The pause after each block the brick accepts.
     static constexpr std::chrono::milliseconds blockPause{500};
 
-    RCXProgramSlot(RCXController& controller, int slotNumber);
+    RCXProgramSlot(RCXController& controller, ProgramFileDownload& downloads, int slotNumber);
 
     QString name() const;
     int slotNumber() const { return number; }
 
     void handleSelect(ScriptCommand& command);
     void handleDelete(ScriptCommand& command);
-    // Selects this slot and downloads the program file given as "File".
-    // Unlike the window's download, a failure leaves the slot as the
-    // transfer left it.
+    // Selects this slot and downloads the program file given as "File", a
+    // source compiled first. Unlike the window's download, a failure leaves
+    // the slot as the transfer left it; a source that does not compile
+    // fails with compileFailed and the compiler's errors.
     void handleDownload(ScriptCommand& command);
     void handleRun(ScriptCommand& command);
     // Stops the program only while this slot is the brick's current one.
@@ -38,6 +43,10 @@ public slots:
     void Run(const QVariantMap& arguments) { perform(arguments, &RCXProgramSlot::handleRun); }
     void Stop(const QVariantMap& arguments) { perform(arguments, &RCXProgramSlot::handleStop); }
 
+signals:
+    void programChanged();
+
 private:
+    ProgramFileDownload& myDownloads;
     int number;
 };

@@ -29,6 +29,7 @@ int RCXSensorInput::type()
 void RCXSensorInput::setType(int code)
 {
     myRCXController.setSensorType(inputNumber, code - EnumerationCode::sensorType);
+    emit settingsChanged();
 }
 
 int RCXSensorInput::mode()
@@ -39,6 +40,7 @@ int RCXSensorInput::mode()
 void RCXSensorInput::setMode(int code)
 {
     myRCXController.setSensorMode(inputNumber, code - EnumerationCode::sensorMode);
+    emit settingsChanged();
 }
 
 int RCXSensorInput::slope()
@@ -49,6 +51,8 @@ int RCXSensorInput::slope()
 void RCXSensorInput::setSlope(int slope)
 {
     const int mode = myRCXController.readSensorSettings(inputNumber).mode;
-    if (slope >= 0 && slope <= 31)
-        myRCXController.setSensorModeSlope(inputNumber, mode, slope);
+    if (slope < 0 || slope > 31)
+        return;
+    myRCXController.setSensorModeSlope(inputNumber, mode, slope);
+    emit settingsChanged();
 }

@@ -2,7 +2,8 @@
 
 #include "scripting/ScriptElement.h"
 
-// A sensor input, 1 to 3, seen by scripts.
+// A sensor input, 1 to 3, seen by scripts. A type, mode or slope a script
+// sets is told as settingsChanged, so that the window follows.
 class RCXSensorInput : public ScriptElement {
     Q_OBJECT
     Q_PROPERTY(QString name READ name)
@@ -23,6 +24,9 @@ public:
     int slope();
     // A slope outside 0 to 31 is ignored; the mode stays as it is.
     void setSlope(int slope);
+
+signals:
+    void settingsChanged();
 
 private:
     int inputNumber;

@@ -34,4 +34,6 @@ namespace ScriptError {
 constexpr int argumentMissing = -1701;
 constexpr int downloadFailed = -2720;
 constexpr int saveFailed = -2721;
+// A source to download did not compile (or could not be compiled).
+constexpr int compileFailed = -2722;
 } // namespace ScriptError

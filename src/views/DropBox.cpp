@@ -25,7 +25,8 @@ std::optional<QString> DropBox::programFile(const QMimeData* data)
     if (urls.size() != 1 || !urls.front().isLocalFile())
         return std::nullopt;
     const QString path = urls.front().toLocalFile();
-    if (QFileInfo(path).suffix() != QLatin1String("rcx"))
+    const QString extension = QFileInfo(path).suffix();
+    if (extension != QLatin1String("rcx") && extension != QLatin1String("nqc"))
         return std::nullopt;
     return path;
 }

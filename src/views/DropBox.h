@@ -8,9 +8,10 @@
 
 class QMimeData;
 
-// An area of the window that takes one compiled program file (extension
-// "rcx", in lower case) dropped on it and has it downloaded into the current
-// program slot. While such a file is dragged over it, it is outlined.
+// An area of the window that takes one program file dropped on it, compiled
+// (extension "rcx") or an NQC source ("nqc"), both in lower case, and has it
+// downloaded into the current program slot. While such a file is dragged
+// over it, it is outlined.
 class DropBox : public QWidget {
     Q_OBJECT
 public:
@@ -28,7 +29,7 @@ protected:
 
 private:
     // The path of the one program file the data names, if it names exactly
-    // one local file with the extension "rcx".
+    // one local file with the extension "rcx" or "nqc".
     static std::optional<QString> programFile(const QMimeData* data);
     void setTarget(bool outlined);
 

@@ -1,5 +1,7 @@
 #include "views/SensorHistoryView.h"
 
+#include "views/SensorValueText.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
@@ -54,9 +56,9 @@ void SensorHistoryView::paintEvent(QPaintEvent*)
     painter.setBrush(colors.base());
     painter.drawRect(frame);
 
-    const QLocale locale;
-    const QString highest = locale.toString(readings.highest());
-    const QString lowest = locale.toString(readings.lowest());
+    const int mode = readings.currentMode().mode % 8;
+    const QString highest = sensorValueText(readings.highest(), mode);
+    const QString lowest = sensorValueText(readings.lowest(), mode);
     const QFontMetrics metrics = fontMetrics();
     const int labels = std::max(metrics.horizontalAdvance(highest), metrics.horizontalAdvance(lowest)) + 2 * margin;
     const QRectF inside = frame.adjusted(margin, margin, -margin, -margin);

@@ -2,6 +2,7 @@
 // and what the window shows meanwhile.
 #include "support/AppFixture.h"
 
+#include "app/CompileErrorPanel.h"
 #include "app/DatalogPanel.h"
 #include "app/DatalogWindow.h"
 #include "app/DynamicSensorPanel.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -34,6 +36,7 @@
 #include <QTest>
 #include <QTime>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gmock/gmock.h>
 
 #include <set>
@@ -385,6 +388,100 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(named<DropBox>(window, "dropBox"), &drop);
     EXPECT_FALSE(taskCode(2).isEmpty());
+}
+
+// Writes `text` into the file at `path`, as an editor saves it.
+void saveText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QByteArray exampleSource(const QString& name)
+{
+    QFile file(examplesFolder + "/" + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// A source dropped is compiled as nqc -O compiles it, goes into the slot
+// named after itself, and Download and Run starts it: its messages arrive.
+TEST_F(ControllerTest, ASourceDroppedIsCompiledAsNqcDoesAndRuns)
+{
+    const QString source = folder.filePath("my blink ü.nqc");
+    saveText(source, exampleSource("blink.nqc"));
+    ASSERT_EQ(QProcess::execute("nqc", {"-TRCX", "-O" + folder.filePath("by-nqc.rcx"), source}), 0);
+    QAction* again = named<QAction>(window, "actionDownloadAndRun");
+    EXPECT_FALSE(again->isEnabled());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(source)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &enter);
+    QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(named<DropBox>(window, "dropBox"), &drop);
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "my blink ü");
+    EXPECT_THAT(named<QLabel>(window, "downloadedFile")->text().toStdString(),
+                testing::StartsWith("my blink ü.nqc, downloaded at "));
+    named<QButtonGroup>(window, "progNumButton")->button(2)->click();
+    controller->downloadFile(folder.filePath("by-nqc.rcx"));
+    EXPECT_EQ(taskCode(1), taskCode(2));
+    EXPECT_FALSE(taskCode(1).isEmpty());
+
+    named<QButtonGroup>(window, "progNumButton")->button(3)->click();
+    ASSERT_TRUE(again->isEnabled());
+    again->trigger();
+    EXPECT_EQ(taskCode(3), taskCode(1));
+    EXPECT_EQ(brick.state()["slot"].toInt(), 3);
+    named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
+    QPlainTextEdit* log = named<QPlainTextEdit>(window, "messages");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), log->toPlainText().startsWith("1"); }, 10'000))
+        << log->toPlainText().toStdString();
+}
+
+// A source with errors lists them on its sheet, with Copy, and leaves the
+// brick and the slot alone; Download Again tries the mended file.
+TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
+{
+    controller->downloadFile(programFile);
+    brick.commands();
+    const QString source = folder.filePath("bad.nqc");
+    saveText(source, "task main()\n{\n  On(OUT_A)\n  Wait(100);\n}\n");
+    controller->downloadFile(source);
+    CompileErrorPanel& sheet = controller->compileErrorPanel();
+    ASSERT_TRUE(sheet.isVisible());
+    QTreeWidgetItem* row = named<QTreeWidget>(sheet, "errorList")->topLevelItem(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(QStringList({row->text(0), row->text(1), row->text(2)}), QStringList({"bad.nqc", "4", "syntax error"}));
+    click(named<QPushButton>(sheet, "copyButton"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\"bad.nqc\" has errors and was not downloaded:\nbad.nqc:4: syntax error\n");
+    click(named<QPushButton>(sheet, "okButton"));
+    EXPECT_EQ(brick.commands(), QStringList());
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "tasks");
+
+    saveText(source, exampleSource("blink.nqc"));
+    named<QAction>(window, "actionDownloadAgain")->trigger();
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "bad");
+}
+
+// A followed file goes onto the brick again after each edit; once it is
+// removed, it is followed no more, and the window says so.
+TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
+{
+    const QString source = folder.filePath("follow.nqc");
+    saveText(source, "task main() { On(OUT_A); }\n");
+    controller->downloadFile(source);
+    const QString first = taskCode(1);
+    QCheckBox* follow = named<QCheckBox>(window, "followFileButton");
+    follow->setChecked(true);
+    saveText(source, "task main() { On(OUT_B); Wait(10); Off(OUT_B); }\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return taskCode(1) != first; }, 10'000));
+    saveText(source, "task main() { Wait(; }\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller->compileErrorPanel().isVisible(); }, 10'000));
+    QFile::remove(source);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !follow->isChecked(); }, 10'000));
+    EXPECT_EQ(named<QLabel>(window, "downloadedFile")->text(), "follow.nqc was removed: it is no longer followed");
 }
 
 // Ticks that come while a transfer's sheet goes on screen leave it the brick;

@@ -135,6 +135,16 @@ TEST_F(DatalogViewTest, SensorHistoryFollowsThePolls)
         shown.push_back(named<QLineEdit>(window, "sensor1Value")->text().toInt());
     }
     EXPECT_EQ(values(), shown);
+    // A temperature, in tenths of a degree, is shown in degrees; its
+    // history keeps the brick's number.
+    choose(named<QComboBox>(window, "sensor1TypeButton"), 2);
+    ASSERT_EQ(brick.control("sensor 1 raw 400"), "ok");
+    ticks(10);
+    EXPECT_EQ(named<QLineEdit>(window, "sensor1Value")->text(), "48.1 °C");
+    EXPECT_EQ(values(), std::vector<int>{481});
+    choose(named<QComboBox>(window, "sensor1ModeButton"), 6);
+    ticks(10);
+    EXPECT_EQ(named<QLineEdit>(window, "sensor1Value")->text(), "118.5 °F");
     choose(named<QComboBox>(window, "sensor1TypeButton"), 0); // none
     ticks(10);
     EXPECT_TRUE(history.isEmpty() && named<SensorHistoryView>(window, "sensor2History")->history().isEmpty());

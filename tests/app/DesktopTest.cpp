@@ -122,6 +122,28 @@ TEST_F(DesktopTest, ASecondStartBringsBackAMinimizedWindow)
     EXPECT_TRUE(restored);
 }
 
+// A file of the command line goes onto the brick once it answers; a second
+// start hands its file to the running application, which downloads it too.
+TEST_F(DesktopTest, FilesOfTheCommandLineAndOfASecondStartAreDownloaded)
+{
+    Application application(QDBusConnection::sessionBus(), {examplesFolder + "/blink.nqc"});
+    const std::string& name = application.controller().controller().currentProgName();
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (name == "blink" && second.state() == QProcess::NotRunning && second.program().isEmpty())
+            second.start(INFRABRICK_APP, {programFile});
+        else if (name == "tasks")
+            QCoreApplication::quit();
+    });
+    watch.start(20);
+    QTimer::singleShot(60'000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(application.exec(), 0);
+    second.waitForFinished();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+}
+
 // The real program, ended by a signal as a logout or Ctrl+C ends it.
 class StopSignalTest : public DesktopTest, public ::testing::WithParamInterface<int> {};
 

@@ -5,10 +5,13 @@
 
 #include "app/ApplicationBus.h"
 
+#include <QButtonGroup>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -141,10 +144,16 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
 TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
 {
     const QVariantMap other{{"Other", 1}};
+    QFile bad(folder.filePath("bad.nqc"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("task main()\n{\n  On(OUT_A)\n}\n");
+    bad.close();
     const struct { const char *path, *interface, *method; QVariantMap arguments; const char *error, *message; QStringList sent; } cases[] = {
         {"/Brick", "Brick", "Send", other, "E1701", "Send requires a message argument", {}},
         {"/Brick/Slots/2", "ProgramSlot", "Download", other, "E1701", "Download requires a file argument", {}},
         {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}}, "E2720", "Can't open file \"no.rcx\"", {"91 01"}},
+        {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", bad.fileName()}}, "E2722",
+         "\"bad.nqc\" has errors and was not downloaded:\nbad.nqc:4: syntax error\n", {"91 01"}},
         {"/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("no/log.txt")}}, "E2721", "Can't open file \"log.txt\"", {}},
     };
     for (const auto& each : cases) {
@@ -155,10 +164,17 @@ TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
     }
 }
 
-// A download selects its slot and pauses after each block; one that fails
-// says why, and deletes nothing afterwards.
+// A download selects its slot and pauses after each block, a source
+// compiled first; the window shows the slot and its program at once. One
+// that fails says why, and deletes nothing afterwards.
 TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 {
+    QDBusMessage compiled = command("/Brick/Slots/4", "ProgramSlot", "Download", {{"File", examplesFolder + "/blink.nqc"}});
+    ASSERT_EQ(compiled.type(), QDBusMessage::ReplyMessage) << compiled.errorMessage().toStdString();
+    EXPECT_TRUE(named<QButtonGroup>(window, "progNumButton")->button(4)->isChecked());
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + " " + named<QPushButton>(window, "theButton")->text(), "blink Delete");
+    brick.commands();
+
     const auto start = std::chrono::steady_clock::now();
     QDBusMessage reply = command("/Brick/Slots/3", "ProgramSlot", "Download", {{"File", programFile}});
     const auto took = std::chrono::steady_clock::now() - start;

@@ -9,6 +9,7 @@
 #include "sim/BrickPort.h"
 #include "sim/CommandDecoder.h"
 #include "sim/Events.h"
+#include "sim/SensorScenes.h"
 #include "support/Recording.h"
 
 #include <gtest/gtest.h>
@@ -353,6 +354,38 @@ TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
 }
 
 std::string control(Brick& brick, const std::string& line) { return BrickControl(brick).run(line); }
+
+// A scene's reading at points of its period: the line's ramp in and out,
+// the press at the start.
+TEST(SensorScenes, ReadingsFollowThePeriod)
+{
+    using std::chrono::milliseconds;
+    const std::tuple<int (*)(milliseconds, milliseconds), int, int> rows[] = {
+        {&SensorScenes::lineRawAt, 0, SensorScenes::floorRaw}, {&SensorScenes::lineRawAt, 349, SensorScenes::floorRaw},
+        {&SensorScenes::lineRawAt, 425, 707}, {&SensorScenes::lineRawAt, 500, SensorScenes::lineRaw},
+        {&SensorScenes::lineRawAt, 1500, SensorScenes::lineRaw}, {&SensorScenes::lineRawAt, 651, SensorScenes::floorRaw},
+        {&SensorScenes::touchRawAt, 0, SensorScenes::pressedRaw}, {&SensorScenes::touchRawAt, 165, SensorScenes::pressedRaw},
+        {&SensorScenes::touchRawAt, 166, SensorScenes::releasedRaw}, {&SensorScenes::touchRawAt, 1001, SensorScenes::pressedRaw},
+    };
+    for (const auto& [rawAt, at, raw] : rows)
+        EXPECT_EQ(rawAt(milliseconds(at), milliseconds(1000)), raw) << at;
+}
+
+// A scene moves its sensor; a malformed one is refused.
+TEST(SensorScenes, MoveTheirSensor)
+{
+    Brick brick(true, BrickClock::Kind::Manual);
+    SensorScenes scenes(brick);
+    auto run = [&](const std::string& line) { return BrickControl(brick, &scenes).run(line); };
+    auto raw = [&] { return brick.snapshot().sensors[0].raw; };
+    for (const char* wrong : {"scene", "scene fly 1", "scene touch 4", "scene touch 1 59", "scene still 1 100"})
+        EXPECT_NE(run(wrong), "ok") << wrong;
+    EXPECT_EQ(control(brick, "scene touch 1"), "error: no scenes here");
+    ASSERT_EQ(run("scene touch 1 120"), "ok");
+    EXPECT_TRUE(waitUntil([&] { return raw() == SensorScenes::pressedRaw; }));
+    EXPECT_TRUE(waitUntil([&] { return raw() == SensorScenes::releasedRaw; }));
+    EXPECT_EQ(run("scene still 1"), "ok");
+}
 
 TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
 {

@@ -11,6 +11,7 @@
 #include <QTest>
 
 const QString programFile = QStringLiteral(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/tasks.rcx");
+const QString examplesFolder = QStringLiteral(INFRABRICK_SOURCE_DIR "/examples");
 
 SimBrick::SimBrick()
 {

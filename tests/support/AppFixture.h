@@ -27,6 +27,8 @@ class QComboBox;
 
 // A compiled program of several tasks.
 extern const QString programFile;
+// The NQC example programs of the repository.
+extern const QString examplesFolder;
 
 // infrabrick-sim announced in a runtime folder of its own (XDG_RUNTIME_DIR),
 // set up and looked at through its control language.

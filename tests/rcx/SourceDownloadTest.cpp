@@ -1,0 +1,119 @@
+// NQC sources compiled by Debian's nqc and downloaded like compiled programs,
+// and what the compiler's failures come to.
+#include "support/VirtualBrick.h"
+
+#include "rcx/ProgramFileDownload.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string fixtures = INFRABRICK_RCX_FIXTURES;
+
+std::string readText(const std::string& path)
+{
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+class SourceDownload : public ::testing::Test {
+protected:
+    ProgramFileDownload::Result download(const std::string& path) { return files.download(path, fileOp); }
+    ProgramSlot slot(int number) { return brick.brick.snapshot().programs[number - 1]; }
+
+    TemporaryFolder folder;
+    VirtualBrick brick;
+    RCXController& controller = brick.controller;
+    ProgramFileDownload files{controller};
+    RecordingFileOp fileOp;
+};
+
+TEST_F(SourceDownload, ASourceIsCompiledForTheBrickTypeAndNamedAfterItself)
+{
+    const std::string source = folder.write("Blink Ü.NQC", readText(fixtures + "/blink.nqc"));
+    controller.selectProgram(2);
+    ASSERT_EQ(download(source).transfer, RCXController::progFileDownloaded);
+    const ProgramSlot compiled = slot(2);
+    EXPECT_EQ(controller.progName(2), "Blink Ü");
+    EXPECT_EQ(controller.varName(2, 0), "count");
+    EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"Blink Ü.NQC\"", "stop"}));
+
+    controller.selectProgram(3);
+    ASSERT_EQ(controller.sendProgFile(fixtures + "/blink.rcx", fileOp), RCXController::progFileDownloaded);
+    EXPECT_EQ(compiled.tasks, slot(3).tasks);
+}
+
+TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
+{
+    folder.write("motors.nqh", "void forward()\n{\n  OnFwd(OUT_A)\n}\n");
+    const std::string source = folder.write("robot.nqc", "#include \"motors.nqh\"\ntask main()\n{\n  forward();\n}\n");
+    const std::string missing = folder.write("lost.nqc", "#include \"nowhere.nqh\"\ntask main() {}\n");
+    controller.selectProgram(1);
+    ASSERT_EQ(controller.sendProgFile(fixtures + "/blink.rcx", fileOp), RCXController::progFileDownloaded);
+    brick.brick.clearHistory();
+    fileOp.events.clear();
+
+    const ProgramFileDownload::Result failed = download(source);
+    ASSERT_TRUE(failed.compileFailure);
+    EXPECT_EQ(failed.transfer, RCXController::progFileRefused);
+    EXPECT_EQ(failed.compileFailure->errors, (std::vector<CompileError>{{"motors.nqh", 4, "syntax error"}}));
+    EXPECT_EQ(failed.compileFailure->text, "\"robot.nqc\" has errors and was not downloaded:\nmotors.nqh:4: syntax error\n");
+    EXPECT_EQ(download(missing).compileFailure->errors,
+              (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
+    EXPECT_TRUE(brick.commands().empty());
+    EXPECT_TRUE(fileOp.events.empty());
+    EXPECT_EQ(controller.progName(1), "blink");
+    EXPECT_EQ(controller.varName(1, 0), "count");
+}
+
+TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreToldAndSendNothing)
+{
+    const std::string source = folder.write("a.nqc", "task main() {}\n");
+    const std::string hung = folder.write("hung", "#!/bin/sh\nexec sleep 60\n");
+    ::chmod(hung.c_str(), 0755);
+
+    ProgramFileDownload missing(controller, NqcCompiler(folder.path("no-such-compiler")));
+    EXPECT_EQ(missing.download(source, fileOp).compileFailure->text,
+              "NQC is not installed. Install the nqc package to download NQC programs.");
+
+    const auto started = Clock::now();
+    ProgramFileDownload hanging(controller, NqcCompiler(hung, std::chrono::milliseconds(300)));
+    const ProgramFileDownload::Result stopped = hanging.download(source, fileOp);
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
+    ASSERT_TRUE(stopped.compileFailure);
+    EXPECT_EQ(stopped.compileFailure->outcome, Compilation::timedOut);
+
+    ::setenv("TMPDIR", folder.path("gone").c_str(), 1);
+    const ProgramFileDownload::Result unwritable = download(source);
+    ::unsetenv("TMPDIR");
+    EXPECT_EQ(unwritable.compileFailure->text,
+              "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
+    EXPECT_TRUE(brick.commands().empty());
+    EXPECT_TRUE(fileOp.events.empty());
+}
+
+TEST(NqcErrors, EachErrorTakesThePlaceThatFollowsItAndWarningsAreLeftOut)
+{
+    const std::string output = "# Error: undefined variable 'x'\nFile \"two.nqc\" ; line 5\n#  x = 3;\n#  ^\n"
+                               "#------\n# Warning: unused\nFile \"two.nqc\" ; line 6\n"
+                               "Error: could not open file \"gone.nqc\"\n# 2 errors during compilation\n";
+    EXPECT_EQ(NqcCompiler::parseErrors(output),
+              (std::vector<CompileError>{{"two.nqc", 5, "undefined variable 'x'"}, {"", 0, "could not open file \"gone.nqc\""}}));
+}
+
+TEST(NqcTarget, TheBrickTypeChoosesTheTarget)
+{
+    EXPECT_EQ(targetOfBrickType("RCX 1.0"), BrickTarget::rcx);
+    EXPECT_EQ(targetOfBrickType("RCX 1.5"), BrickTarget::rcx);
+    EXPECT_EQ(targetOfBrickType("RCX 2.0"), BrickTarget::rcx2);
+    EXPECT_EQ(targetOfBrickType(""), BrickTarget::rcx);
+}
+
+} // namespace
