@@ -26,11 +26,12 @@ bool namesPlace(const std::string& name)
 
 std::optional<TowerEntry> chooseTower(AllPorts& ports, const std::string& name)
 {
-    if (strcasecmp(name.c_str(), AllPorts::usbType) == 0 || name == USBPort::towerName)
-        return TowerEntry{AllPorts::usbType, USBPort::towerName, ""};
+    // "usb" is the first USB tower the list shows, whichever the bus finds first.
+    const bool firstUSB = strcasecmp(name.c_str(), AllPorts::usbType) == 0 || name == USBPort::towerName;
     const int count = ports.findPorts();
     for (int index = 0; index < count; ++index)
-        if (ports.portNameAtIndex(index) == name || ports.portPathAtIndex(index) == name)
+        if (firstUSB ? ports.portTypeAtIndex(index) == AllPorts::usbType
+                     : ports.portNameAtIndex(index) == name || ports.portPathAtIndex(index) == name)
             return TowerEntry{ports.portTypeAtIndex(index), ports.portNameAtIndex(index), ports.portPathAtIndex(index)};
     if (name.starts_with('/') || name.starts_with('.'))
         return TowerEntry{AllPorts::serialType, name, name};

@@ -1,6 +1,7 @@
 // infrabrick-cli as a user runs it, against the virtual brick as a process:
 // what the brick heard and its state afterwards, the output, the exit status.
-#include "CliProcess.h"
+#include "rcx/FirmwareFile.h"
+#include "support/EmulatedTower.h"
 #include "support/ProgramFiles.h"
 #include "support/Recording.h"
 #include "support/SimProcess.h"
@@ -13,6 +14,10 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -32,13 +37,91 @@ int occurrences(const std::string& text, const std::string& part)
 
 QJsonObject json(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 
+// infrabrick-cli as a child process, its standard output kept in memory,
+// its standard error too, or on a pseudo-terminal.
+class Cli {
+public:
+    struct Ended {
+        int status; // -1: ended by a signal
+        std::string out;
+        std::string err;
+    };
+
+    explicit Cli(std::vector<std::string> arguments, bool errorsOnTerminal = false)
+        : out(::memfd_create("out", MFD_CLOEXEC))
+        , onTerminal(errorsOnTerminal)
+    {
+        int errorEnd = -1;
+        if (onTerminal)
+            ::openpty(&err, &errorEnd, nullptr, nullptr, nullptr), ::fcntl(err, F_SETFD, FD_CLOEXEC);
+        else
+            err = errorEnd = ::memfd_create("err", MFD_CLOEXEC);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, errorEnd, STDERR_FILENO);
+        arguments.insert(arguments.begin(), INFRABRICK_CLI);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        ::posix_spawn(&child, INFRABRICK_CLI, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (onTerminal)
+            ::close(errorEnd);
+    }
+    ~Cli()
+    {
+        if (child > 0)
+            signal(SIGKILL), wait();
+        ::close(out), ::close(err);
+    }
+
+    void signal(int number) { ::kill(child, number); }
+    bool awaitOutput(const std::string& text)
+    {
+        return waitUntil([&] { return contains(read(out), text); }, std::chrono::seconds(60));
+    }
+    Ended wait()
+    {
+        int raw = 0;
+        ::waitpid(child, &raw, 0);
+        child = -1;
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(out), read(err)};
+    }
+
+private:
+    // A file in memory from its start; the terminal to its end, once the
+    // program has closed its side.
+    std::string read(int descriptor) const
+    {
+        std::string text;
+        char chunk[4096];
+        const bool terminal = onTerminal && descriptor == err;
+        for (ssize_t count; (count = terminal ? ::read(descriptor, chunk, sizeof chunk)
+                                              : ::pread(descriptor, chunk, sizeof chunk, off_t(text.size()))) > 0;)
+            text.append(chunk, std::size_t(count));
+        return text;
+    }
+
+    pid_t child = -1;
+    int out;
+    int err = -1;
+    bool onTerminal;
+};
+
+Cli::Ended runCli(const std::vector<std::string>& arguments, bool errorsOnTerminal = false)
+{
+    return Cli(arguments, errorsOnTerminal).wait();
+}
+
 // Each case with a virtual brick of its own, announced in a runtime folder
 // of its own, and settings of its own.
 class CliTest : public testing::Test {
 protected:
     CliTest() { ::setenv("XDG_CONFIG_HOME", config.folder.c_str(), 1); }
 
-    CliProcess::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, bool errorsOnTerminal = false)
+    Cli::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, bool errorsOnTerminal = false)
     {
         arguments.insert(arguments.begin(), {"--port", brick.path()});
         return runCli(arguments, errorsOnTerminal);
@@ -49,16 +132,11 @@ protected:
     TemporaryFolder files;
 };
 
-struct Command {
-    std::vector<std::string> arguments;
-    std::vector<std::string> heard;
-    std::vector<std::string> state;
-    std::vector<std::string> simOptions = {};
-};
-
 TEST_F(CliTest, EachSubcommandReachesTheBrick)
 {
-    const Command commands[] = {
+    const struct {
+        std::vector<std::string> arguments, heard, state;
+    } commands[] = {
         {{"beep"}, {R"("D2 00 00")", R"("D2 80 00")"}, {}},
         {{"stop-all"}, {R"("D2 40 00")"}, {}},
         {{"motor", "AC", "on", "--power", "3", "--reverse"}, {},
@@ -78,18 +156,36 @@ TEST_F(CliTest, EachSubcommandReachesTheBrick)
         {{"raw", "21", "81"}, {R"( 81")"}, {R"("outputs":[{"power":7,"direction":"forward","state":"on"})"}},
         {{"datalog", "--size", "10"}, {}, {R"("datalog":{"size":10,)"}},
         {{"download", fixtures + "/blink.rcx", "--slot", "2", "--run"}, {}, {R"("slot":2,"running":true)"}},
-        {{"firmware", brickosFirmware}, {}, {R"("firmware":{"present":true,"unlocked":true)"}, {"--no-firmware"}},
+        {{"download", fixtures + "/blink.nqc", "--slot", "3", "--run", "--target", "rcx2"}, {}, {R"("slot":3,"running":true)"}},
     };
-    for (const Command& command : commands) {
+    for (const auto& command : commands) {
         SCOPED_TRACE(command.arguments.front() + " " + command.arguments.back());
-        SimProcess brick(INFRABRICK_SIM, command.simOptions);
-        const CliProcess::Ended ended = onBrick(brick, command.arguments);
+        SimProcess brick(INFRABRICK_SIM);
+        const Cli::Ended ended = onBrick(brick, command.arguments);
         EXPECT_EQ(ended.status, 0) << ended.err;
         const std::string heard = brick.history(), state = brick.state();
         for (const std::string& part : command.heard)
             EXPECT_TRUE(contains(heard, part)) << part << " not in " << heard;
         for (const std::string& part : command.state)
             EXPECT_TRUE(contains(state, part)) << part << " not in " << state;
+    }
+}
+
+// At either speed the brick ends with the image whole, at its ROM's normal
+// line again.
+TEST_F(CliTest, FirmwareGoesInWholeAtEitherSpeed)
+{
+    const std::vector<std::uint8_t> image = readFirmwareFile(brickosFirmware).image;
+    for (const bool fast : {false, true}) {
+        SimProcess brick(INFRABRICK_SIM, {"--no-firmware"});
+        const Cli::Ended ended = onBrick(brick, {"firmware", brickosFirmware, fast ? "--fast" : "--quiet"});
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        EXPECT_EQ(contains(brick.history(), R"("7D 00 80)"), fast) << "the fast download image, at its address";
+        const std::string state = brick.state();
+        EXPECT_TRUE(contains(state, R"("firmware":{"present":true,"unlocked":true)")) << state;
+        EXPECT_TRUE(contains(state, R"("line":{"speed":2400,"complements":true,"parity":"odd"})")) << state;
+        ASSERT_EQ(brick.control("dump firmware " + files.path("image")), "ok");
+        EXPECT_EQ(files.read("image"), image);
     }
 }
 
@@ -110,7 +206,7 @@ TEST_F(CliTest, ReadingsComeAsTextAndAsJson)
     EXPECT_GT(status["memory"]["programs"].toInt(), 0);
     EXPECT_EQ(status["watch"].toString(), "00:00");
 
-    const CliProcess::Ended text = runCli({"--port", "Desk", "status"});
+    const Cli::Ended text = runCli({"--port", "Desk", "status"});
     EXPECT_TRUE(contains(text.out, "Battery: 7512 mV (7.51 V)\n")) << text.out;
     EXPECT_TRUE(contains(text.out, "Programs in slots: 4\n")) << text.out;
 
@@ -145,47 +241,52 @@ TEST_F(CliTest, TheDatalogIsTheTextTheWindowSaves)
     EXPECT_TRUE(contains(brick.state(), R"("datalog":{"size":5,"entries":[[255,1]])")) << brick.state();
 }
 
-struct Fault {
-    std::vector<std::string> arguments;
-    int status;
-    std::string message;
-};
-
+// A usage fault, a refused file and a source with errors send nothing.
 TEST_F(CliTest, FaultsEndWithTheirExitStatus)
 {
     SimProcess brick(INFRABRICK_SIM);
     ASSERT_EQ(onBrick(brick, {"datalog", "--size", "2"}).status, 0);
     ASSERT_EQ(brick.control("datalog add 3 1"), "ok");
     const std::string notAProgram = files.write("bad.rcx", std::string(20, 'X'));
-    const Fault faults[] = {
+    const std::string broken = files.write("broken.nqc", "task main()\n{\n    Wait(;\n}\n");
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+        bool sends = false;
+    } faults[] = {
         {{"bogus"}, 2, "Unknown subcommand 'bogus'"},
         {{"status", "--bogus"}, 2, "Unknown option 'bogus'"},
         {{"motor", "D", "on"}, 2, "There is no output \"D\""},
         {{"sensor", "4"}, 2, "The sensor must be a number from 1 to 3"},
         {{"variable", "3", "70000"}, 2, "The value must be a number from -32768 to 65535"},
         {{"download", fixtures + "/blink.rcx", "--slot", "6"}, 2, "The slot must be a number from 1 to 5"},
+        {{"download", broken, "--target", "RCX3"}, 2, "There is no target \"RCX3\""},
         {{"sound"}, 2, "Missing argument: N"},
         {{"raw", "12", "09"}, 2, "Opcode 12 takes 2 argument bytes"},
-        {{"download", notAProgram}, 1, "File \"bad.rcx\" has the wrong file signature"},
-        {{"datalog", "--out", "/dev/full"}, 1, "Error writing file \"full\""},
+        {{"download", notAProgram}, 1, "File \"bad.rcx\" has the wrong file signature", true},
+        {{"download", broken, "--slot", "2"}, 1, "has errors and was not downloaded:\nbroken.nqc:3: "},
+        {{"datalog", "--out", "/dev/full"}, 1, "Error writing file \"full\"", true},
         {{"--port", "Nowhere", "status"}, 3, "There is no tower called \"Nowhere\""},
         {{"--port", "/nonexistent/tty", "status"}, 3, "cannot be used"},
     };
-    for (const Fault& fault : faults) {
+    for (const auto& fault : faults) {
         SCOPED_TRACE(fault.message);
+        const std::string before = brick.history();
         const bool ownPort = fault.arguments.front() == "--port";
-        const CliProcess::Ended ended = ownPort ? runCli(fault.arguments) : onBrick(brick, fault.arguments);
+        const Cli::Ended ended = ownPort ? runCli(fault.arguments) : onBrick(brick, fault.arguments);
         EXPECT_EQ(ended.status, fault.status);
         EXPECT_TRUE(contains(ended.err, fault.message)) << ended.err;
+        EXPECT_EQ(brick.history() != before, fault.sends);
     }
     // No saved port, a brick that does not answer, a tower another program holds.
     EXPECT_EQ(runCli({"status"}).status, 3);
     ASSERT_EQ(brick.control("silent on"), "ok");
-    const CliProcess::Ended silent = onBrick(brick, {"status", "--json"});
+    const Cli::Ended silent = onBrick(brick, {"status", "--json"});
     EXPECT_EQ(silent.status, 4);
     EXPECT_EQ(json(silent.out)["error"].toString(), "No response from RCX");
     const int holder = ::open(brick.path().c_str(), O_RDWR | O_NOCTTY);
-    const CliProcess::Ended held = onBrick(brick, {"beep"});
+    const Cli::Ended held = onBrick(brick, {"beep"});
     ::close(holder);
     EXPECT_EQ(held.status, 3);
     EXPECT_TRUE(contains(held.err, "is in use by test-cli (process " + std::to_string(::getpid()) + ")")) << held.err;
@@ -202,35 +303,47 @@ TEST_F(CliTest, TheSavedPortIsTheDefault)
     EXPECT_TRUE(contains(brick.history(), R"("D2 80 00")"));
 }
 
+// Several towers on the emulated bus: one by its place, "usb" the first.
+TEST_F(CliTest, UsbTowersGoByTheirPlace)
+{
+    TowerTestbed bus;
+    EmulatedTower& second = bus.plug(2);
+    EmulatedTower& third = bus.plug(3);
+    const QJsonArray towers = json(runCli({"towers", "--json"}).out)["towers"].toArray();
+    EXPECT_TRUE(towers.contains(QJsonObject{{"name", "USB IR Tower (bus 1, port 3)"}, {"type", "USB"}, {"path", "1-3"}}));
+    ASSERT_EQ(runCli({"--port", "1-3", "beep"}).status, 0);
+    EXPECT_TRUE(second.written().empty());
+    ASSERT_EQ(runCli({"--port", "usb", "beep"}).status, 0);
+    EXPECT_FALSE(second.written().empty());
+    third.holdElsewhere(true);
+    const Cli::Ended held = runCli({"--port", "1-3", "beep"});
+    EXPECT_EQ(held.status, 3);
+    EXPECT_TRUE(contains(held.err, "is in use by another program")) << held.err;
+}
+
 TEST_F(CliTest, TheProgressBarIsDrawnOnATerminalOnly)
 {
     SimProcess brick(INFRABRICK_SIM);
     const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(400)}}}.bytes());
-    const CliProcess::Ended terminal = onBrick(brick, {"download", program}, true);
+    const Cli::Ended terminal = onBrick(brick, {"download", program}, true);
     EXPECT_EQ(terminal.status, 0);
     EXPECT_TRUE(contains(terminal.err, "Downloading file \"long.rcx\"")) << terminal.err;
     EXPECT_TRUE(contains(terminal.err, "\r[###############---------------]  50%")) << terminal.err;
     EXPECT_TRUE(contains(terminal.err, "\r[##############################] 100%")) << terminal.err;
-    for (const std::vector<std::string>& quiet : {std::vector<std::string>{}, {"--quiet"}}) {
-        std::vector<std::string> arguments = {"download", program};
-        arguments.insert(arguments.end(), quiet.begin(), quiet.end());
-        const CliProcess::Ended piped = onBrick(brick, arguments, quiet.empty() ? false : true);
-        EXPECT_EQ(piped.status, 0);
-        EXPECT_EQ(piped.err, "");
-    }
+    EXPECT_EQ(onBrick(brick, {"download", program}).err, "");
+    EXPECT_EQ(onBrick(brick, {"download", program, "--quiet"}, true).err, "");
 }
 
 TEST_F(CliTest, CtrlCInATransferDeletesTheHalfLoadedProgramAndReleasesThePort)
 {
     SimProcess brick(INFRABRICK_SIM, {"--realtime"});
     const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(2000)}}}.bytes());
-    CliProcess download({"--port", brick.path(), "download", program, "--slot", "2"});
+    Cli download({"--port", brick.path(), "download", program, "--slot", "2"});
     // Once a few blocks went in.
-    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-         occurrences(brick.history(), "\"45 ") + occurrences(brick.history(), "\"4D ") < 3;)
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    ASSERT_TRUE(waitUntil([&] { return occurrences(brick.history(), "\"45 ") + occurrences(brick.history(), "\"4D ") >= 3; },
+                          std::chrono::seconds(30)));
     download.signal(SIGINT);
-    const CliProcess::Ended ended = download.wait();
+    const Cli::Ended ended = download.wait();
     EXPECT_EQ(ended.status, 130);
     EXPECT_TRUE(contains(ended.err, "Interrupted")) << ended.err;
     EXPECT_TRUE(contains(brick.state(), R"({"slot":2,"tasks":{},"subs":{}})")) << brick.state();
@@ -240,19 +353,18 @@ TEST_F(CliTest, CtrlCInATransferDeletesTheHalfLoadedProgramAndReleasesThePort)
 TEST_F(CliTest, FlashInstallsOneBrickAfterAnother)
 {
     SimProcess brick(INFRABRICK_SIM, {"--no-firmware"});
-    CliProcess flash({"--port", brick.path(), "flash", brickosFirmware});
+    Cli flash({"--port", brick.path(), "flash", brickosFirmware, "--fast"});
     ASSERT_TRUE(flash.awaitOutput("Brick 1: firmware installed"));
     // The brick goes away: its answers stop until four versions polls were
     // heard, so that one of them has failed whole; then the next brick comes.
     ASSERT_EQ(brick.control("silent on"), "ok");
     ASSERT_EQ(brick.control("history clear"), "ok");
-    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-         occurrences(brick.history(), "\"15 01 03") + occurrences(brick.history(), "\"1D 01 03") < 4;)
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    ASSERT_TRUE(waitUntil([&] { return occurrences(brick.history(), "\"15 01 03") + occurrences(brick.history(), "\"1D 01 03") >= 4; },
+                          std::chrono::seconds(30)));
     ASSERT_EQ(brick.control("silent off"), "ok");
     ASSERT_TRUE(flash.awaitOutput("Brick 2: firmware installed"));
     flash.signal(SIGINT);
-    const CliProcess::Ended ended = flash.wait();
+    const Cli::Ended ended = flash.wait();
     EXPECT_EQ(ended.status, 0) << ended.err;
     EXPECT_TRUE(contains(ended.out, "Installed: 2, failed: 0, average time: ")) << ended.out;
 }
