@@ -29,36 +29,45 @@ const std::string brickosFirmware = "/usr/lib/brickos/brickOS.srec";
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 QJsonObject json(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 
-long occurrences(const std::string& text, const std::string& pattern)
+// Waits until the brick has heard `count` commands that match `pattern`.
+bool hears(SimProcess& brick, const std::string& pattern, long count)
 {
-    const std::regex part(pattern);
-    return std::distance(std::sregex_iterator(text.begin(), text.end(), part), {});
+    const std::regex command(pattern);
+    return waitUntil([&] {
+        const std::string heard = brick.history();
+        return std::distance(std::sregex_iterator(heard.begin(), heard.end(), command), {}) >= count;
+    }, std::chrono::seconds(30));
+}
+
+// Everything in a file in memory, or on a terminal once its other side closed.
+std::string contents(int descriptor)
+{
+    std::string text;
+    char chunk[4096];
+    for (ssize_t count; (count = ::pread(descriptor, chunk, sizeof chunk, off_t(text.size()))) > 0
+                        || (count < 0 && errno == ESPIPE && (count = ::read(descriptor, chunk, sizeof chunk)) > 0);)
+        text.append(chunk, std::size_t(count));
+    return text;
 }
 
 // infrabrick-cli as a child process, its standard output kept in memory,
-// its standard error too, or on a pseudo-terminal.
+// its standard error too unless it goes to `errorsTo`.
 class Cli {
 public:
     struct Ended { int status; std::string out, err; }; // status -1: a signal ended it
 
-    explicit Cli(std::vector<std::string> arguments, bool errorsOnTerminal = false)
-        : onTerminal(errorsOnTerminal)
+    explicit Cli(std::vector<std::string> arguments, int errorsTo = -1)
     {
-        int errorEnd = err = onTerminal ? -1 : ::memfd_create("err", MFD_CLOEXEC);
-        if (onTerminal)
-            ::openpty(&err, &errorEnd, nullptr, nullptr, nullptr), ::fcntl(err, F_SETFD, FD_CLOEXEC);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, errorEnd, STDERR_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, errorsTo < 0 ? err : errorsTo, STDERR_FILENO);
         std::vector<char*> argv = {const_cast<char*>(INFRABRICK_CLI)};
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
         ::posix_spawn(&child, INFRABRICK_CLI, &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        if (onTerminal)
-            ::close(errorEnd);
     }
     ~Cli()
     {
@@ -67,34 +76,22 @@ public:
         ::close(out), ::close(err);
     }
     void signal(int number) { ::kill(child, number); }
-    bool awaitOutput(const std::string& text) { return waitUntil([&] { return contains(read(out, false), text); }, std::chrono::seconds(60)); }
+    bool awaitOutput(const std::string& text) { return waitUntil([&] { return contains(contents(out), text); }, std::chrono::seconds(60)); }
     Ended wait()
     {
         int raw = 0;
         ::waitpid(std::exchange(child, -1), &raw, 0);
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(out, false), read(err, onTerminal)};
-    }
-private:
-    // A file in memory from its start; a terminal to its end, once the
-    // program has closed its side.
-    static std::string read(int descriptor, bool terminal)
-    {
-        std::string text;
-        char chunk[4096];
-        for (ssize_t count; (count = terminal ? ::read(descriptor, chunk, sizeof chunk)
-                                              : ::pread(descriptor, chunk, sizeof chunk, off_t(text.size()))) > 0;)
-            text.append(chunk, std::size_t(count));
-        return text;
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, contents(out), contents(err)};
     }
 
-    const bool onTerminal;
-    int out = ::memfd_create("out", MFD_CLOEXEC), err = -1;
+private:
+    int out = ::memfd_create("out", MFD_CLOEXEC), err = ::memfd_create("err", MFD_CLOEXEC);
     pid_t child = -1;
 };
 
-Cli::Ended runCli(const std::vector<std::string>& arguments, bool errorsOnTerminal = false)
+Cli::Ended runCli(const std::vector<std::string>& arguments, int errorsTo = -1)
 {
-    return Cli(arguments, errorsOnTerminal).wait();
+    return Cli(arguments, errorsTo).wait();
 }
 
 // Each case with a virtual brick of its own, announced in a runtime folder
@@ -103,10 +100,10 @@ class CliTest : public testing::Test {
 protected:
     CliTest() { ::setenv("XDG_CONFIG_HOME", config.folder.c_str(), 1); }
 
-    Cli::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, bool errorsOnTerminal = false)
+    Cli::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, int errorsTo = -1)
     {
         arguments.insert(arguments.begin(), {"--port", brick.path()});
-        return runCli(arguments, errorsOnTerminal);
+        return runCli(arguments, errorsTo);
     }
 
     TemporaryFolder runtime{true};
@@ -176,9 +173,7 @@ TEST_F(CliTest, ReadingsComeAsTextAndAsJson)
     const Cli::Ended text = runCli({"--port", "Desk", "status"});
     EXPECT_TRUE(contains(text.out, "Battery: 7512 mV (7.51 V)\n")) << text.out;
     EXPECT_TRUE(contains(text.out, "Programs in slots: 4\n")) << text.out;
-    const QJsonArray variables = json(runCli({"--port", "Desk", "variables", "--json"}).out)["variables"].toArray();
-    ASSERT_EQ(variables.size(), 32);
-    EXPECT_EQ(variables[31].toInt(), 1234);
+    EXPECT_EQ(json(runCli({"--port", "Desk", "variables", "--json"}).out)["variables"][31].toInt(), 1234);
     const QJsonArray towers = json(runCli({"towers", "--json"}).out)["towers"].toArray();
     EXPECT_TRUE(towers.contains(QJsonObject{{"name", "Desk"}, {"type", "Serial"}, {"path", QString::fromStdString(runtime.path("infrabrick/towers/Desk"))}}));
     EXPECT_EQ(towers.last()["name"].toString(), "USB IR Tower");
@@ -210,12 +205,7 @@ TEST_F(CliTest, FaultsEndWithTheirExitStatus)
     ASSERT_EQ(brick.control("datalog add 3 1"), "ok");
     const std::string notAProgram = files.write("bad.rcx", std::string(20, 'X'));
     const std::string broken = files.write("broken.nqc", "task main()\n{\n    Wait(;\n}\n");
-    const struct {
-        std::vector<std::string> arguments;
-        int status;
-        std::string message;
-        bool sends = false;
-    } faults[] = {
+    const struct { std::vector<std::string> arguments; int status; std::string message; bool sends = false; } faults[] = {
         {{"bogus"}, 2, "Unknown subcommand 'bogus'"},
         {{"status", "--bogus"}, 2, "Unknown option 'bogus'"},
         {{"motor", "D", "on"}, 2, "There is no output \"D\""},
@@ -275,13 +265,17 @@ TEST_F(CliTest, TheProgressBarIsDrawnOnATerminalOnly)
 {
     SimProcess brick(INFRABRICK_SIM);
     const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(400)}}}.bytes());
-    const Cli::Ended terminal = onBrick(brick, {"download", program}, true);
-    EXPECT_EQ(terminal.status, 0);
-    EXPECT_TRUE(contains(terminal.err, "Downloading file \"long.rcx\"")) << terminal.err;
-    EXPECT_TRUE(contains(terminal.err, "\r[###############---------------]  50%")) << terminal.err;
-    EXPECT_TRUE(contains(terminal.err, "\r[##############################] 100%")) << terminal.err;
+    int terminal = -1, errors = -1;
+    ASSERT_EQ(::openpty(&terminal, &errors, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(onBrick(brick, {"download", program}, errors).status, 0);
+    EXPECT_EQ(onBrick(brick, {"download", program, "--quiet"}, errors).status, 0);
+    ::close(errors);
+    const std::string drawn = contents(terminal);
+    ::close(terminal);
+    for (const char* part : {"Downloading file \"long.rcx\"", "\r[###############---------------]  50%", "\r[##############################] 100%"})
+        EXPECT_TRUE(contains(drawn, part)) << drawn;
+    EXPECT_EQ(drawn.find("Downloading"), drawn.rfind("Downloading")) << "nothing with --quiet";
     EXPECT_EQ(onBrick(brick, {"download", program}).err, "");
-    EXPECT_EQ(onBrick(brick, {"download", program, "--quiet"}, true).err, "");
 }
 
 TEST_F(CliTest, CtrlCInATransferDeletesTheHalfLoadedProgramAndReleasesThePort)
@@ -290,8 +284,7 @@ TEST_F(CliTest, CtrlCInATransferDeletesTheHalfLoadedProgramAndReleasesThePort)
     const std::string program = files.write("long.rcx", ProgramFile{{{0, 0, codeOf(2000)}}}.bytes());
     Cli download({"--port", brick.path(), "download", program, "--slot", "2"});
     // Once a few blocks went in.
-    ASSERT_TRUE(waitUntil([&] { return occurrences(brick.history(), "\"4[5D] ") >= 3; },
-                          std::chrono::seconds(30)));
+    ASSERT_TRUE(hears(brick, "\"4[5D] ", 3));
     download.signal(SIGINT);
     const Cli::Ended ended = download.wait();
     EXPECT_EQ(ended.status, 130);
@@ -305,12 +298,10 @@ TEST_F(CliTest, FlashInstallsOneBrickAfterAnother)
     SimProcess brick(INFRABRICK_SIM, {"--no-firmware"});
     Cli flash({"--port", brick.path(), "flash", brickosFirmware, "--fast"});
     ASSERT_TRUE(flash.awaitOutput("Brick 1: firmware installed"));
-    // The brick goes away: its answers stop until four versions polls were
-    // heard, so that one of them has failed whole; then the next brick comes.
+    // The brick goes away for four versions polls, so that one fails whole; then the next comes.
     ASSERT_EQ(brick.control("silent on"), "ok");
     ASSERT_EQ(brick.control("history clear"), "ok");
-    ASSERT_TRUE(waitUntil([&] { return occurrences(brick.history(), "\"1[5D] 01 03") >= 4; },
-                          std::chrono::seconds(30)));
+    ASSERT_TRUE(hears(brick, "\"1[5D] 01 03", 4));
     ASSERT_EQ(brick.control("silent off"), "ok");
     ASSERT_TRUE(flash.awaitOutput("Brick 2: firmware installed"));
     flash.signal(SIGINT);
