@@ -89,21 +89,18 @@ private:
     pid_t child = -1;
 };
 
-Cli::Ended runCli(const std::vector<std::string>& arguments, int errorsTo = -1)
-{
-    return Cli(arguments, errorsTo).wait();
-}
-
 // Each case with a virtual brick of its own, announced in a runtime folder
 // of its own, and settings of its own.
 class CliTest : public testing::Test {
 protected:
     CliTest() { ::setenv("XDG_CONFIG_HOME", config.folder.c_str(), 1); }
 
+    // On the brick's terminal, unless the arguments name a port.
     Cli::Ended onBrick(SimProcess& brick, std::vector<std::string> arguments, int errorsTo = -1)
     {
-        arguments.insert(arguments.begin(), {"--port", brick.path()});
-        return runCli(arguments, errorsTo);
+        if (arguments.front() != "--port")
+            arguments.insert(arguments.begin(), {"--port", brick.path()});
+        return Cli(arguments, errorsTo).wait();
     }
 
     TemporaryFolder runtime{true};
@@ -164,17 +161,17 @@ TEST_F(CliTest, ReadingsComeAsTextAndAsJson)
     ASSERT_EQ(brick.control("battery 7512"), "ok");
     ASSERT_EQ(onBrick(brick, {"download", fixtures + "/tasks.rcx", "--slot", "4"}).status, 0);
     ASSERT_EQ(onBrick(brick, {"variable", "31", "1234"}).status, 0);
-    const QJsonObject status = json(runCli({"--json", "--port", "Desk", "status"}).out);
-    const QJsonObject expected{{"status", 0}, {"rom", "3.1"}, {"firmware", "3.9"}, {"slot", 4}, {"programs", QJsonArray{4}}, {"watch", "00:00"}};
+    const QJsonObject status = json(Cli({"--json", "--port", "Desk", "status"}).wait().out);
+    const QJsonObject expected{{"status", 0}, {"battery", QJsonObject{{"millivolts", 7512}, {"volts", 7.512}}}, {"rom", "3.1"},
+                               {"firmware", "3.9"}, {"slot", 4}, {"programs", QJsonArray{4}}, {"watch", "00:00"}};
     for (auto field = expected.begin(); field != expected.end(); ++field)
         EXPECT_EQ(status[field.key()], field.value()) << field.key().toStdString();
-    EXPECT_EQ(status["battery"]["millivolts"].toInt(), 7512);
     EXPECT_GT(status["memory"]["programs"].toInt(), 0);
-    const Cli::Ended text = runCli({"--port", "Desk", "status"});
+    const Cli::Ended text = Cli({"--port", "Desk", "status"}).wait();
     EXPECT_TRUE(contains(text.out, "Battery: 7512 mV (7.51 V)\n")) << text.out;
     EXPECT_TRUE(contains(text.out, "Programs in slots: 4\n")) << text.out;
-    EXPECT_EQ(json(runCli({"--port", "Desk", "variables", "--json"}).out)["variables"][31].toInt(), 1234);
-    const QJsonArray towers = json(runCli({"towers", "--json"}).out)["towers"].toArray();
+    EXPECT_EQ(json(Cli({"--port", "Desk", "variables", "--json"}).wait().out)["variables"][31].toInt(), 1234);
+    const QJsonArray towers = json(Cli({"towers", "--json"}).wait().out)["towers"].toArray();
     EXPECT_TRUE(towers.contains(QJsonObject{{"name", "Desk"}, {"type", "Serial"}, {"path", QString::fromStdString(runtime.path("infrabrick/towers/Desk"))}}));
     EXPECT_EQ(towers.last()["name"].toString(), "USB IR Tower");
     const QJsonArray regions = json(onBrick(brick, {"memory", "--json"}).out)["regions"].toArray();
@@ -194,7 +191,7 @@ TEST_F(CliTest, ReadingsComeAsTextAndAsJson)
     // The port the window saved is the default.
     std::filesystem::create_directories(config.path("Infrabrick"));
     std::ofstream(config.path("Infrabrick/Infrabrick.conf")) << "[General]\nPort%20Type=Serial\nPort%20Path=" << brick.path();
-    EXPECT_EQ(runCli({"watch"}).out, "00:00\n");
+    EXPECT_EQ(Cli({"watch"}).wait().out, "00:00\n");
 }
 
 // A usage fault, a refused file and a source with errors send nothing.
@@ -218,20 +215,19 @@ TEST_F(CliTest, FaultsEndWithTheirExitStatus)
         {{"download", notAProgram}, 1, "File \"bad.rcx\" has the wrong file signature", true},
         {{"download", broken, "--slot", "2"}, 1, "has errors and was not downloaded:\nbroken.nqc:3: "},
         {{"datalog", "--out", "/dev/full"}, 1, "Error writing file \"full\"", true},
-        {{"--port", "Nowhere", "status"}, 3, "There is no tower called \"Nowhere\""},
+        {{"--port", "Nowhere", "download", fixtures + "/blink.nqc"}, 3, "There is no tower called \"Nowhere\""},
         {{"--port", "/nonexistent/tty", "status"}, 3, "cannot be used"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.message);
         const std::string before = brick.history();
-        const bool ownPort = fault.arguments.front() == "--port";
-        const Cli::Ended ended = ownPort ? runCli(fault.arguments) : onBrick(brick, fault.arguments);
+        const Cli::Ended ended = onBrick(brick, fault.arguments);
         EXPECT_EQ(ended.status, fault.status);
         EXPECT_TRUE(contains(ended.err, fault.message)) << ended.err;
         EXPECT_EQ(brick.history() != before, fault.sends);
     }
     // No saved port, a brick that does not answer, a tower another program holds.
-    EXPECT_EQ(runCli({"status"}).status, 3);
+    EXPECT_EQ(Cli({"status"}).wait().status, 3);
     ASSERT_EQ(brick.control("silent on"), "ok");
     const Cli::Ended silent = onBrick(brick, {"status", "--json"});
     EXPECT_EQ(silent.status, 4);
@@ -249,14 +245,14 @@ TEST_F(CliTest, UsbTowersGoByTheirPlace)
     TowerTestbed bus;
     EmulatedTower& second = bus.plug(2);
     EmulatedTower& third = bus.plug(3);
-    const QJsonArray towers = json(runCli({"towers", "--json"}).out)["towers"].toArray();
+    const QJsonArray towers = json(Cli({"towers", "--json"}).wait().out)["towers"].toArray();
     EXPECT_TRUE(towers.contains(QJsonObject{{"name", "USB IR Tower (bus 1, port 3)"}, {"type", "USB"}, {"path", "1-3"}}));
-    ASSERT_EQ(runCli({"--port", "1-3", "beep"}).status, 0);
+    ASSERT_EQ(Cli({"--port", "1-3", "beep"}).wait().status, 0);
     EXPECT_TRUE(second.written().empty());
-    ASSERT_EQ(runCli({"--port", "usb", "beep"}).status, 0);
+    ASSERT_EQ(Cli({"--port", "usb", "beep"}).wait().status, 0);
     EXPECT_FALSE(second.written().empty());
     third.holdElsewhere(true);
-    const Cli::Ended held = runCli({"--port", "1-3", "beep"});
+    const Cli::Ended held = Cli({"--port", "1-3", "beep"}).wait();
     EXPECT_EQ(held.status, 3);
     EXPECT_TRUE(contains(held.err, "is in use by another program")) << held.err;
 }
