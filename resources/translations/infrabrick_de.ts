@@ -914,12 +914,16 @@
         <translation>Der Turm „%1“ kann nicht benutzt werden (Fehler %2)</translation>
     </message>
     <message>
+        <source>The tower &quot;%1&quot; is in use by another program</source>
+        <translation>Der Turm „%1“ wird von einem anderen Programm benutzt</translation>
+    </message>
+    <message>
         <source>Interrupted</source>
         <translation>Abgebrochen</translation>
     </message>
     <message>
-        <source>The tower: a serial line&apos;s path, an announced virtual brick&apos;s name, or usb. By default the one Infrabrick saved.</source>
-        <translation>Der Turm: der Pfad einer seriellen Leitung, der Name eines angemeldeten virtuellen Bausteins oder usb. Ohne Angabe der in Infrabrick gespeicherte.</translation>
+        <source>The tower: a serial line&apos;s path, an announced virtual brick&apos;s name, usb, or a USB tower&apos;s place (1-3). By default the one Infrabrick saved.</source>
+        <translation>Der Turm: der Pfad einer seriellen Leitung, der Name eines angemeldeten virtuellen Bausteins, usb oder die Stelle eines USB-Turms (1-3). Ohne Angabe der in Infrabrick gespeicherte.</translation>
     </message>
     <message>
         <source>Print the result as one JSON object.</source>
@@ -998,16 +1002,24 @@
         <translation>Das Datenlog leeren und seine Größe behalten.</translation>
     </message>
     <message>
-        <source>NQC sources cannot be downloaded yet: compile &quot;%1&quot; with nqc -O first</source>
-        <translation>NQC-Quellen lassen sich noch nicht übertragen: übersetzen Sie „%1“ zuerst mit nqc -O</translation>
+        <source>There is no target &quot;%1&quot;: RCX or RCX2</source>
+        <translation>Es gibt kein Ziel „%1“: RCX oder RCX2</translation>
     </message>
     <message>
         <source>Downloaded &quot;%1&quot; into slot %2</source>
         <translation>„%1“ auf Programmplatz %2 übertragen</translation>
     </message>
     <message>
-        <source>Download a compiled program (.rcx) into the current slot, or the one given.</source>
-        <translation>Ein übersetztes Programm (.rcx) auf den aktuellen oder den angegebenen Programmplatz übertragen.</translation>
+        <source>Download a program (.rcx, or .nqc compiled first) into the current slot, or the one given.</source>
+        <translation>Ein Programm (.rcx, oder .nqc nach dem Übersetzen) auf den aktuellen oder den angegebenen Programmplatz übertragen.</translation>
+    </message>
+    <message>
+        <source>Compile NQC sources for RCX (1.0, 1.5) or RCX2. By default the brick type chosen in Infrabrick&apos;s preferences.</source>
+        <translation>NQC-Quellen für RCX (1.0, 1.5) oder RCX2 übersetzen. Ohne Angabe für den in Infrabricks Einstellungen gewählten Bausteintyp.</translation>
+    </message>
+    <message>
+        <source>Install through the ROM&apos;s fast mode, with the brick close to the tower.</source>
+        <translation>Über den schnellen Modus des ROM installieren, mit dem Baustein nah am Turm.</translation>
     </message>
     <message>
         <source>The program slot, 1 to 5.</source>

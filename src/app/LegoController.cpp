@@ -236,7 +236,7 @@ void LegoController::setBatteryLevels()
 
 void LegoController::setBrickType()
 {
-    myProgramFiles.setTarget(targetOfBrickType(myDefaults.value(rcxTypeKey).toString().toStdString()));
+    myProgramFiles.setTarget(SavedBrickType::target(myDefaults));
 }
 
 void LegoController::connectActions()

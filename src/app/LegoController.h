@@ -3,6 +3,7 @@
 #include "app/FollowedFile.h"
 #include "app/StatusLine.h"
 #include "link/Control.h"
+#include "models/SavedBrickType.h"
 #include "models/SavedPort.h"
 #include "rcx/FileOp.h"
 #include "rcx/ProgramFileDownload.h"
@@ -70,7 +71,7 @@ public:
     static constexpr const char* inputSelectionKey = "Input Check Selection";
     static constexpr const char* datalogSelectionKey = "Datalog Check Selection";
     static constexpr const char* batteryTypeKey = "Battery Type";
-    static constexpr const char* rcxTypeKey = "RCX Type";
+    static constexpr const char* rcxTypeKey = SavedBrickType::key;
     static constexpr const char* batteryFullKey = "Battery Full Level";
     static constexpr const char* batteryEmptyKey = "Battery Empty Level";
     static constexpr const char* datalogFilenameKey = "Datalog Filename";

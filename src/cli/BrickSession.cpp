@@ -34,20 +34,26 @@ bool BrickSession::open(const QString& port, Report& report)
 bool BrickSession::openEntry(const std::string& type, const std::string& name, const std::string& path,
                              Report& report)
 {
-    if (type == AllPorts::serialType) {
-        if (const std::optional<TowerHolder> holder = towerHolder(path)) {
-            report.fail(exitTowerUnusable, translated("The tower \"%1\" is in use by %2 (process %3)")
-                                               .arg(fromCore(name), fromCore(holder->program), fromCore(holder->process)));
-            return false;
-        }
+    // A serial line opens under another program as well, so its holder is
+    // looked for first; a USB tower refuses the open.
+    const bool serial = type == AllPorts::serialType;
+    std::optional<TowerHolder> holder = serial ? towerHolder(path) : std::nullopt;
+    IOReturn result = kIOReturnSuccess;
+    if (!holder && (result = ports().setPort(type, name, path)) == kIOReturnExclusiveAccess && !serial)
+        holder = usbTowerHolder(path);
+    if (!holder && result == kIOReturnSuccess) {
+        myLink.packet().startReadLoop();
+        return true;
     }
-    if (const IOReturn result = ports().setPort(type, name, path); result != kIOReturnSuccess) {
-        report.fail(exitTowerUnusable, translated("The tower \"%1\" cannot be used (error %2)")
-                                           .arg(fromCore(name), QString::number(static_cast<std::uint32_t>(result), 16)));
-        return false;
-    }
-    myLink.packet().startReadLoop();
-    return true;
+    const QString tower = fromCore(name);
+    report.fail(exitTowerUnusable,
+                holder ? translated("The tower \"%1\" is in use by %2 (process %3)")
+                             .arg(tower, fromCore(holder->program), fromCore(holder->process))
+                : result == kIOReturnExclusiveAccess
+                    ? translated("The tower \"%1\" is in use by another program").arg(tower)
+                    : translated("The tower \"%1\" cannot be used (error %2)")
+                          .arg(tower, QString::number(static_cast<std::uint32_t>(result), 16)));
+    return false;
 }
 
 int BrickSession::finish(Report& report, const std::optional<std::string>& failure)

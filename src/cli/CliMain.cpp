@@ -13,7 +13,8 @@ namespace {
 
 const std::vector<OptionDefinition> globalOptions = {
     {{"p", "port"}, QT_TRANSLATE_NOOP("Localizable", "The tower: a serial line's path, an announced virtual brick's "
-                                                     "name, or usb. By default the one Infrabrick saved."),
+                                                     "name, usb, or a USB tower's place (1-3). By default the one "
+                                                     "Infrabrick saved."),
      "NAME"},
     {{"json"}, QT_TRANSLATE_NOOP("Localizable", "Print the result as one JSON object.")},
     {{"q", "quiet"}, QT_TRANSLATE_NOOP("Localizable", "Print nothing but failures, and no progress bar.")},

@@ -7,11 +7,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // A transfer's progress on a terminal: its title, then one line drawn again
 // in place as the blocks go, with a bar, the percentage and the time left,
 // on standard error. Draws nothing when told not to (standard error is no
-// terminal, or --quiet). Keeps the failure's message for the report.
+// terminal, or --quiet). Keeps the failure's message and the notes for the
+// report.
 class ProgressBar : public FileOp {
 public:
     explicit ProgressBar(bool draws);
@@ -23,8 +25,11 @@ public:
     void advanceBy(double increment) override;
     void abortFileOp(const std::string& message) override;
     void stopFileOp() override;
+    void noteFileOp(const std::string& note) override { myNotes.push_back(note); }
 
     const std::optional<std::string>& failure() const { return failureMessage; }
+    // What the transfer noted, for the report once it is done.
+    const std::vector<std::string>& notes() const { return myNotes; }
 
 private:
     void draw();
@@ -36,4 +41,5 @@ private:
     TimeLeft timeLeft;
     QElapsedTimer sinceStart;
     std::optional<std::string> failureMessage;
+    std::vector<std::string> myNotes;
 };

@@ -2,24 +2,42 @@
 
 #include "ports/USBPort.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Whether the name is a place on the USB bus: "1-3", "1-3.2".
+bool namesPlace(const std::string& name)
+{
+    static const std::regex place(R"(\d+-\d+(\.\d+)*)");
+    return std::regex_match(name, place);
+}
+
+} // namespace
+
 std::optional<TowerEntry> chooseTower(AllPorts& ports, const std::string& name)
 {
-    if (strcasecmp(name.c_str(), AllPorts::usbType) == 0 || name == USBPort::towerName)
-        return TowerEntry{AllPorts::usbType, USBPort::towerName, ""};
+    // "usb" is the first USB tower the list shows, whichever the bus finds first.
+    const bool firstUSB = strcasecmp(name.c_str(), AllPorts::usbType) == 0 || name == USBPort::towerName;
     const int count = ports.findPorts();
     for (int index = 0; index < count; ++index)
-        if (ports.portNameAtIndex(index) == name || ports.portPathAtIndex(index) == name)
+        if (firstUSB ? ports.portTypeAtIndex(index) == AllPorts::usbType
+                     : ports.portNameAtIndex(index) == name || ports.portPathAtIndex(index) == name)
             return TowerEntry{ports.portTypeAtIndex(index), ports.portNameAtIndex(index), ports.portPathAtIndex(index)};
     if (name.starts_with('/') || name.starts_with('.'))
         return TowerEntry{AllPorts::serialType, name, name};
+    // A lone tower is listed by its name alone, not by its place.
+    if (namesPlace(name))
+        return TowerEntry{AllPorts::usbType, name, name};
     return std::nullopt;
 }
 
@@ -62,6 +80,29 @@ std::optional<TowerHolder> towerHolder(const std::string& path)
         std::string name;
         std::getline(std::ifstream(process.path() / "comm"), name);
         return TowerHolder{name, pid};
+    }
+    return std::nullopt;
+}
+
+std::optional<TowerHolder> usbTowerHolder(const std::string& place)
+{
+    // The kernel's attributes of a device: its identifiers in hexadecimal,
+    // its bus and address in decimal.
+    const auto attribute = [](const fs::path& device, const char* name, int base) {
+        std::string value;
+        std::ifstream(device / name) >> value;
+        return std::strtol(value.c_str(), nullptr, base);
+    };
+    std::error_code error;
+    for (const fs::directory_entry& device : fs::directory_iterator("/sys/bus/usb/devices", error)) {
+        if (attribute(device, "idVendor", 16) != USBPort::vendorID || attribute(device, "idProduct", 16) != USBPort::productID
+            || (namesPlace(place) && device.path().filename() != place))
+            continue;
+        char node[32];
+        std::snprintf(node, sizeof node, "/dev/bus/usb/%03ld/%03ld", attribute(device, "busnum", 10),
+                      attribute(device, "devnum", 10));
+        if (std::optional<TowerHolder> holder = towerHolder(node))
+            return holder;
     }
     return std::nullopt;
 }

@@ -67,14 +67,16 @@ bool ProgramFileDownload::isSource(const std::string& path)
     return extension.compare(".nqc") == 0;
 }
 
-ProgramFileDownload::Result ProgramFileDownload::download(const std::string& path, FileOp& fileOp)
+ProgramFileDownload::Result ProgramFileDownload::download(const std::string& path, FileOp& fileOp,
+                                                          const std::function<bool()>& whenReady)
 {
     if (isSource(path))
-        return downloadSource(path, fileOp);
-    return {myRCXController.sendProgFile(path, fileOp), std::nullopt};
+        return downloadSource(path, fileOp, whenReady);
+    return send(path, fileNameOf(path), fileOp, whenReady);
 }
 
-ProgramFileDownload::Result ProgramFileDownload::downloadSource(const std::string& path, FileOp& fileOp)
+ProgramFileDownload::Result ProgramFileDownload::downloadSource(const std::string& path, FileOp& fileOp,
+                                                                const std::function<bool()>& whenReady)
 {
     const std::string fileName = fileNameOf(path);
     if (!openFile(path, "r"))
@@ -87,5 +89,13 @@ ProgramFileDownload::Result ProgramFileDownload::downloadSource(const std::strin
     Compilation compilation = myCompiler.compile(path, myTarget, compiled.path());
     if (!compilation.succeeded())
         return {RCXController::progFileRefused, std::move(compilation)};
-    return {myRCXController.sendProgFile(compiled.path(), fileName, fileOp), std::nullopt};
+    return send(compiled.path(), fileName, fileOp, whenReady);
+}
+
+ProgramFileDownload::Result ProgramFileDownload::send(const std::string& path, const std::string& fileName,
+                                                      FileOp& fileOp, const std::function<bool()>& whenReady)
+{
+    if (whenReady && !whenReady())
+        return {RCXController::progFileRefused, std::nullopt};
+    return {myRCXController.sendProgFile(path, fileName, fileOp), std::nullopt};
 }

@@ -3,6 +3,7 @@
 #include "rcx/NqcCompiler.h"
 #include "rcx/RCXController.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,10 +30,15 @@ public:
     void setTarget(BrickTarget target) { myTarget = target; }
     BrickTarget target() const { return myTarget; }
 
-    Result download(const std::string& path, FileOp& fileOp);
+    // Runs `whenReady`, if given, once the file is ready to send and before
+    // anything is sent: there the brick is made ready for it (its slot
+    // chosen, say), or the download is called off by false, refused.
+    Result download(const std::string& path, FileOp& fileOp, const std::function<bool()>& whenReady = nullptr);
 
 private:
-    Result downloadSource(const std::string& path, FileOp& fileOp);
+    Result downloadSource(const std::string& path, FileOp& fileOp, const std::function<bool()>& whenReady);
+    Result send(const std::string& path, const std::string& fileName, FileOp& fileOp,
+                const std::function<bool()>& whenReady);
 
     RCXController& myRCXController;
     NqcCompiler myCompiler;

@@ -1,4 +1,4 @@
-// flash FILE: the classroom's loop. Installs the firmware and beeps, waits
+// flash FILE [--fast]: the classroom's loop. Installs the firmware and beeps, waits
 // for the next brick (one that answers without firmware, or one switched on
 // after the last went quiet) and installs again, counting, until Ctrl+C;
 // then sums up.
@@ -6,6 +6,7 @@
 #include "cli/Invocation.h"
 #include "cli/Texts.h"
 #include "cli/commands/Commands.h"
+#include "cli/commands/FirmwareInstall.h"
 #include "protocol/RemoteControl.h"
 
 #include <QElapsedTimer>
@@ -32,7 +33,7 @@ Outcome install(Invocation& invocation, RCXController& brick, Tally& tally)
     ProgressBar progress = invocation.progressBar();
     QElapsedTimer took;
     took.start();
-    brick.sendFirmware(invocation.arguments().first().toStdString(), progress);
+    installFirmware(invocation, brick, progress);
     if (session.interrupted())
         return Outcome::Cut;
     const int brickNumber = tally.installed + tally.failed + 1;
@@ -100,4 +101,4 @@ int flash(Invocation& invocation)
 const Subcommand flashCommand = {
     "flash", "FILE",
     QT_TRANSLATE_NOOP("Localizable", "Install firmware on one brick after another, until Ctrl+C; then sum up."), 1, 1,
-    {}, flash};
+    {fastOption}, flash};
