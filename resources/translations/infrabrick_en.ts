@@ -980,5 +980,369 @@
         <source>Install the firmware file &quot;%1&quot; on the brick?</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No tower chosen: name one with --port, or choose one in Infrabrick&apos;s preferences</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no tower called &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tower &quot;%1&quot; is in use by %2 (process %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tower &quot;%1&quot; is in use by another program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tower &quot;%1&quot; cannot be used (error %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tower: a serial line&apos;s path, an announced virtual brick&apos;s name, usb, or a USB tower&apos;s place (1-3). By default the one Infrabrick saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print the result as one JSON object.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print nothing but failures, and no progress bar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try &apos;%1&apos; for more information.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subcommands:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit status: 0 done, 1 the brick refused or the transfer failed, 2 usage, 3 the tower cannot be used, 4 the brick does not answer, 130 interrupted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usage: infrabrick-cli [options] SUBCOMMAND [arguments]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drive a LEGO Mindstorms RCX brick from a terminal.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Missing argument: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No subcommand given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown subcommand &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 must be a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The slot</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Beep.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The datalog&apos;s size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload the datalog as the text Infrabrick saves, set its size, or clear it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the datalog to FILE, or to standard output for -.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make room for N entries; this clears the datalog.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear the datalog, keeping its size.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no target &quot;%1&quot;: RCX or RCX2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloaded &quot;%1&quot; into slot %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download a program (.rcx, or .nqc compiled first) into the current slot, or the one given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The program slot, 1 to 5.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the program once it is downloaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compile NQC sources for RCX (1.0, 1.5) or RCX2. By default the brick type chosen in Infrabrick&apos;s preferences.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install through the ROM&apos;s fast mode, with the brick close to the tower.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install firmware from an S-record file (.lgo, .srec).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brick %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brick %1: firmware installed in %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing firmware on each brick that comes; Ctrl+C ends.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed: %1, failed: %2, average time: %3 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware failed on %1 bricks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install firmware on one brick after another, until Ctrl+C; then sum up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the memory map: each region&apos;s size, first and last address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send the brick message N, 0 to 255.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no output &quot;%1&quot;: name A, B or C</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An output is on, off or float, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose --forward or --reverse, not both</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The power</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch outputs on, off or to float, with their power and direction.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The power, 1 to 8.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Turn forward.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Turn in reverse.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch the brick off.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Give the command as hexadecimal bytes, such as 12 09 00</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opcode %1 takes %2 argument bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reply of opcode %1 is not known</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send one command, given as hexadecimal bytes; show the reply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the program of the current slot, or of the one given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sensor</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The type</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The slope</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type: %1, mode: %2, slope: %3, value: %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show a sensor&apos;s type, mode and value, set first when given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none, touch, temperature, light or rotation.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>raw, boolean, transition, period, percent, celsius, fahrenheit or angle.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The slope, 0 to 31.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Let the brick turn itself off after MINUTES idle, 0 for never.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sound</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play system sound N, 0 to 5.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ROM: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware: none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Programs in slots: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Memory: %1 bytes of programs, %2 bytes of datalog, %3 bytes free</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Datalog: %1 of %2 entries</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Battery: %1 mV (%2 V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slot: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Watch: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the battery, the versions, the slot, the programs, the memory, the datalog and the watch.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the running program.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the program and every motor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>List the towers: serial lines, announced virtual bricks, the USB tower.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The variable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show variable N (0 to 31), set to VALUE first when given; write a negative VALUE after --.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the values of the 32 variables.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The time must be now or HH:MM, not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the brick&apos;s watch, or set it to the computer&apos;s clock or to a time.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -18,14 +18,14 @@ bool BrickSession::open(const QString& port, Report& report)
         const SavedPort saved = SavedPort::load(QSettings("Infrabrick", "Infrabrick"));
         if (saved.path.isEmpty() && saved.type.isEmpty()) {
             report.fail(exitTowerUnusable,
-                        translated("No tower chosen: name one with --port, or choose one in Infrabrick's preferences"));
+                        Localizable::tr("No tower chosen: name one with --port, or choose one in Infrabrick's preferences"));
             return false;
         }
         return openEntry(saved.type.toStdString(), saved.name.toStdString(), saved.path.toStdString(), report);
     }
     const std::optional<TowerEntry> entry = chooseTower(ports(), port.toStdString());
     if (!entry) {
-        report.fail(exitTowerUnusable, translated("There is no tower called \"%1\"").arg(port));
+        report.fail(exitTowerUnusable, Localizable::tr("There is no tower called \"%1\"").arg(port));
         return false;
     }
     return openEntry(entry->type, entry->name, entry->path, report);
@@ -47,11 +47,11 @@ bool BrickSession::openEntry(const std::string& type, const std::string& name, c
     }
     const QString tower = fromCore(name);
     report.fail(exitTowerUnusable,
-                holder ? translated("The tower \"%1\" is in use by %2 (process %3)")
+                holder ? Localizable::tr("The tower \"%1\" is in use by %2 (process %3)")
                              .arg(tower, fromCore(holder->program), fromCore(holder->process))
                 : result == kIOReturnExclusiveAccess
-                    ? translated("The tower \"%1\" is in use by another program").arg(tower)
-                    : translated("The tower \"%1\" cannot be used (error %2)")
+                    ? Localizable::tr("The tower \"%1\" is in use by another program").arg(tower)
+                    : Localizable::tr("The tower \"%1\" cannot be used (error %2)")
                           .arg(tower, QString::number(static_cast<std::uint32_t>(result), 16)));
     return false;
 }
@@ -59,11 +59,11 @@ bool BrickSession::openEntry(const std::string& type, const std::string& name, c
 int BrickSession::finish(Report& report, const std::optional<std::string>& failure)
 {
     if (interruption.happened())
-        return report.fail(exitInterrupted, translated("Interrupted"));
+        return report.fail(exitInterrupted, Localizable::tr("Interrupted"));
     if (timeouts > 0)
-        return report.fail(exitNoAnswer, translated("No response from RCX"));
+        return report.fail(exitNoAnswer, Localizable::tr("No response from RCX"));
     if (towerErrors > 0)
-        return report.fail(exitTowerUnusable, translated("Error accessing IR tower"));
+        return report.fail(exitTowerUnusable, Localizable::tr("Error accessing IR tower"));
     if (failure)
         return report.fail(exitRefused, fromCore(*failure));
     return report.status();

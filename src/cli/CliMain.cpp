@@ -32,7 +32,7 @@ void addOptions(QCommandLineParser& parser, const std::vector<OptionDefinition>&
 int usageFault(const QString& fault, const QString& helpCommand)
 {
     std::fprintf(stderr, "infrabrick-cli: %s\n%s\n", qPrintable(fault),
-                 qPrintable(translated("Try '%1' for more information.").arg(helpCommand)));
+                 qPrintable(Localizable::tr("Try '%1' for more information.").arg(helpCommand)));
     return exitUsage;
 }
 
@@ -47,13 +47,13 @@ void printHelp(const QString& usage, const QString& summary, const QCommandLineP
 
 int programHelp(const QCommandLineParser& parser)
 {
-    QString list = "\n" + translated("Subcommands:") + "\n";
+    QString list = "\n" + Localizable::tr("Subcommands:") + "\n";
     for (const Subcommand* command : subcommands())
         list += QString("  %1 %2\n      %3\n").arg(command->name, command->synopsis, translated(command->summary));
-    list += "\n" + translated("Exit status: 0 done, 1 the brick refused or the transfer failed, 2 usage, "
+    list += "\n" + Localizable::tr("Exit status: 0 done, 1 the brick refused or the transfer failed, 2 usage, "
                               "3 the tower cannot be used, 4 the brick does not answer, 130 interrupted.") + "\n";
-    printHelp(translated("Usage: infrabrick-cli [options] SUBCOMMAND [arguments]"),
-              translated("Drive a LEGO Mindstorms RCX brick from a terminal."), parser, list);
+    printHelp(Localizable::tr("Usage: infrabrick-cli [options] SUBCOMMAND [arguments]"),
+              Localizable::tr("Drive a LEGO Mindstorms RCX brick from a terminal."), parser, list);
     return exitDone;
 }
 
@@ -72,9 +72,9 @@ int runSubcommand(const Subcommand& command, QStringList arguments, Interruption
     }
     const qsizetype count = parser.positionalArguments().size();
     if (count < command.fewestArguments)
-        return usageFault(translated("Missing argument: %1").arg(command.synopsis), helpCommand);
+        return usageFault(Localizable::tr("Missing argument: %1").arg(command.synopsis), helpCommand);
     if (count > command.mostArguments)
-        return usageFault(translated("Unexpected argument '%1'.").arg(parser.positionalArguments().last()),
+        return usageFault(Localizable::tr("Unexpected argument '%1'.").arg(parser.positionalArguments().last()),
                           helpCommand);
     Report report(parser.isSet("json"), parser.isSet("quiet"));
     BrickSession session(interruption);
@@ -102,10 +102,10 @@ int runCommandLine(const QStringList& arguments, Interruption& interruption)
     if (rest.isEmpty() && parser.isSet("help"))
         return programHelp(parser);
     if (rest.isEmpty())
-        return usageFault(translated("No subcommand given."), "infrabrick-cli --help");
+        return usageFault(Localizable::tr("No subcommand given."), "infrabrick-cli --help");
     const Subcommand* command = findSubcommand(rest.first());
     if (!command)
-        return usageFault(translated("Unknown subcommand '%1'.").arg(rest.first()), "infrabrick-cli --help");
+        return usageFault(Localizable::tr("Unknown subcommand '%1'.").arg(rest.first()), "infrabrick-cli --help");
     // The global options given before the subcommand count as given after it.
     QStringList own = arguments.mid(0, arguments.size() - rest.size());
     own += rest.mid(1);

@@ -36,7 +36,7 @@ std::optional<int> Invocation::number(const QString& text, int low, int high, co
     const int value = text.toInt(&isNumber, 0);
     if (isNumber && value >= low && value <= high)
         return value;
-    usage(translated("%1 must be a number from %2 to %3, not \"%4\"").arg(what).arg(low).arg(high).arg(text));
+    usage(Localizable::tr("%1 must be a number from %2 to %3, not \"%4\"").arg(what).arg(low).arg(high).arg(text));
     return std::nullopt;
 }
 
@@ -45,7 +45,7 @@ std::optional<int> Invocation::slotOption(bool& valid)
     valid = true;
     if (!isSet("slot"))
         return std::nullopt;
-    const std::optional<int> slot = number(value("slot"), 1, programSlots, translated("The slot"));
+    const std::optional<int> slot = number(value("slot"), 1, programSlots, Localizable::tr("The slot"));
     valid = slot.has_value();
     return slot;
 }

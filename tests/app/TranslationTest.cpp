@@ -71,7 +71,7 @@ TEST(TranslationTest, GermanCoversEveryKeyInUse)
     for (const char* call : {"localizedText(", "numberedTitle("})
         inUse.merge(keysInSources(sourceDir + "/src/models", call));
     // infrabrick-cli's own.
-    inUse.merge(keysInSources(sourceDir + "/src/cli", "translated("));
+    inUse.merge(keysInSources(sourceDir + "/src/cli", "Localizable::tr("));
     for (const QStringList& columns : {Memory::columns, Variables::columns})
         inUse.insert(columns.begin(), columns.end());
     // Texts of each kind, so that a reader that finds none fails here.

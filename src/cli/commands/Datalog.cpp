@@ -50,7 +50,7 @@ int datalog(Invocation& invocation)
 {
     std::optional<int> size;
     if (invocation.isSet("size") && !(size = invocation.number(invocation.value("size"), 0, largestDatalog,
-                                                               translated("The datalog's size"))))
+                                                               Localizable::tr("The datalog's size"))))
         return invocation.report().status();
     RCXController* brick = invocation.brick();
     if (!brick)

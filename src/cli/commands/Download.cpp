@@ -20,7 +20,7 @@ std::optional<BrickTarget> target(Invocation& invocation)
     const QString name = invocation.value("target").toUpper();
     if (name == "RCX" || name == "RCX2")
         return name == "RCX" ? BrickTarget::rcx : BrickTarget::rcx2;
-    invocation.usage(translated("There is no target \"%1\": RCX or RCX2").arg(invocation.value("target")));
+    invocation.usage(Localizable::tr("There is no target \"%1\": RCX or RCX2").arg(invocation.value("target")));
     return std::nullopt;
 }
 
@@ -73,7 +73,7 @@ int download(Invocation& invocation)
     report.set("slot", brick->currentSlot());
     report.set("program", fromCore(brick->currentProgName()));
     if (!progress.failure())
-        report.say(translated("Downloaded \"%1\" into slot %2").arg(fromCore(brick->currentProgName())).arg(brick->currentSlot()));
+        report.say(Localizable::tr("Downloaded \"%1\" into slot %2").arg(fromCore(brick->currentProgName())).arg(brick->currentSlot()));
     return invocation.finish(progress.failure());
 }
 

@@ -24,7 +24,7 @@ int firmware(Invocation& invocation)
     ProgressBar progress = invocation.progressBar();
     installFirmware(invocation, *brick, progress);
     if (!progress.failure() && !invocation.session().linkFailed())
-        invocation.report().say(translated("Firmware installed"));
+        invocation.report().say(Localizable::tr("Firmware installed"));
     return invocation.finish(progress.failure());
 }
 

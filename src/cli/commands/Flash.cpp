@@ -39,15 +39,15 @@ Outcome install(Invocation& invocation, RCXController& brick, Tally& tally)
     const int brickNumber = tally.installed + tally.failed + 1;
     if (progress.failure() || session.linkFailed()) {
         ++tally.failed;
-        const QString why = progress.failure() ? fromCore(*progress.failure()) : translated("No response from RCX");
-        invocation.report().say(translated("Brick %1: %2").arg(brickNumber).arg(why));
+        const QString why = progress.failure() ? fromCore(*progress.failure()) : Localizable::tr("No response from RCX");
+        invocation.report().say(Localizable::tr("Brick %1: %2").arg(brickNumber).arg(why));
         return Outcome::Failed;
     }
     tally.milliseconds += took.elapsed();
     ++tally.installed;
     brick.sendRemoteCommand(remoteRelease);
     brick.sendRemoteCommand(remoteBeep);
-    invocation.report().say(translated("Brick %1: firmware installed in %2 s")
+    invocation.report().say(Localizable::tr("Brick %1: firmware installed in %2 s")
                                 .arg(brickNumber).arg(took.elapsed() / 1000.0, 0, 'f', 1));
     return Outcome::Installed;
 }
@@ -75,7 +75,7 @@ int flash(Invocation& invocation)
     RCXController* brick = invocation.brick();
     if (!brick)
         return invocation.finish();
-    invocation.report().say(translated("Installing firmware on each brick that comes; Ctrl+C ends."));
+    invocation.report().say(Localizable::tr("Installing firmware on each brick that comes; Ctrl+C ends."));
     Tally tally;
     Outcome outcome;
     do
@@ -85,14 +85,14 @@ int flash(Invocation& invocation)
     report.set("installed", tally.installed);
     report.set("failed", tally.failed);
     report.set("averageSeconds", tally.averageSeconds());
-    report.say(translated("Installed: %1, failed: %2, average time: %3 s")
+    report.say(Localizable::tr("Installed: %1, failed: %2, average time: %3 s")
                    .arg(tally.installed).arg(tally.failed).arg(tally.averageSeconds(), 0, 'f', 1));
     // Ctrl+C is how the loop ends: only one that cuts a transfer short is
     // an interruption.
     if (outcome == Outcome::Cut || invocation.session().towerFailed())
         return invocation.finish();
     if (tally.failed > 0)
-        return report.fail(exitRefused, translated("Firmware failed on %1 bricks").arg(tally.failed));
+        return report.fail(exitRefused, Localizable::tr("Firmware failed on %1 bricks").arg(tally.failed));
     return report.status();
 }
 

@@ -10,7 +10,7 @@ constexpr int largestMessage = 255;
 int message(Invocation& invocation)
 {
     const std::optional<int> number =
-        invocation.number(invocation.arguments().first(), 0, largestMessage, translated("The message"));
+        invocation.number(invocation.arguments().first(), 0, largestMessage, Localizable::tr("The message"));
     if (!number)
         return invocation.report().status();
     if (RCXController* brick = invocation.brick())

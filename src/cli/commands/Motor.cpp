@@ -28,17 +28,17 @@ int motor(Invocation& invocation)
     const QStringList& arguments = invocation.arguments();
     const int mask = outputMask(arguments[0]);
     if (mask == 0)
-        return invocation.usage(translated("There is no output \"%1\": name A, B or C").arg(arguments[0]));
+        return invocation.usage(Localizable::tr("There is no output \"%1\": name A, B or C").arg(arguments[0]));
     // In the order of the output mode codes: float 0, off 1, on 2.
     const QStringList states = {"float", "off", "on"};
     const qsizetype state = states.indexOf(arguments[1].toLower());
     if (state < 0)
-        return invocation.usage(translated("An output is on, off or float, not \"%1\"").arg(arguments[1]));
+        return invocation.usage(Localizable::tr("An output is on, off or float, not \"%1\"").arg(arguments[1]));
     if (invocation.isSet("forward") && invocation.isSet("reverse"))
-        return invocation.usage(translated("Choose --forward or --reverse, not both"));
+        return invocation.usage(Localizable::tr("Choose --forward or --reverse, not both"));
     std::optional<int> power;
     if (invocation.isSet("power")
-        && !(power = invocation.number(invocation.value("power"), lowestPower, highestPower, translated("The power"))))
+        && !(power = invocation.number(invocation.value("power"), lowestPower, highestPower, Localizable::tr("The power"))))
         return invocation.report().status();
     RCXController* brick = invocation.brick();
     if (!brick)

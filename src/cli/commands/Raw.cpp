@@ -37,7 +37,7 @@ int raw(Invocation& invocation)
 {
     const std::optional<std::vector<int>> bytes = hexBytes(invocation.arguments());
     if (!bytes)
-        return invocation.usage(translated("Give the command as hexadecimal bytes, such as 12 09 00"));
+        return invocation.usage(Localizable::tr("Give the command as hexadecimal bytes, such as 12 09 00"));
     const int opcode = withoutToggle(bytes->front());
     const std::array<int, mostArguments> given = [&] {
         std::array<int, mostArguments> arguments{};
@@ -46,10 +46,10 @@ int raw(Invocation& invocation)
     }();
     if (static_cast<int>(bytes->size()) - 1 != argumentCount(opcode))
         return invocation.usage(
-            translated("Opcode %1 takes %2 argument bytes").arg(opcode, 2, 16, QChar('0')).arg(argumentCount(opcode)));
+            Localizable::tr("Opcode %1 takes %2 argument bytes").arg(opcode, 2, 16, QChar('0')).arg(argumentCount(opcode)));
     const int replyBytes = replyLength(~opcode & 0xFF);
     if (replyBytes < 0)
-        return invocation.usage(translated("The reply of opcode %1 is not known").arg(opcode, 2, 16, QChar('0')));
+        return invocation.usage(Localizable::tr("The reply of opcode %1 is not known").arg(opcode, 2, 16, QChar('0')));
     RCXController* brick = invocation.brick();
     if (!brick)
         return invocation.finish();

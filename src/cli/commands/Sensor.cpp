@@ -25,16 +25,16 @@ std::optional<int> named(Invocation& invocation, const QString& option, const QS
 int sensor(Invocation& invocation)
 {
     const std::optional<int> number =
-        invocation.number(invocation.arguments().first(), 1, sensors, translated("The sensor"));
+        invocation.number(invocation.arguments().first(), 1, sensors, Localizable::tr("The sensor"));
     if (!number)
         return invocation.report().status();
     std::optional<int> type, mode, slope;
-    if (invocation.isSet("type") && !(type = named(invocation, "type", typeNames, translated("The type"))))
+    if (invocation.isSet("type") && !(type = named(invocation, "type", typeNames, Localizable::tr("The type"))))
         return invocation.report().status();
-    if (invocation.isSet("mode") && !(mode = named(invocation, "mode", modeNames, translated("The mode"))))
+    if (invocation.isSet("mode") && !(mode = named(invocation, "mode", modeNames, Localizable::tr("The mode"))))
         return invocation.report().status();
     if (invocation.isSet("slope")
-        && !(slope = invocation.number(invocation.value("slope"), 0, largestSlope, translated("The slope"))))
+        && !(slope = invocation.number(invocation.value("slope"), 0, largestSlope, Localizable::tr("The slope"))))
         return invocation.report().status();
     RCXController* brick = invocation.brick();
     if (!brick)
@@ -53,7 +53,7 @@ int sensor(Invocation& invocation)
     report.set("mode", modeName);
     report.set("slope", settings.slope);
     report.set("value", value);
-    report.say(translated("Type: %1, mode: %2, slope: %3, value: %4").arg(typeName, modeName).arg(settings.slope).arg(value));
+    report.say(Localizable::tr("Type: %1, mode: %2, slope: %3, value: %4").arg(typeName, modeName).arg(settings.slope).arg(value));
     return invocation.finish();
 }
 

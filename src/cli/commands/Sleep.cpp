@@ -10,7 +10,7 @@ constexpr int longestDelay = 255;
 int sleep(Invocation& invocation)
 {
     const std::optional<int> minutes =
-        invocation.number(invocation.arguments().first(), 0, longestDelay, translated("The minutes"));
+        invocation.number(invocation.arguments().first(), 0, longestDelay, Localizable::tr("The minutes"));
     if (!minutes)
         return invocation.report().status();
     if (RCXController* brick = invocation.brick())

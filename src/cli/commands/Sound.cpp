@@ -9,7 +9,7 @@ constexpr int lastSound = 5;
 
 int sound(Invocation& invocation)
 {
-    const std::optional<int> number = invocation.number(invocation.arguments().first(), 0, lastSound, translated("The sound"));
+    const std::optional<int> number = invocation.number(invocation.arguments().first(), 0, lastSound, Localizable::tr("The sound"));
     if (!number)
         return invocation.report().status();
     if (RCXController* brick = invocation.brick())

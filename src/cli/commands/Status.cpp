@@ -41,15 +41,15 @@ void reportVersions(Report& report, const Versions& versions)
 {
     const QString rom = versionText(versions.romMajor, versions.romMinor);
     report.set("rom", rom);
-    report.say(translated("ROM: %1").arg(rom));
+    report.say(Localizable::tr("ROM: %1").arg(rom));
     if (!versions.hasFirmware()) {
         report.set("firmware", QJsonValue::Null);
-        report.say(translated("Firmware: none"));
+        report.say(Localizable::tr("Firmware: none"));
         return;
     }
     const QString firmware = versionText(versions.firmwareMajor, versions.firmwareMinor);
     report.set("firmware", firmware);
-    report.say(translated("Firmware: %1").arg(firmware));
+    report.say(Localizable::tr("Firmware: %1").arg(firmware));
 }
 
 void reportMemory(Report& report, RCXController& brick)
@@ -62,20 +62,20 @@ void reportMemory(Report& report, RCXController& brick)
         if (map.holdsProgram(slot))
             occupied.append(slot + 1), slotNames.append(QString::number(slot + 1));
     report.set("programs", occupied);
-    report.say(translated("Programs in slots: %1").arg(slotNames.isEmpty() ? translated("none") : slotNames.join(", ")));
+    report.say(Localizable::tr("Programs in slots: %1").arg(slotNames.isEmpty() ? Localizable::tr("none") : slotNames.join(", ")));
 
     const int programs = map.word(datalogStartWord) - map.word(0);
     const int datalog = map.word(freeStartWord) - map.word(datalogStartWord);
     const int free = map.word(memoryEndWord) - map.word(freeStartWord);
     report.set("memory", QJsonObject{{"programs", programs}, {"datalog", datalog}, {"free", free}});
-    report.say(translated("Memory: %1 bytes of programs, %2 bytes of datalog, %3 bytes free")
+    report.say(Localizable::tr("Memory: %1 bytes of programs, %2 bytes of datalog, %3 bytes free")
                    .arg(programs).arg(datalog).arg(free));
 
     // Without a datalog its size reads -1, and there is no entry to upload.
     const int size = brick.datalogSize();
     const int used = size >= 0 ? brick.datalogUsed() - 1 : 0;
     report.set("datalog", QJsonObject{{"used", used}, {"size", std::max(size, 0)}});
-    report.say(translated("Datalog: %1 of %2 entries").arg(used).arg(std::max(size, 0)));
+    report.say(Localizable::tr("Datalog: %1 of %2 entries").arg(used).arg(std::max(size, 0)));
 }
 
 int status(Invocation& invocation)
@@ -86,18 +86,18 @@ int status(Invocation& invocation)
     Report& report = invocation.report();
     const int millivolts = brick->readBatteryLevel();
     report.set("battery", QJsonObject{{"millivolts", millivolts}, {"volts", millivolts / 1000.0}});
-    report.say(translated("Battery: %1 mV (%2 V)").arg(millivolts).arg(millivolts / 1000.0, 0, 'f', 2));
+    report.say(Localizable::tr("Battery: %1 mV (%2 V)").arg(millivolts).arg(millivolts / 1000.0, 0, 'f', 2));
     const Versions versions = brick->readVersions();
     reportVersions(report, versions);
     // Without firmware only the boot ROM answers: there is nothing more.
     if (versions.hasFirmware() && !invocation.session().linkFailed()) {
         const int slot = brick->syncProgNum();
         report.set("slot", slot);
-        report.say(translated("Slot: %1").arg(slot));
+        report.say(Localizable::tr("Slot: %1").arg(slot));
         reportMemory(report, *brick);
         const QString watch = watchText(brick->readWatch());
         report.set("watch", watch);
-        report.say(translated("Watch: %1").arg(watch));
+        report.say(Localizable::tr("Watch: %1").arg(watch));
     }
     return invocation.finish();
 }

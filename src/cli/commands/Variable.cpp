@@ -10,13 +10,13 @@ int variable(Invocation& invocation)
 {
     const QStringList& arguments = invocation.arguments();
     const std::optional<int> number =
-        invocation.number(arguments.first(), 0, RCXController::varCount - 1, translated("The variable"));
+        invocation.number(arguments.first(), 0, RCXController::varCount - 1, Localizable::tr("The variable"));
     if (!number)
         return invocation.report().status();
     // A number a 16-bit variable holds, stored as the window stores it.
     std::optional<std::int16_t> value;
     if (arguments.size() > 1) {
-        if (!invocation.number(arguments[1], -32768, 65535, translated("The value")))
+        if (!invocation.number(arguments[1], -32768, 65535, Localizable::tr("The value")))
             return invocation.report().status();
         value = variableValueOf(arguments[1]);
     }

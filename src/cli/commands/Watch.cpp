@@ -20,7 +20,7 @@ int watch(Invocation& invocation)
     const QString given = invocation.arguments().value(0);
     const QTime time = given == "now" ? QTime::currentTime() : QTime::fromString(given, "H:mm");
     if (!given.isEmpty() && !time.isValid())
-        return invocation.usage(translated("The time must be now or HH:MM, not \"%1\"").arg(given));
+        return invocation.usage(Localizable::tr("The time must be now or HH:MM, not \"%1\"").arg(given));
     RCXController* brick = invocation.brick();
     if (!brick)
         return invocation.finish();
