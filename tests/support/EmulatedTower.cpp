@@ -10,9 +10,12 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <thread>
 #include <utility>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr std::uint8_t inEndpoint = 0x81;
 constexpr std::uint8_t outEndpoint = 0x02;
@@ -91,9 +94,10 @@ void complete(UMockdevIoctlClient* client, int result)
 }
 
 // The usbfs file of a real device polls ready only when a transfer has
-// ended; the emulated one always does, so libusb asks again at once. An
-// answer that there is nothing to reap waits a millisecond, on umockdev's
-// worker loop, so that a waiting reader does not spin.
+// ended; the emulated one always does, so libusb asks again at once. A
+// second reap in a row that finds nothing waits for bytes that cross within
+// the millisecond, else is answered a millisecond later on umockdev's worker
+// loop: a waiting reader neither spins nor comes late.
 void completeLater(UMockdevIoctlClient* client, int result)
 {
     using Later = std::pair<UMockdevIoctlClient*, int>;
@@ -162,8 +166,8 @@ void EmulatedTower::unplug()
         if (!plugged)
             return;
         plugged = false;
-        for (auto& [client, stillConnected] : connected)
-            stillConnected = false;
+        for (auto& [client, state] : clients)
+            state.connected = false;
         claimedBy = nullptr;
         heard.clear();
         infrared.clear();
@@ -246,10 +250,22 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
     const unsigned long request = umockdev_ioctl_client_get_request(client);
     std::vector<Crossing> arrived;
     bool unplugNow;
+    bool waitLater = false;
     int result;
     {
-        std::lock_guard lock(tower->mutex);
+        std::unique_lock lock(tower->mutex);
+        const bool wasIdle = tower->clients[client].idle;
         result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+        if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
+            const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
+            waitLater = next > Clock::now() + 1ms;
+            if (!waitLater) {
+                lock.unlock();
+                std::this_thread::sleep_until(next);
+                lock.lock();
+                result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+            }
+        }
         tower->carry();
         arrived.swap(tower->toBrick);
         unplugNow = std::exchange(tower->unplugDue, false);
@@ -261,7 +277,7 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
         tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity});
     if (unplugNow)
         tower->unplug();
-    if (request == USBDEVFS_REAPURBNDELAY && result != 0)
+    if (waitLater)
         completeLater(client, result);
     else
         complete(client, result);
@@ -272,7 +288,7 @@ void EmulatedTower::onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client,
 {
     {
         std::lock_guard lock(tower->mutex);
-        tower->connected[client] = true;
+        tower->clients[client] = Client();
     }
     g_signal_connect(client, "notify::connected", G_CALLBACK(onClosed), tower);
 }
@@ -287,7 +303,7 @@ void EmulatedTower::onClosed(UMockdevIoctlClient* client, void*, EmulatedTower* 
         tower->claimedBy = nullptr;
     for (std::deque<Urb>* urbs : {&tower->waiting, &tower->ended})
         std::erase_if(*urbs, [client](const Urb& urb) { return urb.client == client && (g_object_unref(urb.data), true); });
-    tower->connected.erase(client);
+    tower->clients.erase(client);
 }
 
 int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UMockdevIoctlData* argument)
@@ -296,7 +312,7 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
         return reap(client, argument);
     if (request == USBDEVFS_DISCARDURB)
         return discard(client, argument);
-    if (!connected[client])
+    if (!clients[client].connected)
         return -ENODEV;
     if (const auto failure = failing.find(request); failure != failing.end())
         return -failure->second;
@@ -399,7 +415,8 @@ int EmulatedTower::submit(UMockdevIoctlClient* client, UMockdevIoctlData* argume
         unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
         fields.actual_length = fields.buffer_length;
         urb.wait = Wait::write;
-        urb.crossed = cross(sent.back(), lineAt(requests.settings.transmitSpeed), true);
+        const LineSettings line = lineAt(requests.settings.transmitSpeed);
+        urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : 0ns);
     } else if (!silent) {
         urb.wait = Wait::read;
     }
@@ -444,8 +461,9 @@ int EmulatedTower::reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument
 {
     carry();
     const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
+    clients[client].idle = found == ended.end();
     if (found == ended.end())
-        return connected[client] ? -EAGAIN : -ENODEV;
+        return clients[client].connected ? -EAGAIN : -ENODEV;
     umockdev_ioctl_data_set_ptr(Resolved(argument, sizeof(void*)).data, 0, found->data);
     g_object_unref(found->data);
     ended.erase(found);

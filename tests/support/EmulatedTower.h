@@ -119,7 +119,11 @@ private:
     const bool paced;
 
     std::mutex mutex;
-    std::map<UMockdevIoctlClient*, bool> connected; // false once unplugged under it
+    struct Client {
+        bool connected = true; // false once the tower was unplugged under it
+        bool idle = false;     // its last reap found nothing
+    };
+    std::map<UMockdevIoctlClient*, Client> clients;
     UMockdevIoctlClient* claimedBy = nullptr;
     bool plugged = false;
     bool heldElsewhere = false;
