@@ -117,6 +117,12 @@ void completeLater(UMockdevIoctlClient* client, int result)
     g_source_unref(source);
 }
 
+// The tower's UART keeps odd parity at every speed.
+LineSettings lineAt(std::uint16_t speed)
+{
+    return {TowerRequests::bitsPerSecond(speed), Parity::odd};
+}
+
 } // namespace
 
 usbdevfs_urb& EmulatedTower::Urb::fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
@@ -179,68 +185,6 @@ void EmulatedTower::unplug()
     }
     umockdev_testbed_uevent(myTestbed, sysfsPath.c_str(), "remove");
     umockdev_testbed_remove_device(myTestbed, sysfsPath.c_str());
-}
-
-void EmulatedTower::unplugAfter(std::size_t bytes)
-{
-    std::lock_guard lock(mutex);
-    unplugBeyond = bytes;
-}
-
-void EmulatedTower::holdElsewhere(bool held)
-{
-    std::lock_guard lock(mutex);
-    heldElsewhere = held;
-}
-
-void EmulatedTower::unbindDriver()
-{
-    std::lock_guard lock(mutex);
-    driverBound = false;
-}
-
-void EmulatedTower::stopAnswering(bool stop)
-{
-    std::lock_guard lock(mutex);
-    silent = stop;
-}
-
-void EmulatedTower::failRequest(unsigned long request, int error)
-{
-    std::lock_guard lock(mutex);
-    failing[request] = error;
-    std::erase_if(failing, [](const auto& failure) { return failure.second == 0; });
-}
-
-void EmulatedTower::refuse(std::uint8_t request, std::uint8_t error)
-{
-    std::lock_guard lock(mutex);
-    requests.refused[request] = error;
-    std::erase_if(requests.refused, [](const auto& refusal) { return refusal.second == 0; });
-}
-
-bool EmulatedTower::kernelDriverBound()
-{
-    std::lock_guard lock(mutex);
-    return driverBound;
-}
-
-int EmulatedTower::configuration()
-{
-    std::lock_guard lock(mutex);
-    return activeConfiguration;
-}
-
-TowerRequests::Settings EmulatedTower::settings()
-{
-    std::lock_guard lock(mutex);
-    return requests.settings;
-}
-
-std::vector<Bytes> EmulatedTower::writes()
-{
-    std::lock_guard lock(mutex);
-    return sent;
 }
 
 // ---- the usbfs requests ------------------------------------------------------
@@ -314,8 +258,8 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
         return discard(client, argument);
     if (!clients[client].connected)
         return -ENODEV;
-    if (const auto failure = failing.find(request); failure != failing.end())
-        return -failure->second;
+    if (failing[request])
+        return -failing[request];
     switch (request) {
     case USBDEVFS_GET_CAPABILITIES:
         Resolved(argument, sizeof(std::uint32_t)).as<std::uint32_t>() =
@@ -330,14 +274,31 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
         std::snprintf(driver.driver, sizeof driver.driver, "%s", name);
         return 0;
     }
-    case USBDEVFS_IOCTL: {
+    case USBDEVFS_IOCTL: { // the kernel driver's detach and attach
         const usbdevfs_ioctl command = Resolved(argument, sizeof(usbdevfs_ioctl)).as<usbdevfs_ioctl>();
-        return command.ifno != 0 ? -EINVAL : driverIoctl(command.ioctl_code);
+        if (command.ifno != 0 || (command.ioctl_code != int(USBDEVFS_DISCONNECT) && command.ioctl_code != int(USBDEVFS_CONNECT)))
+            return -EINVAL;
+        if (command.ioctl_code == int(USBDEVFS_DISCONNECT))
+            return std::exchange(driverBound, false) ? 0 : -ENODATA;
+        // The kernel probes its drivers again, and the tower's binds.
+        driverBound = driverBound || (!claimedBy && !heldElsewhere);
+        return 0;
     }
-    case USBDEVFS_SETCONFIGURATION:
-        return setConfiguration(Resolved(argument, sizeof(int)).as<int>());
+    case USBDEVFS_SETCONFIGURATION: {
+        const int value = Resolved(argument, sizeof(int)).as<int>();
+        // The kernel refuses while any driver holds an interface, usbfs too.
+        if (driverBound || claimedBy || heldElsewhere || value < 1 || value > configurations)
+            return driverBound || claimedBy || heldElsewhere ? -EBUSY : -EINVAL;
+        activeConfiguration = value;
+        umockdev_testbed_set_attribute(myTestbed, sysfsPath.c_str(), "bConfigurationValue", (std::to_string(value) + "\n").c_str());
+        return 0;
+    }
     case USBDEVFS_CLAIMINTERFACE:
-        return Resolved(argument, sizeof(unsigned)).as<unsigned>() == 0 ? claim(client) : -EINVAL;
+        if (Resolved(argument, sizeof(unsigned)).as<unsigned>() != 0)
+            return -EINVAL;
+        if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
+            return -EBUSY;
+        return claimedBy = client, 0;
     case USBDEVFS_RELEASEINTERFACE:
         return claimedBy == client ? (claimedBy = nullptr, 0) : -EINVAL;
     case USBDEVFS_RESET:
@@ -353,38 +314,6 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
     default:
         return notHandled;
     }
-}
-
-// The kernel driver's detach and attach.
-int EmulatedTower::driverIoctl(int code)
-{
-    if (code == static_cast<int>(USBDEVFS_DISCONNECT))
-        return std::exchange(driverBound, false) ? 0 : -ENODATA;
-    if (code != static_cast<int>(USBDEVFS_CONNECT))
-        return -ENOTTY;
-    // The kernel probes its drivers again, and the tower's binds.
-    driverBound = driverBound || (!claimedBy && !heldElsewhere);
-    return 0;
-}
-
-int EmulatedTower::setConfiguration(int value)
-{
-    // The kernel refuses while any driver holds an interface, usbfs too.
-    if (driverBound || claimedBy || heldElsewhere)
-        return -EBUSY;
-    if (value < 1 || value > configurations)
-        return -EINVAL;
-    activeConfiguration = value;
-    umockdev_testbed_set_attribute(myTestbed, sysfsPath.c_str(), "bConfigurationValue", (std::to_string(value) + "\n").c_str());
-    return 0;
-}
-
-int EmulatedTower::claim(UMockdevIoctlClient* client)
-{
-    if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
-        return -EBUSY;
-    claimedBy = client;
-    return 0;
 }
 
 // ---- transfers -------------------------------------------------------------
@@ -468,12 +397,6 @@ int EmulatedTower::reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument
     g_object_unref(found->data);
     ended.erase(found);
     return 0;
-}
-
-// The tower's UART keeps odd parity at every speed.
-LineSettings EmulatedTower::lineAt(std::uint16_t speed) const
-{
-    return {TowerRequests::bitsPerSecond(speed), Parity::odd};
 }
 
 void EmulatedTower::hear(const Bytes& bytes, const LineSettings& line)

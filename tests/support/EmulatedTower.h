@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
@@ -44,31 +45,35 @@ public:
     void plugIn();
     void unplug();
     // Unplugs the tower once the host has written more than `bytes` to it.
-    void unplugAfter(std::size_t bytes);
-
+    void unplugAfter(std::size_t bytes) { locked([&] { unplugBeyond = bytes; }); }
     // Another program claims the interface (true) or lets it go.
-    void holdElsewhere(bool held);
+    void holdElsewhere(bool held) { locked([&] { heldElsewhere = held; }); }
     // The kernel's driver lets go of the tower, until it is attached again.
-    void unbindDriver();
+    void unbindDriver() { locked([&] { driverBound = false; }); }
     // The transfers on the interrupt endpoints are taken and never end,
     // until the host gives them up (true), or the tower works again.
-    void stopAnswering(bool silent);
+    void stopAnswering(bool stop) { locked([&] { silent = stop; }); }
     // The usbfs `request` fails with `error` (an errno); 0 lets it pass.
-    void failRequest(unsigned long request, int error);
+    void failRequest(unsigned long request, int error) { locked([&] { failing[request] = error; }); }
     // The vendor `request` is answered with `error` and changes nothing; 0
     // answers it again.
-    void refuse(std::uint8_t request, std::uint8_t error);
+    void refuse(std::uint8_t request, std::uint8_t error) { locked([&] { requests.refused[request] = error; }); }
 
-    bool kernelDriverBound();
-    int configuration();
-    TowerRequests::Settings settings();
+    bool kernelDriverBound() { return locked([&] { return driverBound; }); }
+    int configuration() { return locked([&] { return activeConfiguration; }); }
+    TowerRequests::Settings settings() { return locked([&] { return requests.settings; }); }
     // What the host wrote since the tower was plugged in, transfer by transfer.
-    std::vector<Bytes> writes();
+    std::vector<Bytes> writes() { return locked([&] { return sent; }); }
 
     Brick brick;
 
 private:
     using Clock = std::chrono::steady_clock;
+    template <typename Action> std::invoke_result_t<Action> locked(Action action)
+    {
+        std::lock_guard lock(mutex);
+        return action();
+    }
     // A transfer the host submitted (its usbdevfs_urb and buffer, resolved),
     // and what it waits for.
     enum class Wait { read, write, ever };
@@ -80,30 +85,23 @@ private:
         usbdevfs_urb& fields() const;
     };
     // Bytes on the infrared, across once `crossed`.
-    struct Crossing {
-        Clock::time_point crossed;
-        Bytes bytes;
-        LineSettings line;
-        bool toBrick;
+    struct Crossing { Clock::time_point crossed; Bytes bytes; LineSettings line; bool toBrick; };
+    struct Client {
+        bool connected = true; // false once the tower was unplugged under it
+        bool idle = false;     // its last reap found nothing
     };
 
     static int onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, EmulatedTower* tower);
     static void onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, EmulatedTower* tower);
     static void onClosed(UMockdevIoctlClient* client, void*, EmulatedTower* tower);
 
-    // Each answers one usbfs request, with the lock held: 0, -errno, or
-    // notHandled.
+    // Each answers a usbfs request with the lock held: 0, -errno or notHandled.
     int answer(UMockdevIoctlClient* client, unsigned long request, UMockdevIoctlData* argument);
-    int driverIoctl(int code);
-    int setConfiguration(int value);
-    int claim(UMockdevIoctlClient* client);
     int submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument);
     int control(usbdevfs_urb& urb);
     int discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument);
     int reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument);
 
-    LineSettings lineAt(std::uint16_t speed) const;
-    // What the brick sends.
     void hear(const Bytes& bytes, const LineSettings& line);
     // When the bytes will have crossed.
     Clock::time_point cross(Bytes bytes, const LineSettings& line, bool toBrick);
@@ -119,10 +117,6 @@ private:
     const bool paced;
 
     std::mutex mutex;
-    struct Client {
-        bool connected = true; // false once the tower was unplugged under it
-        bool idle = false;     // its last reap found nothing
-    };
     std::map<UMockdevIoctlClient*, Client> clients;
     UMockdevIoctlClient* claimedBy = nullptr;
     bool plugged = false;

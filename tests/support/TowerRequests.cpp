@@ -32,8 +32,8 @@ Bytes setWithin(std::uint8_t& setting, std::uint16_t value, int lowest, int high
 
 Bytes TowerRequests::answer(std::uint8_t request, std::uint16_t value)
 {
-    if (const auto refusal = refused.find(request); refusal != refused.end())
-        return reply(refusal->second, 0);
+    if (refused[request])
+        return reply(refused[request], 0);
     const auto low = static_cast<std::uint8_t>(value), high = static_cast<std::uint8_t>(value >> 8);
     std::uint8_t* parameter = low == modeParameter ? &settings.mode : low == rangeParameter ? &settings.range : nullptr;
     switch (request) {
