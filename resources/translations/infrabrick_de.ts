@@ -456,6 +456,26 @@
         <translation>Der RCX hat die Firmware abgelehnt. Schalten Sie den RCX aus und wieder ein und installieren Sie die Firmware dann erneut.</translation>
     </message>
     <message>
+        <source>USB tower range:</source>
+        <translation>Reichweite des USB-Turms:</translation>
+    </message>
+    <message>
+        <source>How far the LEGO USB tower reaches, set each time it opens. The serial tower has a switch for it.</source>
+        <translation>Wie weit der LEGO-USB-Turm reicht; wird bei jedem Öffnen eingestellt. Der serielle Turm hat dafür einen Schalter.</translation>
+    </message>
+    <message>
+        <source>Short</source>
+        <translation>Kurz</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>Mittel</translation>
+    </message>
+    <message>
+        <source>Long</source>
+        <translation>Weit</translation>
+    </message>
+    <message>
         <source>Fast firmware download</source>
         <translation>Schnelle Firmware-Übertragung</translation>
     </message>

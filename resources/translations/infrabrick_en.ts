@@ -520,6 +520,26 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>USB tower range:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How far the LEGO USB tower reaches, set each time it opens. The serial tower has a switch for it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Short</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Fast firmware download</source>
         <translation type="unfinished"></translation>
     </message>

@@ -31,6 +31,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // The polling rates offered, as periods in ticks of 0.1 s (0: never).
@@ -63,6 +66,23 @@ constexpr const char* rcxTypes[] = {"RCX 1.0", "RCX 1.5", "RCX 2.0"};
     QT_TRANSLATE_NOOP("Localizable", "Lithium"),
     QT_TRANSLATE_NOOP("Localizable", "NiMH rechargeable"),
 };
+
+// The USB tower's ranges in TowerRange's order, saved by these names.
+constexpr const char* towerRanges[] = {
+    QT_TRANSLATE_NOOP("Localizable", "Short"),
+    QT_TRANSLATE_NOOP("Localizable", "Medium"),
+    QT_TRANSLATE_NOOP("Localizable", "Long"),
+};
+
+// Medium, the tower's own, when none is saved.
+TowerRange savedTowerRange(const QSettings& settings)
+{
+    const QString saved = settings.value(LegoController::towerRangeKey).toString();
+    const auto* found = std::find_if(std::begin(towerRanges), std::end(towerRanges),
+                                     [&](const char* range) { return saved == QLatin1String(range); });
+    return found == std::end(towerRanges) ? TowerRange::mediumRange
+                                          : static_cast<TowerRange>(found - std::begin(towerRanges));
+}
 
 double levelValue(const QJsonValue& value)
 {
@@ -203,10 +223,16 @@ bool LegoController::openSavedPort()
     const SavedPort saved = SavedPort::load(myDefaults);
     if (saved.path.isEmpty())
         return false;
+    applyTowerRange();
     const bool opened = myPort.setPort(saved.type.toStdString(), saved.name.toStdString(), saved.path.toStdString())
                         == kIOReturnSuccess;
     myStatusLine->showPort(opened ? saved.name : QString());
     return opened;
+}
+
+void LegoController::applyTowerRange()
+{
+    myPort.setTowerRange(savedTowerRange(myDefaults));
 }
 
 void LegoController::startWithSavedPort()
@@ -351,6 +377,10 @@ void LegoController::setPreferences(bool fromUser)
     ui.prefsDatalogFilenameField->setText(filename.isEmpty() ? QString(defaultDatalogFilename) : filename);
     ui.prefsSyncWatch->setChecked(myDefaults.value(syncWatchKey).toBool());
     ui.prefsFastFirmware->setChecked(myDefaults.value(fastFirmwareKey).toBool());
+    ui.prefsTowerRangeMenu->clear();
+    for (const char* range : towerRanges)
+        ui.prefsTowerRangeMenu->addItem(QCoreApplication::translate("Localizable", range));
+    ui.prefsTowerRangeMenu->setCurrentIndex(static_cast<int>(savedTowerRange(myDefaults)));
     myPreferencesPanel->open();
 }
 
@@ -419,6 +449,7 @@ void LegoController::prefsEnd(int returnCode)
     syncWatchOn = ui.prefsSyncWatch->isChecked();
     myDefaults.setValue(syncWatchKey, syncWatchOn);
     myDefaults.setValue(fastFirmwareKey, ui.prefsFastFirmware->isChecked());
+    myDefaults.setValue(towerRangeKey, towerRanges[ui.prefsTowerRangeMenu->currentIndex()]);
     storeRate(ui.prefsBatteryRateMenu, batteryTime, batteryTimeKey, batterySelectionKey);
     storeRate(ui.prefsInputRateMenu, inputTime, inputTimeKey, inputSelectionKey);
     storeRate(ui.prefsDatalogRateMenu, datalogTime, datalogTimeKey, datalogSelectionKey);
@@ -440,6 +471,7 @@ void LegoController::prefsEnd(int returnCode)
     std::string type = myPort.portTypeAtIndex(port);
     std::string name = myPort.portNameAtIndex(port);
     std::string path = myPort.portPathAtIndex(port);
+    applyTowerRange();
     if (myPort.setPort(type, name, path) != kIOReturnSuccess) {
         myStatusLine->showPort(QString());
         myStatusLine->showBrick(StatusLine::Brick::TowerUnusable);

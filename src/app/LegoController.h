@@ -64,6 +64,7 @@ public:
     static constexpr const char* portPathKey = SavedPort::pathKey;
     static constexpr const char* syncWatchKey = "Synchronise Watch";
     static constexpr const char* fastFirmwareKey = "Fast Firmware Download";
+    static constexpr const char* towerRangeKey = "USB Tower Range";
     static constexpr const char* batteryTimeKey = "Battery Check Time";
     static constexpr const char* inputTimeKey = "Input Check Time";
     static constexpr const char* datalogTimeKey = "Datalog Check Time";
@@ -192,6 +193,8 @@ private:
     // Sources are compiled for the brick type of the preferences.
     void setBrickType();
     void showDatalogFilename(const QString& pattern);
+    // The range saved in the preferences, given to the ports for their next open.
+    void applyTowerRange();
     bool openSavedPort();
     // Opens the saved port and restarts the link on it; without a usable
     // saved port, opens the preferences sheet.

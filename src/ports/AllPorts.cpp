@@ -123,6 +123,12 @@ bool AllPorts::fastLineKeepsParity()
     return myPort.load()->fastLineKeepsParity();
 }
 
+void AllPorts::setTowerRange(TowerRange range)
+{
+    mySerialPort->setTowerRange(range);
+    myUSBPort->setTowerRange(range);
+}
+
 IOReturn AllPorts::readByte(std::uint8_t* byte, ReadLimit limit)
 {
     for (;;) {

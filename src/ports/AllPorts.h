@@ -41,6 +41,8 @@ public:
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
     IOReturn setLineSpeed(LineSpeed speed) override;
     bool fastLineKeepsParity() override;
+    // For the serial and the USB port alike.
+    void setTowerRange(TowerRange range) override;
 
 private:
     // Opens so far, once no setPort is under way.

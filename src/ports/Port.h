@@ -22,6 +22,10 @@ constexpr IOReturn kIOReturnUnsupported = static_cast<IOReturn>(0xE00002C7);
 // parity where the tower can drop it).
 enum class LineSpeed { normal, fast };
 
+// How far the tower's infrared reaches. The LEGO USB tower is told when it
+// opens; the serial tower has a switch for it instead.
+enum class TowerRange { shortRange, mediumRange, longRange };
+
 // A way to the brick: one kind of infrared tower, or none.
 //
 // readByte is called on the link layer's receive thread while write and the
@@ -64,4 +68,7 @@ public:
     // Whether the fast line keeps odd parity: the brick's end must then keep
     // it too.
     virtual bool fastLineKeepsParity() { return false; }
+    // The range the tower is set to from its next open on; a tower that
+    // cannot be told ignores it.
+    virtual void setTowerRange(TowerRange) {}
 };

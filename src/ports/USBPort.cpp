@@ -79,6 +79,13 @@ std::optional<Place> placeAtPath(std::string_view path)
     }
 }
 
+// The tower's code for a range.
+std::uint8_t rangeCode(TowerRange range)
+{
+    constexpr std::uint8_t codes[] = {USBPort::shortRange, USBPort::mediumRange, USBPort::longRange};
+    return codes[static_cast<int>(range)];
+}
+
 } // namespace
 
 USBPort::USBPort()
@@ -156,9 +163,12 @@ IOReturn USBPort::openOnce(const std::optional<Place>& place)
         result = reported("libusb_claim_interface", fDevice->claimInterface(layout.interfaceNumber));
         interfaceClaimed = result == 0;
     }
-    // Reset only once the tower is ours, never under another program.
+    // Reset only once the tower is ours, never under another program; the
+    // reset brings back the tower's own range.
     if (result == 0)
         result = reported("libusb_reset_device", fDevice->reset());
+    if (result == 0)
+        result = setRange(rangeCode(range));
     if (result != 0) {
         release();
         return result;
@@ -200,17 +210,33 @@ IOReturn USBPort::setLineSpeed(LineSpeed speed)
     if (!pass)
         return LIBUSB_ERROR_NO_DEVICE;
     const bool fast = speed == LineSpeed::fast;
-    const std::uint16_t rate = fast ? speed4800 : speed2400;
-    const auto range = static_cast<std::uint16_t>(rangeParameter | (fast ? shortRange : mediumRange) << 8);
-    const std::pair<std::uint8_t, std::uint16_t> requests[] = {
-        {setParameterRequest, range}, {setTransmitSpeedRequest, rate}, {setReceiveSpeedRequest, rate}};
-    for (const auto& [request, value] : requests) {
-        if (const int result = fDevice->vendorRequest(request, value)) {
-            diagnostic("Tower request %x returned: %d\n", request, result);
+    if (const IOReturn result = setRange(fast ? shortRange : rangeCode(range)))
+        return result;
+    for (const std::uint8_t request : {setTransmitSpeedRequest, setReceiveSpeedRequest}) {
+        if (const IOReturn result = towerRequest(request, fast ? speed4800 : speed2400))
             return result;
-        }
     }
     return kIOReturnSuccess;
+}
+
+IOReturn USBPort::setRange(std::uint8_t code)
+{
+    return towerRequest(setParameterRequest, static_cast<std::uint16_t>(rangeParameter | code << 8));
+}
+
+IOReturn USBPort::towerRequest(std::uint8_t request, std::uint16_t value)
+{
+    const int result = fDevice->vendorRequest(request, value);
+    if (result > 0)
+        diagnostic("The tower refused request 0x%02X with value 0x%04X: error code %d\n", request, value, result);
+    else if (result < 0)
+        diagnostic("Tower request 0x%02X returned: %d\n", request, result);
+    return result;
+}
+
+void USBPort::setTowerRange(TowerRange chosen)
+{
+    range = chosen;
 }
 
 bool USBPort::fastLineKeepsParity()

@@ -48,6 +48,7 @@ public:
     static constexpr std::uint8_t rangeParameter = 0x02;
     static constexpr std::uint8_t shortRange = 0x01;
     static constexpr std::uint8_t mediumRange = 0x02;
+    static constexpr std::uint8_t longRange = 0x03;
     static constexpr std::uint16_t speed2400 = 0x08;
     static constexpr std::uint16_t speed4800 = 0x10;
 
@@ -62,22 +63,25 @@ public:
     int findPorts() override;
     std::string portNameAtIndex(int index) override;
     std::string portPathAtIndex(int index) override;
-    // Opens the tower at the place a path names, else the first one.
-    // 0, -1 when no such tower is attached, kIOReturnExclusiveAccess when another
-    // program holds it through every attempt, else the failing libusb status;
-    // a failed open lets go of whatever it had taken.
+    // Opens the tower at the place a path names, else the first one, and
+    // sets its range. 0, -1 when no such tower is attached,
+    // kIOReturnExclusiveAccess when another program holds it through every
+    // attempt, the tower's error code when it refuses the range, else the
+    // failing libusb status; a failed open lets go of whatever it had taken.
     IOReturn openPort(const std::string& path) override;
     void closePort() override;
     bool echoes() override;
     IOReturn write(const std::uint8_t* bytes, int length) override;
     IOReturn readByte(std::uint8_t* byte, ReadLimit limit) override;
     // Both speeds, and the range: short for the fast line (the brick is near
-    // and the faster bits need a strong signal), medium, the tower's own, for
-    // the normal one. The tower's error code or the libusb status of the
-    // first request that failed.
+    // and the faster bits need a strong signal), the chosen one for the
+    // normal line. The tower's error code or the libusb status of the first
+    // request that failed.
     IOReturn setLineSpeed(LineSpeed speed) override;
     // The tower cannot switch its parity off.
     bool fastLineKeepsParity() override;
+    // Medium, the tower's own, until told otherwise.
+    void setTowerRange(TowerRange range) override;
 
 private:
     // The place of entry `index` when several towers are listed.
@@ -85,6 +89,9 @@ private:
     IOReturn openOnce(const std::optional<USBTowerDevice::Place>& place);
     // Undoes what the open has done so far, last step first.
     void release();
+    IOReturn setRange(std::uint8_t code);
+    // One vendor request; a refusal or a failure is reported.
+    IOReturn towerRequest(std::uint8_t request, std::uint16_t value);
 
     std::unique_ptr<USBTowerDevice> fDevice;
     Pause pause;
@@ -93,6 +100,7 @@ private:
     bool deviceOpen = false;
     bool driverDetached = false;
     bool interfaceClaimed = false;
+    TowerRange range = TowerRange::mediumRange;
     std::vector<std::uint8_t> readBuffer;
     std::size_t readNext = 0;
     std::size_t readEnd = 0;

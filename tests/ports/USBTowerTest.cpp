@@ -3,11 +3,14 @@
 // faults of a real bus, and several towers at once.
 #include "ports/LibusbTowerDevice.h"
 #include "ports/USBPort.h"
+#include "support/StdoutCapture.h"
 #include "support/USBBrick.h"
 
 #include <gtest/gtest.h>
 
 #include <libusb.h>
+#include <linux/usbdevice_fs.h>
+#include <sys/ioctl.h>
 
 #include <filesystem>
 #include <future>
@@ -16,18 +19,23 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using Settings = TowerRequests::Settings;
 
-TEST(USBTower, CarriesTheBatteryPollAndTheTransfers)
+TEST(USBTower, CarriesTheBatteryPollAndTheTransfersAndTheFastFirmware)
 {
     USBBrick usb;
+    usb.usb.ports.setTowerRange(TowerRange::longRange);
+    ASSERT_EQ(usb.usb.open(), 0);
     RecordingFileOp fileOp;
     usb.brick.setBattery(8123);
     EXPECT_EQ(usb.controller.readBatteryLevel(), 8123);
-    EXPECT_EQ(unframed(usb.tower.written()), Bytes{0x30});
+    EXPECT_EQ(unframed(usb.tower.writes().at(0)), Bytes{0x30});
 
     usb.controller.selectProgram(2);
     ASSERT_EQ(usb.controller.sendProgFile(INFRABRICK_RCX_FIXTURES "/tasks.rcx", fileOp), 0);
     EXPECT_FALSE(usb.brick.snapshot().programs[1].tasks[0].empty());
+    for (const Bytes& piece : usb.tower.writes())
+        EXPECT_LE(piece.size(), 32u);
 
     usb.controller.setDataLog(10, fileOp);
     for (const int value : {-3, 400})
@@ -38,10 +46,12 @@ TEST(USBTower, CarriesTheBatteryPollAndTheTransfers)
 
     const std::string firmware = "/usr/lib/brickos/brickOS.srec"; // a firmware no one here wrote
     if (std::filesystem::exists(firmware)) {
-        usb.controller.sendFirmware(firmware, fileOp);
+        usb.controller.sendFirmware(firmware, fileOp, RCXController::FirmwareSpeed::fast);
         EXPECT_TRUE(usb.brick.snapshot().firmware.unlocked);
         EXPECT_GT(usb.brick.snapshot().firmware.image.size(), 10000u);
+        EXPECT_TRUE(fileOp.notes.empty()) << fileOp.notes.front(); // no fall-back to the normal speed
     }
+    EXPECT_EQ(usb.tower.settings(), (Settings{TowerRequests::infraredMode, TowerRequests::longRange}));
     EXPECT_EQ(usb.usb.listener.failures(), 0);
     EXPECT_TRUE(std::none_of(fileOp.events.begin(), fileOp.events.end(), [](const std::string& event) { return event.starts_with("abort"); }));
 }
@@ -50,7 +60,7 @@ TEST(USBTower, CarriesTheBatteryPollAndTheTransfers)
 TEST(USBTower, AnswersItsVendorRequestsEachWithItsHeader)
 {
     TowerTestbed bus;
-    EmulatedTower& tower = bus.plug(3);
+    EmulatedTower& tower = bus.plug("1-3");
     libusb_context* context;
     ASSERT_EQ(libusb_init(&context), 0);
     libusb_device_handle* handle = libusb_open_device_with_vid_pid(context, 0x0694, 0x0001);
@@ -76,26 +86,41 @@ TEST(USBTower, AnswersItsVendorRequestsEachWithItsHeader)
         const int length = libusb_control_transfer(handle, 0xC0, c.request, c.value, 0, reply, sizeof reply, 1000);
         EXPECT_EQ(Bytes(reply, reply + std::max(length, 0)), hex(c.reply)) << std::hex << int(c.request);
     }
-    EXPECT_EQ(tower.settings(), (TowerRequests::Settings{TowerRequests::infraredMode, TowerRequests::shortRange,
-                                                         TowerRequests::baud4800, TowerRequests::baud4800, 38, 50}));
+    EXPECT_EQ(tower.settings(), (Settings{TowerRequests::infraredMode, TowerRequests::shortRange,
+                                          TowerRequests::baud4800, TowerRequests::baud4800, 38, 50}));
     std::uint8_t reply[4];
     EXPECT_EQ(libusb_control_transfer(handle, 0xC0, 0x04, 0, 0, reply, sizeof reply, 1000), 4);
-    EXPECT_EQ(tower.settings(), TowerRequests::Settings()) << "reset";
+    EXPECT_EQ(tower.settings(), Settings()) << "reset";
     libusb_close(handle);
     libusb_exit(context);
 }
 
-TEST(USBTower, TheKernelDriverIsDetachedWhileThePortHoldsTheTowerAndGivenBackOnClose)
+// The kernel's driver is detached while the port holds the tower, and given
+// back on close or when a later step of the open fails; a driver that was
+// not bound is not attached.
+TEST(USBTower, TheKernelDriverIsDetachedWhileThePortHoldsTheTowerAndGivenBack)
 {
-    TowerTestbed bus;
-    EmulatedTower& tower = bus.plug(3);
-    USBLink usb;
-    EXPECT_TRUE(tower.kernelDriverBound());
-    ASSERT_EQ(usb.open(), 0);
-    EXPECT_FALSE(tower.kernelDriverBound());
-    EXPECT_EQ(tower.configuration(), 1);
-    usb.ports.closePort();
-    EXPECT_TRUE(tower.kernelDriverBound());
+    const struct { unsigned long failing; const char* step; bool unbound; } cases[] = {
+        {0, "", false}, {0, "", true}, {USBDEVFS_SETCONFIGURATION, "libusb_set_configuration", false},
+        {USBDEVFS_CLAIMINTERFACE, "libusb_claim_interface", false}, {USBDEVFS_RESET, "libusb_reset_device", false},
+    };
+    for (const auto& [failing, step, unbound] : cases) {
+        TowerTestbed bus;
+        EmulatedTower& tower = bus.plug("1-3");
+        if (unbound)
+            tower.unbindDriver();
+        tower.failRequest(failing, EIO);
+        USBLink usb;
+        StdoutCapture output;
+        EXPECT_EQ(usb.open(), failing ? LIBUSB_ERROR_OTHER : 0) << step;
+        EXPECT_EQ(output.text(), failing ? std::string(step) + " returned: -99\n" : "");
+        EXPECT_EQ(tower.kernelDriverBound(), failing != 0) << step;
+        EXPECT_EQ(tower.configuration(), 1);
+        tower.failRequest(failing, 0);
+        ASSERT_EQ(usb.open(), 0) << "let go after " << step;
+        usb.ports.closePort();
+        EXPECT_EQ(tower.kernelDriverBound(), !unbound) << step;
+    }
 }
 
 // Another program holds the tower: five attempts half a second apart, and
@@ -104,7 +129,7 @@ TEST(USBTower, AHeldTowerIsTriedFiveTimesThenReportedAndOpensOnceLetGo)
 {
     for (const auto& [letGoAtPause, result, pauses] : {std::tuple{0, kIOReturnExclusiveAccess, 4}, {2, 0, 2}}) {
         TowerTestbed bus;
-        EmulatedTower& tower = bus.plug(3);
+        EmulatedTower& tower = bus.plug("1-3");
         tower.holdElsewhere(true);
         int paused = 0;
         USBPort port(std::make_unique<LibusbTowerDevice>(), [&](std::chrono::milliseconds time) {
@@ -132,13 +157,56 @@ TEST(USBTower, TransfersThatStopAnsweringTimeOut)
     EXPECT_EQ(usb.controller.readBatteryLevel(), 7500);
 }
 
+// A tower that answers a request with an error code: the open that sets the
+// range fails, and so does the change to the fast line; each says which
+// request the tower refused.
+TEST(USBTower, ARefusedRequestFailsWithTheTowersErrorCodeAndSaysSo)
+{
+    TowerTestbed bus;
+    EmulatedTower& tower = bus.plug("1-3");
+    USBPort port;
+    StdoutCapture output;
+    tower.refuse(TowerRequests::setParameter, TowerRequests::badParameter);
+    EXPECT_EQ(port.openPort("USB IR Tower"), TowerRequests::badParameter);
+    EXPECT_TRUE(tower.kernelDriverBound()) << "given back";
+    tower.refuse(TowerRequests::setParameter, 0);
+    tower.refuse(TowerRequests::setReceiveSpeed, TowerRequests::badRequest);
+    ASSERT_EQ(port.openPort("USB IR Tower"), 0);
+    EXPECT_EQ(port.setLineSpeed(LineSpeed::fast), TowerRequests::badRequest);
+    EXPECT_EQ(output.text(), "The tower refused request 0x02 with value 0x0202: error code 1\n"
+                             "The tower refused request 0xF1 with value 0x0010: error code 255\n");
+}
+
+// The range chosen goes to the tower when it opens; the fast line has it
+// short and both speeds 4800, and the normal line brings both back to 2400
+// and the chosen range again.
+TEST(USBTower, SetsTheChosenRangeAtOpenAndAgainAfterTheFastLine)
+{
+    const std::pair<TowerRange, std::uint8_t> ranges[] = {{TowerRange::shortRange, TowerRequests::shortRange},
+        {TowerRange::mediumRange, TowerRequests::mediumRange}, {TowerRange::longRange, TowerRequests::longRange}};
+    for (const auto& [range, code] : ranges) {
+        TowerTestbed bus;
+        EmulatedTower& tower = bus.plug("1-3");
+        USBPort port;
+        port.setTowerRange(range);
+        ASSERT_EQ(port.openPort("USB IR Tower"), 0);
+        const Settings chosen{TowerRequests::infraredMode, code};
+        EXPECT_EQ(tower.settings(), chosen);
+        ASSERT_EQ(port.setLineSpeed(LineSpeed::fast), 0);
+        EXPECT_EQ(tower.settings(), (Settings{TowerRequests::infraredMode, TowerRequests::shortRange,
+                                              TowerRequests::baud4800, TowerRequests::baud4800}));
+        ASSERT_EQ(port.setLineSpeed(LineSpeed::normal), 0);
+        EXPECT_EQ(tower.settings(), chosen);
+    }
+}
+
 // Unplugged in the middle of a download, the tower fails the link at once;
 // plugged back in, it opens again.
 TEST(USBTower, AnUnpluggedTowerFailsTheDownloadAndOpensOncePluggedBackIn)
 {
     USBBrick usb;
     RecordingFileOp fileOp;
-    usb.tower.unplugWhen([](const Bytes& written) { return written.size() > 100; });
+    usb.tower.unplugAfter(100);
     EXPECT_NE(usb.controller.sendProgFile(INFRABRICK_RCX_FIXTURES "/tasks.rcx", fileOp), 0);
     EXPECT_EQ(fileOp.events.back().rfind("abort", 0), 0u);
     EXPECT_GE(usb.usb.listener.towerErrors, 1);
@@ -149,12 +217,13 @@ TEST(USBTower, AnUnpluggedTowerFailsTheDownloadAndOpensOncePluggedBackIn)
     EXPECT_EQ(usb.controller.readBatteryLevel(), 7600);
 }
 
-// Two towers are each listed by their place, and two links drive them at
-// the same time, each its own brick.
+// Towers are each listed by their place, a path opens the tower at its
+// place (or the first for any other path), and two links drive two towers
+// at the same time, each its own brick.
 TEST(USBTower, SeveralTowersAreListedByTheirPlaceAndEachDrivenOnItsOwn)
 {
     TowerTestbed bus;
-    EmulatedTower& first = bus.plug(3);
+    EmulatedTower& first = bus.plug("1-3");
     USBLink one, two;
     auto listing = [&] {
         std::vector<std::string> names;
@@ -163,9 +232,13 @@ TEST(USBTower, SeveralTowersAreListedByTheirPlaceAndEachDrivenOnItsOwn)
         return names;
     };
     EXPECT_EQ(listing(), std::vector<std::string>{"USB IR Tower at USB IR Tower"});
-    EmulatedTower& second = bus.plug(4);
-    EXPECT_EQ(listing(), (std::vector<std::string>{"USB IR Tower (bus 1, port 3) at 1-3", "USB IR Tower (bus 1, port 4) at 1-4"}));
-    ASSERT_EQ(one.open("1-4"), 0);
+    EmulatedTower& second = bus.plug("1-1.4");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"USB IR Tower (bus 1, port 1.4) at 1-1.4", "USB IR Tower (bus 1, port 3) at 1-3"}));
+    for (const auto& [path, result] : {std::pair{"1-4", -1}, {"1-", 0}, {"1-3.x", 0}, {"-3", 0}, {"1-1.4", 0}}) {
+        EXPECT_EQ(one.open(path), result) << path;
+        EXPECT_EQ(first.kernelDriverBound() + second.kernelDriverBound(), result ? 2 : 1) << path;
+    }
+    EXPECT_FALSE(second.kernelDriverBound());
     ASSERT_EQ(two.open("1-3"), 0);
     first.brick.setBattery(7000);
     second.brick.setBattery(9000);

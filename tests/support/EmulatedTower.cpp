@@ -10,33 +10,32 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr std::uint8_t inEndpoint = 0x81;
 constexpr std::uint8_t outEndpoint = 0x02;
 constexpr int configurations = 4;
-constexpr const char* kernelDriver = "legousbtower";
 constexpr int notHandled = 1;
 
-// Device descriptor: USB 1.1, vendor-specific, 8-byte control packets,
-// 0694:0001 release 1.00, four configurations.
-constexpr const char* deviceDescriptor = "12011001000000089406010000010102" "0004";
+// The tower's device descriptor: USB 1.1, vendor-specific, 8-byte control
+// packets, 0694:0001 release 1.00, four configurations. Each configuration,
+// alike but for its value (the X): 100 mA, interface 0 of vendor class with
+// its two interrupt endpoints, 8-byte packets, 10 ms.
+constexpr const char* towerDevice = "12011001000000089406010000010102" "0004";
+constexpr const char* towerConfiguration = "09022000010X008032" "09040000" "02FFFF0000" "0705810308000A" "0705020308000A";
+// A hub's: USB 2.0, one configuration with its status endpoint.
+constexpr const char* hubDescriptors = "12010002090000406B1D0100000103020101" "09021900010100E000" "090400000109000000" "0705810304000C";
 
-// Configuration `value` (all four alike but for it): 100 mA, interface 0
-// of vendor class with its two interrupt endpoints, 8-byte packets, 10 ms.
-std::string configurationDescriptor(int value)
+std::string towerDescriptors()
 {
-    char number[3];
-    std::snprintf(number, sizeof number, "%02X", value);
-    return std::string("0902200001") + number + "008032" "09040000" "02FFFF0000" "0705810308000A" "0705020308000A";
-}
-
-std::string descriptors()
-{
-    std::string all = deviceDescriptor;
-    for (int value = 1; value <= configurations; ++value)
-        all += configurationDescriptor(value);
+    std::string all = towerDevice;
+    for (char value = '1'; value < '1' + configurations; ++value)
+        all += std::string(towerConfiguration).replace(11, 1, 1, value);
     return all;
 }
 
@@ -47,18 +46,33 @@ std::string threeDigits(int number)
     return digits;
 }
 
-// The root hub of bus 1, full speed, one configuration with its status endpoint.
-constexpr const char* rootHub = "P: /devices/usb1\n"
-                                "N: bus/usb/001/001\n"
-                                "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n"
-                                "E: BUSNUM=001\nE: DEVNUM=001\nE: DEVNAME=/dev/bus/usb/001/001\n"
-                                "A: busnum=1\\n\nA: devnum=1\\n\nA: speed=12\\n\nA: bConfigurationValue=1\\n\n"
-                                "H: descriptors=12010002090000406B1D0100000103020101" "09021900010100E000"
-                                "090400000109000000" "0705810304000C\n";
+// A device at `path` under bus 1's root as umockdev's testbed takes it: its
+// properties, sysfs attributes and descriptors.
+std::string deviceRecord(const std::string& path, int address, const char* speed, const std::string& descriptors)
+{
+    const std::string node = "bus/usb/001/" + threeDigits(address);
+    std::string record = "P: /devices/usb1" + path + "\nN: " + node + "\n";
+    const std::pair<const char*, std::string> properties[] = {{"SUBSYSTEM", "usb"}, {"DEVTYPE", "usb_device"},
+        {"DRIVER", "usb"}, {"BUSNUM", "001"}, {"DEVNUM", threeDigits(address)}, {"DEVNAME", "/dev/" + node}};
+    for (const auto& [key, value] : properties)
+        record += std::string("E: ") + key + "=" + value + "\n";
+    const std::pair<const char*, std::string> attributes[] = {
+        {"busnum", "1"}, {"devnum", std::to_string(address)}, {"speed", speed}, {"bConfigurationValue", "1"}};
+    for (const auto& [key, value] : attributes)
+        record += std::string("A: ") + key + "=" + value + "\\n\n";
+    return record + "H: descriptors=" + descriptors + "\n";
+}
+
+// "/1-3"; behind the hub "/1-1/1-1.4".
+std::string pathOf(const std::string& place)
+{
+    const std::size_t dot = place.rfind('.');
+    return (dot == std::string::npos ? "" : "/" + place.substr(0, dot)) + "/" + place;
+}
 
 // What one usbfs request resolves of its argument: `size` bytes at `offset`.
 struct Resolved {
-    Resolved(UMockdevIoctlData* parent, std::size_t offset, std::size_t size)
+    Resolved(UMockdevIoctlData* parent, std::size_t size, std::size_t offset = 0)
         : data(umockdev_ioctl_data_resolve(parent, offset, size, nullptr))
     {
     }
@@ -79,43 +93,62 @@ void complete(UMockdevIoctlClient* client, int result)
     umockdev_ioctl_client_complete(client, result < 0 ? -1 : result, result < 0 ? -result : 0);
 }
 
+// The usbfs file of a real device polls ready only when a transfer has
+// ended; the emulated one always does, so libusb asks again at once. A
+// second reap in a row that finds nothing waits for bytes that cross within
+// the millisecond, else is answered a millisecond later on umockdev's worker
+// loop: a waiting reader neither spins nor comes late.
+void completeLater(UMockdevIoctlClient* client, int result)
+{
+    using Later = std::pair<UMockdevIoctlClient*, int>;
+    GSource* source = g_timeout_source_new(1);
+    g_source_set_callback(
+        source,
+        [](gpointer data) -> gboolean {
+            complete(static_cast<Later*>(data)->first, static_cast<Later*>(data)->second);
+            return G_SOURCE_REMOVE;
+        },
+        new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result),
+        [](gpointer data) {
+            g_object_unref(static_cast<Later*>(data)->first);
+            delete static_cast<Later*>(data);
+        });
+    g_source_attach(source, g_main_context_get_thread_default());
+    g_source_unref(source);
+}
+
+// The tower's UART keeps odd parity at every speed.
+LineSettings lineAt(std::uint16_t speed)
+{
+    return {TowerRequests::bitsPerSecond(speed), Parity::odd};
+}
+
 } // namespace
 
 usbdevfs_urb& EmulatedTower::Urb::fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
 
-EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, int port)
+EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced)
     : myTestbed(testbed)
     , handler(umockdev_ioctl_base_new())
-    , port(port)
-    , sysfsPath("/sys/devices/usb1/1-" + std::to_string(port))
-    , deviceNode("/dev/bus/usb/001/" + threeDigits(port + 1))
+    , sysfsPath("/sys/devices/usb1" + pathOf(place))
+    , deviceNode("/dev/bus/usb/001/" + threeDigits(address))
+    , record(deviceRecord(pathOf(place), address, "1.5", towerDescriptors()))
+    , paced(paced)
 {
     g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), this);
     g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), this);
     umockdev_testbed_attach_ioctl(myTestbed, deviceNode.c_str(), handler, nullptr);
-    brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { hear(bytes); });
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) { hear(bytes, line); });
 }
 
 EmulatedTower::~EmulatedTower()
 {
     brick.setTransmitter(nullptr);
     umockdev_testbed_detach_ioctl(myTestbed, deviceNode.c_str(), nullptr);
-    for (std::deque<Urb>* urbs : {&reads, &hanging, &ended})
+    for (std::deque<Urb>* urbs : {&waiting, &ended})
         for (const Urb& urb : *urbs)
             g_object_unref(urb.data);
     g_object_unref(handler);
-}
-
-std::string EmulatedTower::description() const
-{
-    const std::string address = threeDigits(port + 1);
-    return "P: /devices/usb1/1-" + std::to_string(port) + "\n"
-           "N: bus/usb/001/" + address + "\n"
-           "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n"
-           "E: BUSNUM=001\nE: DEVNUM=" + address + "\nE: DEVNAME=" + deviceNode + "\n"
-           "A: busnum=1\\n\nA: devnum=" + std::to_string(port + 1) + "\\n\nA: speed=1.5\\n\n"
-           "A: bConfigurationValue=1\\n\nA: idVendor=0694\\n\nA: idProduct=0001\\n\n"
-           "H: descriptors=" + descriptors() + "\n";
 }
 
 void EmulatedTower::plugIn()
@@ -127,8 +160,9 @@ void EmulatedTower::plugIn()
         activeConfiguration = 1;
         requests.settings = {};
         sent.clear();
+        sentBytes = 0;
     }
-    umockdev_testbed_add_from_string(myTestbed, description().c_str(), nullptr);
+    umockdev_testbed_add_from_string(myTestbed, record.c_str(), nullptr);
 }
 
 void EmulatedTower::unplug()
@@ -142,54 +176,15 @@ void EmulatedTower::unplug()
             state.connected = false;
         claimedBy = nullptr;
         heard.clear();
+        infrared.clear();
+        toBrick.clear();
         // A disconnect ends the transfers under way.
-        endAll(reads, -ESHUTDOWN);
-        endAll(hanging, -ESHUTDOWN);
+        for (const Urb& urb : waiting)
+            end(urb, -ESHUTDOWN);
+        waiting.clear();
     }
     umockdev_testbed_uevent(myTestbed, sysfsPath.c_str(), "remove");
     umockdev_testbed_remove_device(myTestbed, sysfsPath.c_str());
-}
-
-void EmulatedTower::unplugWhen(std::function<bool(const Bytes&)> written)
-{
-    std::lock_guard lock(mutex);
-    unplugCondition = std::move(written);
-}
-
-void EmulatedTower::holdElsewhere(bool held)
-{
-    std::lock_guard lock(mutex);
-    heldElsewhere = held;
-}
-
-void EmulatedTower::stopAnswering(bool stop)
-{
-    std::lock_guard lock(mutex);
-    silent = stop;
-}
-
-bool EmulatedTower::kernelDriverBound()
-{
-    std::lock_guard lock(mutex);
-    return driverBound;
-}
-
-int EmulatedTower::configuration()
-{
-    std::lock_guard lock(mutex);
-    return activeConfiguration;
-}
-
-TowerRequests::Settings EmulatedTower::settings()
-{
-    std::lock_guard lock(mutex);
-    return requests.settings;
-}
-
-Bytes EmulatedTower::written()
-{
-    std::lock_guard lock(mutex);
-    return sent;
 }
 
 // ---- the usbfs requests ------------------------------------------------------
@@ -197,26 +192,37 @@ Bytes EmulatedTower::written()
 int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, EmulatedTower* tower)
 {
     const unsigned long request = umockdev_ioctl_client_get_request(client);
-    Bytes toBrick;
-    bool unplugNow = false;
+    std::vector<Crossing> arrived;
+    bool unplugNow;
+    bool waitLater = false;
     int result;
     {
-        std::lock_guard lock(tower->mutex);
+        std::unique_lock lock(tower->mutex);
+        const bool wasIdle = tower->clients[client].idle;
         result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
-        toBrick.swap(tower->pendingSend);
-        unplugNow = !toBrick.empty() && tower->unplugCondition && tower->unplugCondition(tower->sent);
-        if (unplugNow)
-            tower->unplugCondition = nullptr;
+        if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
+            const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
+            waitLater = next > Clock::now() + 1ms;
+            if (!waitLater) {
+                lock.unlock();
+                std::this_thread::sleep_until(next);
+                lock.lock();
+                result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+            }
+        }
+        tower->carry();
+        arrived.swap(tower->toBrick);
+        unplugNow = std::exchange(tower->unplugDue, false);
     }
     if (result == notHandled)
         return FALSE;
     // The brick answers through hear(), which takes the lock again.
-    if (!toBrick.empty())
-        tower->brick.receive(toBrick);
+    for (const Crossing& crossing : arrived)
+        tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity});
     if (unplugNow)
         tower->unplug();
-    if (request == USBDEVFS_REAPURBNDELAY && result != 0)
-        tower->completeLater(client, result);
+    if (waitLater)
+        completeLater(client, result);
     else
         complete(client, result);
     return TRUE;
@@ -239,11 +245,8 @@ void EmulatedTower::onClosed(UMockdevIoctlClient* client, void*, EmulatedTower* 
     std::lock_guard lock(tower->mutex);
     if (tower->claimedBy == client)
         tower->claimedBy = nullptr;
-    for (std::deque<Urb>* urbs : {&tower->reads, &tower->hanging, &tower->ended}) {
-        std::erase_if(*urbs, [client](const Urb& urb) {
-            return urb.client == client && (g_object_unref(urb.data), true);
-        });
-    }
+    for (std::deque<Urb>* urbs : {&tower->waiting, &tower->ended})
+        std::erase_if(*urbs, [client](const Urb& urb) { return urb.client == client && (g_object_unref(urb.data), true); });
     tower->clients.erase(client);
 }
 
@@ -255,25 +258,49 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
         return discard(client, argument);
     if (!clients[client].connected)
         return -ENODEV;
+    if (failing[request])
+        return -failing[request];
     switch (request) {
     case USBDEVFS_GET_CAPABILITIES:
-        Resolved(argument, 0, sizeof(std::uint32_t)).as<std::uint32_t>() =
+        Resolved(argument, sizeof(std::uint32_t)).as<std::uint32_t>() =
             USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
         return 0;
-    case USBDEVFS_GETDRIVER:
-        return getDriver(argument);
-    case USBDEVFS_IOCTL:
-        return driverIoctl(argument);
-    case USBDEVFS_SETCONFIGURATION:
-        return setConfiguration(argument);
+    case USBDEVFS_GETDRIVER: {
+        Resolved resolved(argument, sizeof(usbdevfs_getdriver));
+        usbdevfs_getdriver& driver = resolved.as<usbdevfs_getdriver>();
+        const char* name = claimedBy || heldElsewhere ? "usbfs" : driverBound ? "legousbtower" : nullptr;
+        if (driver.interface != 0 || !name)
+            return driver.interface != 0 ? -EINVAL : -ENODATA;
+        std::snprintf(driver.driver, sizeof driver.driver, "%s", name);
+        return 0;
+    }
+    case USBDEVFS_IOCTL: { // the kernel driver's detach and attach
+        const usbdevfs_ioctl command = Resolved(argument, sizeof(usbdevfs_ioctl)).as<usbdevfs_ioctl>();
+        if (command.ifno != 0 || (command.ioctl_code != int(USBDEVFS_DISCONNECT) && command.ioctl_code != int(USBDEVFS_CONNECT)))
+            return -EINVAL;
+        if (command.ioctl_code == int(USBDEVFS_DISCONNECT))
+            return std::exchange(driverBound, false) ? 0 : -ENODATA;
+        // The kernel probes its drivers again, and the tower's binds.
+        driverBound = driverBound || (!claimedBy && !heldElsewhere);
+        return 0;
+    }
+    case USBDEVFS_SETCONFIGURATION: {
+        const int value = Resolved(argument, sizeof(int)).as<int>();
+        // The kernel refuses while any driver holds an interface, usbfs too.
+        if (driverBound || claimedBy || heldElsewhere || value < 1 || value > configurations)
+            return driverBound || claimedBy || heldElsewhere ? -EBUSY : -EINVAL;
+        activeConfiguration = value;
+        umockdev_testbed_set_attribute(myTestbed, sysfsPath.c_str(), "bConfigurationValue", (std::to_string(value) + "\n").c_str());
+        return 0;
+    }
     case USBDEVFS_CLAIMINTERFACE:
-        return Resolved(argument, 0, sizeof(unsigned)).as<unsigned>() == 0 ? claim(client, false) : -EINVAL;
-    case USBDEVFS_DISCONNECT_CLAIM:
-        return Resolved(argument, 0, sizeof(usbdevfs_disconnect_claim)).as<usbdevfs_disconnect_claim>().interface == 0
-                   ? claim(client, true)
-                   : -EINVAL;
+        if (Resolved(argument, sizeof(unsigned)).as<unsigned>() != 0)
+            return -EINVAL;
+        if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
+            return -EBUSY;
+        return claimedBy = client, 0;
     case USBDEVFS_RELEASEINTERFACE:
-        return release(client);
+        return claimedBy == client ? (claimedBy = nullptr, 0) : -EINVAL;
     case USBDEVFS_RESET:
         // The tower comes back from a bus reset with its settings anew.
         requests.settings = {};
@@ -289,74 +316,6 @@ int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UM
     }
 }
 
-bool EmulatedTower::claimedElsewhere(UMockdevIoctlClient* client) const
-{
-    return heldElsewhere || (claimedBy && claimedBy != client);
-}
-
-int EmulatedTower::getDriver(UMockdevIoctlData* argument)
-{
-    Resolved resolved(argument, 0, sizeof(usbdevfs_getdriver));
-    usbdevfs_getdriver& driver = resolved.as<usbdevfs_getdriver>();
-    if (driver.interface != 0)
-        return -EINVAL;
-    const char* name = claimedBy || heldElsewhere ? "usbfs" : driverBound ? kernelDriver : nullptr;
-    if (!name)
-        return -ENODATA;
-    std::snprintf(driver.driver, sizeof driver.driver, "%s", name);
-    return 0;
-}
-
-int EmulatedTower::driverIoctl(UMockdevIoctlData* argument)
-{
-    Resolved resolved(argument, 0, sizeof(usbdevfs_ioctl));
-    const usbdevfs_ioctl& command = resolved.as<usbdevfs_ioctl>();
-    if (command.ifno != 0)
-        return -EINVAL;
-    if (command.ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT)) {
-        if (!driverBound)
-            return -ENODATA;
-        driverBound = false;
-        return 0;
-    }
-    if (command.ioctl_code == static_cast<int>(USBDEVFS_CONNECT)) {
-        driverBound = driverBound || !(claimedBy || heldElsewhere);
-        return 0;
-    }
-    return -ENOTTY;
-}
-
-int EmulatedTower::setConfiguration(UMockdevIoctlData* argument)
-{
-    const int value = Resolved(argument, 0, sizeof(int)).as<int>();
-    // The kernel refuses while any driver holds an interface, usbfs too.
-    if (driverBound || claimedBy || heldElsewhere)
-        return -EBUSY;
-    if (value < 1 || value > configurations)
-        return -EINVAL;
-    activeConfiguration = value;
-    umockdev_testbed_set_attribute(myTestbed, sysfsPath.c_str(), "bConfigurationValue",
-                                   (std::to_string(value) + "\n").c_str());
-    return 0;
-}
-
-int EmulatedTower::claim(UMockdevIoctlClient* client, bool detachingDriver)
-{
-    if (claimedElsewhere(client) || (driverBound && !detachingDriver))
-        return -EBUSY;
-    driverBound = false;
-    claimedBy = client;
-    return 0;
-}
-
-int EmulatedTower::release(UMockdevIoctlClient* client)
-{
-    if (claimedBy != client)
-        return -EINVAL;
-    claimedBy = nullptr;
-    return 0;
-}
-
 // ---- transfers -------------------------------------------------------------
 
 int EmulatedTower::submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
@@ -364,31 +323,33 @@ int EmulatedTower::submit(UMockdevIoctlClient* client, UMockdevIoctlData* argume
     UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(usbdevfs_urb), nullptr);
     if (!data)
         return -EFAULT;
-    const Urb urb{client, data};
+    Urb urb{client, data, Wait::ever, {}};
     usbdevfs_urb& fields = urb.fields();
-    if (fields.buffer_length > 0 && !Resolved(data, offsetof(usbdevfs_urb, buffer), std::size_t(fields.buffer_length)).data) {
-        g_object_unref(data);
-        return -EFAULT;
-    }
+    const bool isControl = fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0;
+    const bool isInterrupt = fields.type == USBDEVFS_URB_TYPE_INTERRUPT && (fields.endpoint == inEndpoint || fields.endpoint == outEndpoint);
+    if (!isControl && !isInterrupt)
+        return g_object_unref(data), -EINVAL;
+    if (fields.buffer_length > 0 && !Resolved(data, std::size_t(fields.buffer_length), offsetof(usbdevfs_urb, buffer)).data)
+        return g_object_unref(data), -EFAULT;
     fields.actual_length = 0;
-    const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
-    if (fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0) {
-        end(urb, control(fields));
-    } else if (fields.type != USBDEVFS_URB_TYPE_INTERRUPT || (fields.endpoint != inEndpoint && fields.endpoint != outEndpoint)) {
-        g_object_unref(data);
-        return -EINVAL;
-    } else if (silent) {
-        hanging.push_back(urb);
-    } else if (fields.endpoint == outEndpoint) {
-        // Over the infrared at once, and no echo of it.
-        sent.insert(sent.end(), bytes, bytes + fields.buffer_length);
-        pendingSend.insert(pendingSend.end(), bytes, bytes + fields.buffer_length);
+    if (isControl)
+        return end(urb, control(fields)), 0;
+    if (!silent && fields.endpoint == outEndpoint) {
+        // Over the infrared, and no echo of it; the transfer ends once the
+        // bytes have crossed, as the tower takes no more meanwhile.
+        const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
+        sent.emplace_back(bytes, bytes + fields.buffer_length);
+        sentBytes += sent.back().size();
+        unplugDue = sentBytes > unplugBeyond;
+        unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
         fields.actual_length = fields.buffer_length;
-        end(urb, 0);
-    } else {
-        reads.push_back(urb);
-        fillReads();
+        urb.wait = Wait::write;
+        const LineSettings line = lineAt(requests.settings.transmitSpeed);
+        urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : 0ns);
+    } else if (!silent) {
+        urb.wait = Wait::read;
     }
+    waiting.push_back(urb);
     return 0;
 }
 
@@ -397,17 +358,14 @@ int EmulatedTower::submit(UMockdevIoctlClient* client, UMockdevIoctlData* argume
 int EmulatedTower::control(usbdevfs_urb& urb)
 {
     auto* setup = static_cast<std::uint8_t*>(urb.buffer);
-    const std::uint8_t requestType = setup[0];
     const std::uint8_t request = setup[1];
-    const std::uint16_t value = static_cast<std::uint16_t>(setup[2] | setup[3] << 8);
-    const int length = setup[6] | setup[7] << 8;
-    if ((requestType & 0x60) != 0x40)
+    if ((setup[0] & 0x60) != 0x40)
         return -EPIPE;
-    const Bytes reply = requests.answer(request, value);
+    const Bytes reply = requests.answer(request, static_cast<std::uint16_t>(setup[2] | setup[3] << 8));
     if (request == TowerRequests::flush || request == TowerRequests::reset)
         heard.clear();
-    if (requestType & 0x80) {
-        const int size = std::min({length, static_cast<int>(reply.size()), urb.buffer_length - 8});
+    if (setup[0] & 0x80) {
+        const int size = std::min({setup[6] | setup[7] << 8, static_cast<int>(reply.size()), urb.buffer_length - 8});
         std::copy_n(reply.begin(), size, setup + 8);
         urb.actual_length = size;
     }
@@ -417,79 +375,73 @@ int EmulatedTower::control(usbdevfs_urb& urb)
 int EmulatedTower::discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
 {
     const auto address = reinterpret_cast<gulong>(*reinterpret_cast<void**>(argument->data));
-    for (std::deque<Urb>* urbs : {&reads, &hanging}) {
-        const auto found = std::find_if(urbs->begin(), urbs->end(), [&](const Urb& urb) {
-            return urb.client == client && urb.data->client_addr == address;
-        });
-        if (found != urbs->end()) {
-            const Urb urb = *found;
-            urbs->erase(found);
-            end(urb, -ENOENT);
-            return 0;
-        }
-    }
-    return -EINVAL;
+    const auto found = std::find_if(waiting.begin(), waiting.end(), [&](const Urb& urb) {
+        return urb.client == client && urb.data->client_addr == address;
+    });
+    if (found == waiting.end())
+        return -EINVAL;
+    end(*found, -ENOENT);
+    waiting.erase(found);
+    return 0;
 }
 
+// 0 when a transfer was reaped into the argument, else -EAGAIN or -ENODEV.
 int EmulatedTower::reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
 {
+    carry();
     const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
+    clients[client].idle = found == ended.end();
     if (found == ended.end())
         return clients[client].connected ? -EAGAIN : -ENODEV;
-    umockdev_ioctl_data_set_ptr(Resolved(argument, 0, sizeof(void*)).data, 0, found->data);
+    umockdev_ioctl_data_set_ptr(Resolved(argument, sizeof(void*)).data, 0, found->data);
     g_object_unref(found->data);
     ended.erase(found);
     return 0;
 }
 
-// The usbfs file of a real device polls ready only when a transfer has
-// ended; the emulated one always does, so libusb asks again at once. An
-// answer that there is nothing to reap waits a millisecond, on umockdev's
-// worker loop, so that a waiting reader does not spin.
-void EmulatedTower::completeLater(UMockdevIoctlClient* client, int result)
-{
-    struct Later {
-        UMockdevIoctlClient* client;
-        int result;
-    };
-    GSource* source = g_timeout_source_new(1);
-    g_source_set_callback(
-        source,
-        [](gpointer data) -> gboolean {
-            const auto* later = static_cast<Later*>(data);
-            complete(later->client, later->result);
-            return G_SOURCE_REMOVE;
-        },
-        new Later{static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result},
-        [](gpointer data) {
-            const auto* later = static_cast<Later*>(data);
-            g_object_unref(later->client);
-            delete later;
-        });
-    g_source_attach(source, g_main_context_get_thread_default());
-    g_source_unref(source);
-}
-
-void EmulatedTower::hear(const Bytes& bytes)
+void EmulatedTower::hear(const Bytes& bytes, const LineSettings& line)
 {
     std::lock_guard lock(mutex);
     if (!plugged)
         return;
-    heard.insert(heard.end(), bytes.begin(), bytes.end());
-    fillReads();
+    Bytes received = bytes;
+    if (line != lineAt(requests.settings.receiveSpeed))
+        std::transform(received.begin(), received.end(), received.begin(), garbled);
+    cross(std::move(received), line, false);
+    carry();
 }
 
-void EmulatedTower::fillReads()
+EmulatedTower::Clock::time_point EmulatedTower::cross(Bytes bytes, const LineSettings& line, bool toBrick)
 {
-    while (!reads.empty() && !heard.empty()) {
-        const Urb urb = reads.front();
-        reads.pop_front();
-        usbdevfs_urb& fields = urb.fields();
-        const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
-        std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
-        heard.erase(heard.begin(), heard.begin() + size);
-        fields.actual_length = size;
-        end(urb, 0);
+    const auto length = paced ? line.byteTime() * static_cast<long>(bytes.size()) : std::chrono::nanoseconds(0);
+    infraredFree = std::max(infraredFree, Clock::now()) + length;
+    infrared.push_back({infraredFree, std::move(bytes), line, toBrick});
+    return infraredFree;
+}
+
+void EmulatedTower::carry()
+{
+    const Clock::time_point now = Clock::now();
+    for (; !infrared.empty() && infrared.front().crossed <= now; infrared.pop_front()) {
+        Crossing& crossing = infrared.front();
+        if (crossing.toBrick)
+            toBrick.push_back(std::move(crossing));
+        else
+            heard.insert(heard.end(), crossing.bytes.begin(), crossing.bytes.end());
+    }
+    for (auto urb = waiting.begin(); urb != waiting.end();) {
+        usbdevfs_urb& fields = urb->fields();
+        if (urb->wait == Wait::read && !heard.empty()) {
+            const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
+            std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
+            heard.erase(heard.begin(), heard.begin() + size);
+            fields.actual_length = size;
+        } else if (urb->wait != Wait::write || urb->crossed > now) {
+            ++urb;
+            continue;
+        }
+        end(*urb, 0);
+        urb = waiting.erase(urb);
     }
 }
 
@@ -499,13 +451,6 @@ void EmulatedTower::end(Urb urb, int status)
     ended.push_back(urb);
 }
 
-void EmulatedTower::endAll(std::deque<Urb>& urbs, int status)
-{
-    for (const Urb& urb : urbs)
-        end(urb, status);
-    urbs.clear();
-}
-
 // ---- the bus ---------------------------------------------------------------
 
 TowerTestbed::TowerTestbed()
@@ -513,7 +458,8 @@ TowerTestbed::TowerTestbed()
 {
     if (!umockdev_in_mock_environment())
         ADD_FAILURE() << "The emulated USB bus needs the suite to run under umockdev-wrapper";
-    umockdev_testbed_add_from_string(testbed, rootHub, nullptr);
+    umockdev_testbed_add_from_string(testbed, deviceRecord("", 1, "12", hubDescriptors).c_str(), nullptr);
+    umockdev_testbed_add_from_string(testbed, deviceRecord("/1-1", 2, "480", hubDescriptors).c_str(), nullptr);
 }
 
 TowerTestbed::~TowerTestbed()
@@ -522,9 +468,9 @@ TowerTestbed::~TowerTestbed()
     g_object_unref(testbed);
 }
 
-EmulatedTower& TowerTestbed::plug(int port)
+EmulatedTower& TowerTestbed::plug(const std::string& place, bool paced)
 {
-    towers.push_back(std::make_unique<EmulatedTower>(testbed, port));
+    towers.push_back(std::make_unique<EmulatedTower>(testbed, place, 3 + static_cast<int>(towers.size()), paced));
     towers.back()->plugIn();
     return *towers.back();
 }

@@ -2,33 +2,51 @@
 
 namespace {
 
+using T = TowerRequests;
+
 Bytes reply(std::uint8_t error, std::uint8_t value, const Bytes& data = {})
 {
     return word(static_cast<int>(4 + data.size())) + Bytes{error, value} + data;
 }
 
-constexpr std::uint16_t everySpeed = TowerRequests::baud1200 | TowerRequests::baud2400 | TowerRequests::baud4800;
+constexpr std::uint16_t everySpeed = T::baud1200 | T::baud2400 | T::baud4800;
 
-bool oneSpeed(std::uint16_t value)
+Bytes setSpeed(std::uint16_t& speed, std::uint16_t value)
 {
-    return (value & everySpeed) == value && value != 0 && (value & (value - 1)) == 0;
+    // One of the speeds, a single bit.
+    const bool known = (value & everySpeed) == value && value != 0 && (value & (value - 1)) == 0;
+    if (known)
+        speed = value;
+    return reply(known ? T::success : T::badParameter, 0, word(speed));
+}
+
+Bytes setWithin(std::uint8_t& setting, std::uint16_t value, int lowest, int highest)
+{
+    if (value < lowest || value > highest)
+        return reply(T::badParameter, setting);
+    setting = static_cast<std::uint8_t>(value);
+    return reply(T::success, setting);
 }
 
 } // namespace
 
 Bytes TowerRequests::answer(std::uint8_t request, std::uint16_t value)
 {
-    const auto low = static_cast<std::uint8_t>(value & 0xFF);
+    if (refused[request])
+        return reply(refused[request], 0);
+    const auto low = static_cast<std::uint8_t>(value), high = static_cast<std::uint8_t>(value >> 8);
+    std::uint8_t* parameter = low == modeParameter ? &settings.mode : low == rangeParameter ? &settings.range : nullptr;
     switch (request) {
     case getParameter:
-        return parameter(low);
+        return parameter ? reply(success, *parameter) : reply(badParameter, low);
     case setParameter:
-        return setParameterTo(low, static_cast<std::uint8_t>(value >> 8));
+        if (!parameter || high < 1 || high > (low == modeParameter ? infraredMode : longRange))
+            return reply(badParameter, high);
+        return *parameter = high, reply(success, high);
     case flush:
         return reply(success, 0);
     case reset:
-        settings = Settings();
-        return reply(success, 0);
+        return settings = Settings(), reply(success, 0);
     case getTransmitSpeed:
         return reply(success, 0, word(settings.transmitSpeed));
     case setTransmitSpeed:
@@ -50,45 +68,11 @@ Bytes TowerRequests::answer(std::uint8_t request, std::uint16_t value)
         // speeds each way, the carrier's lowest and highest kilohertz.
         if (low != infraredMode && low != visibleLightMode)
             return reply(badParameter, low);
-        return reply(success, 0, Bytes{low == infraredMode ? std::uint8_t(3) : std::uint8_t(1), 0x07} + word(everySpeed)
+        return reply(success, 0, Bytes{std::uint8_t(low == infraredMode ? 3 : 1), 0x07} + word(everySpeed)
                                      + word(low == infraredMode ? everySpeed : 0) + Bytes{30, 76});
     case getVersion:
-        return reply(success, 0, Bytes{versionMajor, versionMinor} + word(versionBuild));
+        return reply(success, 0, Bytes{1, 0} + word(60)); // 1.0, build 60
     default:
         return reply(badRequest, 0);
     }
-}
-
-Bytes TowerRequests::parameter(std::uint8_t which)
-{
-    if (which == modeParameter)
-        return reply(success, settings.mode);
-    if (which == rangeParameter)
-        return reply(success, settings.range);
-    return reply(badParameter, which);
-}
-
-Bytes TowerRequests::setParameterTo(std::uint8_t which, std::uint8_t setting)
-{
-    if (which == modeParameter && (setting == visibleLightMode || setting == infraredMode))
-        return settings.mode = setting, reply(success, setting);
-    if (which == rangeParameter && setting >= shortRange && setting <= longRange)
-        return settings.range = setting, reply(success, setting);
-    return reply(badParameter, setting);
-}
-
-Bytes TowerRequests::setSpeed(std::uint16_t& speed, std::uint16_t value)
-{
-    if (!oneSpeed(value))
-        return reply(badParameter, 0, word(speed));
-    speed = value;
-    return reply(success, 0, word(speed));
-}
-
-Bytes TowerRequests::setWithin(std::uint8_t& setting, std::uint16_t value, int lowest, int highest)
-{
-    if (value < lowest || value > highest)
-        return reply(badParameter, setting);
-    setting = static_cast<std::uint8_t>(value);
-    return reply(success, setting);
 }

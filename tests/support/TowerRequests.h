@@ -3,6 +3,7 @@
 #include "support/Bytes.h"
 
 #include <cstdint>
+#include <map>
 
 // The LEGO USB IR Tower's vendor requests, and the settings they change.
 // Every reply begins with a 4-byte header: the reply's length in bytes
@@ -29,6 +30,7 @@ public:
     enum Parameter : std::uint8_t { modeParameter = 0x01, rangeParameter = 0x02 };
     enum Mode : std::uint8_t { visibleLightMode = 0x01, infraredMode = 0x02 };
     enum Range : std::uint8_t { shortRange = 0x01, mediumRange = 0x02, longRange = 0x03 };
+    // A speed's code times 300 is its bit rate.
     enum Speed : std::uint16_t { baud1200 = 0x04, baud2400 = 0x08, baud4800 = 0x10 };
     enum Error : std::uint8_t { success = 0x00, badParameter = 0x01, badRequest = 0xFF };
 
@@ -42,20 +44,14 @@ public:
         bool operator==(const Settings&) const = default;
     };
 
-    static constexpr std::uint8_t versionMajor = 1;
-    static constexpr std::uint8_t versionMinor = 0;
-    static constexpr std::uint16_t versionBuild = 60;
+    static int bitsPerSecond(std::uint16_t speed) { return speed * 300; }
 
     // The whole reply to a request; a request the tower does not know is
-    // answered with badRequest.
+    // answered with badRequest, a refused one with its error and no change.
     Bytes answer(std::uint8_t request, std::uint16_t value);
 
     // What the requests have set; reset (and a USB reset) restores it.
     Settings settings;
-
-private:
-    Bytes setParameterTo(std::uint8_t parameter, std::uint8_t setting);
-    Bytes parameter(std::uint8_t parameter);
-    Bytes setSpeed(std::uint16_t& speed, std::uint16_t value);
-    Bytes setWithin(std::uint8_t& setting, std::uint16_t value, int lowest, int highest);
+    // The requests refused, with the error each is answered with.
+    std::map<std::uint8_t, std::uint8_t> refused;
 };

@@ -17,9 +17,8 @@ IOReturn USBLink::open(const std::string& path)
     return result;
 }
 
-USBBrick::USBBrick()
-    : tower(bus.plug(3))
-    , brick(tower.brick)
+USBBrick::USBBrick(bool paced)
+    : tower(bus.plug("1-3", paced))
 {
     usb.open();
 }

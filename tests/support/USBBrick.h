@@ -26,11 +26,11 @@ public:
 // a link open on it.
 class USBBrick {
 public:
-    USBBrick();
+    explicit USBBrick(bool paced = false);
 
     TowerTestbed bus;
     EmulatedTower& tower;
-    Brick& brick;
+    Brick& brick = tower.brick;
     USBLink usb;
     RCXController& controller = usb.controller;
 };
