@@ -13,6 +13,12 @@
 
 namespace {
 
+// The infrared line as the tower keeps it at `speed`: always odd parity.
+HostSettings lineAt(std::uint16_t speed)
+{
+    return {speed == TowerRequests::baud4800 ? 4800 : speed == TowerRequests::baud1200 ? 1200 : 2400, Parity::odd};
+}
+
 constexpr std::uint8_t inEndpoint = 0x81;
 constexpr std::uint8_t outEndpoint = 0x02;
 constexpr int configurations = 4;
@@ -93,7 +99,12 @@ EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, int port)
     g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), this);
     g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), this);
     umockdev_testbed_attach_ioctl(myTestbed, deviceNode.c_str(), handler, nullptr);
-    brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { hear(bytes); });
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) {
+        Bytes sent(bytes.begin(), bytes.end());
+        if (!lineAt(settings().receiveSpeed).agreeWith(line))
+            std::transform(sent.begin(), sent.end(), sent.begin(), garbled);
+        hear(sent);
+    });
 }
 
 EmulatedTower::~EmulatedTower()
@@ -200,9 +211,11 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
     Bytes toBrick;
     bool unplugNow = false;
     int result;
+    HostSettings line;
     {
         std::lock_guard lock(tower->mutex);
         result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+        line = lineAt(tower->requests.settings.transmitSpeed);
         toBrick.swap(tower->pendingSend);
         unplugNow = !toBrick.empty() && tower->unplugCondition && tower->unplugCondition(tower->sent);
         if (unplugNow)
@@ -212,7 +225,7 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
         return FALSE;
     // The brick answers through hear(), which takes the lock again.
     if (!toBrick.empty())
-        tower->brick.receive(toBrick);
+        tower->brick.receive(toBrick, line);
     if (unplugNow)
         tower->unplug();
     if (request == USBDEVFS_REAPURBNDELAY && result != 0)
