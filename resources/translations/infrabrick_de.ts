@@ -734,6 +734,10 @@
         <translation>Programmdatei hierher ziehen</translation>
     </message>
     <message>
+        <source>InstallFirmware requires a file argument</source>
+        <translation>InstallFirmware braucht eine Datei als Argument</translation>
+    </message>
+    <message>
         <source>Download requires a file argument</source>
         <translation>Download braucht eine Datei als Argument</translation>
     </message>

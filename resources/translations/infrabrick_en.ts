@@ -729,6 +729,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>InstallFirmware requires a file argument</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Download requires a file argument</source>
         <translation type="unfinished"></translation>
     </message>

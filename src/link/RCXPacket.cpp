@@ -113,6 +113,7 @@ IOReturn RCXPacket::writeFramed(const std::uint8_t* packet, std::size_t length, 
     if (!readyLock.lockWhenCondition(ready, timeout))
         return kIOReturnTimeout;
     mayBeLastHeard.set(packet[std::size(FrameWriter::header)]);
+    awaitedReply = complement(packet[std::size(FrameWriter::header)]);
     const bool echoes = myPort.echoes();
     if (echoes) {
         echoBufferEnd = 0;
@@ -456,6 +457,8 @@ RCXPacket::State RCXPacket::message()
 RCXPacket::State RCXPacket::reply()
 {
     int length = replyLength(opcode);
+    if (!complements && opcode != awaitedReply)
+        return State::Idle;
     if (length == blockLengthReply)
         length = blockLength;
     if (length <= 0)

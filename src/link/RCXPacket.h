@@ -197,6 +197,10 @@ private:
     // False on the fast line. Changed only while readyLock is held, so a
     // packet is read whole in one framing.
     std::atomic<bool> complements = true;
+    // The reply opcode of the packet written last. Without complements a
+    // noisy byte can make any opcode of a long reply, which would swallow
+    // the packets after it: on the fast line only this one is read.
+    std::atomic<std::uint8_t> awaitedReply = 0;
     int backup = 0;
 
     // Receive-thread state: the packet being decoded, the last read's result.

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int fastBlockSize = 200;
-// A block cut short after failures gets no shorter than this.
+// Blocks cut short after failures get no shorter than this.
 constexpr int shortestFastBlock = 25;
 // Without complements the brick's infrared receiver loses its sync on 25
 // zero bytes in a row. A block's data keeps its runs 3 below that: the
@@ -85,11 +85,15 @@ const char* RCXController::installFast(const FirmwareFile& firmware, FileOp& fil
     if (line != LineSpeed::fast) {
         const double imageCost = normalLineCost * static_cast<double>(image.image.size());
         const double total = imageCost + static_cast<double>(firmware.image.size());
-        // A brick silent on both lines fails here, as at normal speed.
-        if (const char* failure = install(image, total / normalLineCost, progress))
-            return fallBack(firmware, failure, progress);
-        if (!switchLine(LineSpeed::fast))
+        if (const char* failure = install(image, total / normalLineCost, progress)) {
+            // The unlock's answer may be lost while the ROM ran the image. A
+            // brick silent on both lines fails here, as at normal speed.
+            const RCXSender::QuietTimeouts quiet(myRCXSender);
+            if (findBricksLine() != LineSpeed::fast)
+                return fallBack(firmware, failure, progress);
+        } else if (!switchLine(LineSpeed::fast)) {
             return "The port cannot change its speed. Switch the RCX off and on, then install the firmware again.";
+        }
     }
     return installOnFastLine(firmware, progress);
 }
@@ -106,10 +110,13 @@ const char* RCXController::installOnFastLine(const FirmwareFile& firmware, Progr
             !sendFastBlocks(firmware.image, progress.totalForRest(firmware.image.size()), progress))
             return fallBack(firmware, failedAtFastSpeed, progress);
         unlocked = unlockFirmware();
+        // The new firmware speaks the normal line; a ROM that refused it
+        // stays on the fast one until it is switched off, and then speaks
+        // normal too. The unlock's answer may be lost while the firmware
+        // took over: it answers on the normal line, the ROM does not.
+        switchLine(LineSpeed::normal);
+        unlocked = unlocked || readVersions().hasFirmware();
     }
-    // The new firmware speaks the normal line; a ROM that refused it stays
-    // on the fast one until it is switched off, and then speaks normal too.
-    switchLine(LineSpeed::normal);
     return unlocked ? nullptr
                     : "The RCX refused the firmware. Switch the RCX off and on, then install the firmware again.";
 }
@@ -137,20 +144,21 @@ bool RCXController::sendFastBlocks(const std::vector<std::uint8_t>& image, doubl
     int longest = fastBlockSize;
     int failures = 0;
     while (offset < length) {
+        // A block goes again as it was: the brick may have stored it with
+        // its status lost, and takes only the very same block as its repeat.
         const int size = fastBlockLength(image.data() + offset, length - offset, longest);
         const int number = offset + size == length ? 0 : index; // the last block is always block 0
-        if (myRCXSender.sendBlock(static_cast<std::uint16_t>(number), static_cast<std::uint16_t>(size),
-                                  image.data() + offset) == 0) {
-            offset += size;
-            ++index;
-            failures = 0;
-            fileOp.advanceBy(size * 100.0 / progressTotal);
-        } else if (++failures == maxDownloadErrors) {
-            return false;
-        } else {
+        while (myRCXSender.sendBlock(static_cast<std::uint16_t>(number), static_cast<std::uint16_t>(size),
+                                     image.data() + offset) != 0) {
+            if (++failures == maxDownloadErrors)
+                return false;
             // A noisy line loses long blocks far more often than short ones.
             longest = std::max(shortestFastBlock, longest / 2);
         }
+        offset += size;
+        ++index;
+        failures = 0;
+        fileOp.advanceBy(size * 100.0 / progressTotal);
     }
     return true;
 }

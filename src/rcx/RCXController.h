@@ -217,7 +217,7 @@ private:
     // answers there, else `failure`, with the link left on the normal line.
     const char* fallBack(const FirmwareFile& firmware, const char* failure, ProgressCount& progress);
     // Blocks without complements, cut before a run of zeros the brick's
-    // receiver would lose its sync on, and shorter after a failure; false
+    // receiver would lose its sync on, the ones after a failure shorter; false
     // once one has failed maxDownloadErrors times in a row.
     bool sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal, FileOp& fileOp);
     // Switches the link's line; false when the port refused.

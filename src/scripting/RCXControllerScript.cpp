@@ -23,7 +23,7 @@ QList<QDBusObjectPath> pathsOf(const std::array<std::unique_ptr<Element>, Count>
 } // namespace
 
 RCXControllerScript::RCXControllerScript(RCXController& controller, ProgramFileDownload& downloads)
-    : ScriptElement(controller)
+    : TransferElement(controller)
 {
     for (int input = 1; input <= inputCount; ++input) {
         myRCXInputs[input - 1] = std::make_unique<RCXSensorInput>(controller, input);
@@ -107,6 +107,16 @@ void RCXControllerScript::handleSend(ScriptCommand& command)
         return;
     }
     myRCXController.sendMessage(message);
+}
+
+void RCXControllerScript::handleInstallFirmware(ScriptCommand& command)
+{
+    const bool fast = command.evaluatedArguments().value("Fast", false).toBool();
+    runTransfer(command, QT_TRANSLATE_NOOP("Localizable", "InstallFirmware requires a file argument"),
+                ScriptError::installFailed, [this, fast](const std::string& path) {
+                    myRCXController.sendFirmware(path, *this, fast ? RCXController::FirmwareSpeed::fast
+                                                                   : RCXController::FirmwareSpeed::normal);
+                });
 }
 
 std::vector<QObject*> RCXControllerScript::scriptObjects()

@@ -8,6 +8,7 @@
 #include "scripting/RCXProgramSlot.h"
 #include "scripting/RCXSensorInput.h"
 #include "scripting/RCXVariable.h"
+#include "scripting/TransferElement.h"
 
 #include <QDBusObjectPath>
 #include <QList>
@@ -25,7 +26,7 @@
 // application's to show: a script gets the value the failed operation yields.
 // A script's choice of slot, and its downloads and deletions, are told as
 // programChanged, so that the window shows them at once.
-class RCXControllerScript : public ScriptElement, public Control {
+class RCXControllerScript : public TransferElement, public Control {
     Q_OBJECT
     Q_PROPERTY(int batteryLevel READ batteryLevel)
     Q_PROPERTY(QDBusObjectPath currentSlot READ currentSlot WRITE setCurrentSlot)
@@ -71,6 +72,9 @@ public:
     // Sends the "Message" argument's low byte as a brick message; a missing
     // argument, or one that is no number, is an error.
     void handleSend(ScriptCommand& command);
+    // Installs the firmware file given as "File"; "Fast" (false unless
+    // given) takes the ROM's fast line.
+    void handleInstallFirmware(ScriptCommand& command);
 
     void timeout() override {}
     void towerError() override {}
@@ -79,6 +83,10 @@ public slots:
     void Run(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleRun); }
     void Stop(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleStop); }
     void Send(const QVariantMap& arguments) { perform(arguments, &RCXControllerScript::handleSend); }
+    void InstallFirmware(const QVariantMap& arguments)
+    {
+        perform(arguments, &RCXControllerScript::handleInstallFirmware);
+    }
 
 signals:
     // The current slot or its program changed.

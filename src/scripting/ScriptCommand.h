@@ -36,4 +36,5 @@ constexpr int downloadFailed = -2720;
 constexpr int saveFailed = -2721;
 // A source to download did not compile (or could not be compiled).
 constexpr int compileFailed = -2722;
+constexpr int installFailed = -2723;
 } // namespace ScriptError

@@ -243,14 +243,14 @@ TEST_F(CliTest, FaultsEndWithTheirExitStatus)
 TEST_F(CliTest, UsbTowersGoByTheirPlace)
 {
     TowerTestbed bus;
-    EmulatedTower& second = bus.plug(2);
-    EmulatedTower& third = bus.plug(3);
+    EmulatedTower& second = bus.plug("1-2");
+    EmulatedTower& third = bus.plug("1-3");
     const QJsonArray towers = json(Cli({"towers", "--json"}).wait().out)["towers"].toArray();
     EXPECT_TRUE(towers.contains(QJsonObject{{"name", "USB IR Tower (bus 1, port 3)"}, {"type", "USB"}, {"path", "1-3"}}));
     ASSERT_EQ(Cli({"--port", "1-3", "beep"}).wait().status, 0);
-    EXPECT_TRUE(second.written().empty() && !third.written().empty());
+    EXPECT_TRUE(second.writes().empty() && !third.writes().empty());
     ASSERT_EQ(Cli({"--port", "usb", "beep"}).wait().status, 0);
-    EXPECT_FALSE(second.written().empty());
+    EXPECT_FALSE(second.writes().empty());
     third.holdElsewhere(true);
     const Cli::Ended held = Cli({"--port", "1-3", "beep"}).wait();
     EXPECT_EQ(held.status, 3);

@@ -1,50 +1,58 @@
-// brickOS's firmware, installed on the virtual brick by nqc and by brickOS's
-// firmdl3, at normal speed and in the ROM's fast mode.
+// brickOS's firmware installed on the virtual brick by nqc, by brickOS's
+// firmdl3 and by Infrabrick, at normal speed and in the ROM's fast mode.
+#include "Peers.h"
 #include "rcx/FirmwareFile.h"
-#include "support/Recording.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
+#include <functional>
 #include <iterator>
-#include <sys/wait.h>
 
 namespace {
 
 const std::string brickOs = "/usr/lib/brickos/brickOS.srec";
 
-// A shell command's exit status and its output, errors included.
-std::pair<int, std::string> run(const std::string& command)
+// An install onto the brick's terminal; what went wrong, or empty.
+using Install = std::function<std::string(const std::string& path)>;
+
+Install peer(const std::string& command)
 {
-    std::string output;
-    FILE* pipe = ::popen(("timeout 120 " + command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> chunk;
-    while (std::size_t count = std::fread(chunk.data(), 1, chunk.size(), pipe))
-        output.append(chunk.data(), count);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return [command](const std::string& path) {
+        std::string line = command;
+        const auto [status, output] = run(line.replace(line.find("%s"), 2, path) + brickOs);
+        return status == 0 ? std::string() : output;
+    };
+}
+
+std::string infrabrickFast(const std::string& path)
+{
+    Link link(path);
+    RecordingFileOp fileOp;
+    link.controller.sendFirmware(brickOs, fileOp, RCXController::FirmwareSpeed::fast);
+    return fileOp.events.back() == "stop" ? std::string() : fileOp.events.back();
 }
 
 TEST(PeerFirmware, InstallsBrickOsByteForByteAtEitherSpeed)
 {
     const std::vector<std::uint8_t> image = readFirmwareFile(brickOs).image;
     ASSERT_FALSE(image.empty());
-    for (const char* install : {"nqc -S%s -firmware ", "nqc -S%s -firmfast ", "firmdl3 --slow --tty=%s ", "firmdl3 --tty=%s "}) {
-        SCOPED_TRACE(install);
+    const std::pair<const char*, Install> installs[] = {
+        {"nqc", peer("nqc -S%s -firmware ")}, {"nqc fast", peer("nqc -S%s -firmfast ")},
+        {"firmdl3 slow", peer("firmdl3 --slow --tty=%s ")}, {"firmdl3", peer("firmdl3 --tty=%s ")},
+        {"infrabrick fast", infrabrickFast},
+    };
+    for (const auto& [name, install] : installs) {
+        SCOPED_TRACE(name);
         TemporaryFolder folder;
         SimProcess sim(INFRABRICK_SIM, {"--no-firmware"});
-        std::string command = install;
-        command.replace(command.find("%s"), 2, sim.path());
-        const auto [status, output] = run(command + brickOs);
-        ASSERT_EQ(status, 0) << output;
+        ASSERT_EQ(install(sim.path()), "");
         ASSERT_EQ(sim.control("dump firmware " + folder.path("image")), "ok");
         std::ifstream dumped(folder.path("image"), std::ios::binary);
         EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(dumped), {}), image);
-        EXPECT_NE(sim.state().find(R"("line":{"speed":2400,"complements":true,"parity":"odd"})"), std::string::npos)
-            << "the firmware runs the ROM's line";
-        EXPECT_NE(sim.state().find(R"("firmware":{"present":true)"), std::string::npos);
+        EXPECT_TRUE(contains(sim.state(), R"("line":{"speed":2400,"complements":true,"parity":"odd"})")) << "the firmware runs the ROM's line";
+        EXPECT_TRUE(contains(sim.state(), R"("firmware":{"present":true)"));
     }
 }
 

@@ -1,43 +1,14 @@
 // NQC's programs, downloaded by nqc or by Infrabrick, run on the virtual brick as on a brick.
-#include "link/RCXSender.h"
-#include "ports/SerialPort.h"
-#include "rcx/RCXController.h"
-#include "support/Recording.h"
+#include "Peers.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
-#include <sys/wait.h>
 
 namespace {
 
 const std::string program = INFRABRICK_SIM;
-
-// A shell command's exit status and its output, errors included.
-std::pair<int, std::string> run(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = ::popen(("timeout 120 " + command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> chunk;
-    while (std::size_t count = std::fread(chunk.data(), 1, chunk.size(), pipe))
-        output.append(chunk.data(), count);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Infrabrick's own link to the brick's terminal.
-struct Link {
-    explicit Link(const std::string& path) { port.openPort(path), packet.startReadLoop(); }
-    SerialPort port;
-    RCXPacket packet{port};
-    RecordingListener listener;
-    RCXSender sender{packet, &listener};
-    RCXController controller{sender, packet};
-};
 
 // Programs on what the interpreter's own tests leave out; after each control
 // command (if any) and time passing, parts the state must hold.

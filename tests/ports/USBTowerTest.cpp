@@ -3,6 +3,7 @@
 // faults of a real bus, and several towers at once.
 #include "ports/LibusbTowerDevice.h"
 #include "ports/USBPort.h"
+#include "rcx/FirmwareFile.h"
 #include "support/StdoutCapture.h"
 #include "support/USBBrick.h"
 
@@ -54,6 +55,22 @@ TEST(USBTower, CarriesTheBatteryPollAndTheTransfersAndTheFastFirmware)
     EXPECT_EQ(usb.tower.settings(), (Settings{TowerRequests::infraredMode, TowerRequests::longRange}));
     EXPECT_EQ(usb.usb.listener.failures(), 0);
     EXPECT_TRUE(std::none_of(fileOp.events.begin(), fileOp.events.end(), [](const std::string& event) { return event.starts_with("abort"); }));
+}
+
+// The brick hears the tower's transmit speed and the tower the brick's line
+// at its receive speed: the fast firmware gets through only by the speed requests.
+TEST(USBTower, CarriesTheFastFirmwareDownloadAtTheSpeedsItIsSet)
+{
+    USBBrick usb;
+    RecordingFileOp fileOp;
+    const std::string firmware = "/usr/lib/brickos/brickOS.srec";
+    usb.controller.sendFirmware(firmware, fileOp, RCXController::FirmwareSpeed::fast);
+    EXPECT_EQ(fileOp.events.back(), "stop");
+    EXPECT_EQ(usb.brick.snapshot().firmware.image, readFirmwareFile(firmware).image);
+    const std::vector<ByteString> history = usb.brick.history();
+    EXPECT_TRUE(std::any_of(history.begin(), history.end(), [](const ByteString& c) { return c.size() == 206; })) << "200-byte blocks";
+    EXPECT_EQ(usb.tower.settings().transmitSpeed, TowerRequests::baud2400);
+    EXPECT_TRUE(fileOp.notes.empty());
 }
 
 // Each request as libusb sends it, and the tower's whole reply.

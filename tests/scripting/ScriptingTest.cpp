@@ -155,6 +155,8 @@ TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
         {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", bad.fileName()}}, "E2722",
          "\"bad.nqc\" has errors and was not downloaded:\nbad.nqc:4: syntax error\n", {"91 01"}},
         {"/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("no/log.txt")}}, "E2721", "Can't open file \"log.txt\"", {}},
+        {"/Brick", "Brick", "InstallFirmware", {{"Fast", true}}, "E1701", "InstallFirmware requires a file argument", {}},
+        {"/Brick", "Brick", "InstallFirmware", {{"File", folder.filePath("no.lgo")}, {"Fast", true}}, "E2723", "Can't open file \"no.lgo\"", {}},
     };
     for (const auto& each : cases) {
         const QDBusMessage reply = command(each.path, each.interface, each.method, each.arguments);
@@ -162,6 +164,15 @@ TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
         EXPECT_EQ(reply.errorMessage(), each.message);
         EXPECT_EQ(brick.commands(), each.sent) << each.message;
     }
+}
+
+// The firmware on the ROM's fast line: 200-byte blocks after the image's.
+TEST_F(ScriptingTest, InstallsFirmwareFastWhenAsked)
+{
+    const QDBusMessage reply = command("/Brick", "Brick", "InstallFirmware", {{"File", "/usr/lib/brickos/brickOS.srec"}, {"Fast", true}});
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    EXPECT_FALSE(brick.commands().filter(QRegularExpression("^45 .. .. C8 00 ")).isEmpty());
+    EXPECT_TRUE(brick.control("state").contains(R"("firmware":{"present":true)"));
 }
 
 // A download selects its slot and pauses after each block, a source

@@ -17,9 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fcntl.h>
 #include <numeric>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -111,27 +109,14 @@ TEST(SimProgram, NoiseLosesCommandsButNeverEchoesAndRealtimePacesTheReply)
     EXPECT_GE(Clock::now() - start, (14 * PtyTower::byteTime + PtyTower::turnaround) * 0.95);
 }
 
-// Sets the speed of the host's side of the terminal at `path`, as a host
-// that switches its line does.
-void setSpeed(const std::string& path, speed_t speed)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    termios settings;
-    ASSERT_EQ(::tcgetattr(fd, &settings), 0);
-    ::cfsetspeed(&settings, speed);
-    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &settings), 0);
-    ::close(fd);
-}
-
 Bytes plainFramed(const Bytes& values)
 {
     return hex("55 FF 00") + values + Bytes{checksum(values)};
 }
 
 // The serial tower's fast download image puts the brick's line at 4800
-// bit/s without complements or parity. A host still at 2400 hears garbage
-// and is not heard; realtime paces each byte at its line's speed; power on
-// brings the ROM's line back.
+// bit/s without complements or parity: a host still at 2400 is not heard,
+// realtime paces each byte at the new speed, power on brings back the ROM's.
 TEST(SimProgram, TheFastDownloadImageSwitchesTheLineWhichRealtimePaces)
 {
     SimProcess sim(program, {"--realtime", "--no-firmware"});
@@ -141,42 +126,33 @@ TEST(SimProgram, TheFastDownloadImageSwitchesTheLineWhichRealtimePaces)
     const int sum = std::accumulate(image.begin(), image.end(), 0);
     const Bytes answer = Bytes{0x5A} + Bytes(unlockAnswer.begin(), unlockAnswer.end());
     Bytes got;
-    for (const auto& [command, reply] : {std::pair(Bytes{0x75, 0x00, 0x80, lowByte(sum), highByte(sum), 0}, Bytes{0x8A, 0}),
-                                         std::pair(block(0x4D, 0, image), Bytes{0xB2, 0}),
-                                         std::pair(Bytes{0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}, answer)}) {
-        ASSERT_EQ(line.write(framed(command).data(), static_cast<int>(framed(command).size())), 0);
-        ASSERT_TRUE(readThrough(line, got, framed(command) + framed(reply))) << BrickControl::hexText(command);
-    }
+    const auto exchange = [&](const Bytes& command, const Bytes& reply) {
+        return line.write(command.data(), static_cast<int>(command.size())) == 0 && readThrough(line, got, command + reply);
+    };
+    ASSERT_TRUE(exchange(framed({0x75, 0x00, 0x80, lowByte(sum), highByte(sum), 0}), framed({0x8A, 0})));
+    ASSERT_TRUE(exchange(framed(block(0x4D, 0, image)), framed({0xB2, 0})));
+    ASSERT_TRUE(exchange(framed({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}), framed(answer)));
     EXPECT_NE(sim.state().find(R"("line":{"speed":4800,"complements":false,"parity":"none"})"), std::string::npos);
-
     Bytes garbage = plainFramed({0xF7, 7});
     std::transform(garbage.begin(), garbage.end(), garbage.begin(), garbled);
     ASSERT_EQ(sim.control("message 7"), "ok");
-    EXPECT_TRUE(readThrough(line, got, garbage));
-    const Bytes alive = plainFramed({0x10});
-    ASSERT_EQ(line.write(alive.data(), static_cast<int>(alive.size())), 0);
-    ASSERT_TRUE(readThrough(line, got, alive));
+    EXPECT_TRUE(readThrough(line, got, garbage)) << "the brick's bytes, heard at 2400";
+    ASSERT_TRUE(exchange(plainFramed({0x10}), {}));
 
-    setSpeed(sim.path(), B4800);
+    line.setLineSpeed(LineSpeed::fast);
     const Bytes data = plainFramed(block(0x45, 1, Bytes(200, 0x11)));
     const auto start = Clock::now();
-    ASSERT_EQ(line.write(data.data(), static_cast<int>(data.size())), 0);
-    ASSERT_TRUE(readThrough(line, got, data));
+    ASSERT_TRUE(exchange(data, {}));
     const auto echoed = Clock::now();
     EXPECT_TRUE(readThrough(line, got, plainFramed({0xBA, 6}))) << "no download going on";
-    constexpr LineSettings fast{4800, Parity::none};
-    EXPECT_GE(echoed - start, fast.byteTime() * data.size() * 0.95);
+    EXPECT_GE(echoed - start, (LineSettings{4800, Parity::none}.byteTime() * data.size() * 0.95));
     EXPECT_LT(echoed - start, PtyTower::byteTime * data.size()) << "faster than the ROM's line";
     EXPECT_EQ(sim.history().find("\"10\""), std::string::npos) << "the host at 2400 was not heard";
 
-    const Bytes powerOff = plainFramed({0x60});
-    ASSERT_EQ(line.write(powerOff.data(), static_cast<int>(powerOff.size())), 0);
-    ASSERT_TRUE(readThrough(line, got, powerOff));
+    ASSERT_TRUE(exchange(plainFramed({0x60}), {}));
     ASSERT_EQ(sim.control("power on"), "ok");
-    EXPECT_NE(sim.state().find(R"("line":{"speed":2400,"complements":true,"parity":"odd"})"), std::string::npos);
-    setSpeed(sim.path(), B2400);
-    ASSERT_EQ(line.write(framed({0x18}).data(), 7), 0);
-    EXPECT_TRUE(readThrough(line, got, framed({0x18}) + framed({0xE7})));
+    line.setLineSpeed(LineSpeed::normal);
+    EXPECT_TRUE(exchange(framed({0x18}), framed({0xE7})));
 }
 
 TEST(SerialLinkToSim, EveryCommandIsAnsweredAtTheFirstAttemptAndOneWithoutReplyHeardOnceItsEchoIsBack)

@@ -196,6 +196,7 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
     bool unplugNow;
     bool waitLater = false;
     int result;
+    HostSettings line;
     {
         std::unique_lock lock(tower->mutex);
         const bool wasIdle = tower->clients[client].idle;

@@ -2,12 +2,20 @@
 
 #include "protocol/Opcodes.h"
 
+#include <algorithm>
+
 namespace {
 
 // The port list with `tower` as its serial port and no USB tower.
 std::unique_ptr<AllPorts> portsWith(ScriptedPort& tower)
 {
     return std::make_unique<AllPorts>(std::unique_ptr<Port>(&tower), std::make_unique<NoPort>());
+}
+
+// The host's side of a serial tower on `speed`.
+HostSettings hostOn(LineSpeed speed)
+{
+    return speed == LineSpeed::fast ? HostSettings{4800, Parity::none} : HostSettings{2400, Parity::odd};
 }
 
 } // namespace
@@ -17,7 +25,12 @@ VirtualBrick::VirtualBrick(bool firmwarePresent)
     , port(*new ScriptedPort)
     , link(listener, portsWith(port))
 {
-    brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { port.feed(bytes); });
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) {
+        Bytes heard(bytes.begin(), bytes.end());
+        if (!hostOn(port.lineSpeed()).agreeWith(line))
+            std::transform(heard.begin(), heard.end(), heard.begin(), garbled);
+        port.feed(heard);
+    });
     port.setResponder([this](const Bytes& written) { return respond(written); });
     link.port().setPort(AllPorts::serialType, port.portNameAtIndex(0), port.portPathAtIndex(0));
     packet.startReadLoop();
@@ -25,14 +38,25 @@ VirtualBrick::VirtualBrick(bool firmwarePresent)
 
 Bytes VirtualBrick::respond(const Bytes& written)
 {
-    const auto found = answers.find(unframed(written).at(0));
-    if (found == answers.end())
-        return brick.receive(written), Bytes();
+    const HostSettings host = hostOn(port.lineSpeed());
+    const auto found = answers.find(withoutToggle(written.at(3))); // the opcode, in either framing
+    if (found == answers.end()) {
+        brick.receive(written, host);
+        if (afterEach)
+            afterEach();
+        return {};
+    }
     brick.setSilent(true);
-    brick.receive(written);
+    brick.receive(written, host);
     brick.setSilent(false);
     const std::optional<Bytes> data = found->second(unframed(written));
     return data ? framed(Bytes{static_cast<std::uint8_t>(~written[3])} + *data) : Bytes();
+}
+
+void VirtualBrick::switchOffAndOn()
+{
+    brick.receive(brick.lineMode().complements ? framed({0x60}) : hex("55 FF 00 60 60"));
+    brick.powerOn();
 }
 
 std::vector<Command> VirtualBrick::commands() const

@@ -21,8 +21,12 @@ struct Block {
 
 // The virtual brick in the same process, and the link to it as the
 // application builds it, with a scripted tower with echo as the serial port
-// it chose. A test may answer an opcode itself: the brick still acts on the
-// command, but the test's reply data (none: silence) goes back.
+// it chose. The tower's line speed is the host's setting as a serial tower
+// has it (normal 2400 bit/s odd parity, fast 4800 without): where it is not
+// the brick's line mode, each side hears garbage. A test may answer an
+// opcode itself: the brick still acts on the command, but the test's reply
+// data (none: silence) goes back. `afterEach` runs once the brick has taken
+// each packet written.
 class VirtualBrick {
 public:
     using Answer = std::function<std::optional<Bytes>(const Command& command)>;
@@ -33,6 +37,10 @@ public:
     std::vector<Command> commands() const;
     std::vector<Block> blocks() const;
     std::string control(const std::string& line) { return BrickControl(brick).run(line); }
+    // Power off on the brick's present line, then on again, as a user does.
+    void switchOffAndOn();
+
+    std::function<void()> afterEach;
 
     Brick brick;
     RecordingListener listener;
