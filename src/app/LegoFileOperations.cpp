@@ -198,6 +198,13 @@ void LegoController::installFirmwareFile(const QString& path)
     const auto speed = myDefaults.value(fastFirmwareKey).toBool() ? RCXController::FirmwareSpeed::fast
                                                                    : RCXController::FirmwareSpeed::normal;
     myRCXController.sendFirmware(path.toStdString(), *this, speed);
+    // Deleting the firmware stopped and deleted every program.
+    {
+        const QSignalBlocker quiet(runStopButton);
+        runStopButton->setChecked(false);
+    }
+    showProgramName();
+    showProgramStatus();
     waitABit = 2;
 }
 

@@ -105,7 +105,7 @@ const char* RCXController::installOnFastLine(const FirmwareFile& firmware, Progr
         const RCXSender::QuietTimeouts quiet(myRCXSender);
         if (findBricksLine() != LineSpeed::fast)
             return fallBack(firmware, failedAtFastSpeed, progress);
-        myRCXSender.sendCodeNoReply(Opcode::deleteFirmware, firmwareKey);
+        deleteFirmware();
         if (!beginFirmware(firmware) ||
             !sendFastBlocks(firmware.image, progress.totalForRest(firmware.image.size()), progress))
             return fallBack(firmware, failedAtFastSpeed, progress);

@@ -133,7 +133,7 @@ void RCXController::sendFirmware(const std::string& path, FileOp& fileOp, Firmwa
 
 const char* RCXController::install(const FirmwareFile& firmware, double progressTotal, FileOp& fileOp)
 {
-    myRCXSender.sendCodeNoReply(Opcode::deleteFirmware, firmwareKey);
+    deleteFirmware();
     std::this_thread::sleep_for(pauseAfterDelete);
     if (!beginFirmware(firmware))
         return "Firmware download error";

@@ -255,6 +255,12 @@ std::string& RCXController::currentVarName(int variable)
     return varName(progNum + 1, variable);
 }
 
+void RCXController::deleteFirmware()
+{
+    myRCXSender.sendCodeNoReply(Opcode::deleteFirmware, firmwareKey);
+    names = {};
+}
+
 void RCXController::clearCurrentNames()
 {
     SlotNames* current = slotNames(progNum);

@@ -193,6 +193,9 @@ private:
     std::string& nameIn(SlotNames* slot, std::array<std::string, Count> SlotNames::*table, int index);
     std::string& noName();
     void clearCurrentNames();
+    // Deletes the firmware, and with it every program the brick held: the
+    // slots' names go too.
+    void deleteFirmware();
     // Sends `length` bytes as download blocks of `blockSize` (the last one
     // numbered 0), retrying refused ones; each accepted block advances the
     // progress by its share of `progressTotal` bytes. False once one block

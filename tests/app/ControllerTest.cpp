@@ -529,10 +529,15 @@ TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
     // srec_cat writes the data from its lowest address on, gaps filled.
     if (!QFile::exists(firmware) || QProcess::execute("srec_cat", {firmware, "-offset", "-", "-minimum-addr", firmware, "-o", image, "-binary"}))
         GTEST_SKIP() << "brickos or srecord is not installed";
+    controller->downloadFile(programFile);
+    click(named<QPushButton>(window, "runStopButton"));
     controller->installFirmware();
     controller->openPanel()->selectFile(firmware);
     static_cast<QDialog*>(controller->openPanel())->accept();
     EXPECT_FALSE(progress().isVisible());
+    // The program went with the old firmware: none is named, none runs.
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + named<QPushButton>(window, "theButton")->text(), "Download...");
+    EXPECT_EQ(status(window, "statusProgram"), "Program slot 1");
     const QJsonObject state = brick.state()["firmware"].toObject();
     EXPECT_TRUE(state["present"].toBool() && state["unlocked"].toBool() && state["address"].toInt() == 0x801A);
     ASSERT_EQ(brick.control("dump firmware " + installed), "ok");

@@ -186,9 +186,11 @@ TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirm
     bare.answer(0x65, [&](const Command&) { return deleted = Clock::now(), std::nullopt; });
     bare.answer(0x75, [&](const Command&) { return begun = Clock::now(), Bytes{0}; });
     const Bytes image = imageOf(250);
+    bare.controller.progName(1) = "gone with the firmware";
     bare.controller.sendFirmware(folder.write("fw.lgo", firmwareText(image)), fileOp);
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"", "stop"}));
     EXPECT_GE(begun - deleted, std::chrono::milliseconds(490)) << "the old firmware needs its pause";
+    EXPECT_EQ(bare.controller.progName(1), "") << "no program outlives the firmware";
     std::vector<Command> commands = bare.commands(); // the address, and the image's sum
     EXPECT_EQ(commands.size(), 6u);
     commands.erase(commands.begin() + 2, commands.end() - 1);
