@@ -32,12 +32,10 @@ protected:
     void load(std::uint8_t opcode, int number, const Bytes& code)
     {
         command(Bytes{opcode, 0, static_cast<std::uint8_t>(number), 0} + word(int(code.size())));
-        for (std::size_t at = 0, block = 1; at < code.size() || at == 0; at += 200, ++block) {
-            const Bytes data(code.begin() + at, code.begin() + std::min(at + 200, code.size()));
-            command(::block(0x45, at + 200 < code.size() ? int(block) : 0, data));
-            if (code.empty())
-                break;
-        }
+        std::size_t at = 0;
+        for (int block = 1; at + 200 < code.size(); at += 200, ++block)
+            command(::block(0x45, block, Bytes(code.begin() + at, code.begin() + at + 200)));
+        command(::block(0x45, 0, Bytes(code.begin() + at, code.end())));
     }
     // Loads and starts task 0, then lets time pass.
     void run(const Bytes& task0, int milliseconds)
@@ -159,8 +157,7 @@ TEST_F(InterpreterTest, WaitsTimersTasksAndSourcesRunByTheClock)
     run(variable(0x14, 32, 7) + Bytes{0x71, 1, 0x71, 2, 0x43, 0x02} + word(123) +
             Bytes{0x14, 0, 1, 0, 0, 0x14, 3, 26, 0, 0, 0x14, 4, 0, 32, 0} + variable(0x14, 5, 7) +
             Bytes{0x05, 36, 5, 2} + word(42) + Bytes{0x14, 6, 36, 5, 0, 0x14, 8, 4, 10, 0, 0x97, 1, 0x97, 1, 0x14, 9, 21, 1, 0,
-                                                   0x14, 10, 8, 0, 0},
-        1230);
+                                                   0x14, 10, 8, 0, 0}, 1230);
     EXPECT_EQ(value(0), 0);
     brick.advance(1);
     EXPECT_EQ(brick.snapshot().time, 1231);

@@ -2,20 +2,11 @@
 
 #include "protocol/Opcodes.h"
 
-namespace {
-
-// The port list with `tower` as its serial port and no USB tower.
-std::unique_ptr<AllPorts> portsWith(ScriptedPort& tower)
-{
-    return std::make_unique<AllPorts>(std::unique_ptr<Port>(&tower), std::make_unique<NoPort>());
-}
-
-} // namespace
-
+// The scripted tower is the port list's serial port, beside no USB tower.
 VirtualBrick::VirtualBrick(bool firmwarePresent)
     : brick(firmwarePresent)
     , port(*new ScriptedPort)
-    , link(listener, portsWith(port))
+    , link(listener, std::make_unique<AllPorts>(std::unique_ptr<Port>(&port), std::make_unique<NoPort>()))
 {
     brick.setTransmitter([this](const ByteString& bytes, const LineSettings&) { port.feed(bytes); });
     port.setResponder([this](const Bytes& written) { return respond(written); });
