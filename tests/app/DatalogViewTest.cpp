@@ -73,7 +73,6 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
                                               "  for (count = 0; count < 10; count++) {\n"
                                               "    AddToDatalog(count); AddToDatalog(SENSOR_1); AddToDatalog(Timer(0)); Wait(10);\n  }\n"
                                               "  while (true) Wait(100);\n}\n"));
-    auto ticksUntil = [&](const std::function<bool()>& condition) { return QTest::qWaitFor([&] { return ticks(1), condition(); }); };
     named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); // Run
     click(named<QPushButton>(window, "runStopButton"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return brick.state()["outputs"][0]["state"] == "on"; }));
@@ -81,7 +80,7 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
     AnimatedButton* outputA = named<AnimatedButton>(window, "outputAStopGoButton");
     EXPECT_TRUE(outputA->isChecked() && !named<AnimatedButton>(window, "outputBStopGoButton")->isChecked());
     const int frame = outputA->cell().frame();
-    EXPECT_TRUE(ticksUntil([&] { return outputA->cell().frame() != frame; })) << "its gears turn";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), outputA->cell().frame() != frame; })) << "its gears turn";
 
     auto held = [this] { return brick.state()["datalog"].toObject()["entries"].toArray(); };
     ASSERT_TRUE(QTest::qWaitFor([&] { return held().size() == 31; }));
