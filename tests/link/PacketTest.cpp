@@ -66,6 +66,11 @@ TEST_F(PacketTest, PacketsGoOutAsTheBrickExpectsThemWhenTheLinkMaySend)
     packet.block();
     EXPECT_EQ(packet.sendDLPacket(1, 247, data, 0.2f), kIOReturnNotReady);
     packet.unblock();
+    // A write that fails returns at once: no echo is awaited.
+    port.failWrites(5);
+    const auto failing = Clock::now();
+    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.2f), 5);
+    EXPECT_LT(Clock::now() - failing, 100ms);
     EXPECT_EQ(RCXPacket(port).sendPacket(0x10, {}, 0.2f), kIOReturnNotReady);
 }
 
@@ -76,8 +81,7 @@ TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
     // The bytes before the battery command and after its echo, what the reply
     // wait (of one byte when `byte`) gets, and what is printed.
     const struct { const char* name; Bytes before, answer; int result; const char* printed = ""; bool toggled = false, byte = false; } cases[] = {
-        {"the reply", {}, battery, 9004},
-        {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
+        {"the reply", {}, battery, 9004}, {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
         {"untoggled reply to a toggled command", {}, battery, RCXPacket::noReplyInTime, "", true},
         {"checksum", {}, hex("55 FF 00 CF 30 2C D3 23 DC 1F E0"), -1, "Checksum error: expecting 1e, got 1f\n"},
         {"data complement", {}, hex("55 FF 00 CF 30 2C D4 23 DC 1E E1"), -1, "Complement error: expecting d3, got d4\n"},

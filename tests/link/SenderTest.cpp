@@ -54,14 +54,11 @@ TEST_F(SenderTest, ASilentBrickGetsThreeAttemptsWithOneToggleBitAndRepliesReadAs
     EXPECT_EQ(first.thread, std::this_thread::get_id()) << "told on the calling thread";
     const std::uint8_t data[] = {1, 2, 3};
     const std::pair<Bytes, std::function<bool()>> cases[] = { // the answer (none when empty), the call and its value
-        {{0x2C, 0x23}, [&] { return sender.sendCodeGet2(0x30) == 9004; }},
-        {{0xFF, 0xFF}, [&] { return sender.sendCodeGet2(0x30) == -1; }},
+        {{0x2C, 0x23}, [&] { return sender.sendCodeGet2(0x30) == 9004; }}, {{0xFF, 0xFF}, [&] { return sender.sendCodeGet2(0x30) == -1; }},
         {{0x00, 0x80}, [&] { return sender.sendCodeGet2(0x30) == -32768; }},
-        {{0xFE}, [&] { return sender.sendCodeGet1(0x52, {0x10, 0}) == 0xFE; }},
-        {{0x03}, [&] { return sender.sendBlock(2, 3, data) == 3; }},
+        {{0xFE}, [&] { return sender.sendCodeGet1(0x52, {0x10, 0}) == 0xFE; }}, {{0x03}, [&] { return sender.sendBlock(2, 3, data) == 3; }},
         // A failure reads as a zero, or -1 for a block, but for the listeners.
-        {{}, [&] { return sender.sendCodeGet2(0x30) == 0; }},
-        {{}, [&] { return sender.sendCodeGet1(0x52, {0x10, 0}) == 0; }},
+        {{}, [&] { return sender.sendCodeGet2(0x30) == 0; }}, {{}, [&] { return sender.sendCodeGet1(0x52, {0x10, 0}) == 0; }},
         {{}, [&] { return sender.sendBlock(3, 3, data) == -1; }},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {

@@ -23,14 +23,13 @@ namespace {
 struct MemoryTest : testing::Test {
     MemoryTest() { memory.setupWithController(virtualBrick.controller); }
 
-    // Loads a map whose word k holds words[k], or `otherwise`, or 100·k + 1000.
+    // Loads a map whose word k holds words[k], or `otherwise`, or 100·k + 1000, high byte first.
     void load(const std::map<int, int>& words = {}, int otherwise = -1)
     {
         std::array<std::uint8_t, 188> map{};
         for (int word = 0; word < 94; ++word) {
             const int value = words.contains(word) ? words.at(word) : otherwise >= 0 ? otherwise : 100 * word + 1000;
-            map[2 * word] = static_cast<std::uint8_t>(value >> 8);
-            map[2 * word + 1] = static_cast<std::uint8_t>(value);
+            map[2 * word] = static_cast<std::uint8_t>(value >> 8), map[2 * word + 1] = static_cast<std::uint8_t>(value);
         }
         memory.loadData(map.data());
     }

@@ -3,22 +3,10 @@
 #include <gtest/gtest.h>
 
 // The mode that the window shows and stores when the user picks a sensor
-// type, as a number: it is the mode menu's index.
+// type, as a number: it is the mode menu's index. None: raw; touch: boolean;
+// temperature: Celsius; light: percent; rotation: angle; other types raw.
 TEST(DefaultMode, EachSensorTypeHasItsModeAndAnyOtherTypeIsRaw)
 {
-    const struct {
-        int type;
-        int mode;
-    } cases[] = {
-        {0, 0}, // none: raw
-        {1, 1}, // touch: boolean
-        {2, 5}, // temperature: Celsius
-        {3, 4}, // light: percent
-        {4, 7}, // rotation: angle
-        {5, 0},
-        {-1, 0},
-        {255, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(defaultMode(c.type), c.mode) << "type " << c.type;
+    for (const auto& [type, mode] : {std::pair(0, 0), {1, 1}, {2, 5}, {3, 4}, {4, 7}, {5, 0}, {-1, 0}, {255, 0}})
+        EXPECT_EQ(defaultMode(type), mode) << "type " << type;
 }

@@ -17,12 +17,10 @@ protected:
 TEST_F(Controller, EachOperationSendsItsCommandsAndIsAnswered)
 {
     const std::pair<std::function<void(RCXController&)>, std::vector<Command>> cases[] = {
-        {[](RCXController& c) { c.readInput(2); }, {{0x12, 9, 1}}},
-        {[](RCXController& c) { c.readBatteryLevel(); }, {{0x30}}},
+        {[](RCXController& c) { c.readInput(2); }, {{0x12, 9, 1}}}, {[](RCXController& c) { c.readBatteryLevel(); }, {{0x30}}},
         {[](RCXController& c) { c.readVariable(31); }, {{0x12, 0, 31}}},
         {[](RCXController& c) { c.writeVariable(0, 0x1234); }, {{0x14, 0, 2, 0x34, 0x12}}},
-        {[](RCXController& c) { c.setWatchTime(23, 59); }, {{0x22, 23, 59}}},
-        {[](RCXController& c) { c.sendMessage(200); }, {{0xF7, 200}}},
+        {[](RCXController& c) { c.setWatchTime(23, 59); }, {{0x22, 23, 59}}}, {[](RCXController& c) { c.sendMessage(200); }, {{0xF7, 200}}},
         {[](RCXController& c) { c.sendRemoteCommand(0x0801); }, {{0xD2, 0x01, 0x08}}},
         {[](RCXController& c) { c.datalogUsed(); }, {{0xA4, 0, 0, 1, 0}}},
         {[](RCXController& c) { c.deleteCurrentProgram(); }, {{0x40}, {0x70}}},
@@ -30,12 +28,9 @@ TEST_F(Controller, EachOperationSendsItsCommandsAndIsAnswered)
         {[](RCXController& c) { c.setOutputsDirection(0xF, 0); }, {{0xE1, 0x07}}},
         {[](RCXController& c) { c.setOutputsOnOffFloat(7, 1); }, {{0x21, 0x47}}},
         {[](RCXController& c) { c.setOutputsPower(2, 8); }, {{0x13, 2, 2, 7}}},
-        {[](RCXController& c) { c.readOutputSettings(3); }, {{0x12, 3, 2}}},
-        {[](RCXController& c) { c.runCurrentProgram(); }, {{0x71, 0}}},
-        {[](RCXController& c) { c.selectProgram(3); }, {{0x91, 2}}},
-        {[](RCXController& c) { c.syncProgNum(); }, {{0x12, 8, 0}}},
-        {[](RCXController& c) { c.stopProgram(); }, {{0x50}}},
-        {[](RCXController& c) { c.powerOff(); }, {{0x60}}},
+        {[](RCXController& c) { c.readOutputSettings(3); }, {{0x12, 3, 2}}}, {[](RCXController& c) { c.runCurrentProgram(); }, {{0x71, 0}}},
+        {[](RCXController& c) { c.selectProgram(3); }, {{0x91, 2}}}, {[](RCXController& c) { c.syncProgNum(); }, {{0x12, 8, 0}}},
+        {[](RCXController& c) { c.stopProgram(); }, {{0x50}}}, {[](RCXController& c) { c.powerOff(); }, {{0x60}}},
         {[](RCXController& c) { c.setSensorType(1, 4); }, {{0x32, 0, 4}}},
         {[](RCXController& c) { c.setSensorMode(2, 7); }, {{0x42, 1, 0xE0}}},
         {[](RCXController& c) { c.setSensorModeSlope(3, 4, 42); }, {{0x42, 2, 0x8A}}},
@@ -78,8 +73,7 @@ TEST_F(Controller, FailedReadsGiveNeutralValuesAndNameNoSlot)
 {
     brick.packet.block();
     const OutputSettings output = controller.readOutputSettings(2);
-    EXPECT_EQ((std::vector{output.power, output.direction, output.onOffFloat, controller.datalogUsed()}),
-              (std::vector{1, 0, 0, 0}));
+    EXPECT_EQ((std::vector{output.power, output.direction, output.onOffFloat, controller.datalogUsed()}), (std::vector{1, 0, 0, 0}));
     controller.selectProgram(4);
     EXPECT_EQ(&controller.currentVarName(7), &controller.varName(4, 7)) << "the slot is chosen anyway";
     EXPECT_EQ(controller.syncProgNum(), 1);

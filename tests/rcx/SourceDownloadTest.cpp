@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 
 #include <sys/stat.h>
 
@@ -16,12 +16,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const std::string fixtures = INFRABRICK_RCX_FIXTURES;
-
-std::string readText(const std::string& path)
-{
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 class SourceDownload : public ::testing::Test {
 protected:
@@ -37,12 +31,12 @@ protected:
 
 TEST_F(SourceDownload, ASourceIsCompiledForTheBrickTypeAndNamedAfterItself)
 {
-    const std::string source = folder.write("Blink Ü.NQC", readText(fixtures + "/blink.nqc"));
+    const std::string source = folder.path("Blink Ü.NQC");
+    std::filesystem::copy_file(fixtures + "/blink.nqc", source);
     controller.selectProgram(2);
     ASSERT_EQ(download(source).transfer, RCXController::progFileDownloaded);
     const ProgramSlot compiled = slot(2);
-    EXPECT_EQ(controller.progName(2), "Blink Ü");
-    EXPECT_EQ(controller.varName(2, 0), "count");
+    EXPECT_EQ(controller.progName(2) + " " + controller.varName(2, 0), "Blink Ü count");
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"Blink Ü.NQC\"", "stop"}));
 
     controller.selectProgram(3);
@@ -67,10 +61,8 @@ TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
     EXPECT_EQ(failed.compileFailure->text, "\"robot.nqc\" has errors and was not downloaded:\nmotors.nqh:4: syntax error\n");
     EXPECT_EQ(download(missing).compileFailure->errors,
               (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
-    EXPECT_TRUE(brick.commands().empty());
-    EXPECT_TRUE(fileOp.events.empty());
-    EXPECT_EQ(controller.progName(1), "blink");
-    EXPECT_EQ(controller.varName(1, 0), "count");
+    EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
+    EXPECT_EQ(controller.progName(1) + " " + controller.varName(1, 0), "blink count");
 }
 
 TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreToldAndSendNothing)
@@ -95,8 +87,7 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     ::unsetenv("TMPDIR");
     EXPECT_EQ(unwritable.compileFailure->text,
               "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
-    EXPECT_TRUE(brick.commands().empty());
-    EXPECT_TRUE(fileOp.events.empty());
+    EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
 }
 
 TEST(NqcErrors, EachErrorTakesThePlaceThatFollowsItAndWarningsAreLeftOut)
@@ -110,10 +101,9 @@ TEST(NqcErrors, EachErrorTakesThePlaceThatFollowsItAndWarningsAreLeftOut)
 
 TEST(NqcTarget, TheBrickTypeChoosesTheTarget)
 {
-    EXPECT_EQ(targetOfBrickType("RCX 1.0"), BrickTarget::rcx);
-    EXPECT_EQ(targetOfBrickType("RCX 1.5"), BrickTarget::rcx);
-    EXPECT_EQ(targetOfBrickType("RCX 2.0"), BrickTarget::rcx2);
-    EXPECT_EQ(targetOfBrickType(""), BrickTarget::rcx);
+    for (const auto& [type, target] :
+         {std::pair("RCX 1.0", BrickTarget::rcx), {"RCX 1.5", BrickTarget::rcx}, {"RCX 2.0", BrickTarget::rcx2}, {"", BrickTarget::rcx}})
+        EXPECT_EQ(targetOfBrickType(type), target) << type;
 }
 
 } // namespace

@@ -227,10 +227,8 @@ TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
     for (std::size_t at = reversed.find('\n'); at + 1 < reversed.size(); at = reversed.find('\n', at + 2))
         reversed.insert(at + 1, "\r");
     const std::tuple<std::string, Bytes, int, int> cases[] = {
-        {firmwareText(imageOf(20000)), imageOf(20000), 0x801A, 0xD78F},
-        {firmwareText(imageOf(65536)), imageOf(65536), 0x801A, 0xD78F},
-        {dos, imageOf(100), 0x1234, 0x2EED},
-        {reversed, imageOf(100), 0x1234, 0x2EED},
+        {firmwareText(imageOf(20000)), imageOf(20000), 0x801A, 0xD78F}, {firmwareText(imageOf(65536)), imageOf(65536), 0x801A, 0xD78F},
+        {dos, imageOf(100), 0x1234, 0x2EED}, {reversed, imageOf(100), 0x1234, 0x2EED},
         // Records after an S9 still count; the last S9 gives the address.
         {"S2ZZ\nS3\nS5 anything\nS7!!\nS8\nS\n" + record('1', 0, {}) + record('1', 0, {1, 2}) + record('9', 0x0100, {}) +
              record('1', 0, {3}) + record('9', 0x0200, {}), {1, 2, 3}, 0x0200, 6},
@@ -247,25 +245,17 @@ TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
     const std::string good = record('1', 0x8000, {0x10, 0x20, 0x30}), end = record('9', 0x8000, {});
     const auto replaced = [](std::string line, std::size_t at, const std::string& text) { return line.replace(at, text.size(), text); };
     const std::pair<std::string, const char*> cases[] = {
-        {"X" + good.substr(1) + end, "is not an S-Record file"},
-        {good + "\n" + good + end, "is not an S-Record file"},
-        {" " + good + end, "is not an S-Record file"},
-        {replaced(good, 2, "0G") + end, "has an illegal line length"},
+        {"X" + good.substr(1) + end, "is not an S-Record file"}, {good + "\n" + good + end, "is not an S-Record file"},
+        {" " + good + end, "is not an S-Record file"}, {replaced(good, 2, "0G") + end, "has an illegal line length"},
         {"S1028000" + hexByte(~(2 + 0x80)) + "\n" + end, "has an illegal line length"},
-        {replaced(good, 5, "x") + end, "has an illegal character"},
-        {replaced(good, 11, "Q") + end, "has an illegal character"},
+        {replaced(good, 5, "x") + end, "has an illegal character"}, {replaced(good, 11, "Q") + end, "has an illegal character"},
         {replaced(good, good.size() - 3, "-1") + end, "has an illegal character"},
         {replaced(good, 2, "07") + end, "has an illegal character"},          // a count past the line
         {record('1', 0, Bytes(128, 1)) + end, "has an illegal character"},    // longer than 255
-        {replaced(good, 8, "11") + end, "has a checksum error"},
-        {good + end + replaced(good, 8, "11"), "has a checksum error"},
-        {replaced(record('1', 0, {}), 9, "B") + end, "has a checksum error"},
-        {good + replaced(end, 2, "04"), "has an illegal character"},
-        {good + replaced(end, 6, "zz"), "has an illegal character"},
-        {firmwareText(imageOf(65537)), "is too large"},
-        {good, "has no start address"},
-        {"", "has no start address"},
-        {record('1', 0x8000, {}) + end, "contains no firmware"},
+        {replaced(good, 8, "11") + end, "has a checksum error"}, {good + end + replaced(good, 8, "11"), "has a checksum error"},
+        {replaced(record('1', 0, {}), 9, "B") + end, "has a checksum error"}, {good + replaced(end, 2, "04"), "has an illegal character"},
+        {good + replaced(end, 6, "zz"), "has an illegal character"}, {firmwareText(imageOf(65537)), "is too large"},
+        {good, "has no start address"}, {"", "has no start address"}, {record('1', 0x8000, {}) + end, "contains no firmware"},
     };
     TemporaryFolder folder;
     VirtualBrick brick;
@@ -307,6 +297,14 @@ TEST_F(Transfer, TheDatalogIsSavedOrUploadedInBlocksOfTwentyOneLineAnEntryOrNotA
     EXPECT_EQ(brick.commands(), transfer + transfer);
     EXPECT_EQ(std::vector(fileOp.increments.begin(), fileOp.increments.begin() + 2), (std::vector<double>{20 * 100.0 / 26, 5 * 100.0 / 26}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Saving datalog to file \"log.txt\"", "stop", "start Uploading datalog", "stop"}));
+    // A long datalog fails on a full disk while it is written: the reads end there, and no sound follows.
+    controller.setDataLog(400, fileOp);
+    for (int i = 0; i < 399; ++i)
+        ASSERT_TRUE(brick.brick.addDatalogEntry(3, std::int16_t(i)));
+    brick.brick.clearHistory();
+    controller.saveDatalogFile("/dev/full", fileOp);
+    const std::vector<Command> heard = brick.commands();
+    EXPECT_TRUE(fileOp.events.back() == "abort Error writing file \"full\"" && heard.size() < 20 && heard.back()[0] == 0xA4) << heard.size();
     // Failures end the save with their message; a silent block gives zeros.
     int uploads = 0;
     const auto answer = [&](std::optional<Bytes> header) {

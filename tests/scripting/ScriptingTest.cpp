@@ -83,10 +83,9 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
     ASSERT_EQ(brick.control("sensor 3 raw 350"), "ok");
     enum Kind { Get, Set, Command };
     const struct { Kind kind; const char *path, *interface, *member; QVariant value; QStringList sent; } rows[] = {
-        {Set, "/Brick/Outputs/AB", "MotorOutput", "power", 5, {"13 03 02 04"}},
-        {Set, "/Brick/Outputs/A", "MotorOutput", "power", 0, {}},
-        {Set, "/Brick/Outputs/ABC", "MotorOutput", "power", 9, {}},
-        {Set, "/Brick/Outputs/A", "MotorOutput", "activity", code("OuA2"), {"21 81"}},
+        // Powers outside 1 to 8 are ignored.
+        {Set, "/Brick/Outputs/AB", "MotorOutput", "power", 5, {"13 03 02 04"}}, {Set, "/Brick/Outputs/A", "MotorOutput", "power", 0, {}},
+        {Set, "/Brick/Outputs/ABC", "MotorOutput", "power", 9, {}}, {Set, "/Brick/Outputs/A", "MotorOutput", "activity", code("OuA2"), {"21 81"}},
         {Set, "/Brick/Outputs/AC", "MotorOutput", "activity", code("OuA0"), {"21 05"}},
         {Set, "/Brick/Outputs/BC", "MotorOutput", "direction", code("OuD0"), {"E1 06"}},
         {Set, "/Brick/Outputs/C", "MotorOutput", "direction", code("OuD2"), {"E1 84"}},
@@ -95,8 +94,7 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         // An output group reads its last lettered member.
         {Get, "/Brick/Outputs/AB", "MotorOutput", "power", 6, {"12 03 01"}},
         {Get, "/Brick/Outputs/AB", "MotorOutput", "activity", code("OuA2"), {"12 03 01"}},
-        {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}},
-        {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
+        {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}}, {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
         {Get, "/Brick/Outputs/B", "MotorOutput", "activity", code("OuA1"), {"12 03 01"}},
         // A slope is set with the mode the brick has; 0 to 31 only.
         {Set, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"42 00 A0"}},
@@ -108,22 +106,16 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Set, "/Brick/Inputs/3", "SensorInput", "mode", code("SeM4"), {"42 02 80"}},
         {Get, "/Brick/Inputs/3", "SensorInput", "type", code("SeT3"), {"12 0A 02", "12 0B 02"}},
         {Get, "/Brick/Inputs/3", "SensorInput", "value", 96, {"12 09 02"}}, // 146 - 350 / 7
-        {Get, "/Brick", "Brick", "batteryLevel", 8250, {"30"}},
-        {Set, "/Brick/Variables/5", "Variable", "value", 70000, {"14 05 02 70 11"}},
-        {Get, "/Brick/Variables/5", "Variable", "value", 4464, {"12 00 05"}},
-        {Set, "/Brick/Variables/31", "Variable", "value", -1, {"14 1F 02 FF FF"}},
-        {Set, "/Brick/Datalog", "Datalog", "totalSize", 50, {"52 32 00"}},
-        {Command, "/Brick/Datalog", "Datalog", "Delete", {}, {"52 32 00"}},
+        {Get, "/Brick", "Brick", "batteryLevel", 8250, {"30"}}, {Set, "/Brick/Variables/5", "Variable", "value", 70000, {"14 05 02 70 11"}},
+        {Get, "/Brick/Variables/5", "Variable", "value", 4464, {"12 00 05"}}, {Set, "/Brick/Variables/31", "Variable", "value", -1, {"14 1F 02 FF FF"}},
+        {Set, "/Brick/Datalog", "Datalog", "totalSize", 50, {"52 32 00"}}, {Command, "/Brick/Datalog", "Datalog", "Delete", {}, {"52 32 00"}},
         {Set, "/Brick", "Brick", "currentSlot", QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5")), {"91 04"}},
-        {Command, "/Brick/Slots/4", "ProgramSlot", "Select", {}, {"91 03"}},
-        {Get, "/Brick", "Brick", "currentSlot", "/Brick/Slots/4", {"12 08 00"}},
+        {Command, "/Brick/Slots/4", "ProgramSlot", "Select", {}, {"91 03"}}, {Get, "/Brick", "Brick", "currentSlot", "/Brick/Slots/4", {"12 08 00"}},
         // Stopping a slot the brick is not on only asks which it is on.
-        {Command, "/Brick/Slots/2", "ProgramSlot", "Stop", {}, {"12 08 00"}},
-        {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
+        {Command, "/Brick/Slots/2", "ProgramSlot", "Stop", {}, {"12 08 00"}}, {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
         {Command, "/Brick/Slots/3", "ProgramSlot", "Run", {}, {"91 02", "71 00"}},
         {Command, "/Brick/Slots/1", "ProgramSlot", "Delete", {}, {"91 00", "40", "70"}},
-        {Command, "/Brick", "Brick", "Run", {}, {"71 00"}},
-        {Command, "/Brick", "Brick", "Stop", {}, {"D2 00 00", "D2 40 00"}},
+        {Command, "/Brick", "Brick", "Run", {}, {"71 00"}}, {Command, "/Brick", "Brick", "Stop", {}, {"D2 00 00", "D2 40 00"}},
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 300}}, {"F7 2C"}},
     };
     for (const auto& row : rows) {
@@ -144,15 +136,12 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
 TEST_F(ScriptingTest, ACallThatCannotBeDoneSaysWhy)
 {
     const QVariantMap other{{"Other", 1}};
-    QFile bad(folder.filePath("bad.nqc"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("task main()\n{\n  On(OUT_A)\n}\n");
-    bad.close();
+    const QString bad = write("bad.nqc", "task main()\n{\n  On(OUT_A)\n}\n");
     const struct { const char *path, *interface, *method; QVariantMap arguments; const char *error, *message; QStringList sent; } cases[] = {
         {"/Brick", "Brick", "Send", other, "E1701", "Send requires a message argument", {}},
         {"/Brick/Slots/2", "ProgramSlot", "Download", other, "E1701", "Download requires a file argument", {}},
         {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", folder.filePath("no.rcx")}}, "E2720", "Can't open file \"no.rcx\"", {"91 01"}},
-        {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", bad.fileName()}}, "E2722",
+        {"/Brick/Slots/2", "ProgramSlot", "Download", {{"File", bad}}, "E2722",
          "\"bad.nqc\" has errors and was not downloaded:\nbad.nqc:4: syntax error\n", {"91 01"}},
         {"/Brick/Datalog", "Datalog", "Save", {{"File", folder.filePath("no/log.txt")}}, "E2721", "Can't open file \"log.txt\"", {}},
         {"/Brick", "Brick", "InstallFirmware", {{"Fast", true}}, "E1701", "InstallFirmware requires a file argument", {}},
@@ -233,9 +222,7 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 // The README's shell and Python examples, run as written.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
 {
-    QFile readme(INFRABRICK_SOURCE_DIR "/README.md");
-    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
-    const QString scripting = QString::fromUtf8(readme.readAll()).section("## Scripting", 1);
+    const QString scripting = QString::fromUtf8(contents(INFRABRICK_SOURCE_DIR "/README.md")).section("## Scripting", 1);
     auto example = [&](const QString& language) {
         return QRegularExpression("```" + language + "\n(.*?)```", QRegularExpression::DotMatchesEverythingOption)
             .match(scripting).captured(1);
@@ -252,7 +239,7 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput());
     };
-    ASSERT_TRUE(QFile::copy(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/blink.rcx", folder.filePath("blink.rcx")));
+    write("blink.rcx", contents(INFRABRICK_SOURCE_DIR "/tests/rcx/fixtures/blink.rcx"));
     ASSERT_EQ(brick.control("battery 8250"), "ok");
     property("/Brick/Datalog", "Datalog", "totalSize", 2);
     ASSERT_EQ(brick.control("datalog add 0 5"), "ok");
@@ -262,9 +249,8 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
     const QStringList commands = brick.commands();
     EXPECT_TRUE(commands.contains("13 01 02 04") && commands.contains("91 01")) << commands.join('|').toStdString();
     EXPECT_EQ(answerText(property("/Brick/Slots/2", "ProgramSlot", "name")), "blink");
-    QFile saved(folder.filePath("datalog.txt"));
     // The name is the one the program just downloaded gives variable 0.
-    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == "Variable 0: count\t5\n");
+    EXPECT_EQ(contents(folder.filePath("datalog.txt")), "Variable 0: count\t5\n");
 
     ASSERT_EQ(brick.control("battery 7900"), "ok");
     ASSERT_EQ(brick.control("message 4"), "ok");

@@ -30,7 +30,7 @@ using MemoryBytes = std::map<std::uint16_t, Bytes>;
 void load(H8Cpu& cpu, const MemoryBytes& memory)
 {
     for (const auto& [address, bytes] : memory)
-        std::copy(bytes.begin(), bytes.end(), cpu.memory().begin() + address);
+        std::ranges::copy(bytes, cpu.memory().begin() + address);
 }
 
 // One instruction (or a few) followed by RTS, run from the image's start:
@@ -131,43 +131,31 @@ TEST(H8Cpu, LogicShiftsAndTheConditionCodes)
     runAll({
         {"and r3h,r3l", {0x16, 0x3B}, {{3, 0xF00F}}, V | C, {{3, 0xF000}}, Z | C},
         {"and #0x80,r1l", {0xE9, 0x80}, {{1, 0x00FF}}, 0, {{1, 0x0080}}, N},
-        {"or r1h,r1l", {0x14, 0x19}, {{1, 0x8001}}, Z, {{1, 0x8081}}, N},
-        {"xor r2h,r2l", {0x15, 0x2A}, {{2, 0x5555}}, 0, {{2, 0x5500}}, Z},
+        {"or r1h,r1l", {0x14, 0x19}, {{1, 0x8001}}, Z, {{1, 0x8081}}, N}, {"xor r2h,r2l", {0x15, 0x2A}, {{2, 0x5555}}, 0, {{2, 0x5500}}, Z},
         {"not r4h", {0x17, 0x04}, {{4, 0x0F00}}, V | C, {{4, 0xF000}}, N | C},
         // The condition code register itself.
-        {"andc #0xfe,ccr", {0x06, 0xFE}, {}, Z | C, {}, Z},
-        {"orc #0x81,ccr", {0x04, 0x81}, {}, Z, {}, 0x80 | Z | C},
-        {"xorc #0x05,ccr", {0x05, 0x05}, {}, Z | V, {}, V | C},
-        {"ldc #0x0a,ccr", {0x07, 0x0A}, {}, 0xFF, {}, N | V},
-        {"ldc r2h,ccr", {0x03, 0x02}, {{2, 0x0300}}, 0, {}, V | C},
-        {"stc ccr,r1l", {0x02, 0x09}, {}, H | Z, {{1, 0x0024}}, H | Z},
+        {"andc #0xfe,ccr", {0x06, 0xFE}, {}, Z | C, {}, Z}, {"orc #0x81,ccr", {0x04, 0x81}, {}, Z, {}, 0x80 | Z | C},
+        {"xorc #0x05,ccr", {0x05, 0x05}, {}, Z | V, {}, V | C}, {"ldc #0x0a,ccr", {0x07, 0x0A}, {}, 0xFF, {}, N | V},
+        {"ldc r2h,ccr", {0x03, 0x02}, {{2, 0x0300}}, 0, {}, V | C}, {"stc ccr,r1l", {0x02, 0x09}, {}, H | Z, {{1, 0x0024}}, H | Z},
         // The rotates through carry take C in where the plain ones take the bit shifted out.
         {"shll r1h (never overflows)", {0x10, 0x01}, {{1, 0x4000}}, V | Z | C, {{1, 0x8000}}, N},
         {"shal r1h (overflow)", {0x10, 0x81}, {{1, 0x4000}}, C, {{1, 0x8000}}, N | V},
         {"shal r1h (sign kept)", {0x10, 0x81}, {{1, 0xC100}}, 0, {{1, 0x8200}}, N | C},
-        {"shlr r2l", {0x11, 0x0A}, {{2, 0x0081}}, N, {{2, 0x0040}}, C},
-        {"shar r2l", {0x11, 0x8A}, {{2, 0x0081}}, 0, {{2, 0x00C0}}, N | C},
-        {"rotxl r3h", {0x12, 0x03}, {{3, 0x4100}}, C, {{3, 0x8300}}, N},
-        {"rotl r3h", {0x12, 0x83}, {{3, 0x8100}}, 0, {{3, 0x0300}}, C},
-        {"rotxr r3l", {0x13, 0x0B}, {{3, 0x0002}}, C, {{3, 0x0081}}, N},
-        {"rotr r3l", {0x13, 0x8B}, {{3, 0x0001}}, 0, {{3, 0x0080}}, N | C},
+        {"shlr r2l", {0x11, 0x0A}, {{2, 0x0081}}, N, {{2, 0x0040}}, C}, {"shar r2l", {0x11, 0x8A}, {{2, 0x0081}}, 0, {{2, 0x00C0}}, N | C},
+        {"rotxl r3h", {0x12, 0x03}, {{3, 0x4100}}, C, {{3, 0x8300}}, N}, {"rotl r3h", {0x12, 0x83}, {{3, 0x8100}}, 0, {{3, 0x0300}}, C},
+        {"rotxr r3l", {0x13, 0x0B}, {{3, 0x0002}}, C, {{3, 0x0081}}, N}, {"rotr r3l", {0x13, 0x8B}, {{3, 0x0001}}, 0, {{3, 0x0080}}, N | C},
     });
 }
 
 TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
 {
     runAll({
-        {"bset #5,r0l", {0x70, 0x58}, {}, Z, {{0, 0x0020}}, Z},
-        {"bclr #5,r0l", {0x72, 0x58}, {{0, 0x00FF}}, 0, {{0, 0x00DF}}, 0},
-        {"bnot #0,r0h", {0x71, 0x00}, {{0, 0x0100}}, 0, {{0, 0x0000}}, 0},
-        {"btst #5,r0l (set)", {0x73, 0x58}, {{0, 0x0020}}, Z, {}, 0},
+        {"bset #5,r0l", {0x70, 0x58}, {}, Z, {{0, 0x0020}}, Z}, {"bclr #5,r0l", {0x72, 0x58}, {{0, 0x00FF}}, 0, {{0, 0x00DF}}, 0},
+        {"bnot #0,r0h", {0x71, 0x00}, {{0, 0x0100}}, 0, {{0, 0x0000}}, 0}, {"btst #5,r0l (set)", {0x73, 0x58}, {{0, 0x0020}}, Z, {}, 0},
         // The register forms take the bit number from the low 3 bits of a register.
-        {"bset r1l,r0h", {0x60, 0x90}, {{1, 0x000D}}, 0, {{0, 0x2000}}, 0},
-        {"bld #1,r0l", {0x77, 0x18}, {{0, 0x0002}}, 0, {}, C},
-        {"bst #3,r2l", {0x67, 0x3A}, {}, C, {{2, 0x0008}}, C},
-        {"bist #3,r2l", {0x67, 0xBA}, {{2, 0x0008}}, C, {{2, 0x0000}}, C},
-        {"band #1,r0l", {0x76, 0x18}, {}, C, {}, 0},
-        {"bor #1,r0l", {0x74, 0x18}, {{0, 0x0002}}, 0, {}, C},
+        {"bset r1l,r0h", {0x60, 0x90}, {{1, 0x000D}}, 0, {{0, 0x2000}}, 0}, {"bld #1,r0l", {0x77, 0x18}, {{0, 0x0002}}, 0, {}, C},
+        {"bst #3,r2l", {0x67, 0x3A}, {}, C, {{2, 0x0008}}, C}, {"bist #3,r2l", {0x67, 0xBA}, {{2, 0x0008}}, C, {{2, 0x0000}}, C},
+        {"band #1,r0l", {0x76, 0x18}, {}, C, {}, 0}, {"bor #1,r0l", {0x74, 0x18}, {{0, 0x0002}}, 0, {}, C},
         {"bxor #1,r0l", {0x75, 0x18}, {{0, 0x0002}}, C, {}, 0},
         // @Rd and @aa:8, each in the form that only reads the byte and the one that writes it.
         {"bclr #5,@0xd8:8", {0x7F, 0xD8, 0x72, 0x50}, {}, 0, {}, 0, {{0xFFD8, {0x30}}}, {{0xFFD8, {0x10}}}},
@@ -181,20 +169,14 @@ TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
         {"divxu r2h,r3 (by zero)", {0x51, 0x23}, {{3, 0x1234}}, N, {}, Z},
         {"eepmov", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0x0003}, {5, 0x9000}, {6, 0xA000}}, V,
          {{4, 0x0000}, {5, 0x9003}, {6, 0xA003}}, V, {{0x9000, {1, 2, 3, 4}}}, {{0xA000, {1, 2, 3, 0}}}},
-        {"eepmov (none)", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0xFF00}, {5, 0x9000}, {6, 0xA000}}, 0, {}, 0,
-         {{0x9000, {1}}}, {{0xA000, {0}}}},
+        {"eepmov (none)", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0xFF00}, {5, 0x9000}, {6, 0xA000}}, 0, {}, 0, {{0x9000, {1}}}, {{0xA000, {0}}}},
     });
 }
 
 // Bcc over the MOV.B #1,R0L behind it: R0L stays 0 where the branch is taken.
 TEST(H8Cpu, BranchesOnEveryCondition)
 {
-    struct Branch {
-        int condition;
-        std::uint8_t ccr;
-        bool taken;
-    };
-    const std::vector<Branch> branches{
+    const struct { int condition; std::uint8_t ccr; bool taken; } branches[] = {
         {0x0, 0xFF, true}, {0x1, 0, false},                                   // BRA, BRN
         {0x2, 0, true}, {0x2, C, false}, {0x3, Z, true}, {0x3, 0, false},     // BHI, BLS
         {0x4, Z, true}, {0x4, C, false}, {0x5, C, true}, {0x5, 0, false},     // BCC, BCS
@@ -205,7 +187,7 @@ TEST(H8Cpu, BranchesOnEveryCondition)
         {0xE, 0, true}, {0xE, N | V | Z, false}, {0xE, V, false},             // BGT
         {0xF, Z, true}, {0xF, N, true}, {0xF, N | V, false},                  // BLE
     };
-    for (const Branch& b : branches) {
+    for (const auto& b : branches) {
         SCOPED_TRACE(testing::Message() << "condition " << b.condition << " ccr " << int(b.ccr));
         H8Cpu cpu;
         load(cpu, {{image, Bytes{static_cast<std::uint8_t>(0x40 | b.condition), 0x02, 0xF8, 0x01} + rts}});
@@ -224,13 +206,10 @@ TEST(H8Cpu, CallsAndJumpsInsideTheImage)
         // A backward branch: count R0L down from 3.
         {"dec r0l; bne .-2", {0x1A, 0x08, 0x46, 0xFC}, {{0, 0x0003}}, 0, {{0, 0x0000}}, Z},
         {"bsr .+4; inc r1l; rts; inc r1l", {0x55, 0x04, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
-        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {},
-         0, {{1, 0x0002}}, 0},
-        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0,
-         {{1, 0x0002}}, 0},
-        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0,
-         {{1, 0x0002}}, 0, {{0x0010, {0x80, 0x06}}}},
-        {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
+        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
+        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0, {{1, 0x0002}}, 0},
+        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0,
+         {{0x0010, {0x80, 0x06}}}}, {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
         {"jmp @r3; inc r1l", {0x59, 0x30, 0x0A, 0x09}, {{3, 0x8004}}, 0, {}, 0},
         // The call's own return address, into the ROM, stays below the stack.
         {"nop", {0x00, 0x00}, {}, 0xFF, {}, 0xFF, {}, {{H8Cpu::initialStackPointer - 2, {0x3F, 0xFE}}}},
@@ -244,8 +223,7 @@ struct Ending {
     std::uint64_t budget;
     Kind kind;
     std::uint64_t executed;
-    std::uint16_t address;
-    std::uint16_t instruction = 0;
+    std::uint16_t address, instruction = 0;
     MemoryBytes memory = {};
 };
 

@@ -32,12 +32,10 @@ protected:
     void load(std::uint8_t opcode, int number, const Bytes& code)
     {
         command(Bytes{opcode, 0, static_cast<std::uint8_t>(number), 0} + word(int(code.size())));
-        for (std::size_t at = 0, block = 1; at < code.size() || at == 0; at += 200, ++block) {
-            const Bytes data(code.begin() + at, code.begin() + std::min(at + 200, code.size()));
-            command(::block(0x45, at + 200 < code.size() ? int(block) : 0, data));
-            if (code.empty())
-                break;
-        }
+        std::size_t at = 0;
+        for (int block = 1; at + 200 < code.size(); at += 200, ++block)
+            command(::block(0x45, block, Bytes(code.begin() + at, code.begin() + at + 200)));
+        command(::block(0x45, 0, Bytes(code.begin() + at, code.end())));
     }
     // Loads and starts task 0, then lets time pass.
     void run(const Bytes& task0, int milliseconds)
@@ -159,8 +157,7 @@ TEST_F(InterpreterTest, WaitsTimersTasksAndSourcesRunByTheClock)
     run(variable(0x14, 32, 7) + Bytes{0x71, 1, 0x71, 2, 0x43, 0x02} + word(123) +
             Bytes{0x14, 0, 1, 0, 0, 0x14, 3, 26, 0, 0, 0x14, 4, 0, 32, 0} + variable(0x14, 5, 7) +
             Bytes{0x05, 36, 5, 2} + word(42) + Bytes{0x14, 6, 36, 5, 0, 0x14, 8, 4, 10, 0, 0x97, 1, 0x97, 1, 0x14, 9, 21, 1, 0,
-                                                   0x14, 10, 8, 0, 0},
-        1230);
+                                                   0x14, 10, 8, 0, 0}, 1230);
     EXPECT_EQ(value(0), 0);
     brick.advance(1);
     EXPECT_EQ(brick.snapshot().time, 1231);
@@ -227,13 +224,16 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
         run({0x42, 1, 0x45, 0x32, 1, type}, 1);
         EXPECT_EQ(std::pair(brick.snapshot().sensors[0].modeByte(), brick.snapshot().sensors[1].modeByte()), std::pair(modes[type], modes[type]));
     }
+    brick.setSensorRaw(2, 100);
+    command({0x14, 12, 13, 2, 0}); // variable 12 = sensor 3's boolean, pressed
     command(add(4, 5));
     command(add(4, 5));
     command(Bytes{0x23} + word(880) + Bytes{20});
     for (const Bytes& watch : {Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}}) // the last two refused
         command(watch);
     EXPECT_EQ(brick.snapshot().watch, 62);
-    EXPECT_EQ(std::tuple(value(4), brick.snapshot().played.back().frequency, brick.snapshot().played.back().duration), std::tuple(10, 880, 20));
+    const Played tone = brick.snapshot().played.back();
+    EXPECT_EQ(std::tuple(value(4), value(12), tone.frequency, tone.duration), std::tuple(10, 1, 880, 20));
     sent.clear();
     command({0x27, 0x00}); // flow control is a program's own
     command({0x33, 2, 8, 0}); // no display 8
@@ -243,7 +243,8 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     command({0x33, 2, 3, 0});
     EXPECT_EQ(std::pair(brick.snapshot().display, sent.empty()), std::pair(3, false));
     command({0x13, 1, 2, 9});
-    EXPECT_EQ(brick.snapshot().outputs[0].power, 7);
+    command({0x31, 1}); // the long range
+    EXPECT_EQ(std::pair(brick.snapshot().outputs[0].power, brick.snapshot().transmitterRange), std::pair(7, 1));
     const std::size_t played = brick.snapshot().played.size();
     for (const Bytes& sound : {Bytes{0xD0}, Bytes{0x51, 1}, Bytes{0xE0}, Bytes{0x51, 2}})
         command(sound);
@@ -256,6 +257,8 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     brick.advance(1);
     command({0x91, 5}); // no such slot
     EXPECT_EQ((std::vector<int>{brick.snapshot().slot, value(11), brick.snapshot().lastMessage}), (std::vector{4, 5, 2}));
+    brick.receive(framed({0xD2, 0x00, 0x04})); // the message 3 button, the last
+    EXPECT_EQ(brick.snapshot().lastMessage, 3);
 }
 
 TEST(WallClock, TheSchedulerRunsTheProgramWhileNobodyTalks)

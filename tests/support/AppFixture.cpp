@@ -2,11 +2,14 @@
 
 #include "ports/SerialPort.h"
 #include "protocol/Opcodes.h"
+#include "views/DropBox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QLabel>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
 
@@ -39,6 +42,13 @@ QJsonDocument SimBrick::parsed(const QString& command)
     if (document.isNull())
         ADD_FAILURE() << command.toStdString() << ": " << answer.toStdString();
     return document;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
 }
 
 void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -75,15 +85,17 @@ void BrickTest::save(const QVariantMap& values)
         store.setValue(key, value);
 }
 
-void BrickTest::savePort(const QString& path)
-{
-    savePort("Serial", brick.name, path.isEmpty() ? brick.towerPath() : path);
-}
-
 void BrickTest::savePort(const QString& type, const QString& name, const QString& path)
 {
     save({{"Port Type", type}, {"Port Name", name}, {"Port Path", path}, {"Battery Check Time", 100}, {"Input Check Time", 10}, {"Datalog Check Time", 20},
           {"Battery Full Level", 9.6}, {"Battery Empty Level", 6.6}});
+}
+
+QString BrickTest::write(const QString& name, const QByteArray& text)
+{
+    QFile file(folder.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size());
+    return file.fileName();
 }
 
 void StartTest::launch()
@@ -103,6 +115,24 @@ void StartTest::ticks(int count)
 {
     while (count-- > 0)
         controller->doTime();
+}
+
+bool StartTest::drop(const QMimeData& data)
+{
+    DropBox* box = named<DropBox>(window, "dropBox");
+    QDragEnterEvent enter(box->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QDropEvent drop(box->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(box, enter.isAccepted() ? static_cast<QEvent*>(&drop) : &leave);
+    return enter.isAccepted();
+}
+
+bool StartTest::dropFile(const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    return drop(data);
 }
 
 QString StartTest::progressText() { return named<QLabel>(progress(), "fileProgressText")->text(); }

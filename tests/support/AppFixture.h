@@ -24,6 +24,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QMimeData;
 
 // A compiled program of several tasks.
 extern const QString programFile;
@@ -60,6 +61,8 @@ public:
     std::string portPathAtIndex(int) override { return "usb"; }
 };
 
+// The bytes of the file at `path`.
+QByteArray contents(const QString& path);
 void click(QAbstractButton* button);
 // The text of a part of the window's status line ("statusPort", "statusBrick").
 QString status(MainWindow& window, const char* part);
@@ -87,10 +90,11 @@ protected:
 
     QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
     void save(const QVariantMap& values);
-    // The settings of a first OK on the announced brick, or on `path`.
-    void savePort(const QString& path = {});
-    // The same on a port of any type.
+    // The settings of a first OK on the announced brick, or on a port of any type.
+    void savePort() { savePort("Serial", brick.name, brick.towerPath()); }
     void savePort(const QString& type, const QString& name, const QString& path);
+    // Writes the file `name` into the test's folder, as an editor saves it; its path.
+    QString write(const QString& name, const QByteArray& text);
 
     QTemporaryDir folder;
     SimBrick brick;
@@ -106,6 +110,9 @@ protected:
     void ticks(int count);
     FileProgressPanel& progress() { return controller->fileProgressPanel(); }
     QString progressText();
+    // Drags `data` onto the window's drop box and drops it there if taken.
+    bool drop(const QMimeData& data);
+    bool dropFile(const QString& path);
     // The code of task 0 of a slot as the brick holds it; empty when none.
     QString taskCode(int slot);
 

@@ -18,16 +18,13 @@ Bytes hex(const std::string& text)
 Bytes framed(const Bytes& bytes)
 {
     Bytes packet = {0x55, 0xFF, 0x00};
-    unsigned sum = 0;
     for (std::uint8_t byte : bytes)
-        packet.push_back(byte), packet.push_back(static_cast<std::uint8_t>(0xFF - byte)), sum += byte;
-    return packet + Bytes{static_cast<std::uint8_t>(sum % 256), static_cast<std::uint8_t>(0xFF - sum % 256)};
+        packet.push_back(byte), packet.push_back(static_cast<std::uint8_t>(~byte));
+    const auto sum = static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0));
+    return packet + Bytes{sum, static_cast<std::uint8_t>(~sum)};
 }
 
-Bytes word(int value)
-{
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8 & 0xFF)};
-}
+Bytes word(int value) { return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)}; }
 
 Bytes block(std::uint8_t opcode, int number, const Bytes& data)
 {
@@ -39,18 +36,14 @@ Bytes unframed(const Bytes& packet)
 {
     Bytes bytes;
     for (std::size_t i = 3; i + 3 < packet.size(); i += 2) // the last pair is the checksum
-        bytes.push_back(packet[i]);
-    if (!bytes.empty())
-        bytes[0] = withoutToggle(bytes[0]);
+        bytes.push_back(i == 3 ? withoutToggle(packet[i]) : packet[i]);
     return bytes;
 }
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
 {
-    for (const auto deadline = std::chrono::steady_clock::now() + limit; !condition();)
+    for (const auto deadline = std::chrono::steady_clock::now() + limit; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(1)))
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }

@@ -4,16 +4,9 @@
 
 // Compiled program files made byte by byte.
 struct ProgramFile {
-    struct Fragment {
-        int type; // 0 task, 1 subroutine
-        int number;
-        Bytes code;
-    };
-    struct Symbol {
-        int type; // 0 task, 1 subroutine, 2 variable
-        int index;
-        std::string name; // written with its terminating zero
-    };
+    struct Fragment { int type; int number; Bytes code; }; // type 0: task, 1: subroutine
+    // Type 0: task, 1: subroutine, 2: variable; the name is written with its terminating zero.
+    struct Symbol { int type; int index; std::string name; };
     std::vector<Fragment> fragments = {};
     std::vector<Symbol> symbols = {};
     int version = 0x0102;

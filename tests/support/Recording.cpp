@@ -18,7 +18,8 @@ TemporaryFolder::TemporaryFolder(bool runtime)
     : folder(madeFolder())
     , runtime(runtime)
 {
-    if (const char* saved = std::getenv("XDG_RUNTIME_DIR"); runtime && saved)
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && saved)
         savedRuntime = saved;
     if (runtime)
         ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
@@ -26,10 +27,8 @@ TemporaryFolder::TemporaryFolder(bool runtime)
 
 TemporaryFolder::~TemporaryFolder()
 {
-    if (runtime && savedRuntime)
-        ::setenv("XDG_RUNTIME_DIR", savedRuntime->c_str(), 1);
-    else if (runtime)
-        ::unsetenv("XDG_RUNTIME_DIR");
+    if (runtime)
+        savedRuntime ? ::setenv("XDG_RUNTIME_DIR", savedRuntime->c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }
@@ -43,5 +42,5 @@ std::string TemporaryFolder::write(const std::string& name, const Bytes& content
 Bytes TemporaryFolder::read(const std::string& name) const
 {
     std::ifstream file(folder / name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
