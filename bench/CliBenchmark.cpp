@@ -63,12 +63,7 @@ void cliDownloadOf2KB(benchmark::State& state)
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         const LineUse use = lineUse(brick.history());
         const double bound = static_cast<double>(use.bytes) * std::chrono::duration<double>(PtyTower::byteTime).count();
-        const double turnarounds = use.replies * std::chrono::duration<double>(PtyTower::turnaround).count();
-        state.SetIterationTime(seconds);
-        state.counters["seconds"] = seconds;
-        state.counters["bound"] = bound;
-        state.counters["ratio"] = seconds / bound;
-        state.counters["ratioWithTurnarounds"] = seconds / (bound + turnarounds);
+        reportLineTime(state, seconds, bound, use.replies);
     }
 }
 

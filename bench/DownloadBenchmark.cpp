@@ -58,14 +58,8 @@ template <typename Transfer> void measure(benchmark::State& state, bool firmware
         const double byteTime = std::chrono::duration<double>(PtyTower::byteTime).count();
         const LineUse use = lineUse(brick.history());
         const double bound = static_cast<double>(use.bytes) * byteTime + pauses;
-        // The virtual brick waits a turnaround before each reply, as a brick
-        // does; the host cannot save that time either.
-        const double turnarounds = use.replies * std::chrono::duration<double>(PtyTower::turnaround).count();
-        state.SetIterationTime(seconds);
-        state.counters["seconds"] = seconds;
-        state.counters["bound"] = bound;
-        state.counters["ratio"] = seconds / bound;
-        state.counters["ratioWithTurnarounds"] = seconds / (bound + turnarounds);
+        // The brick's turnarounds are time the host cannot save either.
+        reportLineTime(state, seconds, bound, use.replies);
         state.counters["retries"] = listener.timeouts + listener.towerErrors;
     }
 }

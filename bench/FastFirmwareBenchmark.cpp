@@ -5,6 +5,7 @@
 // reply, the pause after deleting the firmware). Then ten fast installs at
 // 1% byte noise: how many leave exactly the file's image on the brick.
 #include "LineUse.h"
+#include "rcx/RCXLink.h"
 #include "support/Recording.h"
 
 #include "link/RCXSender.h"
@@ -43,16 +44,13 @@ template <typename Install> double timed(Brick& brick, Install install)
 
 bool infrabrick(const std::string& path, Speed speed)
 {
-    SerialPort port;
-    if (port.openPort(path) != 0)
-        return false;
-    RCXPacket packet(port);
-    packet.startReadLoop();
     RecordingListener listener;
-    RCXSender sender(packet, &listener);
-    RCXController controller(sender, packet);
+    RCXLink link(listener);
+    if (link.port().setPort(AllPorts::serialType, "", path) != 0)
+        return false;
+    link.packet().startReadLoop();
     RecordingFileOp fileOp;
-    controller.sendFirmware(brickOS, fileOp, speed);
+    link.controller().sendFirmware(brickOS, fileOp, speed);
     return fileOp.events.back() == "stop";
 }
 

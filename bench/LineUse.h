@@ -6,6 +6,9 @@
 #include "protocol/Opcodes.h"
 #include "protocol/PacketLengths.h"
 #include "sim/Brick.h"
+#include "sim/PtyTower.h"
+
+#include <benchmark/benchmark.h>
 
 #include <vector>
 
@@ -38,6 +41,18 @@ LineUse lineUse(const std::vector<ByteString>& history)
         }
     }
     return use;
+}
+
+// Records a run of `seconds` against the line's own time, `bound` seconds,
+// alone and with the turnaround the virtual brick waits before each reply.
+void reportLineTime(benchmark::State& state, double seconds, double bound, int replies)
+{
+    const double turnarounds = replies * std::chrono::duration<double>(PtyTower::turnaround).count();
+    state.SetIterationTime(seconds);
+    state.counters["seconds"] = seconds;
+    state.counters["bound"] = bound;
+    state.counters["ratio"] = seconds / bound;
+    state.counters["ratioWithTurnarounds"] = seconds / (bound + turnarounds);
 }
 
 } // namespace
