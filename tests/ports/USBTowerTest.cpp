@@ -73,44 +73,6 @@ TEST(USBTower, CarriesTheFastFirmwareDownloadAtTheSpeedsItIsSet)
     EXPECT_TRUE(fileOp.notes.empty());
 }
 
-// Each request as libusb sends it, and the tower's whole reply.
-TEST(USBTower, AnswersItsVendorRequestsEachWithItsHeader)
-{
-    TowerTestbed bus;
-    EmulatedTower& tower = bus.plug("1-3");
-    libusb_context* context;
-    ASSERT_EQ(libusb_init(&context), 0);
-    libusb_device_handle* handle = libusb_open_device_with_vid_pid(context, 0x0694, 0x0001);
-    ASSERT_TRUE(handle);
-    const struct { std::uint8_t request; std::uint16_t value; const char* reply; } cases[] = {
-        {0xFD, 0, "08 00 00 00 01 00 3C 00"},           // version 1.0, build 60
-        {0x01, 0x02, "04 00 00 02"},                    // range: medium
-        {0x02, 0x0102, "04 00 00 01"},                  // range short
-        {0x02, 0x0902, "04 00 01 09"},                  // no such range
-        {0x02, 0x0201, "04 00 00 02"},                  // mode: infrared
-        {0xEF, 0x10, "06 00 00 00 10 00"},              // transmit at 4800
-        {0xF1, 0x10, "06 00 00 00 10 00"},              // receive at 4800
-        {0xF1, 0x03, "06 00 01 00 10 00"},              // no such speed
-        {0xF0, 0, "06 00 00 00 10 00"},
-        {0xF4, 38, "04 00 00 26"},                      // carrier 38 kHz
-        {0xF6, 100, "04 00 01 32"},                     // duty cycle beyond 99 %
-        {0xFC, 0x02, "0C 00 00 00 03 07 1C 00 1C 00 1E 4C"},
-        {0x03, 0x03, "04 00 00 00"},                    // flush
-        {0x42, 0, "04 00 FF 00"},                       // unknown
-    };
-    for (const auto& c : cases) {
-        std::uint8_t reply[16];
-        const int length = libusb_control_transfer(handle, 0xC0, c.request, c.value, 0, reply, sizeof reply, 1000);
-        EXPECT_EQ(Bytes(reply, reply + std::max(length, 0)), hex(c.reply)) << std::hex << int(c.request);
-    }
-    EXPECT_EQ(tower.settings(), (Settings{TowerRequests::infraredMode, TowerRequests::shortRange,
-                                          TowerRequests::baud4800, TowerRequests::baud4800, 38, 50}));
-    std::uint8_t reply[4];
-    EXPECT_EQ(libusb_control_transfer(handle, 0xC0, 0x04, 0, 0, reply, sizeof reply, 1000), 4);
-    EXPECT_EQ(tower.settings(), Settings()) << "reset";
-    libusb_close(handle);
-    libusb_exit(context);
-}
 
 // The kernel's driver is detached while the port holds the tower, and given
 // back on close or when a later step of the open fails; a driver that was
