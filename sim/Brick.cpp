@@ -20,6 +20,10 @@ struct Brick::Command {
 
 namespace {
 
+// The longest pause within a packet: bytes follow each other at once, and a
+// host waits longer than this for a reply before it tries again.
+constexpr std::chrono::milliseconds packetGap{100};
+
 // Sent by the host with the toggle bit always clear: each one acts.
 bool actsEveryTime(std::uint8_t opcode)
 {
@@ -85,6 +89,10 @@ Brick::Brick(bool firmwarePresent, BrickClock::Kind clockKind)
 void Brick::receive(std::span<const std::uint8_t> bytes, const HostSettings& host)
 {
     std::lock_guard lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastHeard > packetGap)
+        decoder.abandonPacket();
+    lastHeard = now;
     for (std::uint8_t byte : bytes) {
         if (!state.powered)
             return;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "protocol/TransferStatus.h"
 #include "sim/BrickClock.h"
 #include "sim/BrickState.h"
 #include "sim/CommandDecoder.h"
 #include "sim/InfraredNoise.h"
 #include "sim/Interpreter.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -70,17 +72,8 @@
 // previous" one; power on forgets it.
 class Brick {
 public:
-    enum TransferStatus : std::uint8_t {
-        blockAccepted = 0,
-        // The block's data checksum is wrong, or refuseBlocks refused it.
-        blockChecksumError = 3,
-        // The last firmware block came, but the image's checksum differs
-        // from the announced one.
-        firmwareChecksumError = 4,
-        // No download is going on, the block number is out of sequence, or
-        // the data overruns the announced length or the image's capacity.
-        blockOutOfSequence = 6,
-    };
+    // refuseBlocks' refusals answer blockChecksumError.
+    using enum TransferStatus;
 
     static constexpr std::uint8_t romVersion[4] = {0x00, 0x03, 0x00, 0x01};
     static constexpr std::uint8_t firmwareVersion[4] = {
@@ -190,6 +183,7 @@ private:
     BrickClock clock;
     Interpreter interpreter;
     CommandDecoder decoder;
+    std::chrono::steady_clock::time_point lastHeard;
     InfraredNoise noise;
     Transmitter myTransmitter;
     WakeUp myWakeUp;

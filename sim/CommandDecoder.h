@@ -32,6 +32,10 @@ public:
     // packet begun.
     void setComplements(bool complements);
     void feed(std::uint8_t byte);
+    // The line was silent for longer than a packet pauses: the packet begun
+    // is given up, so that one whose length a noisy byte made long does not
+    // swallow the host's next tries.
+    void abandonPacket() { restart(); }
     // The oldest command decoded and not yet taken.
     std::optional<ByteString> next();
 

@@ -448,6 +448,10 @@
         <translation>Der RCX antwortet nicht mit hoher Geschwindigkeit: die Firmware wird mit normaler Geschwindigkeit übertragen</translation>
     </message>
     <message>
+        <source>The firmware arrived damaged: it goes once more</source>
+        <translation>Die Firmware kam beschädigt an: sie wird noch einmal übertragen</translation>
+    </message>
+    <message>
         <source>The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again.</source>
         <translation>Die Firmware kam mit hoher Geschwindigkeit nicht durch. Schalten Sie den RCX aus und wieder ein und installieren Sie die Firmware dann erneut.</translation>
     </message>

@@ -512,6 +512,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>The firmware arrived damaged: it goes once more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again.</source>
         <translation type="unfinished"></translation>
     </message>

@@ -36,6 +36,7 @@
     QT_TRANSLATE_NOOP("Localizable", "The port cannot change its speed: the firmware goes at normal speed"),
     QT_TRANSLATE_NOOP("Localizable", "The port cannot change its speed. Switch the RCX off and on, then install the firmware again."),
     QT_TRANSLATE_NOOP("Localizable", "The RCX does not answer at the fast speed: the firmware goes at normal speed"),
+    QT_TRANSLATE_NOOP("Localizable", "The firmware arrived damaged: it goes once more"),
     QT_TRANSLATE_NOOP("Localizable", "The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again."),
     QT_TRANSLATE_NOOP("Localizable", "The RCX refused the firmware. Switch the RCX off and on, then install the firmware again."),
     QT_TRANSLATE_NOOP("Localizable", "Uploading datalog"),

@@ -4,6 +4,7 @@
 // and the firmware follows that way, about four times as fast.
 #include "protocol/Firmware.h"
 #include "protocol/Opcodes.h"
+#include "protocol/TransferStatus.h"
 #include "rcx/FastDownloadImage.h"
 #include "rcx/Localization.h"
 #include "rcx/ProgressCount.h"
@@ -29,6 +30,7 @@ constexpr double normalLineCost = 4.0;
 constexpr std::size_t fastFirmwareCapacity = 0xEF51 - 0x8000;
 
 const char* const notAtFastSpeed = "The RCX does not answer at the fast speed: the firmware goes at normal speed";
+const char* const damagedAtFastSpeed = "The firmware arrived damaged: it goes once more";
 const char* const failedAtFastSpeed =
     "The firmware did not get through at the fast speed. Switch the RCX off and on, then install the firmware again.";
 
@@ -105,9 +107,12 @@ const char* RCXController::installOnFastLine(const FirmwareFile& firmware, Progr
         const RCXSender::QuietTimeouts quiet(myRCXSender);
         if (findBricksLine() != LineSpeed::fast)
             return fallBack(firmware, failedAtFastSpeed, progress);
-        deleteFirmware();
-        if (!beginFirmware(firmware) ||
-            !sendFastBlocks(firmware.image, progress.totalForRest(firmware.image.size()), progress))
+        FastTransfer transfer = sendFastImage(firmware, progress);
+        if (transfer == FastTransfer::damaged) {
+            progress.noteFileOp(localized(damagedAtFastSpeed));
+            transfer = sendFastImage(firmware, progress);
+        }
+        if (transfer != FastTransfer::sent)
             return fallBack(firmware, failedAtFastSpeed, progress);
         unlocked = unlockFirmware();
         // The new firmware speaks the normal line; a ROM that refused it
@@ -136,7 +141,16 @@ const char* RCXController::fallBack(const FirmwareFile& firmware, const char* fa
     return install(firmware, progress.totalForRest(firmware.image.size()), progress);
 }
 
-bool RCXController::sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal, FileOp& fileOp)
+RCXController::FastTransfer RCXController::sendFastImage(const FirmwareFile& firmware, ProgressCount& progress)
+{
+    deleteFirmware();
+    if (!beginFirmware(firmware))
+        return FastTransfer::failed;
+    return sendFastBlocks(firmware.image, progress.totalForRest(firmware.image.size()), progress);
+}
+
+RCXController::FastTransfer RCXController::sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal,
+                                                          FileOp& fileOp)
 {
     const int length = static_cast<int>(image.size());
     int offset = 0;
@@ -148,10 +162,14 @@ bool RCXController::sendFastBlocks(const std::vector<std::uint8_t>& image, doubl
         // its status lost, and takes only the very same block as its repeat.
         const int size = fastBlockLength(image.data() + offset, length - offset, longest);
         const int number = offset + size == length ? 0 : index; // the last block is always block 0
-        while (myRCXSender.sendBlock(static_cast<std::uint16_t>(number), static_cast<std::uint16_t>(size),
-                                     image.data() + offset) != 0) {
+        while (const int status = myRCXSender.sendBlock(static_cast<std::uint16_t>(number),
+                                                        static_cast<std::uint16_t>(size), image.data() + offset)) {
+            // Without complements two noisy bytes of a block can cancel out
+            // in both its sums; the image's own checksum still shows them.
+            if (number == 0 && status == firmwareChecksumError)
+                return FastTransfer::damaged;
             if (++failures == maxDownloadErrors)
-                return false;
+                return FastTransfer::failed;
             // A noisy line loses long blocks far more often than short ones.
             longest = std::max(shortestFastBlock, longest / 2);
         }
@@ -160,5 +178,5 @@ bool RCXController::sendFastBlocks(const std::vector<std::uint8_t>& image, doubl
         failures = 0;
         fileOp.advanceBy(size * 100.0 / progressTotal);
     }
-    return true;
+    return FastTransfer::sent;
 }

@@ -219,10 +219,15 @@ private:
     // After the fast line failed `failure`: on at normal speed if the brick
     // answers there, else `failure`, with the link left on the normal line.
     const char* fallBack(const FirmwareFile& firmware, const char* failure, ProgressCount& progress);
+    enum class FastTransfer { sent, failed, damaged };
+    // Delete, begin and the blocks on the fast line, the blocks taking the
+    // rest of the progress: failed when the brick refused the begin or a
+    // block failed maxDownloadErrors times in a row, damaged when the brick
+    // found the image's checksum wrong.
+    FastTransfer sendFastImage(const FirmwareFile& firmware, ProgressCount& progress);
     // Blocks without complements, cut before a run of zeros the brick's
-    // receiver would lose its sync on, the ones after a failure shorter; false
-    // once one has failed maxDownloadErrors times in a row.
-    bool sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal, FileOp& fileOp);
+    // receiver would lose its sync on, the ones after a failure shorter.
+    FastTransfer sendFastBlocks(const std::vector<std::uint8_t>& image, double progressTotal, FileOp& fileOp);
     // Switches the link's line; false when the port refused.
     bool switchLine(LineSpeed speed);
     // The line the brick answers an alive command on, the present one tried

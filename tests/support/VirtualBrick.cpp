@@ -23,7 +23,7 @@ HostSettings hostOn(LineSpeed speed)
 VirtualBrick::VirtualBrick(bool firmwarePresent)
     : brick(firmwarePresent)
     , port(*new ScriptedPort)
-    , link(listener, std::make_unique<AllPorts>(std::unique_ptr<Port>(&port), std::make_unique<NoPort>()))
+    , link(listener, portsWith(port))
 {
     brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) {
         Bytes heard(bytes.begin(), bytes.end());
