@@ -39,15 +39,18 @@ VirtualBrick::VirtualBrick(bool firmwarePresent)
 Bytes VirtualBrick::respond(const Bytes& written)
 {
     const HostSettings host = hostOn(port.lineSpeed());
+    Bytes heard = written;
+    if (onTheLine)
+        onTheLine(heard);
     const auto found = answers.find(withoutToggle(written.at(3))); // the opcode, in either framing
     if (found == answers.end()) {
-        brick.receive(written, host);
+        brick.receive(heard, host);
         if (afterEach)
             afterEach();
         return {};
     }
     brick.setSilent(true);
-    brick.receive(written, host);
+    brick.receive(heard, host);
     brick.setSilent(false);
     const std::optional<Bytes> data = found->second(unframed(written));
     return data ? framed(Bytes{static_cast<std::uint8_t>(~written[3])} + *data) : Bytes();

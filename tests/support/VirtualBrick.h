@@ -40,6 +40,8 @@ public:
     // Power off on the brick's present line, then on again, as a user does.
     void switchOffAndOn();
 
+    // The line's faults: may change the bytes the brick hears of each packet.
+    std::function<void(Bytes&)> onTheLine;
     std::function<void()> afterEach;
 
     Brick brick;
