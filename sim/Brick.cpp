@@ -86,13 +86,15 @@ Brick::Brick(bool firmwarePresent, BrickClock::Kind clockKind)
     state.firmware.unlocked = firmwarePresent;
 }
 
-void Brick::receive(std::span<const std::uint8_t> bytes, const HostSettings& host)
+void Brick::receive(std::span<const std::uint8_t> bytes, const HostSettings& host,
+                    std::chrono::steady_clock::time_point heardAt)
 {
     std::lock_guard lock(mutex);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastHeard > packetGap)
+    // From the end of the bytes before to the start of these.
+    const auto pause = heardAt - state.line.mode().settings.byteTime() * static_cast<long>(bytes.size()) - lastHeard;
+    if (pause > packetGap)
         decoder.abandonPacket();
-    lastHeard = now;
+    lastHeard = heardAt;
     for (std::uint8_t byte : bytes) {
         if (!state.powered)
             return;

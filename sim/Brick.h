@@ -93,8 +93,11 @@ public:
 
     // Bytes the host sends over the infrared at `host`'s settings (by
     // default taken to agree with the line); the noise, when set, strikes
-    // them here (and the brick's own bytes on their way out).
-    void receive(std::span<const std::uint8_t> bytes, const HostSettings& host = {});
+    // them here (and the brick's own bytes on their way out). `heardAt` is
+    // when they finished crossing: a pause of the line before they began
+    // gives up a packet begun.
+    void receive(std::span<const std::uint8_t> bytes, const HostSettings& host = {},
+                 std::chrono::steady_clock::time_point heardAt = std::chrono::steady_clock::now());
     void setTransmitter(Transmitter transmitter);
     LineMode lineMode() const;
     void setWakeUp(WakeUp wakeUp);

@@ -224,7 +224,7 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
             EXPECT_EQ(downloadAndUnlock(brick, c.image, false), hex("55 FF 00 5A A5") + Bytes(answer.begin() + 1, answer.end()) + Bytes{checksum(answer)});
             // A block whose length a noisy byte made long is given up once the line pauses.
             answerTo(brick, hex("55 FF 00 45 01 00 FF 00 07"));
-            std::this_thread::sleep_for(std::chrono::milliseconds(110));
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
             EXPECT_EQ(answerTo(brick, plainFramed({0x18})), plainFramed({0xE7}));
         }
         answerTo(brick, packet({0x60}));

@@ -217,9 +217,11 @@ int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, Emul
     }
     if (result == notHandled)
         return FALSE;
-    // The brick answers through hear(), which takes the lock again.
+    // The brick answers through hear(), which takes the lock again. It hears
+    // the bytes when they crossed, though they reach it at the next request.
     for (const Crossing& crossing : arrived)
-        tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity});
+        tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity},
+                             crossing.crossed);
     if (unplugNow)
         tower->unplug();
     if (waitLater)
