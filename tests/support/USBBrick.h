@@ -26,7 +26,7 @@ public:
 // a link open on it.
 class USBBrick {
 public:
-    explicit USBBrick(bool paced = false);
+    USBBrick();
 
     TowerTestbed bus;
     EmulatedTower& tower;
