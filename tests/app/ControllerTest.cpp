@@ -296,17 +296,6 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
-// A datalog saved on a full disk fails, the file named on the sheet.
-TEST_F(ControllerTest, ADatalogSavedOnAFullDiskFails)
-{
-    controller->clear();
-    controller->datalogPanel().done(2);
-    ASSERT_EQ(brick.control("datalog add 0 12345"), "ok");
-    controller->uploadFile("/dev/full");
-    EXPECT_EQ(progressText(), "Error writing file \"full\"");
-    EXPECT_TRUE(named<QPushButton>(progress(), "fileProgressOKButton")->isEnabled());
-}
-
 // A datalog meter's drag that no target takes (the drop box around it refuses
 // it) uploads nothing and leaves no file; a target asking for the text gets it.
 TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)

@@ -306,16 +306,4 @@ TEST_F(CliTest, FlashInstallsOneBrickAfterAnother)
     EXPECT_TRUE(contains(ended.out, "Installed: 2, failed: 0, average time: ")) << ended.out;
 }
 
-TEST_F(CliTest, NqcAndTheCliShareTheBrick)
-{
-    SimProcess brick(INFRABRICK_SIM);
-    const std::string nqc = "timeout 60 nqc -S" + brick.path();
-    ASSERT_EQ(std::system((nqc + " -d " + fixtures + "/blink.nqc >/dev/null 2>&1").c_str()), 0);
-    EXPECT_EQ(json(onBrick(brick, {"status", "--json"}).out)["programs"].toArray(), QJsonArray{1});
-    ASSERT_EQ(onBrick(brick, {"download", fixtures + "/tasks.rcx", "--slot", "2"}).status, 0);
-    ASSERT_EQ(std::system((nqc + " -pgm 2 -run >/dev/null 2>&1").c_str()), 0);
-    EXPECT_TRUE(contains(brick.state(), R"("slot":2,"running":true)")) << brick.state();
-    EXPECT_EQ(json(onBrick(brick, {"status", "--json"}).out)["programs"].toArray(), (QJsonArray{1, 2}));
-}
-
 } // namespace
