@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -84,29 +85,6 @@ struct Resolved {
 void complete(UMockdevIoctlClient* client, int result)
 {
     umockdev_ioctl_client_complete(client, result < 0 ? -1 : result, result < 0 ? -result : 0);
-}
-
-// The usbfs file of a real device polls ready only when a transfer has
-// ended; the emulated one always does, so libusb asks again at once. A
-// second reap in a row that finds nothing is answered a millisecond later
-// on umockdev's worker loop, so that a waiting reader does not spin.
-void completeLater(UMockdevIoctlClient* client, int result)
-{
-    using Later = std::pair<UMockdevIoctlClient*, int>;
-    GSource* source = g_timeout_source_new(1);
-    g_source_set_callback(
-        source,
-        [](gpointer data) -> gboolean {
-            complete(static_cast<Later*>(data)->first, static_cast<Later*>(data)->second);
-            return G_SOURCE_REMOVE;
-        },
-        new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result),
-        [](gpointer data) {
-            g_object_unref(static_cast<Later*>(data)->first);
-            delete static_cast<Later*>(data);
-        });
-    g_source_attach(source, g_main_context_get_thread_default());
-    g_source_unref(source);
 }
 
 // The tower's UART keeps odd parity at every speed.
@@ -211,7 +189,13 @@ struct EmulatedTower::State {
             tower->brick.receive(bytes, HostSettings{line.bitsPerSecond, line.parity});
         if (unplugNow)
             tower->unplug();
-        (later ? completeLater : complete)(client, result);
+        // The usbfs file of a real device polls ready only when a transfer
+        // has ended; the emulated one always does, so libusb asks again at
+        // once. A second reap in a row that finds nothing waits a
+        // millisecond, so that a waiting reader does not spin.
+        if (later)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        complete(client, result);
         return TRUE;
     }
 
