@@ -87,6 +87,26 @@ void complete(UMockdevIoctlClient* client, int result)
     umockdev_ioctl_client_complete(client, result < 0 ? -1 : result, result < 0 ? -result : 0);
 }
 
+// Answers on umockdev's worker loop a millisecond later.
+void completeLater(UMockdevIoctlClient* client, int result)
+{
+    using Later = std::pair<UMockdevIoctlClient*, int>;
+    GSource* source = g_timeout_source_new(1);
+    g_source_set_callback(
+        source,
+        [](gpointer data) -> gboolean {
+            complete(static_cast<Later*>(data)->first, static_cast<Later*>(data)->second);
+            return G_SOURCE_REMOVE;
+        },
+        new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result),
+        [](gpointer data) {
+            g_object_unref(static_cast<Later*>(data)->first);
+            delete static_cast<Later*>(data);
+        });
+    g_source_attach(source, g_main_context_get_thread_default());
+    g_source_unref(source);
+}
+
 // The tower's UART keeps odd parity at every speed.
 LineSettings lineAt(std::uint16_t speed) { return {TowerRequests::bitsPerSecond(speed), Parity::odd}; }
 
@@ -95,11 +115,14 @@ LineSettings lineAt(std::uint16_t speed) { return {TowerRequests::bitsPerSecond(
 // The usbfs requests come on umockdev's worker thread, the brick's bytes on
 // its own: all that follows is under the mutex but the brick's calls.
 struct EmulatedTower::State {
+    using Clock = std::chrono::steady_clock;
     // A transfer the host submitted, its usbdevfs_urb and buffer resolved.
+    enum class Wait { read, write, ever };
     struct Urb {
         UMockdevIoctlClient* client;
         UMockdevIoctlData* data;
-        bool reads; // else it waits until given up
+        Wait wait;
+        Clock::time_point crossed; // a write's bytes
         usbdevfs_urb& fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
     };
     struct Client {
@@ -107,9 +130,13 @@ struct EmulatedTower::State {
         bool idle = false;     // its last reap found nothing
     };
 
-    State(UMockdevTestbed* testbed, Brick& brick, const std::string& place, int address)
+    // Bytes on the infrared, across once `crossed`.
+    struct Crossing { Clock::time_point crossed; Bytes bytes; LineSettings line; bool toBrick; };
+
+    State(UMockdevTestbed* testbed, Brick& brick, const std::string& place, int address, bool paced)
         : testbed(testbed)
         , brick(brick)
+        , paced(paced)
         , sysfsPath("/sys/devices/usb1" + pathOf(place))
         , deviceNode("/dev/bus/usb/001/" + threeDigits(address))
         , record(deviceRecord(pathOf(place), address, "1.5", towerDescriptors()))
@@ -118,6 +145,7 @@ struct EmulatedTower::State {
 
     UMockdevTestbed* testbed;
     Brick& brick;
+    const bool paced;
     const std::string sysfsPath, deviceNode, record;
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
 
@@ -130,7 +158,9 @@ struct EmulatedTower::State {
     TowerRequests requests;
     std::vector<Bytes> sent;
     std::size_t sentBytes = 0, unplugBeyond = SIZE_MAX;
-    std::vector<std::pair<Bytes, LineSettings>> toBrick; // for the brick once the lock is let go
+    std::deque<Crossing> infrared;
+    Clock::time_point infraredFree;
+    std::vector<Crossing> toBrick; // across, for the brick once the lock is let go
     Bytes heard;                                         // from the brick, not yet read
     std::deque<Urb> waiting, ended;                      // the ended to be reaped by their clients
 
@@ -158,6 +188,7 @@ struct EmulatedTower::State {
                 state.connected = false;
             claimedBy = nullptr;
             heard.clear();
+            infrared.clear();
             toBrick.clear();
             for (const Urb& urb : waiting)
                 end(urb, -ESHUTDOWN);
@@ -170,14 +201,28 @@ struct EmulatedTower::State {
     static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, State* tower)
     {
         const unsigned long request = umockdev_ioctl_client_get_request(client);
-        std::vector<std::pair<Bytes, LineSettings>> arrived;
-        bool unplugNow, later;
+        std::vector<Crossing> arrived;
+        bool unplugNow, later = false;
         int result;
         {
-            std::lock_guard lock(tower->mutex);
+            std::unique_lock lock(tower->mutex);
             const bool wasIdle = tower->clients[client].idle;
             result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
-            later = request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle;
+            // The usbfs file of a real device polls ready only when a
+            // transfer has ended; the emulated one always does, so libusb
+            // asks again at once. A second reap in a row that finds nothing
+            // waits for bytes that cross within the millisecond, else is
+            // answered a millisecond later: a waiting reader neither spins
+            // nor comes late.
+            if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
+                const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
+                if (!(later = next > Clock::now() + std::chrono::milliseconds(1))) {
+                    lock.unlock();
+                    std::this_thread::sleep_until(next);
+                    lock.lock();
+                    result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+                }
+            }
             tower->carry();
             arrived.swap(tower->toBrick);
             unplugNow = std::exchange(tower->unplugDue, false);
@@ -185,17 +230,11 @@ struct EmulatedTower::State {
         if (result == notHandled)
             return FALSE;
         // The brick answers through hear(), which takes the lock again.
-        for (const auto& [bytes, line] : arrived)
-            tower->brick.receive(bytes, HostSettings{line.bitsPerSecond, line.parity});
+        for (const Crossing& crossing : arrived)
+            tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity});
         if (unplugNow)
             tower->unplug();
-        // The usbfs file of a real device polls ready only when a transfer
-        // has ended; the emulated one always does, so libusb asks again at
-        // once. A second reap in a row that finds nothing waits a
-        // millisecond, so that a waiting reader does not spin.
-        if (later)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        complete(client, result);
+        (later ? completeLater : complete)(client, result);
         return TRUE;
     }
 
@@ -275,9 +314,6 @@ struct EmulatedTower::State {
             return claimedBy == client ? (claimedBy = nullptr, 0) : -EINVAL;
         case USBDEVFS_RESET: // the tower comes back with its settings anew
             return requests.settings = {}, heard.clear(), 0;
-        case USBDEVFS_CLEAR_HALT:
-        case USBDEVFS_RESETEP:
-            return 0;
         case USBDEVFS_SUBMITURB:
             return submit(client, argument);
         default:
@@ -290,7 +326,7 @@ struct EmulatedTower::State {
         UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(usbdevfs_urb), nullptr);
         if (!data)
             return -EFAULT;
-        Urb urb{client, data, !silent};
+        Urb urb{client, data, silent ? Wait::ever : Wait::read, {}};
         usbdevfs_urb& fields = urb.fields();
         const bool isControl = fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0;
         const bool isInterrupt = fields.type == USBDEVFS_URB_TYPE_INTERRUPT && (fields.endpoint == inEndpoint || fields.endpoint == outEndpoint);
@@ -304,12 +340,15 @@ struct EmulatedTower::State {
         if (!silent && fields.endpoint == outEndpoint) {
             const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
             sent.emplace_back(bytes, bytes + fields.buffer_length);
-            toBrick.emplace_back(sent.back(), lineAt(requests.settings.transmitSpeed));
             sentBytes += sent.back().size();
             unplugDue = sentBytes > unplugBeyond;
             unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
             fields.actual_length = fields.buffer_length;
-            return end(urb, 0), 0;
+            // Without echo; the transfer ends once the bytes have crossed,
+            // as the tower takes no more meanwhile.
+            const LineSettings line = lineAt(requests.settings.transmitSpeed);
+            urb.wait = Wait::write;
+            urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : std::chrono::nanoseconds(0));
         }
         waiting.push_back(urb);
         return 0;
@@ -364,25 +403,43 @@ struct EmulatedTower::State {
         std::lock_guard lock(mutex);
         if (!plugged)
             return;
-        const bool garbles = line != lineAt(requests.settings.receiveSpeed);
-        for (const std::uint8_t byte : bytes)
-            heard.push_back(garbles ? garbled(byte) : byte);
+        Bytes received = bytes;
+        if (line != lineAt(requests.settings.receiveSpeed))
+            std::transform(received.begin(), received.end(), received.begin(), garbled);
+        cross(std::move(received), line, false);
         carry();
     }
 
-    // Ends the waiting reads with what the brick sent.
+    // When the bytes will have crossed: at once, or paced at the line's speed.
+    Clock::time_point cross(Bytes bytes, const LineSettings& line, bool toBrick)
+    {
+        infraredFree = std::max(infraredFree, Clock::now()) + (paced ? line.byteTime() * long(bytes.size()) : std::chrono::nanoseconds(0));
+        infrared.push_back({infraredFree, std::move(bytes), line, toBrick});
+        return infraredFree;
+    }
+
+    // Moves on what has crossed and ends the transfers waiting for it.
     void carry()
     {
-        for (auto urb = waiting.begin(); urb != waiting.end() && !heard.empty();) {
-            if (!urb->reads) {
+        const Clock::time_point now = Clock::now();
+        for (; !infrared.empty() && infrared.front().crossed <= now; infrared.pop_front()) {
+            Crossing& crossing = infrared.front();
+            if (crossing.toBrick)
+                toBrick.push_back(std::move(crossing));
+            else
+                heard.insert(heard.end(), crossing.bytes.begin(), crossing.bytes.end());
+        }
+        for (auto urb = waiting.begin(); urb != waiting.end();) {
+            usbdevfs_urb& fields = urb->fields();
+            if (urb->wait == Wait::read && !heard.empty()) {
+                const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
+                std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
+                heard.erase(heard.begin(), heard.begin() + size);
+                fields.actual_length = size;
+            } else if (urb->wait != Wait::write || urb->crossed > now) {
                 ++urb;
                 continue;
             }
-            usbdevfs_urb& fields = urb->fields();
-            const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
-            std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
-            heard.erase(heard.begin(), heard.begin() + size);
-            fields.actual_length = size;
             end(*urb, 0);
             urb = waiting.erase(urb);
         }
@@ -401,8 +458,8 @@ template <typename Action> auto EmulatedTower::locked(Action action)
     return action(*state);
 }
 
-EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address)
-    : state(std::make_unique<State>(testbed, brick, place, address))
+EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced)
+    : state(std::make_unique<State>(testbed, brick, place, address, paced))
 {
     g_signal_connect(state->handler, "handle-ioctl", G_CALLBACK(State::onIoctl), state.get());
     g_signal_connect(state->handler, "client-connected", G_CALLBACK(State::onConnected), state.get());
@@ -447,9 +504,9 @@ TowerTestbed::~TowerTestbed()
     g_object_unref(testbed);
 }
 
-EmulatedTower& TowerTestbed::plug(const std::string& place)
+EmulatedTower& TowerTestbed::plug(const std::string& place, bool paced)
 {
-    towers.push_back(std::make_unique<EmulatedTower>(testbed, place, 3 + static_cast<int>(towers.size())));
+    towers.push_back(std::make_unique<EmulatedTower>(testbed, place, 3 + static_cast<int>(towers.size()), paced));
     towers.back()->plugIn();
     return *towers.back();
 }

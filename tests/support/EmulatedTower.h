@@ -17,12 +17,14 @@ typedef struct _UMockdevTestbed UMockdevTestbed;
 // while no program holds it. What the host writes reaches the brick without
 // echo, heard at the tower's transmit speed; what the brick sends comes back
 // through the in-endpoint, garbled unless it went at the receive speed.
+// Paced, the infrared carries one byte after the other, each in its time at
+// the tower's speed, both ways; else at once.
 // Every file opened on the device node is a client with its claim and its
 // transfers; unplugging fails all the clients opened so far ask after.
 class EmulatedTower {
 public:
     // At `place` on bus 1: "1-3", or "1-1.4" behind the hub at port 1.
-    EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address);
+    EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced);
     ~EmulatedTower();
     EmulatedTower(const EmulatedTower&) = delete;
     EmulatedTower& operator=(const EmulatedTower&) = delete;
@@ -67,7 +69,7 @@ public:
     TowerTestbed& operator=(const TowerTestbed&) = delete;
 
     // Plugs a new tower in at `place` ("1-3", "1-1.4").
-    EmulatedTower& plug(const std::string& place);
+    EmulatedTower& plug(const std::string& place, bool paced = false);
 
 private:
     UMockdevTestbed* testbed;

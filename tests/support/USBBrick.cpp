@@ -17,8 +17,8 @@ IOReturn USBLink::open(const std::string& path)
     return result;
 }
 
-USBBrick::USBBrick()
-    : tower(bus.plug("1-3"))
+USBBrick::USBBrick(bool paced)
+    : tower(bus.plug("1-3", paced))
 {
     usb.open();
 }

@@ -26,7 +26,7 @@ public:
 // a link open on it.
 class USBBrick {
 public:
-    USBBrick();
+    explicit USBBrick(bool paced = false);
 
     TowerTestbed bus;
     EmulatedTower& tower;
