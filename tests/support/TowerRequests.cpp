@@ -4,28 +4,26 @@ namespace {
 
 using T = TowerRequests;
 
+constexpr std::uint16_t everySpeed = T::baud1200 | T::baud2400 | T::baud4800;
+
 Bytes reply(std::uint8_t error, std::uint8_t value, const Bytes& data = {})
 {
     return word(static_cast<int>(4 + data.size())) + Bytes{error, value} + data;
 }
 
-constexpr std::uint16_t everySpeed = T::baud1200 | T::baud2400 | T::baud4800;
-
+// One of the speeds, a single bit.
 Bytes setSpeed(std::uint16_t& speed, std::uint16_t value)
 {
-    // One of the speeds, a single bit.
     const bool known = (value & everySpeed) == value && value != 0 && (value & (value - 1)) == 0;
-    if (known)
-        speed = value;
+    speed = known ? value : speed;
     return reply(known ? T::success : T::badParameter, 0, word(speed));
 }
 
 Bytes setWithin(std::uint8_t& setting, std::uint16_t value, int lowest, int highest)
 {
-    if (value < lowest || value > highest)
-        return reply(T::badParameter, setting);
-    setting = static_cast<std::uint8_t>(value);
-    return reply(T::success, setting);
+    const bool within = value >= lowest && value <= highest;
+    setting = within ? static_cast<std::uint8_t>(value) : setting;
+    return reply(within ? T::success : T::badParameter, setting);
 }
 
 } // namespace
@@ -40,7 +38,7 @@ Bytes TowerRequests::answer(std::uint8_t request, std::uint16_t value)
     case getParameter:
         return parameter ? reply(success, *parameter) : reply(badParameter, low);
     case setParameter:
-        if (!parameter || high < 1 || high > (low == modeParameter ? infraredMode : longRange))
+        if (!parameter || high < 1 || high > (low == modeParameter ? int(infraredMode) : int(longRange)))
             return reply(badParameter, high);
         return *parameter = high, reply(success, high);
     case flush:
@@ -48,19 +46,16 @@ Bytes TowerRequests::answer(std::uint8_t request, std::uint16_t value)
     case reset:
         return settings = Settings(), reply(success, 0);
     case getTransmitSpeed:
-        return reply(success, 0, word(settings.transmitSpeed));
-    case setTransmitSpeed:
-        return setSpeed(settings.transmitSpeed, value);
     case getReceiveSpeed:
-        return reply(success, 0, word(settings.receiveSpeed));
+        return reply(success, 0, word(request == getTransmitSpeed ? settings.transmitSpeed : settings.receiveSpeed));
+    case setTransmitSpeed:
     case setReceiveSpeed:
-        return setSpeed(settings.receiveSpeed, value);
+        return setSpeed(request == setTransmitSpeed ? settings.transmitSpeed : settings.receiveSpeed, value);
     case getCarrierFrequency:
-        return reply(success, settings.carrierKilohertz);
+    case getCarrierDutyCycle:
+        return reply(success, request == getCarrierFrequency ? settings.carrierKilohertz : settings.dutyCyclePercent);
     case setCarrierFrequency:
         return setWithin(settings.carrierKilohertz, value, 30, 76);
-    case getCarrierDutyCycle:
-        return reply(success, settings.dutyCyclePercent);
     case setCarrierDutyCycle:
         return setWithin(settings.dutyCyclePercent, value, 1, 99);
     case getCapabilities:
