@@ -311,7 +311,6 @@ TEST_F(Transfer, TheDatalogIsSavedOrUploadedInBlocksOfTwentyOneLineAnEntryOrNotA
         brick.answer(0xA4, [&uploads, header](const Command&) { return ++uploads == 1 ? header : std::nullopt; });
     };
     const struct { std::function<void()> arrange; const char* path; std::string event; const char* text; } failures[] = {
-        {[] {}, "/dev/full", "abort Error writing file \"full\"", nullptr},
         {[] {}, "no such folder/log.txt", "abort Can't open file \"log.txt\"", nullptr},
         {[&] { answer(Bytes{0xFE, 5, 0}); }, "log.txt", "abort Can't read datalog length", ""},
         {[&] { brick.port.failWrites(5); }, "log.txt", "abort Can't read datalog length", ""},
