@@ -55,8 +55,7 @@ TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
         expected[sendComplements] = 0;
 
         const h8300::CallOutcome outcome = cpu.call(static_cast<std::uint16_t>(firmware.startAddress), 100);
-        ASSERT_EQ(outcome.kind, h8300::CallOutcome::Kind::returned);
-        EXPECT_EQ(outcome.address, H8Cpu::romReturnAddress);
+        ASSERT_EQ(std::pair(outcome.kind, outcome.address), std::pair(h8300::CallOutcome::Kind::returned, H8Cpu::romReturnAddress));
         constexpr std::size_t stackScratch = 32;
         for (std::size_t address = 0; address < memory.size(); ++address)
             if (address < H8Cpu::initialStackPointer - stackScratch || address >= H8Cpu::initialStackPointer) {
