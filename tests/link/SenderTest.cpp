@@ -126,28 +126,24 @@ TEST_F(SenderTest, ToggleBitsAlternateAndAfterALostExchangeTheNextCommandCannotB
     EXPECT_EQ(told(), std::pair(1, 0));
 }
 
+// Blocks and entries read into their arrays in BrickPort.CarriesEveryLengthOfReply...
+// on the in-process brick; here what a packet cannot hold, and a failure.
 TEST_F(SenderTest, BlocksAndDatalogEntriesFillTheirArraysOrZeros)
 {
-    answerWith({1, 2, 3, 4});
-    ASSERT_EQ(packet.setBlockLength(4, 0.2f), 0);
-    std::uint8_t data[4] = {9, 9, 9, 9};
-    sender.sendCodeGetBlock(0xA4, data, 4, {0, 0, 1, 0});
-    EXPECT_EQ(Bytes(data, data + 4), hex("01 02 03 04"));
-    answerWith({0xFF, 0x02, 0x00, 0x00, 0x34, 0x12});
     std::vector<std::uint8_t> types(85, 7);
     std::vector<std::uint16_t> values(85, 7);
-    sender.uploadBlock(0x0102, 2, types.data(), values.data());
-    EXPECT_EQ(port.writes().back(), framed({0xA4, 0x02, 0x01, 0x02, 0x00}));
-    EXPECT_EQ((std::vector<int>{types[0], values[0], types[1], values[1]}), (std::vector<int>{0xFF, 2, 0, 0x1234}));
     // 84 entries fit a packet; 85 do not, and leave the arrays alone.
     answerWith(Bytes(3 * 84, 0x01));
-    sender.uploadBlock(0, 84, types.data(), values.data());
+    sender.uploadBlock(0x0102, 84, types.data(), values.data());
+    EXPECT_EQ(unframed(port.writes().back()), (Bytes{0xA4, 0x02, 0x01, 84, 0x00}));
     EXPECT_EQ((std::vector<int>{types[83], values[83]}), (std::vector<int>{1, 0x0101}));
     StdoutCapture output;
     const std::size_t writes = port.writes().size();
     sender.uploadBlock(0, 85, types.data(), values.data());
     EXPECT_EQ(std::tuple(output.text(), port.writes().size(), types[84]), std::tuple("Packet too large\n", writes, 7));
     port.setResponder({});
+    ASSERT_EQ(packet.setBlockLength(4, 0.2f), 0);
+    std::uint8_t data[4] = {9, 9, 9, 9};
     sender.sendCodeGetBlock(0xA4, data, 4, {0, 0, 1, 0});
     EXPECT_EQ(Bytes(data, data + 4), hex("00 00 00 00")) << "zeros after a failure";
     EXPECT_EQ(told(), std::pair(1, 0));

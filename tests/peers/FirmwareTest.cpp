@@ -1,5 +1,5 @@
-// brickOS's firmware installed on the virtual brick by nqc, by brickOS's
-// firmdl3 and by Infrabrick, at normal speed and in the ROM's fast mode.
+// brickOS's firmware installed on the virtual brick by nqc and by brickOS's
+// firmdl3, at normal speed and in the ROM's fast mode.
 #include "Peers.h"
 #include "rcx/FirmwareFile.h"
 #include "support/SimProcess.h"
@@ -26,14 +26,6 @@ Install peer(const std::string& command)
     };
 }
 
-std::string infrabrickFast(const std::string& path)
-{
-    Link link(path);
-    RecordingFileOp fileOp;
-    link.controller.sendFirmware(brickOs, fileOp, RCXController::FirmwareSpeed::fast);
-    return fileOp.events.back() == "stop" ? std::string() : fileOp.events.back();
-}
-
 TEST(PeerFirmware, InstallsBrickOsByteForByteAtEitherSpeed)
 {
     const std::vector<std::uint8_t> image = readFirmwareFile(brickOs).image;
@@ -41,7 +33,6 @@ TEST(PeerFirmware, InstallsBrickOsByteForByteAtEitherSpeed)
     const std::pair<const char*, Install> installs[] = {
         {"nqc", peer("nqc -S%s -firmware ")}, {"nqc fast", peer("nqc -S%s -firmfast ")},
         {"firmdl3 slow", peer("firmdl3 --slow --tty=%s ")}, {"firmdl3", peer("firmdl3 --tty=%s ")},
-        {"infrabrick fast", infrabrickFast},
     };
     for (const auto& [name, install] : installs) {
         SCOPED_TRACE(name);

@@ -1,4 +1,4 @@
-// NQC's programs, downloaded by nqc or by Infrabrick, run on the virtual brick as on a brick.
+// NQC's programs, downloaded by nqc, run on the virtual brick as on a brick.
 #include "Peers.h"
 #include "support/SimProcess.h"
 
@@ -46,35 +46,23 @@ const struct { const char* name; const char* target; const char* source; std::ve
                  "{\"power\":7,\"direction\":\"reverse\",\"state\":\"on\"}]"}}}},
 };
 
-TEST(NqcProgram, RunsAsOnABrickDownloadedByNqcOrByInfrabrick)
+TEST(NqcProgram, RunsAsOnABrickDownloadedByNqc)
 {
-    for (const auto& p : programs)
-        for (const bool byNqc : {true, false}) {
-            SCOPED_TRACE(std::string(p.name) + (byNqc ? " by nqc" : " by Infrabrick"));
-            TemporaryFolder folder;
-            SimProcess sim(program, {"--clock", "manual"});
-            std::ofstream(folder.path("p.nqc")) << p.source;
-            const std::string target = std::string("nqc -T") + p.target + " ";
-            if (byNqc) {
-                const auto [status, output] = run(target + "-S" + sim.path() + " -d " + folder.path("p.nqc") + " -run");
-                ASSERT_EQ(status, 0) << output;
-            } else {
-                const auto [status, output] = run(target + "-O" + folder.path("p.rcx") + " " + folder.path("p.nqc"));
-                ASSERT_EQ(status, 0) << output;
-                Link link(sim.path());
-                RecordingFileOp progress;
-                ASSERT_EQ(link.controller.sendProgFile(folder.path("p.rcx"), progress), 0) << progress.events.back();
-                link.controller.runCurrentProgram();
-                EXPECT_EQ(link.listener.failures(), 0);
-            }
-            for (const Stage& stage : p.stages) {
-                ASSERT_EQ(stage.control.empty() ? "ok" : sim.control(stage.control), "ok");
-                ASSERT_EQ(sim.control("advance " + std::to_string(stage.milliseconds)), "ok");
-                const std::string state = sim.state();
-                for (const std::string& part : stage.expected)
-                    EXPECT_TRUE(contains(state, part)) << part << "\nnot in " << state;
-            }
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.name);
+        TemporaryFolder folder;
+        SimProcess sim(program, {"--clock", "manual"});
+        std::ofstream(folder.path("p.nqc")) << p.source;
+        const auto [status, output] = run(std::string("nqc -T") + p.target + " -S" + sim.path() + " -d " + folder.path("p.nqc") + " -run");
+        ASSERT_EQ(status, 0) << output;
+        for (const Stage& stage : p.stages) {
+            ASSERT_EQ(stage.control.empty() ? "ok" : sim.control(stage.control), "ok");
+            ASSERT_EQ(sim.control("advance " + std::to_string(stage.milliseconds)), "ok");
+            const std::string state = sim.state();
+            for (const std::string& part : stage.expected)
+                EXPECT_TRUE(contains(state, part)) << part << "\nnot in " << state;
         }
+    }
 }
 
 } // namespace

@@ -1,9 +1,6 @@
 #pragma once
 
 // What the tests of other programs on the virtual brick share.
-#include "link/RCXSender.h"
-#include "ports/SerialPort.h"
-#include "rcx/RCXController.h"
 #include "support/Recording.h"
 
 #include <array>
@@ -23,13 +20,3 @@ inline std::pair<int, std::string> run(const std::string& command)
 }
 
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Infrabrick's own link to the brick's terminal.
-struct Link {
-    explicit Link(const std::string& path) { port.openPort(path), packet.startReadLoop(); }
-    SerialPort port;
-    RCXPacket packet{port};
-    RecordingListener listener;
-    RCXSender sender{packet, &listener};
-    RCXController controller{sender, packet};
-};

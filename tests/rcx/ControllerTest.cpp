@@ -14,12 +14,11 @@ protected:
     RecordingFileOp fileOp;
 };
 
+// What the brick cannot be asked back; the read-backs below check the rest.
 TEST_F(Controller, EachOperationSendsItsCommandsAndIsAnswered)
 {
     const std::pair<std::function<void(RCXController&)>, std::vector<Command>> cases[] = {
-        {[](RCXController& c) { c.readInput(2); }, {{0x12, 9, 1}}}, {[](RCXController& c) { c.readBatteryLevel(); }, {{0x30}}},
-        {[](RCXController& c) { c.readVariable(31); }, {{0x12, 0, 31}}},
-        {[](RCXController& c) { c.writeVariable(0, 0x1234); }, {{0x14, 0, 2, 0x34, 0x12}}},
+        {[](RCXController& c) { c.readVariable(31); }, {{0x12, 0, 31}}}, {[](RCXController& c) { c.powerOff(); }, {{0x60}}},
         {[](RCXController& c) { c.setWatchTime(23, 59); }, {{0x22, 23, 59}}}, {[](RCXController& c) { c.sendMessage(200); }, {{0xF7, 200}}},
         {[](RCXController& c) { c.sendRemoteCommand(0x0801); }, {{0xD2, 0x01, 0x08}}},
         {[](RCXController& c) { c.datalogUsed(); }, {{0xA4, 0, 0, 1, 0}}},
@@ -28,13 +27,8 @@ TEST_F(Controller, EachOperationSendsItsCommandsAndIsAnswered)
         {[](RCXController& c) { c.setOutputsDirection(0xF, 0); }, {{0xE1, 0x07}}},
         {[](RCXController& c) { c.setOutputsOnOffFloat(7, 1); }, {{0x21, 0x47}}},
         {[](RCXController& c) { c.setOutputsPower(2, 8); }, {{0x13, 2, 2, 7}}},
-        {[](RCXController& c) { c.readOutputSettings(3); }, {{0x12, 3, 2}}}, {[](RCXController& c) { c.runCurrentProgram(); }, {{0x71, 0}}},
-        {[](RCXController& c) { c.selectProgram(3); }, {{0x91, 2}}}, {[](RCXController& c) { c.syncProgNum(); }, {{0x12, 8, 0}}},
-        {[](RCXController& c) { c.stopProgram(); }, {{0x50}}}, {[](RCXController& c) { c.powerOff(); }, {{0x60}}},
-        {[](RCXController& c) { c.setSensorType(1, 4); }, {{0x32, 0, 4}}},
+        {[](RCXController& c) { c.runCurrentProgram(); }, {{0x71, 0}}}, {[](RCXController& c) { c.stopProgram(); }, {{0x50}}},
         {[](RCXController& c) { c.setSensorMode(2, 7); }, {{0x42, 1, 0xE0}}},
-        {[](RCXController& c) { c.setSensorModeSlope(3, 4, 42); }, {{0x42, 2, 0x8A}}},
-        {[](RCXController& c) { c.readSensorSettings(1); }, {{0x12, 10, 0}, {0x12, 11, 0}}},
         {[](RCXController& c) { std::uint8_t map[188]; c.readMemMap(map); }, {{0x20}}},
     };
     for (const auto& [call, sent] : cases) {

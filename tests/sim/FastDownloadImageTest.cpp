@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
-#include <string_view>
 
 namespace {
 
@@ -27,9 +25,9 @@ struct Variant {
     std::uint8_t smrAfter;
 };
 
-// Each image carries the signature and checksum the host's reader wants, sets
-// the line's bit rate register to 103 and turns complements off (the serial
-// one parity too), then returns. Memory but the stack below the caller's stack
+// Each image loads at 0x8000 within the summed length, sets the line's bit
+// rate register to 103 and turns complements off (the serial one parity too),
+// then returns. Memory but the stack below the caller's stack
 // pointer, registers and stack pointer stay as they were.
 TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
 {
@@ -40,10 +38,6 @@ TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
         ASSERT_EQ(firmware.failure, nullptr);
         EXPECT_EQ(firmware.startAddress, 0x8000);
         EXPECT_LT(firmware.image.size(), firmwareChecksumLength);
-        EXPECT_EQ(firmware.checksum, std::accumulate(firmware.image.begin(), firmware.image.end(), 0u) & 0xFFFF);
-        constexpr std::string_view signature = "Do you byte, when I knock?";
-        EXPECT_NE(std::search(firmware.image.begin(), firmware.image.end(), signature.begin(), signature.end()),
-                  firmware.image.end());
 
         H8Cpu cpu;
         H8Cpu::Memory& memory = cpu.memory();
@@ -61,8 +55,7 @@ TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
         expected[sendComplements] = 0;
 
         const h8300::CallOutcome outcome = cpu.call(static_cast<std::uint16_t>(firmware.startAddress), 100);
-        ASSERT_EQ(outcome.kind, h8300::CallOutcome::Kind::returned);
-        EXPECT_EQ(outcome.address, H8Cpu::romReturnAddress);
+        ASSERT_EQ(std::pair(outcome.kind, outcome.address), std::pair(h8300::CallOutcome::Kind::returned, H8Cpu::romReturnAddress));
         constexpr std::size_t stackScratch = 32;
         for (std::size_t address = 0; address < memory.size(); ++address)
             if (address < H8Cpu::initialStackPointer - stackScratch || address >= H8Cpu::initialStackPointer) {

@@ -256,11 +256,8 @@ TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
         const auto start = std::chrono::steady_clock::now();
         const CallOutcome outcome = cpu.call(image, e.budget);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(outcome.kind, e.kind);
-        EXPECT_EQ(outcome.executed, e.executed);
-        EXPECT_EQ(outcome.address, e.address);
-        EXPECT_EQ(outcome.instruction, e.instruction);
-        EXPECT_EQ(cpu.pc(), e.address);
+        EXPECT_EQ(std::tuple(outcome.kind, outcome.executed, outcome.address, outcome.instruction, cpu.pc()),
+                  std::tuple(e.kind, e.executed, e.address, e.instruction, e.address));
     }
 }
 
