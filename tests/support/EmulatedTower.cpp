@@ -17,6 +17,7 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
 constexpr std::uint8_t inEndpoint = 0x81, outEndpoint = 0x02;
 constexpr int configurations = 4;
 constexpr int notHandled = 1;
@@ -38,12 +39,7 @@ std::string towerDescriptors()
     return all;
 }
 
-std::string threeDigits(int number)
-{
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%03d", number);
-    return digits;
-}
+std::string threeDigits(int number) { return std::to_string(1000 + number).substr(1); }
 
 // A device at `path` under bus 1's root as umockdev's testbed takes it: its
 // properties, sysfs attributes and descriptors.
@@ -69,18 +65,16 @@ std::string pathOf(const std::string& place)
     return (dot == std::string::npos ? "" : "/" + place.substr(0, dot)) + "/" + place;
 }
 
-// What one usbfs request resolves of its argument: `size` bytes at `offset`.
-struct Resolved {
-    Resolved(UMockdevIoctlData* parent, std::size_t size, std::size_t offset = 0)
-        : data(umockdev_ioctl_data_resolve(parent, offset, size, nullptr))
-    {
-    }
-    ~Resolved() { data ? g_object_unref(data) : void(); }
-    Resolved(const Resolved&) = delete;
-    template <typename T> T& as() { return *reinterpret_cast<T*>(data->data); }
+// What a usbfs request's argument points at, `size` bytes at `offset`; null
+// if the client's memory cannot be read. The argument keeps it until the
+// request completes, and a transfer's until it is reaped.
+UMockdevIoctlData* resolved(UMockdevIoctlData* argument, std::size_t size, std::size_t offset = 0)
+{
+    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, offset, size, nullptr);
+    return data ? (g_object_unref(data), data) : nullptr;
+}
 
-    UMockdevIoctlData* data;
-};
+template <typename T> T& pointee(UMockdevIoctlData* argument) { return *reinterpret_cast<T*>(resolved(argument, sizeof(T))->data); }
 
 void complete(UMockdevIoctlClient* client, int result)
 {
@@ -91,18 +85,14 @@ void complete(UMockdevIoctlClient* client, int result)
 void completeLater(UMockdevIoctlClient* client, int result)
 {
     using Later = std::pair<UMockdevIoctlClient*, int>;
+    const auto answer = [](gpointer data) -> gboolean {
+        const std::unique_ptr<Later> later(static_cast<Later*>(data));
+        complete(later->first, later->second);
+        g_object_unref(later->first);
+        return G_SOURCE_REMOVE;
+    };
     GSource* source = g_timeout_source_new(1);
-    g_source_set_callback(
-        source,
-        [](gpointer data) -> gboolean {
-            complete(static_cast<Later*>(data)->first, static_cast<Later*>(data)->second);
-            return G_SOURCE_REMOVE;
-        },
-        new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result),
-        [](gpointer data) {
-            g_object_unref(static_cast<Later*>(data)->first);
-            delete static_cast<Later*>(data);
-        });
+    g_source_set_callback(source, answer, new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result), nullptr);
     g_source_attach(source, g_main_context_get_thread_default());
     g_source_unref(source);
 }
@@ -115,33 +105,20 @@ LineSettings lineAt(std::uint16_t speed) { return {TowerRequests::bitsPerSecond(
 // The usbfs requests come on umockdev's worker thread, the brick's bytes on
 // its own: all that follows is under the mutex but the brick's calls.
 struct EmulatedTower::State {
-    using Clock = std::chrono::steady_clock;
-    // A transfer the host submitted, its usbdevfs_urb and buffer resolved.
-    enum class Wait { read, write, ever };
+    // A transfer the host submitted, its usbdevfs_urb and buffer resolved. It
+    // ends not before `due` (never: max), a read once bytes were heard.
     struct Urb {
         UMockdevIoctlClient* client;
         UMockdevIoctlData* data;
-        Wait wait;
-        Clock::time_point crossed; // a write's bytes
+        Clock::time_point due;
         usbdevfs_urb& fields() const { return *reinterpret_cast<usbdevfs_urb*>(data->data); }
     };
     struct Client {
         bool connected = true; // false once the tower was unplugged under it
         bool idle = false;     // its last reap found nothing
     };
-
     // Bytes on the infrared, across once `crossed`.
     struct Crossing { Clock::time_point crossed; Bytes bytes; LineSettings line; bool toBrick; };
-
-    State(UMockdevTestbed* testbed, Brick& brick, const std::string& place, int address, bool paced)
-        : testbed(testbed)
-        , brick(brick)
-        , paced(paced)
-        , sysfsPath("/sys/devices/usb1" + pathOf(place))
-        , deviceNode("/dev/bus/usb/001/" + threeDigits(address))
-        , record(deviceRecord(pathOf(place), address, "1.5", towerDescriptors()))
-    {
-    }
 
     UMockdevTestbed* testbed;
     Brick& brick;
@@ -149,20 +126,20 @@ struct EmulatedTower::State {
     const std::string sysfsPath, deviceNode, record;
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
 
-    std::mutex mutex;
-    std::map<UMockdevIoctlClient*, Client> clients;
+    std::mutex mutex{};
+    std::map<UMockdevIoctlClient*, Client> clients{};
     UMockdevIoctlClient* claimedBy = nullptr;
     bool plugged = false, heldElsewhere = false, driverBound = true, silent = false, unplugDue = false;
     int configuration = 1;
-    std::map<unsigned long, int> failing;
-    TowerRequests requests;
-    std::vector<Bytes> sent;
+    std::map<unsigned long, int> failing{};
+    TowerRequests requests{};
+    std::vector<Bytes> sent{};
     std::size_t sentBytes = 0, unplugBeyond = SIZE_MAX;
-    std::deque<Crossing> infrared;
-    Clock::time_point infraredFree;
-    std::vector<Crossing> toBrick; // across, for the brick once the lock is let go
-    Bytes heard;                                         // from the brick, not yet read
-    std::deque<Urb> waiting, ended;                      // the ended to be reaped by their clients
+    std::deque<Crossing> infrared{};
+    Clock::time_point infraredFree{};
+    std::vector<Crossing> toBrick{}; // across, for the brick once the lock is let go
+    Bytes heard{};                   // from the brick, not yet read
+    std::deque<Urb> waiting{}, ended{}; // the ended to be reaped by their clients
 
     void plugIn()
     {
@@ -232,8 +209,7 @@ struct EmulatedTower::State {
         // The brick answers through hear(), which takes the lock again. It hears
         // the bytes when they crossed, though they reach it at the next request.
         for (const Crossing& crossing : arrived)
-            tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity},
-                                 crossing.crossed);
+            tower->brick.receive(crossing.bytes, HostSettings{crossing.line.bitsPerSecond, crossing.line.parity}, crossing.crossed);
         if (unplugNow)
             tower->unplug();
         (later ? completeLater : complete)(client, result);
@@ -276,12 +252,10 @@ struct EmulatedTower::State {
         const bool held = claimedBy || heldElsewhere;
         switch (request) {
         case USBDEVFS_GET_CAPABILITIES:
-            Resolved(argument, sizeof(std::uint32_t)).as<std::uint32_t>() =
-                USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
+            pointee<std::uint32_t>(argument) = USBDEVFS_CAP_ZERO_PACKET | USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM;
             return 0;
         case USBDEVFS_GETDRIVER: {
-            Resolved resolved(argument, sizeof(usbdevfs_getdriver));
-            usbdevfs_getdriver& driver = resolved.as<usbdevfs_getdriver>();
+            usbdevfs_getdriver& driver = pointee<usbdevfs_getdriver>(argument);
             const char* name = held ? "usbfs" : driverBound ? "legousbtower" : nullptr;
             if (driver.interface != 0 || !name)
                 return driver.interface != 0 ? -EINVAL : -ENODATA;
@@ -289,7 +263,7 @@ struct EmulatedTower::State {
             return 0;
         }
         case USBDEVFS_IOCTL: { // the kernel driver's detach and attach
-            const usbdevfs_ioctl command = Resolved(argument, sizeof(usbdevfs_ioctl)).as<usbdevfs_ioctl>();
+            const usbdevfs_ioctl command = pointee<usbdevfs_ioctl>(argument);
             if (command.ifno != 0 || (command.ioctl_code != int(USBDEVFS_DISCONNECT) && command.ioctl_code != int(USBDEVFS_CONNECT)))
                 return -EINVAL;
             if (command.ioctl_code == int(USBDEVFS_DISCONNECT))
@@ -298,7 +272,7 @@ struct EmulatedTower::State {
             return 0;
         }
         case USBDEVFS_SETCONFIGURATION: {
-            const int value = Resolved(argument, sizeof(int)).as<int>();
+            const int value = pointee<int>(argument);
             // The kernel refuses while any driver holds an interface, usbfs too.
             if (driverBound || held || value < 1 || value > configurations)
                 return driverBound || held ? -EBUSY : -EINVAL;
@@ -307,7 +281,7 @@ struct EmulatedTower::State {
             return 0;
         }
         case USBDEVFS_CLAIMINTERFACE:
-            if (Resolved(argument, sizeof(unsigned)).as<unsigned>() != 0)
+            if (pointee<unsigned>(argument) != 0)
                 return -EINVAL;
             if (heldElsewhere || driverBound || (claimedBy && claimedBy != client))
                 return -EBUSY;
@@ -325,18 +299,18 @@ struct EmulatedTower::State {
 
     int submit(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
     {
-        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(argument, 0, sizeof(usbdevfs_urb), nullptr);
+        UMockdevIoctlData* data = resolved(argument, sizeof(usbdevfs_urb));
         if (!data)
             return -EFAULT;
-        Urb urb{client, data, silent ? Wait::ever : Wait::read, {}};
-        usbdevfs_urb& fields = urb.fields();
+        usbdevfs_urb& fields = *reinterpret_cast<usbdevfs_urb*>(data->data);
         const bool isControl = fields.type == USBDEVFS_URB_TYPE_CONTROL && fields.endpoint == 0;
         const bool isInterrupt = fields.type == USBDEVFS_URB_TYPE_INTERRUPT && (fields.endpoint == inEndpoint || fields.endpoint == outEndpoint);
         if (!isControl && !isInterrupt)
-            return g_object_unref(data), -EINVAL;
-        if (fields.buffer_length > 0 && !Resolved(data, std::size_t(fields.buffer_length), offsetof(usbdevfs_urb, buffer)).data)
-            return g_object_unref(data), -EFAULT;
+            return -EINVAL;
+        if (fields.buffer_length > 0 && !resolved(data, std::size_t(fields.buffer_length), offsetof(usbdevfs_urb, buffer)))
+            return -EFAULT;
         fields.actual_length = 0;
+        Urb urb{client, static_cast<UMockdevIoctlData*>(g_object_ref(data)), silent ? Clock::time_point::max() : Clock::time_point::min()};
         if (isControl)
             return end(urb, control(fields)), 0;
         if (!silent && fields.endpoint == outEndpoint) {
@@ -349,8 +323,7 @@ struct EmulatedTower::State {
             // Without echo; the transfer ends once the bytes have crossed,
             // as the tower takes no more meanwhile.
             const LineSettings line = lineAt(requests.settings.transmitSpeed);
-            urb.wait = Wait::write;
-            urb.crossed = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : std::chrono::nanoseconds(0));
+            urb.due = cross(sent.back(), line, true) - (paced ? 8 * line.byteTime() : std::chrono::nanoseconds(0));
         }
         waiting.push_back(urb);
         return 0;
@@ -394,7 +367,7 @@ struct EmulatedTower::State {
         const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
         if ((clients[client].idle = found == ended.end()))
             return clients[client].connected ? -EAGAIN : -ENODEV;
-        umockdev_ioctl_data_set_ptr(Resolved(argument, sizeof(void*)).data, 0, found->data);
+        umockdev_ioctl_data_set_ptr(resolved(argument, sizeof(void*)), 0, found->data);
         g_object_unref(found->data);
         ended.erase(found);
         return 0;
@@ -431,20 +404,20 @@ struct EmulatedTower::State {
             else
                 heard.insert(heard.end(), crossing.bytes.begin(), crossing.bytes.end());
         }
-        for (auto urb = waiting.begin(); urb != waiting.end();) {
-            usbdevfs_urb& fields = urb->fields();
-            if (urb->wait == Wait::read && !heard.empty()) {
+        std::erase_if(waiting, [&](const Urb& urb) {
+            usbdevfs_urb& fields = urb.fields();
+            const bool reads = fields.endpoint == inEndpoint;
+            if (urb.due > now || (reads && heard.empty()))
+                return false;
+            if (reads) {
                 const int size = std::min(fields.buffer_length, static_cast<int>(heard.size()));
                 std::copy_n(heard.begin(), size, static_cast<std::uint8_t*>(fields.buffer));
                 heard.erase(heard.begin(), heard.begin() + size);
                 fields.actual_length = size;
-            } else if (urb->wait != Wait::write || urb->crossed > now) {
-                ++urb;
-                continue;
             }
-            end(*urb, 0);
-            urb = waiting.erase(urb);
-        }
+            end(urb, 0);
+            return true;
+        });
     }
 
     void end(Urb urb, int status)
@@ -461,7 +434,8 @@ template <typename Action> auto EmulatedTower::locked(Action action)
 }
 
 EmulatedTower::EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced)
-    : state(std::make_unique<State>(testbed, brick, place, address, paced))
+    : state(new State{testbed, brick, paced, "/sys/devices/usb1" + pathOf(place), "/dev/bus/usb/001/" + threeDigits(address),
+                      deviceRecord(pathOf(place), address, "1.5", towerDescriptors())})
 {
     g_signal_connect(state->handler, "handle-ioctl", G_CALLBACK(State::onIoctl), state.get());
     g_signal_connect(state->handler, "client-connected", G_CALLBACK(State::onConnected), state.get());
