@@ -143,34 +143,30 @@ struct EmulatedTower::State {
 
     void plugIn()
     {
-        {
-            std::lock_guard lock(mutex);
-            plugged = driverBound = true;
-            configuration = 1;
-            requests.settings = {};
-            sent.clear();
-            sentBytes = 0;
-        }
+        std::lock_guard lock(mutex);
+        plugged = driverBound = true;
+        configuration = 1;
+        requests.settings = {};
+        sent.clear();
+        sentBytes = 0;
         umockdev_testbed_add_from_string(testbed, record.c_str(), nullptr);
     }
 
     // A disconnect ends the transfers under way.
     void unplug()
     {
-        {
-            std::lock_guard lock(mutex);
-            if (!std::exchange(plugged, false))
-                return;
-            for (auto& [client, state] : clients)
-                state.connected = false;
-            claimedBy = nullptr;
-            heard.clear();
-            infrared.clear();
-            toBrick.clear();
-            for (const Urb& urb : waiting)
-                end(urb, -ESHUTDOWN);
-            waiting.clear();
-        }
+        std::lock_guard lock(mutex);
+        if (!std::exchange(plugged, false))
+            return;
+        for (auto& [client, state] : clients)
+            state.connected = false;
+        claimedBy = nullptr;
+        heard.clear();
+        infrared.clear();
+        toBrick.clear();
+        for (const Urb& urb : waiting)
+            end(urb, -ESHUTDOWN);
+        waiting.clear();
         umockdev_testbed_uevent(testbed, sysfsPath.c_str(), "remove");
         umockdev_testbed_remove_device(testbed, sysfsPath.c_str());
     }
@@ -218,10 +214,8 @@ struct EmulatedTower::State {
 
     static void onConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, State* tower)
     {
-        {
-            std::lock_guard lock(tower->mutex);
-            tower->clients[client] = Client();
-        }
+        std::lock_guard lock(tower->mutex);
+        tower->clients[client] = Client();
         g_signal_connect(client, "notify::connected", G_CALLBACK(onClosed), tower);
     }
 

@@ -10,17 +10,14 @@
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
 
-// A LEGO USB IR Tower on the emulated bus, with the virtual brick in front
-// of it, as the kernel's usbfs shows it to libusb: 0694:0001, low speed,
-// four configurations, interface 0 with interrupt endpoints 0x81 and 0x02,
-// the vendor requests on endpoint 0, and the kernel's tower driver bound
-// while no program holds it. What the host writes reaches the brick without
-// echo, heard at the tower's transmit speed; what the brick sends comes back
-// through the in-endpoint, garbled unless it went at the receive speed.
-// Paced, the infrared carries one byte after the other, each in its time at
-// the tower's speed, both ways; else at once.
-// Every file opened on the device node is a client with its claim and its
-// transfers; unplugging fails all the clients opened so far ask after.
+// A LEGO USB IR Tower on the emulated bus as usbfs shows it to libusb
+// (0694:0001, low speed, four configurations, interrupt endpoints 0x81 and
+// 0x02, vendor requests on endpoint 0, the kernel's driver bound while no
+// program holds it), with the virtual brick in front. The brick hears the
+// host's writes at the transmit speed, without echo; its replies come back
+// garbled unless sent at the receive speed. Paced, the infrared carries each
+// byte in its time at the tower's speed. Each file opened on the device node
+// is a client with its claim and transfers; an unplug fails those open.
 class EmulatedTower {
 public:
     // At `place` on bus 1: "1-3", or "1-1.4" behind the hub at port 1.
