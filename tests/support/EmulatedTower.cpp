@@ -19,8 +19,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::uint8_t inEndpoint = 0x81, outEndpoint = 0x02;
-constexpr int configurations = 4;
-constexpr int notHandled = 1;
+constexpr int configurations = 4, notHandled = 1;
 
 // The tower's device descriptor: USB 1.1, vendor-specific, 8-byte control
 // packets, 0694:0001 release 1.00, four configurations. Each configuration,
@@ -129,7 +128,7 @@ struct EmulatedTower::State {
     std::mutex mutex{};
     std::map<UMockdevIoctlClient*, Client> clients{};
     UMockdevIoctlClient* claimedBy = nullptr;
-    bool plugged = false, heldElsewhere = false, driverBound = true, silent = false, unplugDue = false;
+    bool plugged = false, heldElsewhere = false, driverBound = true, silent = false;
     int configuration = 1;
     std::map<unsigned long, int> failing{};
     TowerRequests requests{};
@@ -161,6 +160,7 @@ struct EmulatedTower::State {
         for (auto& [client, state] : clients)
             state.connected = false;
         claimedBy = nullptr;
+        unplugBeyond = SIZE_MAX;
         heard.clear();
         infrared.clear();
         toBrick.clear();
@@ -198,7 +198,7 @@ struct EmulatedTower::State {
             }
             tower->carry();
             arrived.swap(tower->toBrick);
-            unplugNow = std::exchange(tower->unplugDue, false);
+            unplugNow = tower->sentBytes > tower->unplugBeyond;
         }
         if (result == notHandled)
             return FALSE;
@@ -311,8 +311,6 @@ struct EmulatedTower::State {
             const auto* bytes = static_cast<const std::uint8_t*>(fields.buffer);
             sent.emplace_back(bytes, bytes + fields.buffer_length);
             sentBytes += sent.back().size();
-            unplugDue = sentBytes > unplugBeyond;
-            unplugBeyond = unplugDue ? SIZE_MAX : unplugBeyond;
             fields.actual_length = fields.buffer_length;
             // Without echo; the transfer ends once the bytes have crossed,
             // as the tower takes no more meanwhile.
@@ -345,9 +343,7 @@ struct EmulatedTower::State {
     int discard(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
     {
         const auto address = reinterpret_cast<gulong>(*reinterpret_cast<void**>(argument->data));
-        const auto found = std::find_if(waiting.begin(), waiting.end(), [&](const Urb& urb) {
-            return urb.client == client && urb.data->client_addr == address;
-        });
+        const auto found = std::ranges::find_if(waiting, [&](const Urb& urb) { return urb.client == client && urb.data->client_addr == address; });
         if (found == waiting.end())
             return -EINVAL;
         end(*found, -ENOENT);
@@ -358,7 +354,7 @@ struct EmulatedTower::State {
     // 0 when a transfer was reaped into the argument, else -EAGAIN or -ENODEV.
     int reap(UMockdevIoctlClient* client, UMockdevIoctlData* argument)
     {
-        const auto found = std::find_if(ended.begin(), ended.end(), [client](const Urb& urb) { return urb.client == client; });
+        const auto found = std::ranges::find_if(ended, [client](const Urb& urb) { return urb.client == client; });
         if ((clients[client].idle = found == ended.end()))
             return clients[client].connected ? -EAGAIN : -ENODEV;
         umockdev_ioctl_data_set_ptr(resolved(argument, sizeof(void*)), 0, found->data);

@@ -50,7 +50,8 @@ std::string SimProcess::control(const std::string& command)
 std::optional<std::string> SimProcess::readLine(std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (std::size_t end; (end = buffered.find('\n')) == std::string::npos;) {
+    std::size_t end;
+    while ((end = buffered.find('\n')) == std::string::npos) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd wait = {output, POLLIN, 0};
         char chunk[4096];
@@ -59,7 +60,6 @@ std::optional<std::string> SimProcess::readLine(std::chrono::milliseconds limit)
             return std::nullopt;
         buffered.append(chunk, static_cast<std::size_t>(count));
     }
-    const std::size_t end = buffered.find('\n');
     std::string line = buffered.substr(0, end);
     buffered.erase(0, end + 1);
     return line;

@@ -5,16 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <sys/mman.h>
 #include <unistd.h>
 
 StdoutCapture::StdoutCapture()
+    : savedStdout(dup(STDOUT_FILENO))
+    , captureFile(memfd_create("stdout", MFD_CLOEXEC))
 {
     std::fflush(stdout);
-    char name[] = "/tmp/infrabrick-stdout-XXXXXX";
-    captureFile = mkstemp(name);
-    unlink(name);
-    savedStdout = dup(STDOUT_FILENO);
     dup2(captureFile, STDOUT_FILENO);
 }
 

@@ -6,12 +6,6 @@
 
 namespace {
 
-// The port list with `tower` as its serial port and no USB tower.
-std::unique_ptr<AllPorts> portsWith(ScriptedPort& tower)
-{
-    return std::make_unique<AllPorts>(std::unique_ptr<Port>(&tower), std::make_unique<NoPort>());
-}
-
 // The host's side of a serial tower on `speed`.
 HostSettings hostOn(LineSpeed speed)
 {
@@ -23,7 +17,7 @@ HostSettings hostOn(LineSpeed speed)
 VirtualBrick::VirtualBrick(bool firmwarePresent)
     : brick(firmwarePresent)
     , port(*new ScriptedPort)
-    , link(listener, portsWith(port))
+    , link(listener, std::make_unique<AllPorts>(std::unique_ptr<Port>(&port), std::make_unique<NoPort>()))
 {
     brick.setTransmitter([this](const ByteString& bytes, const LineSettings& line) {
         Bytes heard(bytes.begin(), bytes.end());
