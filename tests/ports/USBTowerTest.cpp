@@ -214,8 +214,7 @@ TEST(USBTower, SeveralTowersAreListedByTheirPlaceAndEachDrivenOnItsOwn)
     auto other = std::async(std::launch::async, polls, std::ref(two));
     EXPECT_EQ(polls(one), std::vector<int>(20, 9000));
     EXPECT_EQ(other.get(), std::vector<int>(20, 7000));
-    EXPECT_EQ(first.brick.history().size(), 20u);
-    EXPECT_EQ(second.brick.history().size(), 20u);
+    EXPECT_EQ(std::pair(first.brick.history().size(), second.brick.history().size()), std::pair(20ul, 20ul));
 }
 
 } // namespace

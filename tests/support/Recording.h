@@ -18,8 +18,7 @@ public:
     void towerError() override { ++towerErrors, thread = std::this_thread::get_id(); }
     int failures() const { return timeouts + towerErrors; }
 
-    std::atomic<int> timeouts = 0;
-    std::atomic<int> towerErrors = 0;
+    std::atomic<int> timeouts = 0, towerErrors = 0;
     std::thread::id thread;
 };
 
@@ -32,8 +31,7 @@ public:
     void stopFileOp() override { events.push_back("stop"); }
     void noteFileOp(const std::string& note) override { notes.push_back(note); }
 
-    std::vector<std::string> events;
-    std::vector<std::string> notes;
+    std::vector<std::string> events, notes;
     std::vector<double> increments;
 };
 

@@ -74,13 +74,9 @@ private:
     std::deque<std::uint8_t> incoming;
     std::vector<Bytes> written;
     Responder responder;
-    IOReturn readFailure = 0;
-    IOReturn writeFailure = 0;
-    bool closed = false;
+    IOReturn readFailure = 0, writeFailure = 0;
+    bool closed = false, stalled = false, readerWaiting = false, speedsRefused = false;
     unsigned closes = 0;
-    bool stalled = false;
-    bool readerWaiting = false;
-    bool speedsRefused = false;
     LineSpeed speed = LineSpeed::normal;
     std::vector<LineSpeed> speeds;
 };

@@ -29,9 +29,7 @@ public:
 
 private:
     pid_t child = -1;
-    int input = -1;
-    int output = -1;
-    std::string buffered;
-    std::string terminal;
+    int input = -1, output = -1;
+    std::string buffered, terminal;
     std::optional<int> status;
 };

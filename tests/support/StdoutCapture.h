@@ -15,6 +15,5 @@ public:
     bool waitFor(const std::string& part) const;
 
 private:
-    int savedStdout;
-    int captureFile;
+    int savedStdout, captureFile;
 };
