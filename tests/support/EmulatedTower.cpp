@@ -181,12 +181,10 @@ struct EmulatedTower::State {
             std::unique_lock lock(tower->mutex);
             const bool wasIdle = tower->clients[client].idle;
             result = tower->answer(client, request, umockdev_ioctl_client_get_arg(client));
-            // The usbfs file of a real device polls ready only when a
-            // transfer has ended; the emulated one always does, so libusb
-            // asks again at once. A second reap in a row that finds nothing
-            // waits for bytes that cross within the millisecond, else is
-            // answered a millisecond later: a waiting reader neither spins
-            // nor comes late.
+            // A real usbfs file polls ready only once a transfer ended, this
+            // one always, so libusb reaps again at once. A second empty reap
+            // in a row waits for bytes crossing within the millisecond, else is
+            // answered a millisecond later: a reader neither spins nor comes late.
             if (request == USBDEVFS_REAPURBNDELAY && result != 0 && wasIdle) {
                 const auto next = tower->infrared.empty() ? Clock::time_point::max() : tower->infrared.front().crossed;
                 if (!(later = next > Clock::now() + std::chrono::milliseconds(1))) {

@@ -23,8 +23,6 @@ public:
     // At `place` on bus 1: "1-3", or "1-1.4" behind the hub at port 1.
     EmulatedTower(UMockdevTestbed* testbed, const std::string& place, int address, bool paced);
     ~EmulatedTower();
-    EmulatedTower(const EmulatedTower&) = delete;
-    EmulatedTower& operator=(const EmulatedTower&) = delete;
 
     void plugIn();
     // Unplugs the tower once the host has written more than `bytes` to it.
