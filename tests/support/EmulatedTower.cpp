@@ -85,13 +85,16 @@ void completeLater(UMockdevIoctlClient* client, int result)
 {
     using Later = std::pair<UMockdevIoctlClient*, int>;
     const auto answer = [](gpointer data) -> gboolean {
-        const std::unique_ptr<Later> later(static_cast<Later*>(data));
-        complete(later->first, later->second);
-        g_object_unref(later->first);
+        complete(static_cast<Later*>(data)->first, static_cast<Later*>(data)->second);
         return G_SOURCE_REMOVE;
     };
+    // Also when the loop ends first.
+    const auto release = [](gpointer data) {
+        g_object_unref(static_cast<Later*>(data)->first);
+        delete static_cast<Later*>(data);
+    };
     GSource* source = g_timeout_source_new(1);
-    g_source_set_callback(source, answer, new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result), nullptr);
+    g_source_set_callback(source, answer, new Later(static_cast<UMockdevIoctlClient*>(g_object_ref(client)), result), release);
     g_source_attach(source, g_main_context_get_thread_default());
     g_source_unref(source);
 }
