@@ -1,5 +1,4 @@
-// One thing a user does in the window per test, against the virtual brick,
-// and what the window shows meanwhile.
+// One thing a user does in the window per test, against the virtual brick.
 #include "support/AppFixture.h"
 
 #include "app/CompileErrorPanel.h"
@@ -14,34 +13,13 @@
 #include "views/LevelMeter.h"
 #include "views/VariableView.h"
 
-#include <QAction>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTabWidget>
 #include <QTest>
-#include <QTime>
-#include <QToolButton>
-#include <QTreeWidget>
+#include <QtWidgets>
 #include <gmock/gmock.h>
 
 #include <set>
 
 namespace {
-
-using testing::AnyOf;
-using testing::ElementsAre;
 
 // The command that sets the brick's watch to the local time now.
 QString watchCommand(QTime now = QTime::currentTime()) { return QString::asprintf("22 %02X %02X", now.hour(), now.minute()); }
@@ -66,7 +44,7 @@ TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
     EXPECT_EQ(brick.commands(), QStringList());
     const QString before = watchCommand();
     ticks(1);
-    EXPECT_THAT(brick.commands().mid(0, 2), ElementsAre("30", AnyOf(before, watchCommand())));
+    EXPECT_THAT(brick.commands().mid(0, 2), testing::ElementsAre("30", testing::AnyOf(before, watchCommand())));
     EXPECT_FLOAT_EQ(named<LevelMeter>(window, "battery")->levelValue(), 8.0f);
 }
 
@@ -96,9 +74,7 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
 }
 
 
-// A failing link brings up one sheet, which holds the polls until Retry: the
-// tower's when the port cannot be opened (Retry reopens the saved one), the
-// brick's when it is silent or was switched off from the window.
+// A failing link gives one sheet, the tower's or the brick's, holding the polls until Retry.
 TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
     QWidget& prefs = controller->preferencesPanel();
@@ -134,8 +110,7 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
     }
 }
 
-// The first refresh comes on the third tick, then each poll on its own tick;
-// a sensor without a type is neither read nor shown.
+// The first refresh comes on the third tick, then each poll on its own; an untyped sensor is not read.
 TEST_F(StartTest, PollsRunOnTheirTicks)
 {
     savePort();
@@ -176,11 +151,9 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
 }
 
-// Each control in this order, the commands it sends and what the window shows
-// then. The slope sheet (mode 8) shows the sensor's mode and slope and takes
-// the brick's five bits only, slope 0 setting the mode alone; remote buttons
-// send a release (0x0000) after their press; a typed value goes out when a
-// 16-bit variable holds it.
+// Each control in this order, what it sends and shows. The slope sheet (mode 8)
+// takes five bits, slope 0 setting the mode alone; remote buttons send a
+// release after their press; a typed value goes out if 16 bits hold it.
 TEST_F(ControllerTest, EachControlSendsItsCommands)
 {
     QWidget& sheet = controller->dynamicSensorPanel();
@@ -267,9 +240,7 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     }
 }
 
-// On the Run tab the datalog is polled while no program runs; while one runs
-// neither the datalog nor the battery is, until Stop or Stop All. The status
-// bar shows the tower, whether the brick answers, the slot and its program.
+// On the Run tab the datalog and battery are polled only while no program runs.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
 {
     controller->clear();
@@ -295,8 +266,7 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
-// A datalog meter's drag that no target takes (the drop box around it refuses
-// it) uploads nothing and leaves no file; a target asking for the text gets it.
+// A datalog drag no target takes uploads nothing and leaves no file; one asking for text gets it.
 TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
 {
     const auto restore = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
@@ -314,10 +284,7 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(brick.commands().filter(QRegularExpression("^A4")).size(), 2) << "the header and one block";
 }
 
-// The download button downloads into the current slot, the sheet showing
-// the whole time left while the transfer holds the event loop. The
-// menu's Download asks for a file even into a full slot; a refused file
-// leaves the slot as it was, its program and names.
+// The time left shows while a download holds the event loop; a refused file leaves the slot.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
     QLabel* timeLeft = named<QLabel>(progress(), "fileProgressTimeLeft");
@@ -352,8 +319,7 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     EXPECT_NE(brick.commands(), QStringList());
 }
 
-// A source dropped is compiled, goes into the slot named after itself, and
-// Download and Run starts it: its messages arrive.
+// A source dropped is compiled into the slot, named after it; Download and Run starts it.
 TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
 {
     const QString source = write("my blink ü.nqc", contents(examplesFolder + "/blink.nqc"));
@@ -374,8 +340,7 @@ TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
         << log->toPlainText().toStdString();
 }
 
-// A source with errors lists them on its sheet, with Copy, and leaves the
-// brick and the slot alone; Download Again tries the mended file.
+// A source's errors are listed on a sheet, the brick left alone; Download Again tries anew.
 TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
 {
     controller->downloadFile(programFile);
@@ -399,8 +364,7 @@ TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
     EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "bad");
 }
 
-// A followed file goes onto the brick again after each edit; once it is
-// removed, it is followed no more, and the window says so.
+// A followed file is downloaded again after each edit, and no longer once removed.
 TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
 {
     const QString source = write("follow.nqc", "task main() { On(OUT_A); }\n");
@@ -417,9 +381,7 @@ TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
     EXPECT_EQ(named<QLabel>(window, "downloadedFile")->text(), "follow.nqc was removed: it is no longer followed");
 }
 
-// Ticks that come while a transfer's sheet goes on screen leave it the brick;
-// a refused datalog size keeps its sheet, and the polls, until OK; the link's
-// own failure is the message that stays on a transfer's sheet.
+// A transfer's sheet holds the polls until OK; the link's own failure is the message it keeps.
 TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
 {
     progress().showStart("Downloading file \"tasks.rcx\"");
@@ -455,8 +417,7 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 
-// brickOS, a firmware no one here wrote, goes in from the open panel; the
-// program went with the old firmware: none is named, none runs.
+// brickOS goes in from the open panel; the program went with the old firmware.
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
 {
     controller->downloadFile(programFile);

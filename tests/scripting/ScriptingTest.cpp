@@ -1,19 +1,11 @@
-// Scripts through a D-Bus client connection of their own, so that every call
-// goes through the bus daemon, to the application offscreen; what they do is
-// checked in the commands the virtual brick heard.
+// Scripts on a D-Bus connection of their own, each call through the bus daemon.
 #include "support/AppFixture.h"
 
 #include "app/ApplicationBus.h"
 
-#include <QButtonGroup>
-#include <QDBusConnection>
-#include <QDBusObjectPath>
-#include <QDBusPendingCall>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
+#include <QtDBus>
+#include <QtWidgets>
 
 #include <chrono>
 #include <optional>
@@ -24,10 +16,9 @@ using namespace std::chrono_literals;
 
 const QString service = SingleInstance::serviceName;
 
-// Four-character codes as scripts write them.
 constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
-// A property read's answer as text; an object path as its path.
+// A property read's answer as text, an object path as its path.
 QString answerText(const QDBusMessage& reply)
 {
     const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
@@ -75,8 +66,7 @@ protected:
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
 };
 
-// Each call in this order: a property read (with its answer), written (with
-// its value) or a command (with its arguments), and what the brick hears.
+// Each call in this order (a property read, written, or a command) and what the brick hears.
 TEST_F(ScriptingTest, EachCallSendsItsCommands)
 {
     ASSERT_EQ(brick.control("battery 8250"), "ok");
@@ -125,9 +115,8 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
                                        : property(row.path, row.interface, row.member,
                                                   row.kind == Set ? std::optional(row.value) : std::nullopt);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
-        if (row.kind == Get) {
+        if (row.kind == Get)
             EXPECT_EQ(answerText(reply), row.value.toString()) << name;
-        }
         EXPECT_EQ(brick.commands(), row.sent) << name;
     }
 }
@@ -164,9 +153,7 @@ TEST_F(ScriptingTest, InstallsFirmwareFastWhenAsked)
     EXPECT_TRUE(brick.control("state").contains(R"("firmware":{"present":true)"));
 }
 
-// A download selects its slot and pauses after each block, a source
-// compiled first; the window shows the slot and its program at once. One
-// that fails says why, and deletes nothing afterwards.
+// A download selects its slot and pauses after each block; one that fails deletes nothing after.
 TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 {
     QDBusMessage compiled = command("/Brick/Slots/4", "ProgramSlot", "Download", {{"File", examplesFolder + "/blink.nqc"}});
@@ -191,8 +178,7 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     EXPECT_TRUE(!commands.isEmpty() && commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
 
-// A call that comes while the window's download puts its sheet on screen
-// waits for the download's end: its slot does not redirect the download.
+// A call while the window's download shows its sheet waits for the download's end.
 TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 {
     QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", "org.freedesktop.DBus.Properties", "Set");
@@ -219,8 +205,7 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     EXPECT_EQ(controller->controller().progName(1) + "|" + controller->controller().progName(5), "tasks|");
 }
 
-// The README's shell and Python examples, run as written in the test's
-// folder, which is their home too.
+// The README's shell and Python examples, run as written in the test's folder.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
 {
     const QString scripting = QString::fromUtf8(contents(INFRABRICK_SOURCE_DIR "/README.md")).section("## Scripting", 1);
