@@ -1,27 +1,15 @@
 // One thing a user does in the window per test, against the virtual brick.
-#include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/CompileErrorPanel.h"
-#include "app/DatalogPanel.h"
-#include "app/DatalogWindow.h"
-#include "app/DynamicSensorPanel.h"
-#include "app/PreferencesPanel.h"
-#include "app/TimeoutPanel.h"
 #include "models/Variables.h"
-#include "views/AnimatedButton.h"
-#include "views/DatalogLevel.h"
-#include "views/LevelMeter.h"
 #include "views/VariableView.h"
 
-#include <QTest>
-#include <QtWidgets>
 #include <gmock/gmock.h>
 
 #include <set>
 
 namespace {
 
-// The command that sets the brick's watch to the local time now.
 QString watchCommand(QTime now = QTime::currentTime()) { return QString::asprintf("22 %02X %02X", now.hour(), now.minute()); }
 
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
@@ -151,9 +139,8 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
 }
 
-// Each control in this order, what it sends and shows. The slope sheet (mode 8)
-// takes five bits, slope 0 setting the mode alone; remote buttons send a
-// release after their press; a typed value goes out if 16 bits hold it.
+// Each control in turn. The slope sheet takes five bits, slope 0 setting the mode alone;
+// remote buttons send a release after their press; a typed value must fit 16 bits.
 TEST_F(ControllerTest, EachControlSendsItsCommands)
 {
     QWidget& sheet = controller->dynamicSensorPanel();
@@ -240,7 +227,6 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     }
 }
 
-// On the Run tab the datalog and battery are polled only while no program runs.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
 {
     controller->clear();
@@ -319,7 +305,6 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     EXPECT_NE(brick.commands(), QStringList());
 }
 
-// A source dropped is compiled into the slot, named after it; Download and Run starts it.
 TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
 {
     const QString source = write("my blink ü.nqc", contents(examplesFolder + "/blink.nqc"));
@@ -340,7 +325,6 @@ TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
         << log->toPlainText().toStdString();
 }
 
-// A source's errors are listed on a sheet, the brick left alone; Download Again tries anew.
 TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
 {
     controller->downloadFile(programFile);
@@ -364,7 +348,6 @@ TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
     EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "bad");
 }
 
-// A followed file is downloaded again after each edit, and no longer once removed.
 TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
 {
     const QString source = write("follow.nqc", "task main() { On(OUT_A); }\n");

@@ -1,15 +1,10 @@
 // The datalog window after an upload, and the sensors' history as the polls fill it.
-#include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/DatalogWindow.h"
-#include "views/AnimatedButton.h"
 #include "views/DatalogChart.h"
-#include "views/DatalogLevel.h"
 #include "views/SensorHistoryView.h"
 
 #include <QJsonArray>
-#include <QTest>
-#include <QtWidgets>
 
 namespace {
 
@@ -27,7 +22,7 @@ protected:
     DatalogWindow& view() { return controller->datalogWindow(); }
 };
 
-// A series per source against entry numbers, named as the text export names it.
+// Each series is named as the text export names its source.
 TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
 {
     controller->controller().currentVarName(3) = "speed";

@@ -1,12 +1,8 @@
 // Infrabrick as a desktop program, in its own event loop or as a process.
-#include "support/AppFixture.h"
+#include "WindowTest.h"
 
 #include "app/Application.h"
-#include "app/TimeoutPanel.h"
 #include "support/StdoutCapture.h"
-
-#include <QTest>
-#include <QtWidgets>
 
 #include <csignal>
 

@@ -38,17 +38,15 @@ std::set<QString> keysInSources(const QString& folder, const QString& call)
     return keys;
 }
 
-// The texts of the forms that are meant for translation.
 std::set<QString> keysInForms(const QString& folder)
 {
     std::set<QString> keys;
     for (QDirIterator files(folder, {"*.ui"}, QDir::Files); files.hasNext();) {
         for (QXmlStreamReader form(readAll(files.next())); !form.atEnd();) {
-            if (form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string"
-                && form.attributes().value("notr") != u"true") {
-                if (const QString text = form.readElementText(); !text.isEmpty())
-                    keys.insert(text);
-            }
+            const bool translated = form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string"
+                                    && form.attributes().value("notr") != u"true";
+            if (const QString text = translated ? form.readElementText() : QString(); !text.isEmpty())
+                keys.insert(text);
         }
     }
     return keys;

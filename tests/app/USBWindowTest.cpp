@@ -2,15 +2,10 @@
 // Before Qt's headers, whose macros "slots" and "emit" the brick's own names would meet.
 #include "support/USBBrick.h"
 
-#include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/PreferencesPanel.h"
-#include "app/TimeoutPanel.h"
 #include "ports/SerialPort.h"
 #include "ports/USBPort.h"
-#include "views/LevelMeter.h"
-
-#include <QtWidgets>
 
 #include <future>
 
@@ -83,9 +78,8 @@ TEST_F(USBWindowTest, TheTowerChosenByItsPlaceAndItsRangeCarryThePollsAndAreSave
     USBLink other;
     ASSERT_EQ(other.open("1-3"), 0);
     auto polls = std::async(std::launch::async, [&] {
-        std::vector<int> levels;
-        for (int poll = 0; poll < 10; ++poll)
-            levels.push_back(other.controller.readBatteryLevel());
+        std::vector<int> levels(10);
+        std::ranges::generate(levels, [&] { return other.controller.readBatteryLevel(); });
         return levels;
     });
     ticks(3);

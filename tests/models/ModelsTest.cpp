@@ -71,7 +71,6 @@ TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
     EXPECT_FALSE(row({1}).parent().isValid());
 }
 
-// The outline copies the selected rows in the order shown, not the order selected.
 TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShown)
 {
     virtualBrick.controller.progName(1) = "Robot";

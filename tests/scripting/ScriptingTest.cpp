@@ -109,15 +109,15 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 300}}, {"F7 2C"}},
     };
     for (const auto& row : rows) {
-        const std::string name = std::string(row.path) + " " + row.member;
-        const QDBusMessage reply = row.kind == Command
-                                       ? command(row.path, row.interface, row.member, row.value.toMap())
-                                       : property(row.path, row.interface, row.member,
-                                                  row.kind == Set ? std::optional(row.value) : std::nullopt);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
-        if (row.kind == Get)
-            EXPECT_EQ(answerText(reply), row.value.toString()) << name;
-        EXPECT_EQ(brick.commands(), row.sent) << name;
+        SCOPED_TRACE(std::string(row.path) + " " + row.member);
+        const std::optional<QVariant> written = row.kind == Set ? std::optional(row.value) : std::nullopt;
+        const QDBusMessage reply = row.kind == Command ? command(row.path, row.interface, row.member, row.value.toMap())
+                                                       : property(row.path, row.interface, row.member, written);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        if (row.kind == Get) {
+            EXPECT_EQ(answerText(reply), row.value.toString());
+        }
+        EXPECT_EQ(brick.commands(), row.sent);
     }
 }
 
@@ -178,7 +178,6 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     EXPECT_TRUE(!commands.isEmpty() && commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
 
-// A call while the window's download shows its sheet waits for the download's end.
 TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 {
     QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", "org.freedesktop.DBus.Properties", "Set");
