@@ -72,23 +72,22 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
         click(named<QPushButton>(prefs, "prefsOKButton"));
     };
     auto refresh = [&] { named<QPushButton>(window, "updateWindowButton")->click(), ticks(1); };
-    const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel &sheet, &other; const char* title, *brickStatus; } rows[] = {
-        {"USB tower chosen", chooseUsb, "silent off", controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable",
-         "IR tower not usable"},
-        {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", controller->timeoutPanel(), controller->towerErrorPanel(),
-         "Brick Not Reachable", "Brick not answering"},
-        {"Power Off", [&] { click(named<QPushButton>(window, "powerOffButton")), refresh(); }, "power on", controller->timeoutPanel(), controller->towerErrorPanel(),
-         "Brick Not Reachable", "Brick switched off by Power Off"},
+    TimeoutPanel &brickSheet = controller->timeoutPanel(), &towerSheet = controller->towerErrorPanel();
+    const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel& sheet; const char* title, *brickStatus; } rows[] = {
+        {"USB tower chosen", chooseUsb, "silent off", towerSheet, "IR Tower Not Usable", "IR tower not usable"},
+        {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", brickSheet, "Brick Not Reachable", "Brick not answering"},
+        {"Power Off", [&] { click(named<QPushButton>(window, "powerOffButton")), refresh(); }, "power on", brickSheet, "Brick Not Reachable",
+         "Brick switched off by Power Off"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failure);
         row.fail();
         ASSERT_TRUE(row.sheet.isVisible());
         EXPECT_EQ(row.sheet.windowTitle() + " " + status(window, "statusBrick"), QString(row.title) + " " + row.brickStatus);
-        EXPECT_EQ(named<QPushButton>(row.sheet, "firmwareButton")->isVisible(), &row.sheet == &controller->timeoutPanel());
+        EXPECT_EQ(named<QPushButton>(row.sheet, "firmwareButton")->isVisible(), &row.sheet == &brickSheet);
         brick.commands();
         ticks(30);
-        EXPECT_FALSE(row.other.isVisible());
+        EXPECT_FALSE((&row.sheet == &brickSheet ? towerSheet : brickSheet).isVisible());
         EXPECT_EQ(brick.commands(), QStringList());
         ASSERT_EQ(brick.control(row.mend), "ok");
         click(named<QPushButton>(row.sheet, "okButton"));
@@ -151,13 +150,13 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     std::pair<int, int> sheetShowed;
     QComboBox* sheetMode = named<QComboBox>(sheet, "dynamicSensorModeMenu");
     QSpinBox* sheetSlope = named<QSpinBox>(sheet, "dynamicSensorSlope");
-    auto slope = [&](int item, const char* typed, QAbstractButton* end) {
-        return [=, &sheetShowed] {
+    auto slope = [&](int item, const char* typed, const char* end) {
+        return [=, &sheet, &sheetShowed] {
             choose(mode, 8);
             sheetShowed = {sheetMode->currentIndex(), sheetSlope->value()};
             sheetMode->setCurrentIndex(item), sheetSlope->selectAll();
             QTest::keyClicks(sheetSlope, typed);
-            end->click();
+            named<QPushButton>(sheet, end)->click();
         };
     };
     VariableView* variables = named<VariableView>(window, "variableView");
@@ -175,6 +174,7 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         };
     };
     auto shown = [&](const char* value) { return [=] { return variable7.data().toString() == value; }; };
+    auto meterShown = [&] { return named<DatalogLevel>(window, "datalog")->isMeterVisible(); };
     QStringList variableReads;
     for (int variable = 0; variable < 32; ++variable)
         variableReads.append(QString::asprintf("12 00 %02X", variable));
@@ -193,11 +193,9 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"Send 3", [&] { named<QSpinBox>(window, "message3")->setValue(99), named<QPushButton>(window, "send3Button")->click(); }, {"F7 63"}},
         {"sensor 2 Temperature", pick(named<QComboBox>(window, "sensor2TypeButton"), 2), {"32 01 02"}, [&] { return named<QComboBox>(window, "sensor2ModeButton")->currentIndex() == 5; }},
         {"sensor 1 mode 4", pick(mode, 4), {"42 00 80"}},
-        {"slope sheet cancelled", slope(1, "7", named<QPushButton>(sheet, "cancelButton")), {},
-         [&] { return sheetShowed == std::pair(4, 0) && mode->currentIndex() == 4; }},
-        {"slope sheet: mode 2, 40 typed", slope(2, "40", named<QPushButton>(sheet, "okButton")), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
-        {"slope sheet: mode 6, slope 0", slope(6, "0", named<QPushButton>(sheet, "okButton")), {"42 00 C0"},
-         [&] { return sheetShowed == std::pair(2, 4) && mode->currentIndex() == 6; }},
+        {"slope sheet cancelled", slope(1, "7", "cancelButton"), {}, [&] { return sheetShowed == std::pair(4, 0) && mode->currentIndex() == 4; }},
+        {"slope sheet: mode 2, 40 typed", slope(2, "40", "okButton"), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
+        {"slope sheet: mode 6, slope 0", slope(6, "0", "okButton"), {"42 00 C0"}, [&] { return sheetShowed == std::pair(2, 4) && mode->currentIndex() == 6; }},
         {"slot 3", press(named<QButtonGroup>(window, "progNumButton")->button(3)), {"91 02"}},
         {"Run", press(named<QPushButton>(window, "runStopButton")), {"71 00"}},
         {"Stop", press(named<QPushButton>(window, "runStopButton")), {"50"}},
@@ -205,11 +203,9 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"B on", press(named<AnimatedButton>(window, "outputBStopGoButton")), {"21 82"}},
         {"Stop All", press(named<QPushButton>(window, "emergencyStopButton")), {"D2 00 00", "D2 40 00"},
          [&] { return !named<QPushButton>(window, "runStopButton")->isChecked() && !named<AnimatedButton>(window, "outputBStopGoButton")->isChecked(); }},
-        {"datalog size 50", [&] { controller->clear(), controller->datalogPanel().done(50); }, {"52 32 00"},
-         [&] { return named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
+        {"datalog size 50", [&] { controller->clear(), controller->datalogPanel().done(50); }, {"52 32 00"}, meterShown},
         {"datalog size cancelled", [&] { controller->clear(), controller->datalogPanel().reject(); }, {}},
-        {"datalog size 0", [&] { controller->clear(), controller->datalogPanel().done(0); }, {"52 00 00"},
-         [&] { return !named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
+        {"datalog size 0", [&] { controller->clear(), controller->datalogPanel().done(0); }, {"52 00 00"}, [&] { return !meterShown(); }},
         {"Delete, the slot full", [&] { window.setSlotEmpty(false), named<QPushButton>(window, "theButton")->click(); }, {"40", "70"},
          [&] { return named<QPushButton>(window, "theButton")->text() == "Download..." && !controller->openPanel(); }},
         {"Run tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); }, {"12 08 00"}},
@@ -238,8 +234,7 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
         brick.commands();
         ticks(100);
         const QStringList heard = brick.commands();
-        return QString("%1 battery, %2 datalog; %3")
-            .arg(heard.count("30")).arg(heard.count("A4 00 00 01 00")).arg(status(window, "statusProgram"));
+        return QString("%1 battery, %2 datalog; %3").arg(heard.count("30")).arg(heard.count("A4 00 00 01 00")).arg(status(window, "statusProgram"));
     };
     EXPECT_EQ(status(window, "statusPort") + ", " + status(window, "statusBrick"), "Tower: Virtual RCX, Brick answering");
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
@@ -321,8 +316,7 @@ TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
     EXPECT_EQ(brick.state()["slot"].toInt(), 3);
     named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
     QPlainTextEdit* log = named<QPlainTextEdit>(window, "messages");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), log->toPlainText().startsWith("1"); }, 10'000))
-        << log->toPlainText().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), log->toPlainText().startsWith("1"); }, 10'000)) << log->toPlainText().toStdString();
 }
 
 TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
@@ -437,8 +431,7 @@ TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
     QTableView* view = named<VariableView>(window, "variableView");
     std::set<int> filledWhileBusy;
     const EventWatch watch(view->viewport(), QEvent::Paint, [&] {
-        const QCursor* cursor = QApplication::overrideCursor();
-        if (!cursor || cursor->shape() != Qt::WaitCursor || !view->model())
+        if (const QCursor* cursor = QApplication::overrideCursor(); !cursor || cursor->shape() != Qt::WaitCursor || !view->model())
             return;
         int filled = 0;
         for (int row = 0; row < Variables::rows; ++row)

@@ -12,7 +12,6 @@ const QString app = INFRABRICK_APP, sim = INFRABRICK_SIM, version = INFRABRICK_V
 
 TEST(CommandLineTest, AnswersWithoutADisplay)
 {
-    // Standard error contains `errors`, or is empty.
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
     for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         headless.remove(display);
@@ -42,14 +41,14 @@ bool holdsOpen(const QString& path)
 
 class DesktopTest : public BrickTest {
 protected:
-    DesktopTest() { savePort(); }
-    bool heardAnything() { return brick.control("history") != "[]"; }
-    QProcessEnvironment environment()
+    // The programs started here, as a user starts them, find the test's settings.
+    DesktopTest()
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", folder.path());
-        return environment;
+        savePort();
+        qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     }
+    ~DesktopTest() override { qunsetenv("XDG_CONFIG_HOME"); }
+    bool heardAnything() { return brick.control("history") != "[]"; }
 };
 
 // Closing the window, and while an error sheet waits its Quit and SIGTERM.
@@ -92,8 +91,6 @@ TEST_F(DesktopTest, LaterStartsBringBackTheWindowAndHandOverTheirFiles)
     Application application(QDBusConnection::sessionBus(), {examplesFolder + "/blink.nqc"});
     const std::string& name = application.controller().controller().currentProgName();
     QProcess second, third;
-    second.setProcessEnvironment(environment());
-    third.setProcessEnvironment(environment());
     bool restored = false;
     QObject::connect(&second, &QProcess::finished, [&] {
         restored = application.window().isVisible() && !application.window().isMinimized();
@@ -120,7 +117,6 @@ class StopSignalTest : public DesktopTest, public ::testing::WithParamInterface<
 TEST_P(StopSignalTest, QuitsCleanlyWithTheSettingsSaved)
 {
     QProcess application; // offscreen, as the suite's own main sets it
-    application.setProcessEnvironment(environment());
     application.start(INFRABRICK_APP);
     ASSERT_TRUE(application.waitForStarted());
     ASSERT_TRUE(QTest::qWaitFor([&] { return heardAnything(); }, 30'000));

@@ -43,8 +43,7 @@ std::set<QString> keysInForms(const QString& folder)
     std::set<QString> keys;
     for (QDirIterator files(folder, {"*.ui"}, QDir::Files); files.hasNext();) {
         for (QXmlStreamReader form(readAll(files.next())); !form.atEnd();) {
-            const bool translated = form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string"
-                                    && form.attributes().value("notr") != u"true";
+            const bool translated = form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string" && form.attributes().value("notr") != u"true";
             if (const QString text = translated ? form.readElementText() : QString(); !text.isEmpty())
                 keys.insert(text);
         }

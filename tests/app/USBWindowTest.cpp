@@ -23,7 +23,6 @@ protected:
         click(named<QPushButton>(controller->preferencesPanel(), "prefsOKButton"));
     }
     float batteryShown() { return named<LevelMeter>(window, "battery")->levelValue(); }
-    // Retry on the tower's sheet: the window carries on.
     void retry()
     {
         ASSERT_TRUE(controller->towerErrorPanel().isVisible());

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <numeric>
 
 namespace {
 
@@ -31,10 +32,7 @@ struct MemoryTest : testing::Test {
     // The row reached by a path of row numbers from the top.
     QModelIndex row(const std::vector<int>& path)
     {
-        QModelIndex index;
-        for (int number : path)
-            index = memory.index(number, 0, index);
-        return index;
+        return std::accumulate(path.begin(), path.end(), QModelIndex(), [&](const QModelIndex& parent, int number) { return memory.index(number, 0, parent); });
     }
     QString copied(const QModelIndexList& rows) { return std::unique_ptr<QMimeData>(memory.mimeData(rows))->text(); }
 

@@ -48,7 +48,6 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 60'000));
         return pending.reply();
     }
-    // A method of org.infrabrick.<interface> with its named arguments.
     QDBusMessage command(const QString& path, const QString& interface, const QString& method, const QVariantMap& arguments = {})
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
@@ -181,8 +180,7 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 {
     QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", "org.freedesktop.DBus.Properties", "Set");
-    select.setArguments({"org.infrabrick.Brick", "currentSlot",
-                         QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
+    select.setArguments({"org.infrabrick.Brick", "currentSlot", QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
     std::optional<QDBusPendingCall> selected;
     const EventWatch whileTheSheetComesUp(&controller->fileProgressPanel(), QEvent::Show, [&] {
         if (selected)

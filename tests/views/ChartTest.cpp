@@ -19,8 +19,7 @@ TEST(ChartScale, RangesAreWholeStepsOfOneTwoOrFive)
     };
     for (const auto& [values, expected] : cases) {
         const AxisRange range = niceRange(values.first, values.second, 8);
-        EXPECT_EQ(std::tuple(range.min, range.max, range.step), std::tuple(expected.min, expected.max, expected.step))
-            << values.first << ".." << values.second;
+        EXPECT_EQ(std::tuple(range.min, range.max, range.step), std::tuple(expected.min, expected.max, expected.step)) << values.first << ".." << values.second;
     }
 }
 
