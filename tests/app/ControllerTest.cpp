@@ -1,4 +1,5 @@
 // One thing a user does in the window per test, against the virtual brick.
+#include "support/AppFixture.h"
 #include "WindowTest.h"
 
 #include "models/Variables.h"

@@ -1,4 +1,5 @@
 // The datalog window after an upload, and the sensors' history as the polls fill it.
+#include "support/AppFixture.h"
 #include "WindowTest.h"
 
 #include "views/DatalogChart.h"

@@ -1,4 +1,5 @@
 // Infrabrick as a desktop program, in its own event loop or as a process.
+#include "support/AppFixture.h"
 #include "WindowTest.h"
 
 #include "app/Application.h"
@@ -51,7 +52,7 @@ protected:
     bool heardAnything() { return brick.control("history") != "[]"; }
 };
 
-// Closing the window, and while an error sheet waits its Quit and SIGTERM.
+// Closing the window; while an error sheet waits, its Quit or SIGTERM.
 TEST_F(DesktopTest, EveryWayOutSavesTheFrameAndReleasesTheTower)
 {
     const StdoutCapture printed;

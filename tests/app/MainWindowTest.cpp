@@ -1,15 +1,7 @@
 // The main window and its sheets without the controller.
-#include "app/DatalogPanel.h"
-#include "app/FileProgressPanel.h"
-#include "app/MainWindow.h"
-#include "app/PreferencesPanel.h"
-#include "models/TimeLeft.h"
-#include "app/TimeoutPanel.h"
-#include "support/Controls.h"
+#include "WindowTest.h"
 
-#include <QtTest>
-#include <QtWidgets>
-#include <gtest/gtest.h>
+#include "models/TimeLeft.h"
 
 #include <functional>
 #include <optional>
@@ -129,7 +121,6 @@ TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
     }
 }
 
-// A frame saved on a larger screen opens within this one.
 TEST(WindowLayoutTest, ARestoredFrameFitsTheScreen)
 {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -137,7 +128,7 @@ TEST(WindowLayoutTest, ARestoredFrameFitsTheScreen)
     large.setGeometry(available.x() + 300, available.y() + 200, available.width() + 1000, available.height() + 500);
     MainWindow window;
     window.restoreFrame(large.saveGeometry());
-    // Or no larger than the window can be, from the screen's corner.
+    // Within the screen, or no larger than the window can be, from its corner.
     const QRect allowed = available.united(QRect(available.topLeft(), window.minimumSizeHint()));
     EXPECT_TRUE(allowed.contains(window.geometry())) << window.geometry().width() << "x" << window.geometry().height();
 }

@@ -2,6 +2,7 @@
 // Before Qt's headers, whose macros "slots" and "emit" the brick's own names would meet.
 #include "support/USBBrick.h"
 
+#include "support/AppFixture.h"
 #include "WindowTest.h"
 
 #include "ports/SerialPort.h"

@@ -52,7 +52,6 @@ protected:
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
     }
-    // Reads a property, or writes `value` to it.
     QDBusMessage property(const QString& path, const QString& interface, const QString& name, std::optional<QVariant> value = {})
     {
         QVariantList arguments{"org.infrabrick." + interface, name};
@@ -186,8 +185,7 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
         if (selected)
             return;
         selected = client.asyncCall(select, 60'000);
-        // Calls from one client arrive in order: once a later one is answered,
-        // the selection has reached the application.
+        // Calls from one client arrive in order: a later one answered, the selection has arrived.
         const QDBusPendingCall later = client.asyncCall(QDBusMessage::createMethodCall(
             service, SingleInstance::objectPath, "org.freedesktop.DBus.Introspectable", "Introspect"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return later.isFinished(); }, 60'000));
