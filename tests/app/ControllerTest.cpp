@@ -1,49 +1,16 @@
-// One thing a user does in the window per test, against the virtual brick,
-// and what the window shows meanwhile.
+// One thing a user does in the window per test, against the virtual brick.
 #include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/CompileErrorPanel.h"
-#include "app/DatalogPanel.h"
-#include "app/DatalogWindow.h"
-#include "app/DynamicSensorPanel.h"
-#include "app/PreferencesPanel.h"
-#include "app/TimeoutPanel.h"
 #include "models/Variables.h"
-#include "views/AnimatedButton.h"
-#include "views/DatalogLevel.h"
-#include "views/LevelMeter.h"
 #include "views/VariableView.h"
 
-#include <QAction>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTest>
-#include <QTime>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <gmock/gmock.h>
 
 #include <set>
 
 namespace {
 
-using testing::AnyOf;
-using testing::ElementsAre;
-
-// The command that sets the brick's watch to the local time now.
 QString watchCommand(QTime now = QTime::currentTime()) { return QString::asprintf("22 %02X %02X", now.hour(), now.minute()); }
 
 TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
@@ -66,7 +33,7 @@ TEST_F(StartTest, FirstStartAsksForPreferencesAndPollsOnlyAfterOK)
     EXPECT_EQ(brick.commands(), QStringList());
     const QString before = watchCommand();
     ticks(1);
-    EXPECT_THAT(brick.commands().mid(0, 2), ElementsAre("30", AnyOf(before, watchCommand())));
+    EXPECT_THAT(brick.commands().mid(0, 2), testing::ElementsAre("30", testing::AnyOf(before, watchCommand())));
     EXPECT_FLOAT_EQ(named<LevelMeter>(window, "battery")->levelValue(), 8.0f);
 }
 
@@ -96,9 +63,7 @@ TEST_F(StartTest, PreferencesShowTheSavedChoicesAndOfferOnlyRatesThatWork)
 }
 
 
-// A failing link brings up one sheet, which holds the polls until Retry: the
-// tower's when the port cannot be opened (Retry reopens the saved one), the
-// brick's when it is silent or was switched off from the window.
+// A failing link gives one sheet, the tower's or the brick's, holding the polls until Retry.
 TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
 {
     QWidget& prefs = controller->preferencesPanel();
@@ -108,23 +73,22 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
         click(named<QPushButton>(prefs, "prefsOKButton"));
     };
     auto refresh = [&] { named<QPushButton>(window, "updateWindowButton")->click(), ticks(1); };
-    const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel &sheet, &other; const char* title, *brickStatus; } rows[] = {
-        {"USB tower chosen", chooseUsb, "silent off", controller->towerErrorPanel(), controller->timeoutPanel(), "IR Tower Not Usable",
-         "IR tower not usable"},
-        {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", controller->timeoutPanel(), controller->towerErrorPanel(),
-         "Brick Not Reachable", "Brick not answering"},
-        {"Power Off", [&] { click(named<QPushButton>(window, "powerOffButton")), refresh(); }, "power on", controller->timeoutPanel(), controller->towerErrorPanel(),
-         "Brick Not Reachable", "Brick switched off by Power Off"},
+    TimeoutPanel &brickSheet = controller->timeoutPanel(), &towerSheet = controller->towerErrorPanel();
+    const struct { const char* failure; std::function<void()> fail; const char* mend; TimeoutPanel& sheet; const char* title, *brickStatus; } rows[] = {
+        {"USB tower chosen", chooseUsb, "silent off", towerSheet, "IR Tower Not Usable", "IR tower not usable"},
+        {"brick silent", [&] { brick.control("silent on"), refresh(); }, "silent off", brickSheet, "Brick Not Reachable", "Brick not answering"},
+        {"Power Off", [&] { click(named<QPushButton>(window, "powerOffButton")), refresh(); }, "power on", brickSheet, "Brick Not Reachable",
+         "Brick switched off by Power Off"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failure);
         row.fail();
         ASSERT_TRUE(row.sheet.isVisible());
         EXPECT_EQ(row.sheet.windowTitle() + " " + status(window, "statusBrick"), QString(row.title) + " " + row.brickStatus);
-        EXPECT_EQ(named<QPushButton>(row.sheet, "firmwareButton")->isVisible(), &row.sheet == &controller->timeoutPanel());
+        EXPECT_EQ(named<QPushButton>(row.sheet, "firmwareButton")->isVisible(), &row.sheet == &brickSheet);
         brick.commands();
         ticks(30);
-        EXPECT_FALSE(row.other.isVisible());
+        EXPECT_FALSE((&row.sheet == &brickSheet ? towerSheet : brickSheet).isVisible());
         EXPECT_EQ(brick.commands(), QStringList());
         ASSERT_EQ(brick.control(row.mend), "ok");
         click(named<QPushButton>(row.sheet, "okButton"));
@@ -134,8 +98,7 @@ TEST_F(ControllerTest, AFailingLinkGivesOneSheetWhoseRetryResumesThePolls)
     }
 }
 
-// The first refresh comes on the third tick, then each poll on its own tick;
-// a sensor without a type is neither read nor shown.
+// The first refresh comes on the third tick, then each poll on its own; an untyped sensor is not read.
 TEST_F(StartTest, PollsRunOnTheirTicks)
 {
     savePort();
@@ -176,11 +139,8 @@ TEST_F(ControllerTest, TheMessageLogGoesOnAfterMissedMessages)
     EXPECT_EQ(lines.last(), QString::number((sent - 1) % 256));
 }
 
-// Each control in this order, the commands it sends and what the window shows
-// then. The slope sheet (mode 8) shows the sensor's mode and slope and takes
-// the brick's five bits only, slope 0 setting the mode alone; remote buttons
-// send a release (0x0000) after their press; a typed value goes out when a
-// 16-bit variable holds it.
+// Each control in turn. The slope sheet takes five bits, slope 0 setting the mode alone;
+// remote buttons send a release after their press; a typed value must fit 16 bits.
 TEST_F(ControllerTest, EachControlSendsItsCommands)
 {
     QWidget& sheet = controller->dynamicSensorPanel();
@@ -191,13 +151,13 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     std::pair<int, int> sheetShowed;
     QComboBox* sheetMode = named<QComboBox>(sheet, "dynamicSensorModeMenu");
     QSpinBox* sheetSlope = named<QSpinBox>(sheet, "dynamicSensorSlope");
-    auto slope = [&](int item, const char* typed, QAbstractButton* end) {
-        return [=, &sheetShowed] {
+    auto slope = [&](int item, const char* typed, const char* end) {
+        return [=, &sheet, &sheetShowed] {
             choose(mode, 8);
             sheetShowed = {sheetMode->currentIndex(), sheetSlope->value()};
             sheetMode->setCurrentIndex(item), sheetSlope->selectAll();
             QTest::keyClicks(sheetSlope, typed);
-            end->click();
+            named<QPushButton>(sheet, end)->click();
         };
     };
     VariableView* variables = named<VariableView>(window, "variableView");
@@ -215,6 +175,7 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         };
     };
     auto shown = [&](const char* value) { return [=] { return variable7.data().toString() == value; }; };
+    auto meterShown = [&] { return named<DatalogLevel>(window, "datalog")->isMeterVisible(); };
     QStringList variableReads;
     for (int variable = 0; variable < 32; ++variable)
         variableReads.append(QString::asprintf("12 00 %02X", variable));
@@ -233,11 +194,9 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"Send 3", [&] { named<QSpinBox>(window, "message3")->setValue(99), named<QPushButton>(window, "send3Button")->click(); }, {"F7 63"}},
         {"sensor 2 Temperature", pick(named<QComboBox>(window, "sensor2TypeButton"), 2), {"32 01 02"}, [&] { return named<QComboBox>(window, "sensor2ModeButton")->currentIndex() == 5; }},
         {"sensor 1 mode 4", pick(mode, 4), {"42 00 80"}},
-        {"slope sheet cancelled", slope(1, "7", named<QPushButton>(sheet, "cancelButton")), {},
-         [&] { return sheetShowed == std::pair(4, 0) && mode->currentIndex() == 4; }},
-        {"slope sheet: mode 2, 40 typed", slope(2, "40", named<QPushButton>(sheet, "okButton")), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
-        {"slope sheet: mode 6, slope 0", slope(6, "0", named<QPushButton>(sheet, "okButton")), {"42 00 C0"},
-         [&] { return sheetShowed == std::pair(2, 4) && mode->currentIndex() == 6; }},
+        {"slope sheet cancelled", slope(1, "7", "cancelButton"), {}, [&] { return sheetShowed == std::pair(4, 0) && mode->currentIndex() == 4; }},
+        {"slope sheet: mode 2, 40 typed", slope(2, "40", "okButton"), {"42 00 44"}, [&] { return mode->currentIndex() == 8; }},
+        {"slope sheet: mode 6, slope 0", slope(6, "0", "okButton"), {"42 00 C0"}, [&] { return sheetShowed == std::pair(2, 4) && mode->currentIndex() == 6; }},
         {"slot 3", press(named<QButtonGroup>(window, "progNumButton")->button(3)), {"91 02"}},
         {"Run", press(named<QPushButton>(window, "runStopButton")), {"71 00"}},
         {"Stop", press(named<QPushButton>(window, "runStopButton")), {"50"}},
@@ -245,11 +204,9 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
         {"B on", press(named<AnimatedButton>(window, "outputBStopGoButton")), {"21 82"}},
         {"Stop All", press(named<QPushButton>(window, "emergencyStopButton")), {"D2 00 00", "D2 40 00"},
          [&] { return !named<QPushButton>(window, "runStopButton")->isChecked() && !named<AnimatedButton>(window, "outputBStopGoButton")->isChecked(); }},
-        {"datalog size 50", [&] { controller->clear(), controller->datalogPanel().done(50); }, {"52 32 00"},
-         [&] { return named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
+        {"datalog size 50", [&] { controller->clear(), controller->datalogPanel().done(50); }, {"52 32 00"}, meterShown},
         {"datalog size cancelled", [&] { controller->clear(), controller->datalogPanel().reject(); }, {}},
-        {"datalog size 0", [&] { controller->clear(), controller->datalogPanel().done(0); }, {"52 00 00"},
-         [&] { return !named<DatalogLevel>(window, "datalog")->isMeterVisible(); }},
+        {"datalog size 0", [&] { controller->clear(), controller->datalogPanel().done(0); }, {"52 00 00"}, [&] { return !meterShown(); }},
         {"Delete, the slot full", [&] { window.setSlotEmpty(false), named<QPushButton>(window, "theButton")->click(); }, {"40", "70"},
          [&] { return named<QPushButton>(window, "theButton")->text() == "Download..." && !controller->openPanel(); }},
         {"Run tab", [&] { named<QTabWidget>(window, "theTabs")->setCurrentIndex(1); }, {"12 08 00"}},
@@ -267,9 +224,6 @@ TEST_F(ControllerTest, EachControlSendsItsCommands)
     }
 }
 
-// On the Run tab the datalog is polled while no program runs; while one runs
-// neither the datalog nor the battery is, until Stop or Stop All. The status
-// bar shows the tower, whether the brick answers, the slot and its program.
 TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
 {
     controller->clear();
@@ -281,8 +235,7 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
         brick.commands();
         ticks(100);
         const QStringList heard = brick.commands();
-        return QString("%1 battery, %2 datalog; %3")
-            .arg(heard.count("30")).arg(heard.count("A4 00 00 01 00")).arg(status(window, "statusProgram"));
+        return QString("%1 battery, %2 datalog; %3").arg(heard.count("30")).arg(heard.count("A4 00 00 01 00")).arg(status(window, "statusProgram"));
     };
     EXPECT_EQ(status(window, "statusPort") + ", " + status(window, "statusBrick"), "Tower: Virtual RCX, Brick answering");
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3");
@@ -295,8 +248,7 @@ TEST_F(ControllerTest, ARunningProgramHoldsTheBatteryAndDatalogPolls)
     EXPECT_EQ(polls(), "1 battery, 5 datalog; Program slot 3") << "Stop All stops the program as Stop does";
 }
 
-// A datalog meter's drag that no target takes (the drop box around it refuses
-// it) uploads nothing and leaves no file; a target asking for the text gets it.
+// A datalog drag no target takes uploads nothing and leaves no file; one asking for text gets it.
 TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
 {
     const auto restore = qScopeGuard([saved = qgetenv("TMPDIR")] { qputenv("TMPDIR", saved); });
@@ -314,10 +266,7 @@ TEST_F(ControllerTest, TheDatalogIsUploadedOnlyWhenADropTargetAsks)
     EXPECT_EQ(brick.commands().filter(QRegularExpression("^A4")).size(), 2) << "the header and one block";
 }
 
-// The download button downloads into the current slot, the sheet showing
-// the whole time left while the transfer holds the event loop. The
-// menu's Download asks for a file even into a full slot; a refused file
-// leaves the slot as it was, its program and names.
+// The time left shows while a download holds the event loop; a refused file leaves the slot.
 TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
 {
     QLabel* timeLeft = named<QLabel>(progress(), "fileProgressTimeLeft");
@@ -352,8 +301,6 @@ TEST_F(ControllerTest, DownloadThroughTheOpenPanelOrByDrop)
     EXPECT_NE(brick.commands(), QStringList());
 }
 
-// A source dropped is compiled, goes into the slot named after itself, and
-// Download and Run starts it: its messages arrive.
 TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
 {
     const QString source = write("my blink ü.nqc", contents(examplesFolder + "/blink.nqc"));
@@ -370,12 +317,9 @@ TEST_F(ControllerTest, ASourceDroppedIsCompiledAndRuns)
     EXPECT_EQ(brick.state()["slot"].toInt(), 3);
     named<QTabWidget>(window, "theTabs")->setCurrentIndex(1);
     QPlainTextEdit* log = named<QPlainTextEdit>(window, "messages");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), log->toPlainText().startsWith("1"); }, 10'000))
-        << log->toPlainText().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks(1), log->toPlainText().startsWith("1"); }, 10'000)) << log->toPlainText().toStdString();
 }
 
-// A source with errors lists them on its sheet, with Copy, and leaves the
-// brick and the slot alone; Download Again tries the mended file.
 TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
 {
     controller->downloadFile(programFile);
@@ -399,8 +343,6 @@ TEST_F(ControllerTest, ASourceWithErrorsShowsThemAndSendsNothing)
     EXPECT_EQ(named<QLineEdit>(window, "programName")->text(), "bad");
 }
 
-// A followed file goes onto the brick again after each edit; once it is
-// removed, it is followed no more, and the window says so.
 TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
 {
     const QString source = write("follow.nqc", "task main() { On(OUT_A); }\n");
@@ -417,9 +359,7 @@ TEST_F(ControllerTest, AFollowedFileIsDownloadedAgainAfterAnEdit)
     EXPECT_EQ(named<QLabel>(window, "downloadedFile")->text(), "follow.nqc was removed: it is no longer followed");
 }
 
-// Ticks that come while a transfer's sheet goes on screen leave it the brick;
-// a refused datalog size keeps its sheet, and the polls, until OK; the link's
-// own failure is the message that stays on a transfer's sheet.
+// A transfer's sheet holds the polls until OK; the link's own failure is the message it keeps.
 TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
 {
     progress().showStart("Downloading file \"tasks.rcx\"");
@@ -455,8 +395,7 @@ TEST_F(ControllerTest, ATransfersSheetHoldsThePollsAndKeepsTheLinksMessage)
     EXPECT_EQ(progressText(), "No response from RCX");
 }
 
-// brickOS, a firmware no one here wrote, goes in from the open panel; the
-// program went with the old firmware: none is named, none runs.
+// brickOS goes in from the open panel; the program went with the old firmware.
 TEST_F(ControllerTest, FirmwareInstallOfBrickOS)
 {
     controller->downloadFile(programFile);
@@ -493,8 +432,7 @@ TEST_F(ControllerTest, TheVariablesFillInUnderTheBusyCursor)
     QTableView* view = named<VariableView>(window, "variableView");
     std::set<int> filledWhileBusy;
     const EventWatch watch(view->viewport(), QEvent::Paint, [&] {
-        const QCursor* cursor = QApplication::overrideCursor();
-        if (!cursor || cursor->shape() != Qt::WaitCursor || !view->model())
+        if (const QCursor* cursor = QApplication::overrideCursor(); !cursor || cursor->shape() != Qt::WaitCursor || !view->model())
             return;
         int filled = 0;
         for (int row = 0; row < Variables::rows; ++row)

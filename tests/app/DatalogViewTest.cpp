@@ -1,25 +1,14 @@
-// The datalog window after an upload (chart, table, exports), and the sensors'
-// history on the "Test" tab as the polls fill it.
+// The datalog window after an upload, and the sensors' history as the polls fill it.
 #include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/DatalogWindow.h"
-#include "views/AnimatedButton.h"
 #include "views/DatalogChart.h"
-#include "views/DatalogLevel.h"
 #include "views/SensorHistoryView.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QJsonArray>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
 
 namespace {
 
-// The points of each series, by name.
 using Series = std::map<QString, QList<QPointF>>;
 
 class DatalogViewTest : public ControllerTest {
@@ -34,8 +23,7 @@ protected:
     DatalogWindow& view() { return controller->datalogWindow(); }
 };
 
-// A series per source, against entry numbers, named as the text export names
-// it; the exports: the save's file, a picture of the chart, a drawing.
+// Each series is named as the text export names its source.
 TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
 {
     controller->controller().currentVarName(3) = "speed";
@@ -63,8 +51,7 @@ TEST_F(DatalogViewTest, EverySourceIsASeriesAgainstItsEntryNumbers)
         EXPECT_FALSE(view().exportTo(folder.filePath("no folder/datalog"), format)) << format;
 }
 
-// A program run from the window: its output shows on the next polls; the
-// meter's double click shows the datalog as the brick holds it.
+// A program run from the window shows on the polls; a double click shows its datalog.
 TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
 {
     ASSERT_EQ(brick.control("sensor 1 raw 500"), "ok");
@@ -97,8 +84,7 @@ TEST_F(DatalogViewTest, ARunningProgramsEffectsShowInTheWindow)
     EXPECT_EQ(shownSeries(), expected);
 }
 
-// The polls fill the history, a temperature shown in degrees and kept in the
-// brick's tenths of a degree; "None" has none.
+// The polls fill the history, a temperature kept in the brick's tenths of a degree.
 TEST_F(DatalogViewTest, SensorHistoryFollowsThePolls)
 {
     const SensorHistory& history = named<SensorHistoryView>(window, "sensor1History")->history();

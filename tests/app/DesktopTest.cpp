@@ -1,19 +1,11 @@
-// Infrabrick as a desktop program: both programs' command lines without a
-// display; the ways the application ends, with its own event loop against
-// the virtual brick; a second start; the stop signals sent to the program.
+// Infrabrick as a desktop program, in its own event loop or as a process.
 #include "support/AppFixture.h"
+#include "WindowTest.h"
 
 #include "app/Application.h"
-#include "app/TimeoutPanel.h"
 #include "support/StdoutCapture.h"
 
-#include <QProcess>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
 #include <csignal>
-#include <filesystem>
 
 namespace {
 
@@ -21,7 +13,6 @@ const QString app = INFRABRICK_APP, sim = INFRABRICK_SIM, version = INFRABRICK_V
 
 TEST(CommandLineTest, AnswersWithoutADisplay)
 {
-    // Standard output contains `output`; standard error `errors`, or nothing.
     QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
     for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         headless.remove(display);
@@ -43,30 +34,25 @@ TEST(CommandLineTest, AnswersWithoutADisplay)
     }
 }
 
-// Whether this process has the file at `path` open.
 bool holdsOpen(const QString& path)
 {
-    return std::ranges::any_of(std::filesystem::directory_iterator("/proc/self/fd"), [&](const auto& descriptor) {
-        std::error_code error;
-        return std::filesystem::read_symlink(descriptor.path(), error) == path.toStdString();
-    });
+    const QFileInfoList descriptors = QDir("/proc/self/fd").entryInfoList(QDir::AllEntries | QDir::System);
+    return std::ranges::any_of(descriptors, [&](const QFileInfo& descriptor) { return descriptor.symLinkTarget() == path; });
 }
 
 class DesktopTest : public BrickTest {
 protected:
-    DesktopTest() { savePort(); }
-    bool heardAnything() { return brick.control("history") != "[]"; }
-    // The environment of the program started as a user starts it.
-    QProcessEnvironment environment()
+    // The programs started here, as a user starts them, find the test's settings.
+    DesktopTest()
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", folder.path());
-        return environment;
+        savePort();
+        qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     }
+    ~DesktopTest() override { qunsetenv("XDG_CONFIG_HOME"); }
+    bool heardAnything() { return brick.control("history") != "[]"; }
 };
 
-// Closing the window, and while an error sheet waits, its Quit and SIGTERM,
-// end the application with its frame saved and the tower released.
+// Closing the window; while an error sheet waits, its Quit or SIGTERM.
 TEST_F(DesktopTest, EveryWayOutSavesTheFrameAndReleasesTheTower)
 {
     const StdoutCapture printed;
@@ -100,16 +86,12 @@ TEST_F(DesktopTest, EveryWayOutSavesTheFrameAndReleasesTheTower)
     }
 }
 
-// A file of the command line goes onto the brick once it answers; a second
-// start brings back the minimized window, and a third hands its file to the
-// running application, which downloads it too.
+// A later start brings back the minimized window, or hands its file over to be downloaded.
 TEST_F(DesktopTest, LaterStartsBringBackTheWindowAndHandOverTheirFiles)
 {
     Application application(QDBusConnection::sessionBus(), {examplesFolder + "/blink.nqc"});
     const std::string& name = application.controller().controller().currentProgName();
     QProcess second, third;
-    second.setProcessEnvironment(environment());
-    third.setProcessEnvironment(environment());
     bool restored = false;
     QObject::connect(&second, &QProcess::finished, [&] {
         restored = application.window().isVisible() && !application.window().isMinimized();
@@ -135,10 +117,7 @@ class StopSignalTest : public DesktopTest, public ::testing::WithParamInterface<
 
 TEST_P(StopSignalTest, QuitsCleanlyWithTheSettingsSaved)
 {
-    QProcess application;
-    QProcessEnvironment environment = this->environment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    application.setProcessEnvironment(environment);
+    QProcess application; // offscreen, as the suite's own main sets it
     application.start(INFRABRICK_APP);
     ASSERT_TRUE(application.waitForStarted());
     ASSERT_TRUE(QTest::qWaitFor([&] { return heardAnything(); }, 30'000));

@@ -1,19 +1,7 @@
-// The main window and its sheets without the controller: the download
-// button, the sheets' endings, the time left and the layout.
-#include "app/DatalogPanel.h"
-#include "app/FileProgressPanel.h"
-#include "app/MainWindow.h"
-#include "app/PreferencesPanel.h"
-#include "models/TimeLeft.h"
-#include "app/TimeoutPanel.h"
-#include "support/Controls.h"
+// The main window and its sheets without the controller.
+#include "WindowTest.h"
 
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QTest>
-#include <gtest/gtest.h>
+#include "models/TimeLeft.h"
 
 #include <functional>
 #include <optional>
@@ -22,8 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The download button deletes while the slot is full or Alt is held, Alt in
-// this window only.
+// Alt counts in this window only.
 TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
 {
     QWidget other;
@@ -50,8 +37,7 @@ TEST(MainWindowTest, TheDownloadButtonDeletesWhileTheSlotIsFullOrAltIsHeld)
     }
 }
 
-// Each sheet's buttons end it with the code its handler reads; a sheet that
-// must be answered is not escaped.
+// With the code its handler reads; a sheet that must be answered is not escaped.
 TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
 {
     QMainWindow window;
@@ -95,7 +81,7 @@ TEST(PanelsTest, ButtonsEndTheirSheetsWithTheirCodes)
 
 TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
 {
-    // The percent reached at each time; the time before the first block is no part of the pace.
+    // The percent reached at each time; the time before the first block is not counted.
     using Steps = std::vector<std::pair<double, std::chrono::milliseconds>>;
     const struct { const char* name; Steps steps; std::optional<std::chrono::seconds> left; const char* text; } cases[] = {
         {"one block", {{2, 1500ms}}, std::nullopt, ""}, {"steady", {{10, 5000ms}, {20, 6000ms}, {30, 7000ms}}, 7s, "About 0:07 left"},
@@ -112,12 +98,10 @@ TEST(TimeLeftTest, FromThePaceSinceTheFirstBlock)
     }
 }
 
-// Where `widget` begins, or its centre, across `ancestor`.
 int leftIn(const QWidget* widget, const QWidget* ancestor) { return widget->mapTo(ancestor, QPoint(0, 0)).x(); }
 int centreIn(const QWidget* widget, const QWidget* ancestor) { return widget->mapTo(ancestor, widget->rect().center()).x(); }
 
-// No box grows beyond its controls; a direction button sits under its gears,
-// and the power fields line up with the sensor menus.
+// No box grows beyond its controls; the power fields line up with the sensor menus.
 TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
 {
     MainWindow window;
@@ -137,7 +121,6 @@ TEST(WindowLayoutTest, TheTestTabKeepsItsControlsTogetherAndAligned)
     }
 }
 
-// A frame saved on a larger screen opens within this one.
 TEST(WindowLayoutTest, ARestoredFrameFitsTheScreen)
 {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -145,7 +128,7 @@ TEST(WindowLayoutTest, ARestoredFrameFitsTheScreen)
     large.setGeometry(available.x() + 300, available.y() + 200, available.width() + 1000, available.height() + 500);
     MainWindow window;
     window.restoreFrame(large.saveGeometry());
-    // Within the screen, or no larger than the window can be, from the screen's corner.
+    // Within the screen, or no larger than the window can be, from its corner.
     const QRect allowed = available.united(QRect(available.topLeft(), window.minimumSizeHint()));
     EXPECT_TRUE(allowed.contains(window.geometry())) << window.geometry().width() << "x" << window.geometry().height();
 }

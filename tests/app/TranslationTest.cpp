@@ -1,12 +1,8 @@
-// The German table covers every text the application looks up: the forms',
-// the application's own and the Qt-free core's.
+// The German table covers every text the application and its Qt-free core look up.
 #include "models/Memory.h"
 #include "models/Variables.h"
 
-#include <QDirIterator>
-#include <QRegularExpression>
-#include <QTranslator>
-#include <QXmlStreamReader>
+#include <QtCore>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -22,8 +18,7 @@ QString readAll(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
-// The texts of the string literals right after each `call` in the C++
-// sources under `folder`, adjacent literals joined as the compiler joins them.
+// The string literals after each `call` under `folder`, joined as the compiler joins them.
 std::set<QString> keysInSources(const QString& folder, const QString& call)
 {
     static const QRegularExpression literals(R"re((\s*"(?:[^"\\]|\\.)*")+)re"), literal(R"re("((?:[^"\\]|\\.)*)")re");
@@ -43,17 +38,14 @@ std::set<QString> keysInSources(const QString& folder, const QString& call)
     return keys;
 }
 
-// The texts of the forms that are meant for translation.
 std::set<QString> keysInForms(const QString& folder)
 {
     std::set<QString> keys;
     for (QDirIterator files(folder, {"*.ui"}, QDir::Files); files.hasNext();) {
         for (QXmlStreamReader form(readAll(files.next())); !form.atEnd();) {
-            if (form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string"
-                && form.attributes().value("notr") != u"true") {
-                if (const QString text = form.readElementText(); !text.isEmpty())
-                    keys.insert(text);
-            }
+            const bool translated = form.readNext() == QXmlStreamReader::StartElement && form.name() == u"string" && form.attributes().value("notr") != u"true";
+            if (const QString text = translated ? form.readElementText() : QString(); !text.isEmpty())
+                keys.insert(text);
         }
     }
     return keys;
@@ -62,16 +54,14 @@ std::set<QString> keysInForms(const QString& folder)
 TEST(TranslationTest, GermanCoversEveryKeyInUse)
 {
     std::set<QString> inUse = keysInForms(sourceDir + "/src/app");
-    for (const char* call : {"translate(\"Localizable\",", "QT_TRANSLATE_NOOP(\"Localizable\","})
-        inUse.merge(keysInSources(sourceDir + "/src", call));
-    // The core's texts, passed to the lookup or kept as failure messages.
-    for (const char* call : {"localized(", "localizedFormat(", "return ", "= "})
-        inUse.merge(keysInSources(sourceDir + "/src/rcx", call));
-    // The models' titles and column headers.
-    for (const char* call : {"localizedText(", "numberedTitle("})
-        inUse.merge(keysInSources(sourceDir + "/src/models", call));
-    // infrabrick-cli's own.
-    inUse.merge(keysInSources(sourceDir + "/src/cli", "Localizable::tr("));
+    // The core's texts are passed to the lookup or kept as failure messages.
+    const std::pair<const char*, const char*> calls[] = {
+        {"/src", "translate(\"Localizable\","}, {"/src", "QT_TRANSLATE_NOOP(\"Localizable\","}, {"/src/rcx", "localized("},
+        {"/src/rcx", "localizedFormat("}, {"/src/rcx", "return "}, {"/src/rcx", "= "}, {"/src/models", "localizedText("},
+        {"/src/models", "numberedTitle("}, {"/src/cli", "Localizable::tr("},
+    };
+    for (const auto& [folder, call] : calls)
+        inUse.merge(keysInSources(sourceDir + folder, call));
     for (const QStringList& columns : {Memory::columns, Variables::columns})
         inUse.insert(columns.begin(), columns.end());
     // Texts of each kind, so that a reader that finds none fails here.

@@ -1,19 +1,12 @@
-// The window on LEGO USB IR Towers through the real libusb, on the emulated
-// bus: the tower by its place and its range in the preferences, the tower's
-// sheet and Retry.
+// The window on LEGO USB IR Towers through the real libusb, on the emulated bus.
 // Before Qt's headers, whose macros "slots" and "emit" the brick's own names would meet.
 #include "support/USBBrick.h"
 
 #include "support/AppFixture.h"
+#include "WindowTest.h"
 
-#include "app/PreferencesPanel.h"
-#include "app/TimeoutPanel.h"
 #include "ports/SerialPort.h"
 #include "ports/USBPort.h"
-#include "views/LevelMeter.h"
-
-#include <QComboBox>
-#include <QPushButton>
 
 #include <future>
 
@@ -23,10 +16,7 @@ class USBWindowTest : public StartTest {
 protected:
     // The window lets go of its tower before the bus goes.
     void TearDown() override { controller.reset(); }
-    void launchOnUSB()
-    {
-        launch(std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<USBPort>()));
-    }
+    void launchOnUSB() { launch(std::make_unique<AllPorts>(std::make_unique<SerialPort>(), std::make_unique<USBPort>())); }
     QComboBox* menu(const char* name) { return named<QComboBox>(controller->preferencesPanel(), name); }
     void choosePort(const QString& name)
     {
@@ -34,7 +24,6 @@ protected:
         click(named<QPushButton>(controller->preferencesPanel(), "prefsOKButton"));
     }
     float batteryShown() { return named<LevelMeter>(window, "battery")->levelValue(); }
-    // Retry on the tower's sheet, and the window carries on.
     void retry()
     {
         ASSERT_TRUE(controller->towerErrorPanel().isVisible());
@@ -48,10 +37,7 @@ protected:
     EmulatedTower& tower = bus.plug("1-3");
 };
 
-// A tower another program holds gives the tower's sheet, and Retry opens it
-// once let go. Unplugged in the middle of a download, the transfer fails
-// with the tower's message, the sheet follows, and once the tower is
-// plugged back in, Retry reaches the brick again.
+// A held or unplugged tower gives its sheet, and Retry reaches the brick once it is back.
 TEST_F(USBWindowTest, AHeldOrUnpluggedTowerGivesItsSheetAndRetryReachesItAgain)
 {
     savePort("USB", "USB IR Tower", "USB IR Tower");
@@ -75,9 +61,7 @@ TEST_F(USBWindowTest, AHeldOrUnpluggedTowerGivesItsSheetAndRetryReachesItAgain)
     EXPECT_FLOAT_EQ(batteryShown(), 7.7f);
 }
 
-// The tower and its range chosen in the preferences carry the polls and are
-// saved; of two towers the window keeps its own by its place while another
-// program drives the other, and opens it again on the next start.
+// Of two towers, the window keeps its own by its place and opens it again on the next start.
 TEST_F(USBWindowTest, TheTowerChosenByItsPlaceAndItsRangeCarryThePollsAndAreSaved)
 {
     EmulatedTower& second = bus.plug("1-4");
@@ -94,9 +78,8 @@ TEST_F(USBWindowTest, TheTowerChosenByItsPlaceAndItsRangeCarryThePollsAndAreSave
     USBLink other;
     ASSERT_EQ(other.open("1-3"), 0);
     auto polls = std::async(std::launch::async, [&] {
-        std::vector<int> levels;
-        for (int poll = 0; poll < 10; ++poll)
-            levels.push_back(other.controller.readBatteryLevel());
+        std::vector<int> levels(10);
+        std::ranges::generate(levels, [&] { return other.controller.readBatteryLevel(); });
         return levels;
     });
     ticks(3);

@@ -1,5 +1,4 @@
-// The memory outline over the brick's memory map, and the variables table,
-// two variables to a row; both views copy their rows.
+// The memory outline over the brick's memory map, and the variables table; both copy rows.
 #include "support/VirtualBrick.h"
 #include "support/QtPrinters.h"
 
@@ -8,15 +7,12 @@
 #include "views/MemoryView.h"
 #include "views/VariableView.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
-#include <QSignalSpy>
-#include <QTest>
-
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 #include <array>
+#include <numeric>
 
 namespace {
 
@@ -36,10 +32,7 @@ struct MemoryTest : testing::Test {
     // The row reached by a path of row numbers from the top.
     QModelIndex row(const std::vector<int>& path)
     {
-        QModelIndex index;
-        for (int number : path)
-            index = memory.index(number, 0, index);
-        return index;
+        return std::accumulate(path.begin(), path.end(), QModelIndex(), [&](const QModelIndex& parent, int number) { return memory.index(number, 0, parent); });
     }
     QString copied(const QModelIndexList& rows) { return std::unique_ptr<QMimeData>(memory.mimeData(rows))->text(); }
 
@@ -47,8 +40,7 @@ struct MemoryTest : testing::Test {
     Memory memory;
 };
 
-// Each region reads its pair of words of the map: its start and the start of
-// what follows it. Views are told that rows of every level changed.
+// Each region reads its start and the start of what follows; views hear every level changed.
 TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
 {
     QSignalSpy changes(&memory, &QAbstractItemModel::dataChanged);
@@ -62,9 +54,8 @@ TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
     // Whether a view was told that all four columns of the row changed.
     auto changed = [&](const QModelIndex& index) {
         return std::ranges::any_of(changes, [&](const QList<QVariant>& change) {
-            const auto first = change[0].value<QModelIndex>(), last = change[1].value<QModelIndex>();
-            return first.parent() == index.parent() && first.row() <= index.row() && index.row() <= last.row() && first.column() == 0
-                   && last.column() == 3;
+            const QItemSelectionRange range(change[0].value<QModelIndex>(), change[1].value<QModelIndex>());
+            return range.contains(index) && range.contains(index.siblingAtColumn(3));
         });
     };
     EXPECT_EQ(memory.rowCount(), 4);
@@ -78,8 +69,6 @@ TEST_F(MemoryTest, EachRegionReadsItsPairOfWords)
     EXPECT_FALSE(row({1}).parent().isValid());
 }
 
-// The outline copies the selected rows in the order it shows them, whatever
-// the order they were selected in.
 TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShown)
 {
     virtualBrick.controller.progName(1) = "Robot";
@@ -100,18 +89,13 @@ TEST_F(MemoryTest, TheOutlineCopiesItsRowsInTheOrderShown)
                                                  "Free memory\t5548\t52820\t58367\n");
 }
 
-struct VariablesTest : testing::Test {
-    QModelIndex cell(int row, const char* column) { return variables.index(row, Variables::columns.indexOf(column)); }
-
+// Each variable shows its number, its name in the current slot and its value.
+TEST(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
+{
     VirtualBrick virtualBrick;
     RCXController& controller = virtualBrick.controller;
     Variables variables;
-};
-
-// Each variable shows its number, its name in the current slot and its value;
-// the copy shortcut copies the selected rows, two lines each.
-TEST_F(VariablesTest, TheTableShowsAndCopiesTwoVariablesToARow)
-{
+    auto cell = [&](int row, const char* column) { return variables.index(row, Variables::columns.indexOf(column)); };
     controller.varName(1, 0) = "speed";
     controller.varName(2, 0) = "light";
     controller.varName(1, 31) = "100% %1 done";

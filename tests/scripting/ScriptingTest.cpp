@@ -1,19 +1,11 @@
-// Scripts through a D-Bus client connection of their own, so that every call
-// goes through the bus daemon, to the application offscreen; what they do is
-// checked in the commands the virtual brick heard.
+// Scripts on a D-Bus connection of their own, each call through the bus daemon.
 #include "support/AppFixture.h"
 
 #include "app/ApplicationBus.h"
 
-#include <QButtonGroup>
-#include <QDBusConnection>
-#include <QDBusObjectPath>
-#include <QDBusPendingCall>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
+#include <QtDBus>
+#include <QtWidgets>
 
 #include <chrono>
 #include <optional>
@@ -24,10 +16,9 @@ using namespace std::chrono_literals;
 
 const QString service = SingleInstance::serviceName;
 
-// Four-character codes as scripts write them.
 constexpr int code(const char (&text)[5]) { return text[0] << 24 | text[1] << 16 | text[2] << 8 | text[3]; }
 
-// A property read's answer as text; an object path as its path.
+// A property read's answer as text, an object path as its path.
 QString answerText(const QDBusMessage& reply)
 {
     const QVariant value = reply.arguments().value(0).value<QDBusVariant>().variant();
@@ -57,12 +48,10 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 60'000));
         return pending.reply();
     }
-    // A method of org.infrabrick.<interface> with its named arguments.
     QDBusMessage command(const QString& path, const QString& interface, const QString& method, const QVariantMap& arguments = {})
     {
         return call(path, "org.infrabrick." + interface, method, {arguments});
     }
-    // Reads a property, or writes `value` to it.
     QDBusMessage property(const QString& path, const QString& interface, const QString& name, std::optional<QVariant> value = {})
     {
         QVariantList arguments{"org.infrabrick." + interface, name};
@@ -75,8 +64,7 @@ protected:
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "script client");
 };
 
-// Each call in this order: a property read (with its answer), written (with
-// its value) or a command (with its arguments), and what the brick hears.
+// Each call in this order (a property read, written, or a command) and what the brick hears.
 TEST_F(ScriptingTest, EachCallSendsItsCommands)
 {
     ASSERT_EQ(brick.control("battery 8250"), "ok");
@@ -119,16 +107,15 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Command, "/Brick", "Brick", "Send", QVariantMap{{"Message", 300}}, {"F7 2C"}},
     };
     for (const auto& row : rows) {
-        const std::string name = std::string(row.path) + " " + row.member;
-        const QDBusMessage reply = row.kind == Command
-                                       ? command(row.path, row.interface, row.member, row.value.toMap())
-                                       : property(row.path, row.interface, row.member,
-                                                  row.kind == Set ? std::optional(row.value) : std::nullopt);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << name << ": " << reply.errorMessage().toStdString();
+        SCOPED_TRACE(std::string(row.path) + " " + row.member);
+        const std::optional<QVariant> written = row.kind == Set ? std::optional(row.value) : std::nullopt;
+        const QDBusMessage reply = row.kind == Command ? command(row.path, row.interface, row.member, row.value.toMap())
+                                                       : property(row.path, row.interface, row.member, written);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         if (row.kind == Get) {
-            EXPECT_EQ(answerText(reply), row.value.toString()) << name;
+            EXPECT_EQ(answerText(reply), row.value.toString());
         }
-        EXPECT_EQ(brick.commands(), row.sent) << name;
+        EXPECT_EQ(brick.commands(), row.sent);
     }
 }
 
@@ -164,9 +151,7 @@ TEST_F(ScriptingTest, InstallsFirmwareFastWhenAsked)
     EXPECT_TRUE(brick.control("state").contains(R"("firmware":{"present":true)"));
 }
 
-// A download selects its slot and pauses after each block, a source
-// compiled first; the window shows the slot and its program at once. One
-// that fails says why, and deletes nothing afterwards.
+// A download selects its slot and pauses after each block; one that fails deletes nothing after.
 TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
 {
     QDBusMessage compiled = command("/Brick/Slots/4", "ProgramSlot", "Download", {{"File", examplesFolder + "/blink.nqc"}});
@@ -191,20 +176,16 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     EXPECT_TRUE(!commands.isEmpty() && commands.last().startsWith("45 ")) << "nothing deleted afterwards";
 }
 
-// A call that comes while the window's download puts its sheet on screen
-// waits for the download's end: its slot does not redirect the download.
 TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
 {
     QDBusMessage select = QDBusMessage::createMethodCall(service, "/Brick", "org.freedesktop.DBus.Properties", "Set");
-    select.setArguments({"org.infrabrick.Brick", "currentSlot",
-                         QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
+    select.setArguments({"org.infrabrick.Brick", "currentSlot", QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5"))))});
     std::optional<QDBusPendingCall> selected;
     const EventWatch whileTheSheetComesUp(&controller->fileProgressPanel(), QEvent::Show, [&] {
         if (selected)
             return;
         selected = client.asyncCall(select, 60'000);
-        // Calls from one client arrive in order: once a later one is answered,
-        // the selection has reached the application.
+        // Calls from one client arrive in order: a later one answered, the selection has arrived.
         const QDBusPendingCall later = client.asyncCall(QDBusMessage::createMethodCall(
             service, SingleInstance::objectPath, "org.freedesktop.DBus.Introspectable", "Introspect"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return later.isFinished(); }, 60'000));
@@ -219,8 +200,7 @@ TEST_F(ScriptingTest, ACallDuringAWindowTransferWaitsForItsEnd)
     EXPECT_EQ(controller->controller().progName(1) + "|" + controller->controller().progName(5), "tasks|");
 }
 
-// The README's shell and Python examples, run as written in the test's
-// folder, which is their home too.
+// The README's shell and Python examples, run as written in the test's folder.
 TEST_F(ScriptingTest, TheReadmesExamplesRun)
 {
     const QString scripting = QString::fromUtf8(contents(INFRABRICK_SOURCE_DIR "/README.md")).section("## Scripting", 1);

@@ -1,14 +1,13 @@
-// The datalog chart as a person uses it (axes at round steps, the value under
-// the pointer, sources hidden from the legend) and a sensor's history.
+// The datalog chart as a person uses it, and a sensor's history.
 #include "ViewTest.h"
 
 #include "views/ChartScale.h"
 #include "views/DatalogChart.h"
 #include "views/SensorHistoryView.h"
 
-#include <QLegend>
 #include <QLegendMarker>
-#include <QToolTip>
+
+#include <ranges>
 
 namespace {
 
@@ -20,13 +19,11 @@ TEST(ChartScale, RangesAreWholeStepsOfOneTwoOrFive)
     };
     for (const auto& [values, expected] : cases) {
         const AxisRange range = niceRange(values.first, values.second, 8);
-        EXPECT_EQ(std::tuple(range.min, range.max, range.step), std::tuple(expected.min, expected.max, expected.step))
-            << values.first << ".." << values.second;
+        EXPECT_EQ(std::tuple(range.min, range.max, range.step), std::tuple(expected.min, expected.max, expected.step)) << values.first << ".." << values.second;
     }
 }
 
-// An empty datalog says so. The pointer on a point shows its source, entry
-// and value; the value axis leaves out a source hidden from the legend.
+// The pointer on a point shows it; the value axis leaves out a source hidden from the legend.
 TEST(DatalogChart, ThePointerShowsAPointAndTheLegendHidesASource)
 {
     UploadedDatalog datalog;
@@ -67,14 +64,11 @@ const SensorHistory::Clock::time_point start{};
 
 std::vector<int> valuesOf(const SensorHistory& history)
 {
-    std::vector<int> values;
-    for (const SensorHistory::Sample& sample : history.readings())
-        values.push_back(sample.value);
-    return values;
+    const auto values = history.readings() | std::views::transform(&SensorHistory::Sample::value);
+    return {values.begin(), values.end()};
 }
 
-// The readings of the last two minutes, as many as it may hold, of one type,
-// mode and slope: another starts afresh.
+// The readings of the last two minutes, as many as it may hold, in one mode; another starts afresh.
 TEST(SensorHistory, KeepsTheReadingsOfTheLastTwoMinutesInOneMode)
 {
     SensorHistory history;

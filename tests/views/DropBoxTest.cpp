@@ -3,9 +3,6 @@
 
 #include "views/DropBox.h"
 
-#include <QDragEnterEvent>
-#include <QUrl>
-
 namespace {
 
 std::unique_ptr<QMimeData> files(const QStringList& urls)
@@ -44,8 +41,7 @@ TEST(DropBox, TakesOneLowerCaseRcxFileThatMayBeCopied)
     EXPECT_FALSE(enters(box, text)) << "a path as text";
 }
 
-// A drop downloads the file once, the outline gone first since the download
-// holds the window; a drag that leaves takes the outline with it.
+// A drop downloads its file once, the outline gone first since the download holds the window.
 TEST(DropBox, ADropDownloadsItsFileWithTheOutlineGone)
 {
     FakeFileActions controller;

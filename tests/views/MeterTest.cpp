@@ -1,18 +1,12 @@
-// The level meters' tool tip, and the datalog meter's drag: an upload when a
-// drop target asks, as text or as a file named by the pattern.
+// The level meters' tool tip, and the datalog meter's drag.
 #include "ViewTest.h"
 
 #include "views/DatalogFileName.h"
 #include "views/DatalogLevel.h"
 #include "views/LevelMeter.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QUrl>
-
 namespace {
 
-// The tool tip shows the reading as it came, formatted or plain.
 TEST(LevelMeter, ShowsTheReadingInItsToolTip)
 {
     LevelMeter plain;
@@ -28,21 +22,14 @@ TEST(LevelMeter, ShowsTheReadingInItsToolTip)
     EXPECT_EQ(meter.toolTip(), "0.500000");
 }
 
-struct DatalogDrag : testing::Test {
-    DatalogDrag() { meter.setController(&controller); }
-
-    std::unique_ptr<QMimeData> startDrag() { return std::unique_ptr<QMimeData>(meter.dragData()); }
-
+// A file named by the pattern, in the drag's own folder whatever separators it holds.
+TEST(DatalogDrag, AFileManagerGetsAFileNamedByThePattern)
+{
     FakeFileActions controller;
     DatalogLevel meter;
-};
-
-// A file manager gets a file named by the pattern, in the drag's own folder
-// whatever separators the pattern holds; a failed upload gives nothing.
-TEST_F(DatalogDrag, AFileManagerGetsAFileNamedByThePattern)
-{
+    meter.setController(&controller);
     meter.setFilename("../log %Y.txt");
-    const auto data = startDrag();
+    const std::unique_ptr<QMimeData> data(meter.dragData());
     ASSERT_EQ(data->urls().size(), 1);
     QFile file(data->urls()[0].toLocalFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -53,7 +40,7 @@ TEST_F(DatalogDrag, AFileManagerGetsAFileNamedByThePattern)
     EXPECT_EQ(data->data("text/plain"), controller.datalog);
     EXPECT_EQ(controller.uploads.size(), 1);
     controller.uploadWorks = false;
-    const auto failed = startDrag();
+    const std::unique_ptr<QMimeData> failed(meter.dragData());
     EXPECT_TRUE(failed->data("text/plain").isEmpty() && failed->urls().isEmpty());
 }
 
