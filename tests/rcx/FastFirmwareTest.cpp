@@ -1,6 +1,7 @@
 // The fast firmware install against the virtual brick, whose ROM runs the
 // fast download image and then hears only a host that switched its line: the
 // bytes on the wire, the zero-run cuts, the fall-backs and the faults.
+#include "SRecords.h"
 #include "support/VirtualBrick.h"
 
 #include "protocol/Words.h"
@@ -14,25 +15,6 @@ namespace {
 
 const std::string signature = "Do you byte, when I knock?";
 constexpr auto normal = LineSpeed::normal, fast = LineSpeed::fast;
-
-// `image` as an S-record file starting at `start`.
-std::string recordsOf(const Bytes& image, int start = 0x8000)
-{
-    std::string text;
-    const auto record = [&text](char type, Bytes bytes) {
-        bytes.insert(bytes.begin(), std::uint8_t(bytes.size() + 1));
-        bytes.push_back(std::uint8_t(~std::accumulate(bytes.begin(), bytes.end(), 0)));
-        text += std::string("S") + type;
-        for (std::uint8_t byte : bytes)
-            text += "0123456789ABCDEF"[byte >> 4], text += "0123456789ABCDEF"[byte & 15];
-        text += "\n";
-    };
-    for (std::size_t at = 0; at < image.size(); at += 16)
-        record('1', Bytes{highByte(0x8000 + int(at)), lowByte(int(at))} +
-                        Bytes(image.begin() + long(at), image.begin() + long(std::min(at + 16, image.size()))));
-    record('9', {highByte(start), lowByte(start)});
-    return text;
-}
 
 // A firmware of `count` bytes with the signature, whose first instruction
 // the ROM's call does not know: a firmware to the brick.
@@ -63,16 +45,6 @@ protected:
         for (const Block& block : vb.blocks())
             sizes.push_back(block.data.size());
         return sizes;
-    }
-
-    // The install left the link on the normal line, and it answers there once
-    // the brick has been switched off and on.
-    void expectUsableAfterSwitchingOffAndOn(const char* name)
-    {
-        EXPECT_EQ(vb.port.lineSpeed(), normal) << name;
-        vb.brick.setSilent(false);
-        vb.switchOffAndOn();
-        EXPECT_TRUE(vb.sender.isAlive()) << name << ": the next poll";
     }
 
     VirtualBrick vb;
@@ -178,7 +150,10 @@ TEST_F(FastFirmware, FaultsEndWithTheirMessageAndTheLinkWorksOnceTheBrickIsSwitc
         EXPECT_EQ(vb.commands().empty(), !c.sent) << c.name << ": a file refused leaves the brick alone";
         vb.afterEach = nullptr;
         vb.port.refuseSpeeds(false);
-        expectUsableAfterSwitchingOffAndOn(c.name);
+        EXPECT_EQ(vb.port.lineSpeed(), normal) << c.name;
+        vb.brick.setSilent(false);
+        vb.switchOffAndOn();
+        EXPECT_TRUE(vb.sender.isAlive()) << c.name << ": the next poll";
     }
 }
 

@@ -1,5 +1,6 @@
 // Program downloads, firmware installs and datalog saves with the in-process
 // virtual brick, and the files they read and write.
+#include "SRecords.h"
 #include "support/ProgramFiles.h"
 #include "support/VirtualBrick.h"
 
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <numeric>
 
 namespace {
 
@@ -142,20 +142,6 @@ TEST_F(Transfer, MalformedProgramFilesAreRefusedBeforeAnythingIsSent)
     EXPECT_EQ(controller.varName(1, 0) + controller.varName(1, 1), "x");
 }
 
-std::string hexByte(int byte)
-{
-    char text[3];
-    return std::snprintf(text, sizeof text, "%02X", byte & 0xFF), text;
-}
-
-// One S-record line with a right count and checksum.
-std::string record(char type, int address, const Bytes& data)
-{
-    Bytes line = Bytes{std::uint8_t(data.size() + 3)} + Bytes{std::uint8_t(address >> 8), std::uint8_t(address)} + data;
-    line.push_back(std::uint8_t(~std::accumulate(line.begin(), line.end(), 0)));
-    return std::accumulate(line.begin(), line.end(), std::string("S") + type, [](std::string text, int byte) { return text + hexByte(byte); }) + "\n";
-}
-
 // `count` bytes holding the signature the brick's loader looks for.
 Bytes imageOf(std::size_t count)
 {
@@ -167,13 +153,10 @@ Bytes imageOf(std::size_t count)
     return image;
 }
 
-// The image as S-records, 16 bytes a line from 0x8000, with header and end.
+// The image as a firmware file with a header.
 std::string firmwareText(const Bytes& image, int start = 0x801A)
 {
-    std::string text = record('0', 0, {'f', 'w'});
-    for (std::size_t at = 0; at < image.size(); at += 16)
-        text += record('1', int(0x8000 + at), slice(image, at, std::min<std::size_t>(16, image.size() - at)));
-    return text + record('9', start, {});
+    return record('0', 0, {'f', 'w'}) + recordsOf(image, start);
 }
 
 TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)

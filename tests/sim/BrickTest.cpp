@@ -23,17 +23,21 @@ namespace {
 using Step = std::pair<Bytes, std::optional<Bytes>>;
 const std::nullopt_t none = std::nullopt;
 
-void play(Brick& brick, const std::vector<Step>& steps)
+// What the brick sends back for `packet`, from a host at `host`'s settings.
+Bytes answerTo(Brick& brick, const Bytes& packet, const HostSettings& host = {})
 {
     Bytes sent;
     brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
-    for (const auto& [command, reply] : steps) {
-        sent.clear();
-        brick.receive(framed(command));
-        EXPECT_EQ(sent, reply ? framed(Bytes{static_cast<std::uint8_t>(~command[0])} + *reply) : Bytes())
-            << BrickControl::hexText(command);
-    }
+    brick.receive(packet, host);
     brick.setTransmitter(nullptr);
+    return sent;
+}
+
+void play(Brick& brick, const std::vector<Step>& steps)
+{
+    for (const auto& [command, reply] : steps)
+        EXPECT_EQ(answerTo(brick, framed(command)), reply ? framed(Bytes{static_cast<std::uint8_t>(~command[0])} + *reply) : Bytes())
+            << BrickControl::hexText(command);
 }
 
 TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
@@ -145,16 +149,6 @@ TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
 Bytes plainFramed(const Bytes& values)
 {
     return hex("55 FF 00") + values + Bytes{checksum(values)};
-}
-
-// What the brick sends back for `packet`, from a host at `host`'s settings.
-Bytes answerTo(Brick& brick, const Bytes& packet, const HostSettings& host = {})
-{
-    Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
-    brick.receive(packet, host);
-    brick.setTransmitter(nullptr);
-    return sent;
 }
 
 // Downloads `image` as firmware at 0x8000 and unlocks it, in the framing of
@@ -406,10 +400,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     for (const auto& [command, answer] : commands)
         EXPECT_EQ(control(brick, command), answer) << command;
     const BrickState state = brick.snapshot();
-    EXPECT_EQ(state.sensors[1].raw, 511);
-    EXPECT_EQ(state.battery, 7500);
-    EXPECT_TRUE(state.silent);
-    EXPECT_EQ(state.time, 1500);
+    EXPECT_EQ(std::tuple(state.sensors[1].raw, state.battery, state.silent, state.time), std::tuple(511, 7500, true, 1500));
     EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.25);
     EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
     EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
@@ -422,11 +413,9 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(control(brick, "dump firmware " + folder.path("image")), "ok");
     EXPECT_TRUE(std::filesystem::exists(folder.path("image")));
     brick.receive(framed({0x52, 3, 0}));
-    EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
-    EXPECT_EQ(control(brick, "datalog add 1 -32768"), "ok");
-    EXPECT_EQ(control(brick, "datalog add 1 -5"), "ok");
-    EXPECT_EQ(brick.snapshot().datalog.entries.at(0).value, -1);
-    EXPECT_EQ(brick.snapshot().datalog.entries.at(1).value, -32768);
+    for (const char* entry : {"datalog add 1 65535", "datalog add 1 -32768", "datalog add 1 -5"})
+        EXPECT_EQ(control(brick, entry), "ok") << entry;
+    EXPECT_EQ(std::pair(brick.snapshot().datalog.entries.at(0).value, brick.snapshot().datalog.entries.at(1).value), std::pair(-1, -32768));
     brick.receive(framed({0x60}));
     EXPECT_EQ(control(brick, "message 1"), "error: the brick is off");
     EXPECT_EQ(control(brick, "power on"), "ok");

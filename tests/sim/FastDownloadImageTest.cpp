@@ -20,21 +20,16 @@ constexpr std::uint16_t sendComplements = 0xEF51;
 // complements on.
 constexpr std::uint8_t smr2400OddParity = 0x30;
 
-struct Variant {
-    const char* path;
-    std::uint8_t smrAfter;
-};
-
 // Each image loads at 0x8000 within the summed length, sets the line's bit
 // rate register to 103 and turns complements off (the serial one parity too),
 // then returns. Memory but the stack below the caller's stack
 // pointer, registers and stack pointer stay as they were.
 TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
 {
-    for (const Variant& variant : {Variant{INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared
-                                   Variant{INFRABRICK_FAST_DOWNLOAD_USB, smr2400OddParity}}) {
-        SCOPED_TRACE(variant.path);
-        const FirmwareFile firmware = readFirmwareFile(variant.path);
+    for (const auto& [path, smrAfter] : {std::pair<const char*, std::uint8_t>{INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared
+                                         {INFRABRICK_FAST_DOWNLOAD_USB, smr2400OddParity}}) {
+        SCOPED_TRACE(path);
+        const FirmwareFile firmware = readFirmwareFile(path);
         ASSERT_EQ(firmware.failure, nullptr);
         EXPECT_EQ(firmware.startAddress, 0x8000);
         EXPECT_LT(firmware.image.size(), firmwareChecksumLength);
@@ -50,7 +45,7 @@ TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
         for (int n = 0; n < 7; ++n)
             cpu.setReg(n, static_cast<std::uint16_t>(0x1111 * (n + 1)));
         H8Cpu::Memory expected = memory;
-        expected[smr] = variant.smrAfter;
+        expected[smr] = smrAfter;
         expected[brr] = 103;
         expected[sendComplements] = 0;
 
