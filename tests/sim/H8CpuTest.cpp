@@ -73,9 +73,10 @@ void runAll(const std::vector<Case>& cases)
     }
 }
 
-TEST(H8Cpu, MovesThroughEveryAddressingMode)
+TEST(H8Cpu, RunsEachInstructionClassWithTheManualsFlagsAndAddressingModes)
 {
     runAll({
+        // Moves through every addressing mode.
         {"mov.b r1l,r2h", {0x0C, 0x92}, {{1, 0x0080}, {2, 0x1234}}, V | C, {{2, 0x8034}}, N | C},
         {"mov.w r1,r2", {0x0D, 0x12}, {{1, 0x8001}}, Z, {{2, 0x8001}}, N},
         {"mov.b #0,r0h", {0xF0, 0x00}, {{0, 0xFFFF}}, 0, {{0, 0x00FF}}, Z},
@@ -99,12 +100,7 @@ TEST(H8Cpu, MovesThroughEveryAddressingMode)
         // PUSH and POP are MOV.W on @-R7 and @R7+.
         {"push r3; mov.w #0,r3; pop r4", {0x6D, 0xF3, 0x79, 0x03, 0x00, 0x00, 0x6D, 0x74}, {{3, 0x4321}}, 0,
          {{3, 0}, {4, 0x4321}}, 0, {}, {{H8Cpu::initialStackPointer - 4, {0x43, 0x21}}}},
-    });
-}
-
-TEST(H8Cpu, ComputesWithTheManualsFlags)
-{
-    runAll({
+        // Arithmetic.
         {"add.b r1h,r2l", {0x08, 0x1A}, {{1, 0x7F00}, {2, 0x0001}}, 0, {{2, 0x0080}}, H | N | V},
         {"add.b r1h,r2l (no carry at the edges)", {0x08, 0x1A}, {{1, 0xF000}, {2, 0x000F}}, 0, {{2, 0x00FF}}, N},
         {"add.b #0x80,r1l", {0x89, 0x80}, {{1, 0x0080}}, 0, {{1, 0x0000}}, Z | V | C},
@@ -124,12 +120,7 @@ TEST(H8Cpu, ComputesWithTheManualsFlags)
         {"inc r5l", {0x0A, 0x0D}, {{5, 0x007F}}, H | Z | C, {{5, 0x0080}}, H | N | V | C},
         {"dec r5h", {0x1A, 0x05}, {{5, 0x8000}}, Z | C, {{5, 0x7F00}}, V | C},
         {"neg r4l (0x80)", {0x17, 0x8C}, {{4, 0x0080}}, 0, {{4, 0x0080}}, N | V | C},
-    });
-}
-
-TEST(H8Cpu, LogicShiftsAndTheConditionCodes)
-{
-    runAll({
+        // Logic, shifts and the condition codes.
         {"and r3h,r3l", {0x16, 0x3B}, {{3, 0xF00F}}, V | C, {{3, 0xF000}}, Z | C},
         {"and #0x80,r1l", {0xE9, 0x80}, {{1, 0x00FF}}, 0, {{1, 0x0080}}, N},
         {"or r1h,r1l", {0x14, 0x19}, {{1, 0x8001}}, Z, {{1, 0x8081}}, N}, {"xor r2h,r2l", {0x15, 0x2A}, {{2, 0x5555}}, 0, {{2, 0x5500}}, Z},
@@ -145,12 +136,7 @@ TEST(H8Cpu, LogicShiftsAndTheConditionCodes)
         {"shlr r2l", {0x11, 0x0A}, {{2, 0x0081}}, N, {{2, 0x0040}}, C}, {"shar r2l", {0x11, 0x8A}, {{2, 0x0081}}, 0, {{2, 0x00C0}}, N | C},
         {"rotxl r3h", {0x12, 0x03}, {{3, 0x4100}}, C, {{3, 0x8300}}, N}, {"rotl r3h", {0x12, 0x83}, {{3, 0x8100}}, 0, {{3, 0x0300}}, C},
         {"rotxr r3l", {0x13, 0x0B}, {{3, 0x0002}}, C, {{3, 0x0081}}, N}, {"rotr r3l", {0x13, 0x8B}, {{3, 0x0001}}, 0, {{3, 0x0080}}, N | C},
-    });
-}
-
-TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
-{
-    runAll({
+        // Bits in registers and memory.
         {"bset #5,r0l", {0x70, 0x58}, {}, Z, {{0, 0x0020}}, Z}, {"bclr #5,r0l", {0x72, 0x58}, {{0, 0x00FF}}, 0, {{0, 0x00DF}}, 0},
         {"bnot #0,r0h", {0x71, 0x00}, {{0, 0x0100}}, 0, {{0, 0x0000}}, 0}, {"btst #5,r0l (set)", {0x73, 0x58}, {{0, 0x0020}}, Z, {}, 0},
         // The register forms take the bit number from the low 3 bits of a register.
@@ -171,6 +157,18 @@ TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
         {"eepmov", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0x0003}, {5, 0x9000}, {6, 0xA000}}, V,
          {{4, 0x0000}, {5, 0x9003}, {6, 0xA003}}, V, {{0x9000, {1, 2, 3, 4}}}, {{0xA000, {1, 2, 3, 0}}}},
         {"eepmov (none)", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0xFF00}, {5, 0x9000}, {6, 0xA000}}, 0, {}, 0, {{0x9000, {1}}}, {{0xA000, {0}}}},
+        // Calls and jumps inside the image, the absolute ones with the top byte of
+        // a 24-bit address as the GNU assembler writes it from 0x8000 up; each call
+        // comes back to the INC.B R1L behind it. First a backward branch: R0L from 3.
+        {"dec r0l; bne .-2", {0x1A, 0x08, 0x46, 0xFC}, {{0, 0x0003}}, 0, {{0, 0x0000}}, Z},
+        {"bsr .+4; inc r1l; rts; inc r1l", {0x55, 0x04, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
+        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
+        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0, {{1, 0x0002}}, 0},
+        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0,
+         {{0x0010, {0x80, 0x06}}}}, {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
+        {"jmp @r3; inc r1l", {0x59, 0x30, 0x0A, 0x09}, {{3, 0x8004}}, 0, {}, 0},
+        // The call's own return address, into the ROM, stays below the stack.
+        {"nop", {0x00, 0x00}, {}, 0xFF, {}, 0xFF, {}, {{H8Cpu::initialStackPointer - 2, {0x3F, 0xFE}}}},
     });
 }
 
@@ -195,25 +193,6 @@ TEST(H8Cpu, BranchesOnEveryCondition)
                          {static_cast<std::uint8_t>(0x40 | b.condition), 0x02, 0xF8, 0x01}, {}, b.ccr, {{0, b.taken ? 0 : 1}},
                          b.taken ? b.ccr : std::uint8_t(b.ccr & ~(N | Z | V))});
     runAll(cases);
-}
-
-// The absolute jumps carry the top byte of a 24-bit address as the GNU
-// assembler writes it for addresses from 0x8000 up. Each call comes back
-// to the INC.B R1L behind it.
-TEST(H8Cpu, CallsAndJumpsInsideTheImage)
-{
-    runAll({
-        // A backward branch: count R0L down from 3.
-        {"dec r0l; bne .-2", {0x1A, 0x08, 0x46, 0xFC}, {{0, 0x0003}}, 0, {{0, 0x0000}}, Z},
-        {"bsr .+4; inc r1l; rts; inc r1l", {0x55, 0x04, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
-        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
-        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0, {{1, 0x0002}}, 0},
-        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0,
-         {{0x0010, {0x80, 0x06}}}}, {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
-        {"jmp @r3; inc r1l", {0x59, 0x30, 0x0A, 0x09}, {{3, 0x8004}}, 0, {}, 0},
-        // The call's own return address, into the ROM, stays below the stack.
-        {"nop", {0x00, 0x00}, {}, 0xFF, {}, 0xFF, {}, {{H8Cpu::initialStackPointer - 2, {0x3F, 0xFE}}}},
-    });
 }
 
 // How a call ends: the code at the image's start (and other memory), the

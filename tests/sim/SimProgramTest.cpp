@@ -7,7 +7,6 @@
 #include "protocol/Words.h"
 #include "rcx/FirmwareFile.h"
 #include "link/Framing.h"
-#include "sim/BrickControl.h"
 #include "sim/LineMode.h"
 #include "sim/PtyTower.h"
 #include "support/Recording.h"
@@ -18,7 +17,6 @@
 #include <algorithm>
 #include <csignal>
 #include <numeric>
-#include <unistd.h>
 
 namespace {
 
