@@ -12,11 +12,7 @@ const std::string program = INFRABRICK_SIM;
 
 // Programs on what the interpreter's own tests leave out; after each control
 // command (if any) and time passing, parts the state must hold.
-struct Stage {
-    std::string control;
-    int milliseconds;
-    std::vector<std::string> expected;
-};
+struct Stage { std::string control; int milliseconds; std::vector<std::string> expected; };
 
 const std::string variables = "\"variables\":[";
 const struct { const char* name; const char* target; const char* source; std::vector<Stage> stages; } programs[] = {

@@ -4,7 +4,6 @@
 #include "SRecords.h"
 #include "support/VirtualBrick.h"
 
-#include "protocol/Words.h"
 #include "rcx/FastDownloadImage.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +29,10 @@ Bytes firmwareOf(std::size_t count, bool withSignature = true)
 
 class FastFirmware : public ::testing::Test {
 protected:
-    FastFirmware() : vb(false) {}
-
-    std::string install(const Bytes& firmware, RCXController::FirmwareSpeed speed = RCXController::FirmwareSpeed::fast)
+    std::string install(const Bytes& firmware)
     {
         fileOp = {};
-        vb.controller.sendFirmware(folder.write("fw.lgo", recordsOf(firmware)), fileOp, speed);
+        vb.controller.sendFirmware(folder.write("fw.lgo", recordsOf(firmware)), fileOp, RCXController::FirmwareSpeed::fast);
         return fileOp.events.back();
     }
 
@@ -47,7 +44,7 @@ protected:
         return sizes;
     }
 
-    VirtualBrick vb;
+    VirtualBrick vb{false};
     TemporaryFolder folder;
     RecordingFileOp fileOp;
     const FirmwareFile imageFile = fastDownloadImage(false);

@@ -162,16 +162,10 @@ Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
     return answerTo(brick, packet({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}));
 }
 
-Bytes imageOf(const char* path)
-{
-    return readFirmwareFile(path).image;
-}
-
-// The unlock's answer goes out on the ROM's line; then the ROM calls the
-// image. Code that returns leaves the brick without firmware, on the line
-// it set (the speed, complements and parity its registers give); any other
-// image is a firmware on the ROM's line. Hosts on other settings hear
-// garbage; power off and on brings the ROM's line back.
+// The unlock's answer goes out on the ROM's line, then the ROM calls the image.
+// Code that returns leaves no firmware and the line its registers set (speed,
+// complements, parity); other code is a firmware on the ROM's line. Hosts on
+// other settings hear garbage; power off and on brings the ROM's line back.
 TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
 {
     const std::string text = "Do you byte, when I knock?";
@@ -179,15 +173,10 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
     const Bytes setBitRate = hex("F8 67 38 D9"); // MOV.B #103,R0L; MOV.B R0L,@0xD9
     const LineMode rom;
     using Kind = h8300::CallOutcome::Kind;
-    const struct {
-        const char* name;
-        Bytes image;
-        LineMode line;
-        Kind outcome;
-        std::uint16_t address; // returned: where to; unknown instruction: where
-    } cases[] = {
-        {"serial image", imageOf(INFRABRICK_FAST_DOWNLOAD_SERIAL), {{4800, Parity::none}, false}, Kind::returned, 0x3FFE},
-        {"USB image", imageOf(INFRABRICK_FAST_DOWNLOAD_USB), {{4800, Parity::odd}, false}, Kind::returned, 0x3FFE},
+    // The address: where a return went, or where the unknown instruction is.
+    const struct { const char* name; Bytes image; LineMode line; Kind outcome; std::uint16_t address; } cases[] = {
+        {"serial image", readFirmwareFile(INFRABRICK_FAST_DOWNLOAD_SERIAL).image, {{4800, Parity::none}, false}, Kind::returned, 0x3FFE},
+        {"USB image", readFirmwareFile(INFRABRICK_FAST_DOWNLOAD_USB).image, {{4800, Parity::odd}, false}, Kind::returned, 0x3FFE},
         {"a call into the ROM comes back", hex("5E 00 30 00") + setBitRate + hex("54 70") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
         {"a jump into the ROM returns", setBitRate + hex("5A 00 30 00") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
         {"endless loop", hex("40 FE") + signature, rom, Kind::budgetExhausted, 0x8000},
@@ -199,8 +188,7 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
         Brick brick(false);
         EXPECT_EQ(downloadAndUnlock(brick, c.image, true), framed(answer));
         const BrickState state = brick.snapshot();
-        EXPECT_EQ(state.line.mode(), c.line);
-        EXPECT_EQ(state.firmware.present, c.outcome != Kind::returned);
+        EXPECT_EQ(std::pair(state.line.mode(), state.firmware.present), std::pair(c.line, c.outcome != Kind::returned));
         ASSERT_TRUE(state.firmware.call);
         EXPECT_EQ(std::pair(state.firmware.call->kind, state.firmware.call->address), std::pair(c.outcome, c.address));
         if (c.outcome == Kind::unknownInstruction) {
@@ -282,11 +270,7 @@ TEST(Brick, FindsThePacketsInHostileStreams)
 
 TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
 {
-    const struct {
-        std::uint8_t modeByte;
-        std::vector<int> raws;
-        int value;
-    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 562}, 1}, {0x20, {300, 563}, 0}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
+    const struct { std::uint8_t modeByte; std::vector<int> raws; int value; } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 562}, 1}, {0x20, {300, 563}, 0}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
                  {0x2A, {300, 305}, 1}, {0x2A, {300, 310}, 1}, {0x2A, {300, 320, 310}, 0}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
                  {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
                  {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}, {0xE0, {255, 256}, 2}};
@@ -404,8 +388,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.25);
     EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
     EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
-    EXPECT_EQ(control(brick, "silent off"), "ok");
-    EXPECT_EQ(control(brick, "noise 0"), "ok");
+    EXPECT_EQ(control(brick, "silent off") + control(brick, "noise 0"), "okok");
     play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
                  {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
@@ -415,7 +398,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     brick.receive(framed({0x52, 3, 0}));
     for (const char* entry : {"datalog add 1 65535", "datalog add 1 -32768", "datalog add 1 -5"})
         EXPECT_EQ(control(brick, entry), "ok") << entry;
-    EXPECT_EQ(std::pair(brick.snapshot().datalog.entries.at(0).value, brick.snapshot().datalog.entries.at(1).value), std::pair(-1, -32768));
+    EXPECT_EQ(std::tuple(brick.snapshot().datalog.entries.at(0).value, brick.snapshot().datalog.entries.at(1).value), std::tuple(-1, -32768));
     brick.receive(framed({0x60}));
     EXPECT_EQ(control(brick, "message 1"), "error: the brick is off");
     EXPECT_EQ(control(brick, "power on"), "ok");

@@ -44,8 +44,7 @@ struct Case {
     std::uint8_t ccrBefore;
     Registers changed;
     std::uint8_t ccrAfter;
-    MemoryBytes memoryBefore = {};
-    MemoryBytes memoryAfter = {};
+    MemoryBytes memoryBefore = {}, memoryAfter = {};
 };
 
 void runAll(const std::vector<Case>& cases)
@@ -197,14 +196,7 @@ TEST(H8Cpu, BranchesOnEveryCondition)
 
 // How a call ends: the code at the image's start (and other memory), the
 // budget, and the outcome, the program counter left at its address.
-struct Ending {
-    Bytes code;
-    std::uint64_t budget;
-    Kind kind;
-    std::uint64_t executed;
-    std::uint16_t address, instruction = 0;
-    MemoryBytes memory = {};
-};
+struct Ending { Bytes code; std::uint64_t budget; Kind kind; std::uint64_t executed; std::uint16_t address, instruction = 0; MemoryBytes memory = {}; };
 
 TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
 {
