@@ -1,6 +1,5 @@
-// The fast firmware install against the virtual brick, whose ROM runs the
-// fast download image and then hears only a host that switched its line: the
-// bytes on the wire, the zero-run cuts, the fall-backs and the faults.
+// The fast firmware install against the virtual brick, whose ROM runs the fast download image, then
+// hears only a host that switched its line: the wire's bytes, zero-run cuts, fall-backs and faults.
 #include "SRecords.h"
 #include "support/VirtualBrick.h"
 
@@ -15,8 +14,7 @@ namespace {
 const std::string signature = "Do you byte, when I knock?";
 constexpr auto normal = LineSpeed::normal, fast = LineSpeed::fast;
 
-// A firmware of `count` bytes with the signature, whose first instruction
-// the ROM's call does not know: a firmware to the brick.
+// `count` bytes with the signature, whose first instruction the ROM's call does not know: a firmware.
 Bytes firmwareOf(std::size_t count, bool withSignature = true)
 {
     Bytes image(count);

@@ -74,10 +74,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0xE5, 0, 1, 9, 2, 0}, Bytes{}}, // the display shows sensor 3's value, one decimal
         {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
-        // Code arrives in numbered blocks ending with block 0, into the
-        // current slot; a block out of order, a wrong sum, a refusal and a
-        // block beyond the announced length have their status; the same
-        // block again after a lost status is acknowledged, stored once.
+        // Code arrives in numbered blocks ending with block 0, into the current slot; a block
+        // out of order, a wrong sum, a refusal and one past the announced length have their
+        // status; the same block again after a lost status is acknowledged, stored once.
         {{0x91, 2}, Bytes{}}, {block(0x45, 1, {1}), {{Brick::blockOutOfSequence}}},
         {{0x25, 0, 3, 0, 5, 0}, {{0}}}, {block(0x4D, 2, {1, 2}), {{Brick::blockOutOfSequence}}},
         {block(0x45, 1, {1, 2}), {{0}}}, {block(0x4D, 1, {1, 2}), {{0}}},
@@ -151,8 +150,7 @@ Bytes plainFramed(const Bytes& values)
     return hex("55 FF 00") + values + Bytes{checksum(values)};
 }
 
-// Downloads `image` as firmware at 0x8000 and unlocks it, in the framing of
-// the line; the answer's.
+// Downloads `image` as firmware at 0x8000 and unlocks it in the line's framing; the unlock's answer.
 Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
 {
     const auto packet = [complements](const Bytes& values) { return complements ? framed(values) : plainFramed(values); };
@@ -354,8 +352,7 @@ TEST(SensorScenes, ReadingsFollowThePeriod)
         EXPECT_EQ(rawAt(milliseconds(at), milliseconds(1000)), raw) << at;
 }
 
-// A scene moves its sensor; a malformed one is refused.
-TEST(SensorScenes, MoveTheirSensor)
+TEST(SensorScenes, MoveTheirSensorAndMalformedOnesAreRefused)
 {
     Brick brick(true, BrickClock::Kind::Manual);
     SensorScenes scenes(brick);

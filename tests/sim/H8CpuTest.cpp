@@ -1,6 +1,5 @@
-// The H8/300 interpreter on hand-assembled code: each instruction class with
-// its flags and addressing modes, as the programming manual encodes them,
-// and how a call ends.
+// The H8/300 interpreter on hand-assembled code: each instruction class with its flags
+// and addressing modes as the programming manual encodes them, and how a call ends.
 #include "sim/h8300/H8Cpu.h"
 #include "support/Bytes.h"
 
@@ -34,9 +33,8 @@ void load(H8Cpu& cpu, const MemoryBytes& memory)
         std::ranges::copy(bytes, cpu.memory().begin() + address);
 }
 
-// One instruction (or a few) followed by RTS, run from the image's start:
-// the registers and flags before, the registers that change and the flags
-// after, and memory before and after.
+// One instruction (or a few) and RTS, run from the image's start: the registers and
+// flags before, the registers that change, the flags after, memory before and after.
 struct Case {
     std::string instruction;
     Bytes code;
@@ -207,8 +205,7 @@ TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
         {Bytes{0x79, 0x02, 0x80, 0x00, 0x6D, 0xF2} + rts, 30, Kind::budgetExhausted, 30, image},
         {{0x5E, 0x00, 0x12, 0x34}, 100, Kind::unknownInstruction, 1, 0x1234, 0xABCD, {{0x1234, {0xAB, 0xCD}}}},
     };
-    // What the interpreter does not have, or what is not an H8/300 encoding,
-    // at image + 2 after a NOP.
+    // At image + 2 after a NOP: what the interpreter does not have, or no H8/300 encoding.
     for (const Bytes& unknown : std::vector<Bytes>{
              {0x01, 0x80}, {0x0F, 0x08}, {0x56, 0x70}, {0x00, 0x01}, // SLEEP, DAA, RTE, NOP with a second byte
              {0x0D, 0x18}, {0x6A, 0x48, 0x00, 0x00},                 // MOV.W with a byte register, MOVFPE

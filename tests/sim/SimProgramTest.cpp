@@ -29,10 +29,8 @@ const std::string program = INFRABRICK_SIM;
 // Reads onto `got` until it ends with `tail`; false after a second of silence.
 bool readThrough(SerialPort& line, Bytes& got, const Bytes& tail)
 {
-    for (std::uint8_t byte; got.size() < tail.size() || !std::equal(tail.rbegin(), tail.rend(), got.rbegin());)
-        if (line.readByte(&byte, 1s) == 0)
-            got.push_back(byte);
-        else
+    for (std::uint8_t byte; got.size() < tail.size() || !std::equal(tail.rbegin(), tail.rend(), got.rbegin()); got.push_back(byte))
+        if (line.readByte(&byte, 1s) != 0)
             return false;
     return true;
 }
@@ -90,10 +88,9 @@ Bytes plainFramed(const Bytes& values)
     return hex("55 FF 00") + values + Bytes{checksum(values)};
 }
 
-// Noise loses a command, never its echo; realtime paces the echo and the
-// reply. The serial tower's fast download image puts the brick's line at
-// 4800 bit/s without complements or parity: a host still at 2400 is not
-// heard, and realtime paces each byte at the new speed.
+// Noise loses a command, never its echo; realtime paces the echo and the reply. The
+// serial tower's fast download image puts the brick's line at 4800 bit/s without
+// complements or parity: a host still at 2400 is not heard, each byte paced anew.
 TEST(SimProgram, NoiseLosesCommandsNotEchoesAndRealtimePacesTheLineTheFastDownloadImageSets)
 {
     SimProcess sim(program, {"--realtime", "--no-firmware", "--noise", "1", "--seed", "7"});
