@@ -8,8 +8,6 @@
 
 namespace {
 
-const std::string program = INFRABRICK_SIM;
-
 // Programs on what the interpreter's own tests leave out; after each control
 // command (if any) and time passing, parts the state must hold.
 struct Stage { std::string control; int milliseconds; std::vector<std::string> expected; };
@@ -47,7 +45,7 @@ TEST(NqcProgram, RunsAsOnABrickDownloadedByNqc)
     for (const auto& p : programs) {
         SCOPED_TRACE(p.name);
         TemporaryFolder folder;
-        SimProcess sim(program, {"--clock", "manual"});
+        SimProcess sim(INFRABRICK_SIM, {"--clock", "manual"});
         std::ofstream(folder.path("p.nqc")) << p.source;
         const auto [status, output] = run(std::string("nqc -T") + p.target + " -S" + sim.path() + " -d " + folder.path("p.nqc") + " -run");
         ASSERT_EQ(status, 0) << output;

@@ -59,8 +59,7 @@ TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
     EXPECT_EQ(failed.transfer, RCXController::progFileRefused);
     EXPECT_EQ(failed.compileFailure->errors, (std::vector<CompileError>{{"motors.nqh", 4, "syntax error"}}));
     EXPECT_EQ(failed.compileFailure->text, "\"robot.nqc\" has errors and was not downloaded:\nmotors.nqh:4: syntax error\n");
-    EXPECT_EQ(download(missing).compileFailure->errors,
-              (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
+    EXPECT_EQ(download(missing).compileFailure->errors, (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
     EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
     EXPECT_EQ(controller.progName(1) + " " + controller.varName(1, 0), "blink count");
 }
@@ -72,8 +71,7 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     ::chmod(hung.c_str(), 0755);
 
     ProgramFileDownload missing(controller, NqcCompiler(folder.path("no-such-compiler")));
-    EXPECT_EQ(missing.download(source, fileOp).compileFailure->text,
-              "NQC is not installed. Install the nqc package to download NQC programs.");
+    EXPECT_EQ(missing.download(source, fileOp).compileFailure->text, "NQC is not installed. Install the nqc package to download NQC programs.");
 
     const auto started = Clock::now();
     ProgramFileDownload hanging(controller, NqcCompiler(hung, std::chrono::milliseconds(300)));
@@ -85,8 +83,7 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     ::setenv("TMPDIR", folder.path("gone").c_str(), 1);
     const ProgramFileDownload::Result unwritable = download(source);
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(unwritable.compileFailure->text,
-              "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
+    EXPECT_EQ(unwritable.compileFailure->text, "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
     EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
 }
 

@@ -217,8 +217,7 @@ TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
     };
     for (const auto& [text, image, start, checksum] : cases) {
         const FirmwareFile firmware = readFirmwareFile(folder.write("fw.lgo", text));
-        EXPECT_EQ(std::tuple(firmware.failure, firmware.image, firmware.startAddress, firmware.checksum),
-                  std::tuple(nullptr, image, start, checksum));
+        EXPECT_EQ(std::tuple(firmware.failure, firmware.image, firmware.startAddress, firmware.checksum), std::tuple(nullptr, image, start, checksum));
     }
 }
 
@@ -244,8 +243,7 @@ TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
     for (const auto& [text, message] : cases) {
         RecordingFileOp fileOp;
         brick.controller.sendFirmware(folder.write("fw.lgo", text), fileOp);
-        EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"",
-                                                           std::string("abort File \"fw.lgo\" ") + message}));
+        EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"", std::string("abort File \"fw.lgo\" ") + message}));
     }
     RecordingFileOp missing;
     brick.controller.sendFirmware(folder.path("gone.lgo"), missing);

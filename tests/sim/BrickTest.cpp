@@ -386,8 +386,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
     EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
     EXPECT_EQ(control(brick, "silent off") + control(brick, "noise 0"), "okok");
-    play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
-                 {block(0x45, 0, {7}), {{0}}}});
+    play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}}, {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
     TemporaryFolder folder;
     EXPECT_EQ(control(brick, "dump firmware " + folder.path("image")), "ok");

@@ -152,11 +152,10 @@ TEST(SerialLinkToSim, EveryCommandIsAnsweredAtTheFirstAttemptAndOneWithoutReplyH
     EXPECT_EQ(sim.control("message 77"), "ok");
     EXPECT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
     EXPECT_EQ(packet.getMessage(0, 0.2f), 77);
-    for (int i = 0; i < 200; ++i)
-        if (i % 2 == 0)
-            sender.sendCode(0x10);
-        else
-            ASSERT_EQ(sender.sendCodeGet2(0x30), 8765) << "command " << i;
+    for (int i = 1; i < 200; i += 2) {
+        sender.sendCode(0x10);
+        ASSERT_EQ(sender.sendCodeGet2(0x30), 8765) << "command " << i;
+    }
     for (int round = 0; round < 100; ++round) {
         ASSERT_EQ(sim.control("history clear"), "ok");
         sender.sendCodeNoReply(0xD2, {0x00, 0x00});
