@@ -1,5 +1,4 @@
-// The link layer on a scripted tower: the bytes on the wire, the receive
-// loop against hostile byte streams, the echo, and the receive thread's life.
+// The link layer on a scripted tower: wire bytes, the receive loop against hostile streams, the echo, the thread's life.
 #include "link/RCXPacket.h"
 #include "ports/AllPorts.h"
 #include "ports/NoPort.h"

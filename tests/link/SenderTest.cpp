@@ -1,5 +1,4 @@
-// The command sender on a scripted tower: attempts, toggle bits, the values
-// replies read as, and what the listeners are told.
+// The command sender on a scripted tower: attempts, toggle bits, the values replies read as, what listeners are told.
 #include "link/RCXSender.h"
 #include "protocol/Opcodes.h"
 #include "support/Recording.h"

@@ -1,5 +1,4 @@
-// brickOS's firmware installed on the virtual brick by nqc and by brickOS's
-// firmdl3, at normal speed and in the ROM's fast mode.
+// brickOS's firmware installed on the virtual brick by nqc and brickOS's firmdl3, at normal speed and in fast mode.
 #include "Peers.h"
 #include "rcx/FirmwareFile.h"
 #include "support/SimProcess.h"

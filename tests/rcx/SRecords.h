@@ -4,14 +4,12 @@
 #include "support/Bytes.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <numeric>
 #include <string>
 
 inline std::string hexByte(int byte)
 {
-    char text[3];
-    return std::snprintf(text, sizeof text, "%02X", byte & 0xFF), text;
+    return {"0123456789ABCDEF"[(byte >> 4) & 15], "0123456789ABCDEF"[byte & 15]};
 }
 
 inline std::string record(char type, int address, const Bytes& data)

@@ -1,5 +1,4 @@
-// NQC sources compiled by Debian's nqc and downloaded like compiled programs,
-// and what the compiler's failures come to.
+// NQC sources compiled by Debian's nqc and downloaded like compiled programs, and what its failures come to.
 #include "support/VirtualBrick.h"
 
 #include "rcx/ProgramFileDownload.h"

@@ -1,5 +1,4 @@
-// Program downloads, firmware installs and datalog saves with the in-process
-// virtual brick, and the files they read and write.
+// Program downloads, firmware installs and datalog saves on the in-process virtual brick, and their files.
 #include "SRecords.h"
 #include "support/ProgramFiles.h"
 #include "support/VirtualBrick.h"

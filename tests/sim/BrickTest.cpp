@@ -1,5 +1,4 @@
-// The virtual brick heard without a tower: replies, hostile streams, sensors,
-// firmware and control language.
+// The virtual brick heard without a tower: replies, hostile streams, sensors, firmware and control language.
 #include "link/Framing.h"
 #include "link/RCXSender.h"
 #include "protocol/Words.h"
@@ -214,8 +213,7 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
     }
 }
 
-// Without complements the header may be the 0xFF alone; a packet with
-// complements is not one.
+// Without complements the header may be the 0xFF alone; a packet with complements is not one.
 TEST(CommandDecoder, FindsPacketsWithoutComplementsWhateverTheirHeader)
 {
     const Bytes data = block(0x45, 1, {7, 8});
@@ -314,8 +312,7 @@ TEST(BrickPort, CarriesEveryLengthOfReplyAndTheBricksMessagesToTheLink)
     EXPECT_EQ(listener.failures(), 0);
 }
 
-// A host that states other settings than the brick's line hears the brick's
-// bytes garbled, and the brick the host's; the echo is the tower's own.
+// A host on other settings than the brick's line and the brick hear each other garbled; the echo is the tower's.
 TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
 {
     Brick brick;
@@ -336,8 +333,7 @@ TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
 
 std::string control(Brick& brick, const std::string& line) { return BrickControl(brick).run(line); }
 
-// A scene's reading at points of its period: the line's ramp in and out,
-// the press at the start.
+// A scene's reading at points of its period: the line's ramp in and out, the press at the start.
 TEST(SensorScenes, ReadingsFollowThePeriod)
 {
     using std::chrono::milliseconds;
@@ -421,8 +417,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(reused.run("state"), control(brick, "state"));
 }
 
-// A source is high above the upper limit (100) and low below the lower one
-// (50), and stays so until it is back past the limit by the hysteresis (5).
+// High above the upper limit (100), low below the lower (50), each until back past it by the hysteresis (5).
 TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
 {
     const struct { EventType type; std::vector<int> values; std::vector<bool> occurred; } cases[] = {
@@ -444,8 +439,7 @@ TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
     state.lastMessage = 5, state.messageArrived = true;
     const EventSample message = sampleOf(state, 7, 0);
     EXPECT_EQ(std::pair(message.value, message.message), std::pair(5, true));
-    // A click is low, high and low again within the click time (50
-    // hundredths) of leaving low; a double click, two within that time.
+    // A click: low, high, low again within the click time (50 hundredths) of leaving low; a double click, two.
     const struct { EventType type; std::vector<std::pair<int, std::int64_t>> samples; int clicks; bool last; } clicks[] = {
         {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 600}}, 1, true},
         {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 601}}, 0, false},

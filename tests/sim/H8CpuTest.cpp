@@ -169,8 +169,7 @@ TEST(H8Cpu, RunsEachInstructionClassWithTheManualsFlagsAndAddressingModes)
     });
 }
 
-// Bcc over the MOV.B #1,R0L behind it: R0L stays 0 where the branch is taken;
-// the MOV clears N, Z and V.
+// Bcc over the MOV.B #1,R0L behind it: R0L stays 0 where the branch is taken; the MOV clears N, Z and V.
 TEST(H8Cpu, BranchesOnEveryCondition)
 {
     const struct { int condition; std::uint8_t ccr; bool taken; } branches[] = {
@@ -192,8 +191,7 @@ TEST(H8Cpu, BranchesOnEveryCondition)
     runAll(cases);
 }
 
-// How a call ends: the code at the image's start (and other memory), the
-// budget, and the outcome, the program counter left at its address.
+// How a call ends: the code at the image's start (and other memory), the budget, the outcome, the PC left at its address.
 struct Ending { Bytes code; std::uint64_t budget; Kind kind; std::uint64_t executed; std::uint16_t address, instruction = 0; MemoryBytes memory = {}; };
 
 TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)

@@ -145,9 +145,8 @@ TEST_F(InterpreterTest, EveryInstructionLeavesTheNextOneWhereItBegins)
 
 TEST_F(InterpreterTest, WaitsTimersTasksAndSourcesRunByTheClock)
 {
-    // Tasks 1 and 2 count forever with their own variable 32; task 0 waits
-    // 1.23 s, reads timer 0 in tenths and hundredths, variable 7 through 5
-    // (source 36), a random number to 10, counter 1 up twice, the slot.
+    // Tasks 1 and 2 count forever with their own variable 32; task 0 waits 1.23 s, reads timer 0 in
+    // tenths and hundredths, variable 7 through 5 (source 36), a random number to 10, counter 1 up twice, the slot.
     load(0x25, 1, variable(0x14, 32, 1) + add(1, 1) + Bytes{0x27, 0x86});
     load(0x25, 2, variable(0x14, 32, 2) + add(2, 1) + Bytes{0x27, 0x86});
     run(variable(0x14, 32, 7) + Bytes{0x71, 1, 0x71, 2, 0x43, 0x02} + word(123) +
