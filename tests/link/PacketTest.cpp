@@ -226,8 +226,9 @@ TEST_F(PacketTest, TheEchoOfEachPacketIsSwallowedEvenOnASlowLine)
     EXPECT_TRUE(waitUntil([&] { return withoutEcho.messagesReceived() == 1; }));
 }
 
-// That a restart on the same port still ends at the next read error, the block reply test shows.
-TEST(PacketLife, APortReplacedUnderAReadIsReadOn)
+// The receive thread reads on a port replaced under a read and after a restart (that a restart still ends at
+// the next read error, the block reply test shows); at the application's end it stops before the port closes.
+TEST(PacketLife, TheReceiveThreadReadsOnAReplacedPortAndStopsWithoutAReadError)
 {
     StdoutCapture output;
     auto* serial = new ScriptedPort;
@@ -245,23 +246,16 @@ TEST(PacketLife, APortReplacedUnderAReadIsReadOn)
         ASSERT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0) << restarted;
         EXPECT_EQ(packet.replyCheck(0x10, 0.2f), 0) << restarted;
     }
-    EXPECT_EQ(output.text(), "") << "no read error";
-}
-
-// At the application's end the thread stops before the port closes: nothing reported or sent.
-TEST(PacketLife, StopReadLoopEndsTheReceiveThreadWithoutAReadError)
-{
     NoPort port;
-    StdoutCapture output;
-    RCXPacket packet(port);
-    packet.startReadLoop();
-    packet.stopReadLoop();
+    RCXPacket ending(port);
+    ending.startReadLoop();
+    ending.stopReadLoop();
     port.closePort();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
-    EXPECT_EQ(packet.replyCheck(0x10, 0.2f), RCXPacket::linkSuspended);
-    packet.startReadLoop();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
-    EXPECT_EQ(output.text(), "");
+    EXPECT_EQ(ending.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(ending.replyCheck(0x10, 0.2f), RCXPacket::linkSuspended);
+    ending.startReadLoop();
+    EXPECT_EQ(ending.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(output.text(), "") << "no read error";
 }
 
 } // namespace
