@@ -7,10 +7,7 @@
 #include <numeric>
 #include <string>
 
-inline std::string hexByte(int byte)
-{
-    return {"0123456789ABCDEF"[(byte >> 4) & 15], "0123456789ABCDEF"[byte & 15]};
-}
+inline std::string hexByte(int byte) { return {"0123456789ABCDEF"[(byte >> 4) & 15], "0123456789ABCDEF"[byte & 15]}; }
 
 inline std::string record(char type, int address, const Bytes& data)
 {

@@ -15,10 +15,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count)
-{
-    return Bytes(bytes.begin() + from, bytes.begin() + from + count);
-}
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) { return Bytes(bytes.begin() + from, bytes.begin() + from + count); }
 
 class Transfer : public ::testing::Test {
 protected:
@@ -153,10 +150,7 @@ Bytes imageOf(std::size_t count)
 }
 
 // The image as a firmware file with a header.
-std::string firmwareText(const Bytes& image, int start = 0x801A)
-{
-    return record('0', 0, {'f', 'w'}) + recordsOf(image, start);
-}
+std::string firmwareText(const Bytes& image, int start = 0x801A) { return record('0', 0, {'f', 'w'}) + recordsOf(image, start); }
 
 TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)
 {

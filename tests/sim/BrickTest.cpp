@@ -144,10 +144,7 @@ TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
 }
 
 // Packets without complements, as the ROM's fast mode has them.
-Bytes plainFramed(const Bytes& values)
-{
-    return hex("55 FF 00") + values + Bytes{checksum(values)};
-}
+Bytes plainFramed(const Bytes& values) { return hex("55 FF 00") + values + Bytes{checksum(values)}; }
 
 // Downloads `image` as firmware at 0x8000 and unlocks it in the line's framing; the unlock's answer.
 Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)

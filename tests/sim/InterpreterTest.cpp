@@ -11,10 +11,7 @@
 namespace {
 
 // Variable instruction `opcode` (0x14 set, 0x24 add, ...) with a constant.
-Bytes variable(std::uint8_t opcode, int index, int value)
-{
-    return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value);
-}
+Bytes variable(std::uint8_t opcode, int index, int value) { return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value); }
 
 Bytes add(int index, int value) { return variable(0x24, index, value); }
 

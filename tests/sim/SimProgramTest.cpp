@@ -83,10 +83,7 @@ TEST(SimProgram, TheAnnouncedLinkNamesTheTerminalUntilTheProgramEndsHoweverItEnd
     EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.folder / "infrabrick" / "escape")));
 }
 
-Bytes plainFramed(const Bytes& values)
-{
-    return hex("55 FF 00") + values + Bytes{checksum(values)};
-}
+Bytes plainFramed(const Bytes& values) { return hex("55 FF 00") + values + Bytes{checksum(values)}; }
 
 // Noise loses a command, never its echo; realtime paces the echo and the reply. The
 // serial tower's fast download image puts the brick's line at 4800 bit/s without
