@@ -77,8 +77,7 @@ const Bytes battery = hex("55 FF 00 CF 30 2C D3 23 DC 1E E1"); // 9004
 
 TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
 {
-    // The bytes before the battery command and after its echo, what the reply
-    // wait (of one byte when `byte`) gets, and what is printed.
+    // The bytes before the battery command and after its echo, what the (one-byte when `byte`) reply wait gets, what is printed.
     const struct { const char* name; Bytes before, answer; int result; const char* printed = ""; bool toggled = false, byte = false; } cases[] = {
         {"the reply", {}, battery, 9004}, {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
         {"untoggled reply to a toggled command", {}, battery, RCXPacket::noReplyInTime, "", true},

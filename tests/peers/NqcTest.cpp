@@ -8,8 +8,7 @@
 
 namespace {
 
-// Programs on what the interpreter's own tests leave out; after each control
-// command (if any) and time passing, parts the state must hold.
+// Programs on what the interpreter's own tests leave out; after each control command (if any) and time, the state's parts.
 struct Stage { std::string control; int milliseconds; std::vector<std::string> expected; };
 
 const std::string variables = "\"variables\":[";

@@ -95,9 +95,8 @@ TEST_F(FastFirmware, GoesAgainOrAtNormalSpeedWhereTheRomAllowsAndSaysSo)
         {"brick switched off and on after the image", [&] {
              vb.afterEach = [&] { if (!vb.brick.lineMode().complements) vb.switchOffAndOn(); };
          }, "The RCX does not answer at the fast speed: the firmware goes at normal speed", {image.size(), 100, 100, 50}},
-        // A ROM left on the fast line by an earlier try takes no image.
-        // Two noisy bytes of the first fast block that cancel out in its
-        // 8-bit sums: only the image's 16-bit checksum shows them.
+        // Two noisy bytes of the first fast block that cancel out in its 8-bit sums: only the image's 16-bit
+        // checksum shows them. A ROM left on the fast line by an earlier try takes no image.
         {"image found damaged", [&] {
              vb.onTheLine = [&, damaged = false](Bytes& bytes) mutable {
                  if (!damaged && !vb.brick.lineMode().complements && bytes.size() > 10 && (bytes[3] & 0xF7) == 0x45 && bytes[4] == 1)

@@ -58,8 +58,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         // Remote words and messages act every time and are not answered.
         {{0xD2, 0, 0}, none}, {{0xD2, 0x80, 0}, none}, {{0xD2, 0, 0}, none}, {{0xF7, 4}, none}, {{0xF7, 4}, none},
         {{0x12, 15, 0}, {{4, 0}}},
-        // Outputs: power, direction and state in one status byte; a remote
-        // motor button runs output A backwards while it is held.
+        // Outputs: power, direction and state in one status byte; a remote motor button runs A backwards while held.
         {{0x13, 5, 2, 3}, Bytes{}}, {{0x21, 0x85}, Bytes{}}, {{0xE1, 0x05}, Bytes{}}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0x12, 3, 1}, {{0x0F, 0}}}, {{0xE9, 0x45}, Bytes{}}, {{0x29, 0x44}, Bytes{}}, {{0x1A, 3, 2}, {{0x4B, 0}}},
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
@@ -156,10 +155,9 @@ Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
     return answerTo(brick, packet({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}));
 }
 
-// The unlock's answer goes out on the ROM's line, then the ROM calls the image.
-// Code that returns leaves no firmware and the line its registers set (speed,
-// complements, parity); other code is a firmware on the ROM's line. Hosts on
-// other settings hear garbage; power off and on brings the ROM's line back.
+// The unlock's answer goes out on the ROM's line, then the ROM calls the image. Code that returns leaves
+// no firmware and the line its registers set (speed, complements, parity); other code is a firmware on the
+// ROM's line. Hosts on other settings hear garbage; power off and on brings the ROM's line back.
 TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
 {
     const std::string text = "Do you byte, when I knock?";
@@ -393,8 +391,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(control(brick, "power on"), "ok");
     Brick wall;
     EXPECT_EQ(control(wall, "advance 10"), "error: the clock is not manual");
-    // The manual clock stands still: a refused command leaves the state. The
-    // datalog has room, so a malformed entry would be seen if taken.
+    // The manual clock stands still: a refused command leaves the state; with room in the datalog a taken entry shows.
     brick.receive(framed({0x5A, 0x10, 0}));
     const std::string before = control(brick, "state");
     for (const char* malformed :

@@ -1,5 +1,4 @@
-// Infrabrick's fast download images as built, read by the host's firmware reader
-// and run by the H8/300 interpreter as the ROM calls them at unlock.
+// The fast download images as built, read by the firmware reader and run by the H8/300 interpreter as the ROM would.
 #include "protocol/Firmware.h"
 #include "rcx/FirmwareFile.h"
 #include "sim/h8300/H8Cpu.h"
@@ -18,9 +17,8 @@ constexpr std::uint16_t sendComplements = 0xEF51;
 // The ROM's line before the call: 2400 bit/s, 8 bits, odd parity, complements on.
 constexpr std::uint8_t smr2400OddParity = 0x30;
 
-// Each image loads at 0x8000 within the summed length, sets the bit rate register
-// to 103, turns complements off (the serial one parity too) and returns; memory
-// but the stack below the caller's, registers and stack pointer stay as they were.
+// Each image loads at 0x8000 within the summed length, sets the bit rate register to 103, turns complements off
+// (the serial one parity too) and returns; memory but the stack below the caller's and all registers stay put.
 TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
 {
     for (const auto& [path, smrAfter] : {std::pair<const char*, std::uint8_t>{INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared

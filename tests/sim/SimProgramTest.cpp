@@ -1,5 +1,4 @@
-// infrabrick-sim as a program: options, control, announcement, pacing, noise,
-// and the link on its pseudo-terminal, where unpaced bursts try it harder.
+// infrabrick-sim as a program: options, control, announcement, pacing, noise, and the link on its terminal in bursts.
 #include "link/RCXSender.h"
 #include "ports/AllPorts.h"
 #include "ports/SerialPort.h"
