@@ -133,10 +133,8 @@ TEST_F(PacketTest, MessagesFillARingOf1024AndBrokenOnesTakeNoSlot)
     port.feed(more + hex("55 FF 00 F7 08 63 9C 00 FF"));
     ASSERT_TRUE(port.waitUntilDrained());
     EXPECT_EQ(packet.messagesReceived(), 1021);
-    std::vector<int> got;
-    for (int index : {-1, 0, 3, 1020, 1021})
-        got.push_back(packet.getMessage(index, 0.2f));
-    EXPECT_EQ(got, (std::vector<int>{-2, 5, 8, 1025 % 256, -2}));
+    EXPECT_EQ((std::vector{packet.getMessage(-1, 0.2f), packet.getMessage(0, 0.2f), packet.getMessage(3, 0.2f), packet.getMessage(1020, 0.2f),
+                           packet.getMessage(1021, 0.2f)}), (std::vector<int>{-2, 5, 8, 1025 % 256, -2}));
     port.feed(framed({0xF7, 1}) + framed({0xF7, 2}) + framed({0xF7, 3}) + framed({0xF7, 4}));
     ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1025; }));
     EXPECT_EQ(packet.oldestHeldMessage(), 1);

@@ -86,17 +86,14 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
 }
 
-TEST(NqcErrors, EachErrorTakesThePlaceThatFollowsItAndWarningsAreLeftOut)
+// Each error takes the place that follows it, warnings are left out; the brick type chooses the target.
+TEST(NqcCompiler, ReadsItsErrorsAndTakesTheTargetOfTheBrickType)
 {
     const std::string output = "# Error: undefined variable 'x'\nFile \"two.nqc\" ; line 5\n#  x = 3;\n#  ^\n"
                                "#------\n# Warning: unused\nFile \"two.nqc\" ; line 6\n"
                                "Error: could not open file \"gone.nqc\"\n# 2 errors during compilation\n";
     EXPECT_EQ(NqcCompiler::parseErrors(output),
               (std::vector<CompileError>{{"two.nqc", 5, "undefined variable 'x'"}, {"", 0, "could not open file \"gone.nqc\""}}));
-}
-
-TEST(NqcTarget, TheBrickTypeChoosesTheTarget)
-{
     for (const auto& [type, target] :
          {std::pair("RCX 1.0", BrickTarget::rcx), {"RCX 1.5", BrickTarget::rcx}, {"RCX 2.0", BrickTarget::rcx2}, {"", BrickTarget::rcx}})
         EXPECT_EQ(targetOfBrickType(type), target) << type;

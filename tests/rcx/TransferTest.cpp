@@ -191,9 +191,8 @@ TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirm
     }
 }
 
-TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
+TEST_F(Transfer, FirmwareFileReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
 {
-    TemporaryFolder folder;
     std::string dos = firmwareText(imageOf(100), 0x1234);
     for (std::size_t at = dos.find('\n'); at != std::string::npos; at = dos.find('\n', at + 2))
         dos.insert(at, "\r");
@@ -214,7 +213,7 @@ TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
     }
 }
 
-TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
+TEST_F(Transfer, MalformedFirmwareFilesAreReportedBeforeAnythingIsSent)
 {
     const std::string good = record('1', 0x8000, {0x10, 0x20, 0x30}), end = record('9', 0x8000, {});
     const auto replaced = [](std::string line, std::size_t at, const std::string& text) { return line.replace(at, text.size(), text); };
@@ -231,10 +230,8 @@ TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
         {good + replaced(end, 6, "zz"), "has an illegal character"}, {firmwareText(imageOf(65537)), "is too large"},
         {good, "has no start address"}, {"", "has no start address"}, {record('1', 0x8000, {}) + end, "contains no firmware"},
     };
-    TemporaryFolder folder;
-    VirtualBrick brick;
     for (const auto& [text, message] : cases) {
-        RecordingFileOp fileOp;
+        fileOp = {};
         brick.controller.sendFirmware(folder.write("fw.lgo", text), fileOp);
         EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"", std::string("abort File \"fw.lgo\" ") + message}));
     }
