@@ -152,11 +152,9 @@ Bytes imageOf(std::size_t count)
 // The image as a firmware file with a header.
 std::string firmwareText(const Bytes& image, int start = 0x801A) { return record('0', 0, {'f', 'w'}) + recordsOf(image, start); }
 
-TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)
+TEST_F(Transfer, FirmwareInstallDeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)
 {
     VirtualBrick bare(false);
-    TemporaryFolder folder;
-    RecordingFileOp fileOp;
     Clock::time_point deleted, begun;
     bare.answer(0x65, [&](const Command&) { return deleted = Clock::now(), std::nullopt; });
     bare.answer(0x75, [&](const Command&) { return begun = Clock::now(), Bytes{0}; });

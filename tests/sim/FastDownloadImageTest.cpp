@@ -11,9 +11,7 @@ namespace {
 
 using h8300::H8Cpu;
 
-constexpr std::uint16_t smr = 0xFFD8;
-constexpr std::uint16_t brr = 0xFFD9;
-constexpr std::uint16_t sendComplements = 0xEF51;
+constexpr std::uint16_t smr = 0xFFD8, brr = 0xFFD9, sendComplements = 0xEF51;
 // The ROM's line before the call: 2400 bit/s, 8 bits, odd parity, complements on.
 constexpr std::uint8_t smr2400OddParity = 0x30;
 

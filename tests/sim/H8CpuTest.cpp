@@ -15,11 +15,7 @@ using h8300::CallOutcome;
 using h8300::H8Cpu;
 using Kind = CallOutcome::Kind;
 
-constexpr std::uint8_t C = h8300::carry;
-constexpr std::uint8_t V = h8300::overflow;
-constexpr std::uint8_t Z = h8300::zero;
-constexpr std::uint8_t N = h8300::negative;
-constexpr std::uint8_t H = h8300::halfCarry;
+constexpr std::uint8_t C = h8300::carry, V = h8300::overflow, Z = h8300::zero, N = h8300::negative, H = h8300::halfCarry;
 
 constexpr std::uint16_t image = 0x8000;
 const Bytes rts{0x54, 0x70};
