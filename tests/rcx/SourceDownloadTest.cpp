@@ -19,7 +19,6 @@ const std::string fixtures = INFRABRICK_RCX_FIXTURES;
 class SourceDownload : public ::testing::Test {
 protected:
     ProgramFileDownload::Result download(const std::string& path) { return files.download(path, fileOp); }
-    ProgramSlot slot(int number) { return brick.brick.snapshot().programs[number - 1]; }
 
     TemporaryFolder folder;
     VirtualBrick brick;
@@ -34,13 +33,13 @@ TEST_F(SourceDownload, ASourceIsCompiledForTheBrickTypeAndNamedAfterItself)
     std::filesystem::copy_file(fixtures + "/blink.nqc", source);
     controller.selectProgram(2);
     ASSERT_EQ(download(source).transfer, RCXController::progFileDownloaded);
-    const ProgramSlot compiled = slot(2);
+    const ProgramSlot compiled = brick.brick.snapshot().programs[1];
     EXPECT_EQ(controller.progName(2) + " " + controller.varName(2, 0), "Blink Ü count");
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"Blink Ü.NQC\"", "stop"}));
 
     controller.selectProgram(3);
     ASSERT_EQ(controller.sendProgFile(fixtures + "/blink.rcx", fileOp), RCXController::progFileDownloaded);
-    EXPECT_EQ(compiled.tasks, slot(3).tasks);
+    EXPECT_EQ(compiled.tasks, brick.brick.snapshot().programs[2].tasks);
 }
 
 TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
