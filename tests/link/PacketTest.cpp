@@ -1,5 +1,4 @@
-// The link layer on a scripted tower: the bytes on the wire, the receive
-// loop against hostile byte streams, the echo, and the receive thread's life.
+// The link layer on a scripted tower: wire bytes, the receive loop against hostile streams, the echo, the thread's life.
 #include "link/RCXPacket.h"
 #include "ports/AllPorts.h"
 #include "ports/NoPort.h"
@@ -78,8 +77,7 @@ const Bytes battery = hex("55 FF 00 CF 30 2C D3 23 DC 1E E1"); // 9004
 
 TEST_F(PacketTest, HostileByteStreamsGiveTheReplyOrNothing)
 {
-    // The bytes before the battery command and after its echo, what the reply
-    // wait (of one byte when `byte`) gets, and what is printed.
+    // The bytes before the battery command and after its echo, what the (one-byte when `byte`) reply wait gets, what is printed.
     const struct { const char* name; Bytes before, answer; int result; const char* printed = ""; bool toggled = false, byte = false; } cases[] = {
         {"the reply", {}, battery, 9004}, {"toggled reply", {}, framed({0xC7, 0x2C, 0x23}), 9004, "", true},
         {"untoggled reply to a toggled command", {}, battery, RCXPacket::noReplyInTime, "", true},
@@ -135,10 +133,8 @@ TEST_F(PacketTest, MessagesFillARingOf1024AndBrokenOnesTakeNoSlot)
     port.feed(more + hex("55 FF 00 F7 08 63 9C 00 FF"));
     ASSERT_TRUE(port.waitUntilDrained());
     EXPECT_EQ(packet.messagesReceived(), 1021);
-    std::vector<int> got;
-    for (int index : {-1, 0, 3, 1020, 1021})
-        got.push_back(packet.getMessage(index, 0.2f));
-    EXPECT_EQ(got, (std::vector<int>{-2, 5, 8, 1025 % 256, -2}));
+    EXPECT_EQ((std::vector{packet.getMessage(-1, 0.2f), packet.getMessage(0, 0.2f), packet.getMessage(3, 0.2f), packet.getMessage(1020, 0.2f),
+                           packet.getMessage(1021, 0.2f)}), (std::vector<int>{-2, 5, 8, 1025 % 256, -2}));
     port.feed(framed({0xF7, 1}) + framed({0xF7, 2}) + framed({0xF7, 3}) + framed({0xF7, 4}));
     ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1025; }));
     EXPECT_EQ(packet.oldestHeldMessage(), 1);
@@ -227,8 +223,9 @@ TEST_F(PacketTest, TheEchoOfEachPacketIsSwallowedEvenOnASlowLine)
     EXPECT_TRUE(waitUntil([&] { return withoutEcho.messagesReceived() == 1; }));
 }
 
-// That a restart on the same port still ends at the next read error, the block reply test shows.
-TEST(PacketLife, APortReplacedUnderAReadIsReadOn)
+// The receive thread reads on a port replaced under a read and after a restart (that a restart still ends at
+// the next read error, the block reply test shows); at the application's end it stops before the port closes.
+TEST(PacketLife, TheReceiveThreadReadsOnAReplacedPortAndStopsWithoutAReadError)
 {
     StdoutCapture output;
     auto* serial = new ScriptedPort;
@@ -246,23 +243,16 @@ TEST(PacketLife, APortReplacedUnderAReadIsReadOn)
         ASSERT_EQ(packet.sendPacket(0x10, {}, 0.2f), 0) << restarted;
         EXPECT_EQ(packet.replyCheck(0x10, 0.2f), 0) << restarted;
     }
-    EXPECT_EQ(output.text(), "") << "no read error";
-}
-
-// At the application's end the thread stops before the port closes: nothing reported or sent.
-TEST(PacketLife, StopReadLoopEndsTheReceiveThreadWithoutAReadError)
-{
     NoPort port;
-    StdoutCapture output;
-    RCXPacket packet(port);
-    packet.startReadLoop();
-    packet.stopReadLoop();
+    RCXPacket ending(port);
+    ending.startReadLoop();
+    ending.stopReadLoop();
     port.closePort();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
-    EXPECT_EQ(packet.replyCheck(0x10, 0.2f), RCXPacket::linkSuspended);
-    packet.startReadLoop();
-    EXPECT_EQ(packet.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
-    EXPECT_EQ(output.text(), "");
+    EXPECT_EQ(ending.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(ending.replyCheck(0x10, 0.2f), RCXPacket::linkSuspended);
+    ending.startReadLoop();
+    EXPECT_EQ(ending.sendPacket(0x10, {}, 0.0f), kIOReturnNotReady);
+    EXPECT_EQ(output.text(), "") << "no read error";
 }
 
 } // namespace

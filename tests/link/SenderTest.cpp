@@ -1,5 +1,4 @@
-// The command sender on a scripted tower: attempts, toggle bits, the values
-// replies read as, and what the listeners are told.
+// The command sender on a scripted tower: attempts, toggle bits, the values replies read as, what listeners are told.
 #include "link/RCXSender.h"
 #include "protocol/Opcodes.h"
 #include "support/Recording.h"
@@ -21,10 +20,10 @@ class SenderTest : public ::testing::Test {
 protected:
     SenderTest() { packet.startReadLoop(), sender.addController(&second); }
 
-    // A brick that answers every packet with `data` after the reply opcode.
+    // A brick that answers every packet with `data` after the reply opcode, or is silent without data.
     void answerWith(const Bytes& data)
     {
-        port.setResponder([data](const Bytes& written) { return framed(Bytes{replyOpcode(written)} + data); });
+        port.setResponder([data](const Bytes& written) { return data.empty() ? Bytes() : framed(Bytes{replyOpcode(written)} + data); });
     }
     std::vector<int> opcodesWritten()
     {
@@ -62,10 +61,7 @@ TEST_F(SenderTest, ASilentBrickGetsThreeAttemptsWithOneToggleBitAndRepliesReadAs
         {{}, [&] { return sender.sendBlock(3, 3, data) == -1; }},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        if (cases[i].first.empty())
-            port.setResponder({});
-        else
-            answerWith(cases[i].first);
+        answerWith(cases[i].first);
         EXPECT_TRUE(cases[i].second()) << "case " << i;
     }
     EXPECT_EQ(port.writes().size(), 3u + 5 + 3 * 3);

@@ -8,15 +8,8 @@
 
 namespace {
 
-const std::string program = INFRABRICK_SIM;
-
-// Programs on what the interpreter's own tests leave out; after each control
-// command (if any) and time passing, parts the state must hold.
-struct Stage {
-    std::string control;
-    int milliseconds;
-    std::vector<std::string> expected;
-};
+// Programs on what the interpreter's own tests leave out; after each control command (if any) and time, the state's parts.
+struct Stage { std::string control; int milliseconds; std::vector<std::string> expected; };
 
 const std::string variables = "\"variables\":[";
 const struct { const char* name; const char* target; const char* source; std::vector<Stage> stages; } programs[] = {
@@ -51,7 +44,7 @@ TEST(NqcProgram, RunsAsOnABrickDownloadedByNqc)
     for (const auto& p : programs) {
         SCOPED_TRACE(p.name);
         TemporaryFolder folder;
-        SimProcess sim(program, {"--clock", "manual"});
+        SimProcess sim(INFRABRICK_SIM, {"--clock", "manual"});
         std::ofstream(folder.path("p.nqc")) << p.source;
         const auto [status, output] = run(std::string("nqc -T") + p.target + " -S" + sim.path() + " -d " + folder.path("p.nqc") + " -run");
         ASSERT_EQ(status, 0) << output;

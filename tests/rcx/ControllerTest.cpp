@@ -72,10 +72,9 @@ TEST_F(Controller, FailedReadsGiveNeutralValuesAndNameNoSlot)
     EXPECT_EQ(&controller.currentVarName(7), &controller.varName(4, 7)) << "the slot is chosen anyway";
     EXPECT_EQ(controller.syncProgNum(), 1);
     EXPECT_EQ(&controller.currentProgName(), &controller.progName(1));
-    std::uint8_t map[RCXController::memMapLength];
-    std::fill(std::begin(map), std::end(map), 0x55);
-    controller.readMemMap(map);
-    EXPECT_EQ(Bytes(std::begin(map), std::end(map)), Bytes(RCXController::memMapLength, 0));
+    Bytes map(RCXController::memMapLength, 0x55);
+    controller.readMemMap(map.data());
+    EXPECT_EQ(map, Bytes(RCXController::memMapLength, 0));
     EXPECT_EQ(controller.datalogSize(), -1);
     EXPECT_EQ(controller.progName(1) + controller.progName(2) + controller.progName(3) + controller.progName(4) + controller.progName(5), "");
     EXPECT_EQ(brick.listener.failures(), 5);

@@ -1,9 +1,8 @@
-// The fast firmware install against the virtual brick, whose ROM runs the
-// fast download image and then hears only a host that switched its line: the
-// bytes on the wire, the zero-run cuts, the fall-backs and the faults.
+// The fast firmware install against the virtual brick, whose ROM runs the fast download image, then
+// hears only a host that switched its line: the wire's bytes, zero-run cuts, fall-backs and faults.
+#include "SRecords.h"
 #include "support/VirtualBrick.h"
 
-#include "protocol/Words.h"
 #include "rcx/FastDownloadImage.h"
 
 #include <gtest/gtest.h>
@@ -15,27 +14,7 @@ namespace {
 const std::string signature = "Do you byte, when I knock?";
 constexpr auto normal = LineSpeed::normal, fast = LineSpeed::fast;
 
-// `image` as an S-record file starting at `start`.
-std::string recordsOf(const Bytes& image, int start = 0x8000)
-{
-    std::string text;
-    const auto record = [&text](char type, Bytes bytes) {
-        bytes.insert(bytes.begin(), std::uint8_t(bytes.size() + 1));
-        bytes.push_back(std::uint8_t(~std::accumulate(bytes.begin(), bytes.end(), 0)));
-        text += std::string("S") + type;
-        for (std::uint8_t byte : bytes)
-            text += "0123456789ABCDEF"[byte >> 4], text += "0123456789ABCDEF"[byte & 15];
-        text += "\n";
-    };
-    for (std::size_t at = 0; at < image.size(); at += 16)
-        record('1', Bytes{highByte(0x8000 + int(at)), lowByte(int(at))} +
-                        Bytes(image.begin() + long(at), image.begin() + long(std::min(at + 16, image.size()))));
-    record('9', {highByte(start), lowByte(start)});
-    return text;
-}
-
-// A firmware of `count` bytes with the signature, whose first instruction
-// the ROM's call does not know: a firmware to the brick.
+// `count` bytes with the signature, whose first instruction the ROM's call does not know: a firmware.
 Bytes firmwareOf(std::size_t count, bool withSignature = true)
 {
     Bytes image(count);
@@ -48,12 +27,10 @@ Bytes firmwareOf(std::size_t count, bool withSignature = true)
 
 class FastFirmware : public ::testing::Test {
 protected:
-    FastFirmware() : vb(false) {}
-
-    std::string install(const Bytes& firmware, RCXController::FirmwareSpeed speed = RCXController::FirmwareSpeed::fast)
+    std::string install(const Bytes& firmware)
     {
         fileOp = {};
-        vb.controller.sendFirmware(folder.write("fw.lgo", recordsOf(firmware)), fileOp, speed);
+        vb.controller.sendFirmware(folder.write("fw.lgo", recordsOf(firmware)), fileOp, RCXController::FirmwareSpeed::fast);
         return fileOp.events.back();
     }
 
@@ -65,17 +42,7 @@ protected:
         return sizes;
     }
 
-    // The install left the link on the normal line, and it answers there once
-    // the brick has been switched off and on.
-    void expectUsableAfterSwitchingOffAndOn(const char* name)
-    {
-        EXPECT_EQ(vb.port.lineSpeed(), normal) << name;
-        vb.brick.setSilent(false);
-        vb.switchOffAndOn();
-        EXPECT_TRUE(vb.sender.isAlive()) << name << ": the next poll";
-    }
-
-    VirtualBrick vb;
+    VirtualBrick vb{false};
     TemporaryFolder folder;
     RecordingFileOp fileOp;
     const FirmwareFile imageFile = fastDownloadImage(false);
@@ -128,9 +95,8 @@ TEST_F(FastFirmware, GoesAgainOrAtNormalSpeedWhereTheRomAllowsAndSaysSo)
         {"brick switched off and on after the image", [&] {
              vb.afterEach = [&] { if (!vb.brick.lineMode().complements) vb.switchOffAndOn(); };
          }, "The RCX does not answer at the fast speed: the firmware goes at normal speed", {image.size(), 100, 100, 50}},
-        // A ROM left on the fast line by an earlier try takes no image.
-        // Two noisy bytes of the first fast block that cancel out in its
-        // 8-bit sums: only the image's 16-bit checksum shows them.
+        // Two noisy bytes of the first fast block that cancel out in its 8-bit sums: only the image's 16-bit
+        // checksum shows them. A ROM left on the fast line by an earlier try takes no image.
         {"image found damaged", [&] {
              vb.onTheLine = [&, damaged = false](Bytes& bytes) mutable {
                  if (!damaged && !vb.brick.lineMode().complements && bytes.size() > 10 && (bytes[3] & 0xF7) == 0x45 && bytes[4] == 1)
@@ -178,7 +144,10 @@ TEST_F(FastFirmware, FaultsEndWithTheirMessageAndTheLinkWorksOnceTheBrickIsSwitc
         EXPECT_EQ(vb.commands().empty(), !c.sent) << c.name << ": a file refused leaves the brick alone";
         vb.afterEach = nullptr;
         vb.port.refuseSpeeds(false);
-        expectUsableAfterSwitchingOffAndOn(c.name);
+        EXPECT_EQ(vb.port.lineSpeed(), normal) << c.name;
+        vb.brick.setSilent(false);
+        vb.switchOffAndOn();
+        EXPECT_TRUE(vb.sender.isAlive()) << c.name << ": the next poll";
     }
 }
 

@@ -1,5 +1,4 @@
-// NQC sources compiled by Debian's nqc and downloaded like compiled programs,
-// and what the compiler's failures come to.
+// NQC sources compiled by Debian's nqc and downloaded like compiled programs, and what its failures come to.
 #include "support/VirtualBrick.h"
 
 #include "rcx/ProgramFileDownload.h"
@@ -20,7 +19,6 @@ const std::string fixtures = INFRABRICK_RCX_FIXTURES;
 class SourceDownload : public ::testing::Test {
 protected:
     ProgramFileDownload::Result download(const std::string& path) { return files.download(path, fileOp); }
-    ProgramSlot slot(int number) { return brick.brick.snapshot().programs[number - 1]; }
 
     TemporaryFolder folder;
     VirtualBrick brick;
@@ -35,13 +33,13 @@ TEST_F(SourceDownload, ASourceIsCompiledForTheBrickTypeAndNamedAfterItself)
     std::filesystem::copy_file(fixtures + "/blink.nqc", source);
     controller.selectProgram(2);
     ASSERT_EQ(download(source).transfer, RCXController::progFileDownloaded);
-    const ProgramSlot compiled = slot(2);
+    const ProgramSlot compiled = brick.brick.snapshot().programs[1];
     EXPECT_EQ(controller.progName(2) + " " + controller.varName(2, 0), "Blink Ü count");
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"Blink Ü.NQC\"", "stop"}));
 
     controller.selectProgram(3);
     ASSERT_EQ(controller.sendProgFile(fixtures + "/blink.rcx", fileOp), RCXController::progFileDownloaded);
-    EXPECT_EQ(compiled.tasks, slot(3).tasks);
+    EXPECT_EQ(compiled.tasks, brick.brick.snapshot().programs[2].tasks);
 }
 
 TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
@@ -59,8 +57,7 @@ TEST_F(SourceDownload, ErrorsNameTheirFileAndLineAndNothingReachesTheBrick)
     EXPECT_EQ(failed.transfer, RCXController::progFileRefused);
     EXPECT_EQ(failed.compileFailure->errors, (std::vector<CompileError>{{"motors.nqh", 4, "syntax error"}}));
     EXPECT_EQ(failed.compileFailure->text, "\"robot.nqc\" has errors and was not downloaded:\nmotors.nqh:4: syntax error\n");
-    EXPECT_EQ(download(missing).compileFailure->errors,
-              (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
+    EXPECT_EQ(download(missing).compileFailure->errors, (std::vector<CompileError>{{"lost.nqc", 1, "could not open file nowhere.nqh"}}));
     EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
     EXPECT_EQ(controller.progName(1) + " " + controller.varName(1, 0), "blink count");
 }
@@ -72,8 +69,7 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     ::chmod(hung.c_str(), 0755);
 
     ProgramFileDownload missing(controller, NqcCompiler(folder.path("no-such-compiler")));
-    EXPECT_EQ(missing.download(source, fileOp).compileFailure->text,
-              "NQC is not installed. Install the nqc package to download NQC programs.");
+    EXPECT_EQ(missing.download(source, fileOp).compileFailure->text, "NQC is not installed. Install the nqc package to download NQC programs.");
 
     const auto started = Clock::now();
     ProgramFileDownload hanging(controller, NqcCompiler(hung, std::chrono::milliseconds(300)));
@@ -85,22 +81,18 @@ TEST_F(SourceDownload, ACompilerMissingOrHungAndAnUnwritableTemporaryFolderAreTo
     ::setenv("TMPDIR", folder.path("gone").c_str(), 1);
     const ProgramFileDownload::Result unwritable = download(source);
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(unwritable.compileFailure->text,
-              "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
+    EXPECT_EQ(unwritable.compileFailure->text, "Can't write the compiled program into the temporary folder \"" + folder.path("gone") + "\"");
     EXPECT_TRUE(brick.commands().empty() && fileOp.events.empty());
 }
 
-TEST(NqcErrors, EachErrorTakesThePlaceThatFollowsItAndWarningsAreLeftOut)
+// Each error takes the place that follows it, warnings are left out; the brick type chooses the target.
+TEST(NqcCompiler, ReadsItsErrorsAndTakesTheTargetOfTheBrickType)
 {
     const std::string output = "# Error: undefined variable 'x'\nFile \"two.nqc\" ; line 5\n#  x = 3;\n#  ^\n"
                                "#------\n# Warning: unused\nFile \"two.nqc\" ; line 6\n"
                                "Error: could not open file \"gone.nqc\"\n# 2 errors during compilation\n";
     EXPECT_EQ(NqcCompiler::parseErrors(output),
               (std::vector<CompileError>{{"two.nqc", 5, "undefined variable 'x'"}, {"", 0, "could not open file \"gone.nqc\""}}));
-}
-
-TEST(NqcTarget, TheBrickTypeChoosesTheTarget)
-{
     for (const auto& [type, target] :
          {std::pair("RCX 1.0", BrickTarget::rcx), {"RCX 1.5", BrickTarget::rcx}, {"RCX 2.0", BrickTarget::rcx2}, {"", BrickTarget::rcx}})
         EXPECT_EQ(targetOfBrickType(type), target) << type;

@@ -1,5 +1,5 @@
-// Program downloads, firmware installs and datalog saves with the in-process
-// virtual brick, and the files they read and write.
+// Program downloads, firmware installs and datalog saves on the in-process virtual brick, and their files.
+#include "SRecords.h"
 #include "support/ProgramFiles.h"
 #include "support/VirtualBrick.h"
 
@@ -10,16 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <numeric>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count)
-{
-    return Bytes(bytes.begin() + from, bytes.begin() + from + count);
-}
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) { return Bytes(bytes.begin() + from, bytes.begin() + from + count); }
 
 class Transfer : public ::testing::Test {
 protected:
@@ -142,20 +138,6 @@ TEST_F(Transfer, MalformedProgramFilesAreRefusedBeforeAnythingIsSent)
     EXPECT_EQ(controller.varName(1, 0) + controller.varName(1, 1), "x");
 }
 
-std::string hexByte(int byte)
-{
-    char text[3];
-    return std::snprintf(text, sizeof text, "%02X", byte & 0xFF), text;
-}
-
-// One S-record line with a right count and checksum.
-std::string record(char type, int address, const Bytes& data)
-{
-    Bytes line = Bytes{std::uint8_t(data.size() + 3)} + Bytes{std::uint8_t(address >> 8), std::uint8_t(address)} + data;
-    line.push_back(std::uint8_t(~std::accumulate(line.begin(), line.end(), 0)));
-    return std::accumulate(line.begin(), line.end(), std::string("S") + type, [](std::string text, int byte) { return text + hexByte(byte); }) + "\n";
-}
-
 // `count` bytes holding the signature the brick's loader looks for.
 Bytes imageOf(std::size_t count)
 {
@@ -167,20 +149,12 @@ Bytes imageOf(std::size_t count)
     return image;
 }
 
-// The image as S-records, 16 bytes a line from 0x8000, with header and end.
-std::string firmwareText(const Bytes& image, int start = 0x801A)
-{
-    std::string text = record('0', 0, {'f', 'w'});
-    for (std::size_t at = 0; at < image.size(); at += 16)
-        text += record('1', int(0x8000 + at), slice(image, at, std::min<std::size_t>(16, image.size() - at)));
-    return text + record('9', start, {});
-}
+// The image as a firmware file with a header.
+std::string firmwareText(const Bytes& image, int start = 0x801A) { return record('0', 0, {'f', 'w'}) + recordsOf(image, start); }
 
-TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)
+TEST_F(Transfer, FirmwareInstallDeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirmware)
 {
     VirtualBrick bare(false);
-    TemporaryFolder folder;
-    RecordingFileOp fileOp;
     Clock::time_point deleted, begun;
     bare.answer(0x65, [&](const Command&) { return deleted = Clock::now(), std::nullopt; });
     bare.answer(0x75, [&](const Command&) { return begun = Clock::now(), Bytes{0}; });
@@ -215,9 +189,8 @@ TEST(FirmwareInstall, DeletesPausesAnnouncesSendsAndUnlocksIntoABrickWithoutFirm
     }
 }
 
-TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
+TEST_F(Transfer, FirmwareFileReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
 {
-    TemporaryFolder folder;
     std::string dos = firmwareText(imageOf(100), 0x1234);
     for (std::size_t at = dos.find('\n'); at != std::string::npos; at = dos.find('\n', at + 2))
         dos.insert(at, "\r");
@@ -234,12 +207,11 @@ TEST(FirmwareFile, ReadsDataRecordsWhereverTheyAreAndSumsTheFirst19456Bytes)
     };
     for (const auto& [text, image, start, checksum] : cases) {
         const FirmwareFile firmware = readFirmwareFile(folder.write("fw.lgo", text));
-        EXPECT_EQ(std::tuple(firmware.failure, firmware.image, firmware.startAddress, firmware.checksum),
-                  std::tuple(nullptr, image, start, checksum));
+        EXPECT_EQ(std::tuple(firmware.failure, firmware.image, firmware.startAddress, firmware.checksum), std::tuple(nullptr, image, start, checksum));
     }
 }
 
-TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
+TEST_F(Transfer, MalformedFirmwareFilesAreReportedBeforeAnythingIsSent)
 {
     const std::string good = record('1', 0x8000, {0x10, 0x20, 0x30}), end = record('9', 0x8000, {});
     const auto replaced = [](std::string line, std::size_t at, const std::string& text) { return line.replace(at, text.size(), text); };
@@ -256,13 +228,10 @@ TEST(FirmwareFile, MalformedFilesAreReportedBeforeAnythingIsSent)
         {good + replaced(end, 6, "zz"), "has an illegal character"}, {firmwareText(imageOf(65537)), "is too large"},
         {good, "has no start address"}, {"", "has no start address"}, {record('1', 0x8000, {}) + end, "contains no firmware"},
     };
-    TemporaryFolder folder;
-    VirtualBrick brick;
     for (const auto& [text, message] : cases) {
-        RecordingFileOp fileOp;
+        fileOp = {};
         brick.controller.sendFirmware(folder.write("fw.lgo", text), fileOp);
-        EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"",
-                                                           std::string("abort File \"fw.lgo\" ") + message}));
+        EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Installing firmware file \"fw.lgo\"", std::string("abort File \"fw.lgo\" ") + message}));
     }
     RecordingFileOp missing;
     brick.controller.sendFirmware(folder.path("gone.lgo"), missing);

@@ -1,5 +1,4 @@
-// The virtual brick heard without a tower: replies, hostile streams, sensors,
-// firmware and control language.
+// The virtual brick heard without a tower: replies, hostile streams, sensors, firmware and control language.
 #include "link/Framing.h"
 #include "link/RCXSender.h"
 #include "protocol/Words.h"
@@ -23,17 +22,21 @@ namespace {
 using Step = std::pair<Bytes, std::optional<Bytes>>;
 const std::nullopt_t none = std::nullopt;
 
-void play(Brick& brick, const std::vector<Step>& steps)
+// What the brick sends back for `packet`, from a host at `host`'s settings.
+Bytes answerTo(Brick& brick, const Bytes& packet, const HostSettings& host = {})
 {
     Bytes sent;
     brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
-    for (const auto& [command, reply] : steps) {
-        sent.clear();
-        brick.receive(framed(command));
-        EXPECT_EQ(sent, reply ? framed(Bytes{static_cast<std::uint8_t>(~command[0])} + *reply) : Bytes())
-            << BrickControl::hexText(command);
-    }
+    brick.receive(packet, host);
     brick.setTransmitter(nullptr);
+    return sent;
+}
+
+void play(Brick& brick, const std::vector<Step>& steps)
+{
+    for (const auto& [command, reply] : steps)
+        EXPECT_EQ(answerTo(brick, framed(command)), reply ? framed(Bytes{static_cast<std::uint8_t>(~command[0])} + *reply) : Bytes())
+            << BrickControl::hexText(command);
 }
 
 TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
@@ -55,8 +58,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         // Remote words and messages act every time and are not answered.
         {{0xD2, 0, 0}, none}, {{0xD2, 0x80, 0}, none}, {{0xD2, 0, 0}, none}, {{0xF7, 4}, none}, {{0xF7, 4}, none},
         {{0x12, 15, 0}, {{4, 0}}},
-        // Outputs: power, direction and state in one status byte; a remote
-        // motor button runs output A backwards while it is held.
+        // Outputs: power, direction and state in one status byte; a remote motor button runs A backwards while held.
         {{0x13, 5, 2, 3}, Bytes{}}, {{0x21, 0x85}, Bytes{}}, {{0xE1, 0x05}, Bytes{}}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0x12, 3, 1}, {{0x0F, 0}}}, {{0xE9, 0x45}, Bytes{}}, {{0x29, 0x44}, Bytes{}}, {{0x1A, 3, 2}, {{0x4B, 0}}},
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
@@ -70,10 +72,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0xE5, 0, 1, 9, 2, 0}, Bytes{}}, // the display shows sensor 3's value, one decimal
         {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
-        // Code arrives in numbered blocks ending with block 0, into the
-        // current slot; a block out of order, a wrong sum, a refusal and a
-        // block beyond the announced length have their status; the same
-        // block again after a lost status is acknowledged, stored once.
+        // Code arrives in numbered blocks ending with block 0, into the current slot; a block
+        // out of order, a wrong sum, a refusal and one past the announced length have their
+        // status; the same block again after a lost status is acknowledged, stored once.
         {{0x91, 2}, Bytes{}}, {block(0x45, 1, {1}), {{Brick::blockOutOfSequence}}},
         {{0x25, 0, 3, 0, 5, 0}, {{0}}}, {block(0x4D, 2, {1, 2}), {{Brick::blockOutOfSequence}}},
         {block(0x45, 1, {1, 2}), {{0}}}, {block(0x4D, 1, {1, 2}), {{0}}},
@@ -142,23 +143,9 @@ TEST(Brick, WithoutFirmwareOnlyTheRomAnswersAndAnImageNeedsItsSumAndSignature)
 }
 
 // Packets without complements, as the ROM's fast mode has them.
-Bytes plainFramed(const Bytes& values)
-{
-    return hex("55 FF 00") + values + Bytes{checksum(values)};
-}
+Bytes plainFramed(const Bytes& values) { return hex("55 FF 00") + values + Bytes{checksum(values)}; }
 
-// What the brick sends back for `packet`, from a host at `host`'s settings.
-Bytes answerTo(Brick& brick, const Bytes& packet, const HostSettings& host = {})
-{
-    Bytes sent;
-    brick.setTransmitter([&](const ByteString& bytes, const LineSettings&) { sent = sent + bytes; });
-    brick.receive(packet, host);
-    brick.setTransmitter(nullptr);
-    return sent;
-}
-
-// Downloads `image` as firmware at 0x8000 and unlocks it, in the framing of
-// the line; the answer's.
+// Downloads `image` as firmware at 0x8000 and unlocks it in the line's framing; the unlock's answer.
 Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
 {
     const auto packet = [complements](const Bytes& values) { return complements ? framed(values) : plainFramed(values); };
@@ -168,16 +155,9 @@ Bytes downloadAndUnlock(Brick& brick, const Bytes& image, bool complements)
     return answerTo(brick, packet({0xA5, 0x4C, 0x45, 0x47, 0x4F, 0xAE}));
 }
 
-Bytes imageOf(const char* path)
-{
-    return readFirmwareFile(path).image;
-}
-
-// The unlock's answer goes out on the ROM's line; then the ROM calls the
-// image. Code that returns leaves the brick without firmware, on the line
-// it set (the speed, complements and parity its registers give); any other
-// image is a firmware on the ROM's line. Hosts on other settings hear
-// garbage; power off and on brings the ROM's line back.
+// The unlock's answer goes out on the ROM's line, then the ROM calls the image. Code that returns leaves
+// no firmware and the line its registers set (speed, complements, parity); other code is a firmware on the
+// ROM's line. Hosts on other settings hear garbage; power off and on brings the ROM's line back.
 TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
 {
     const std::string text = "Do you byte, when I knock?";
@@ -185,15 +165,10 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
     const Bytes setBitRate = hex("F8 67 38 D9"); // MOV.B #103,R0L; MOV.B R0L,@0xD9
     const LineMode rom;
     using Kind = h8300::CallOutcome::Kind;
-    const struct {
-        const char* name;
-        Bytes image;
-        LineMode line;
-        Kind outcome;
-        std::uint16_t address; // returned: where to; unknown instruction: where
-    } cases[] = {
-        {"serial image", imageOf(INFRABRICK_FAST_DOWNLOAD_SERIAL), {{4800, Parity::none}, false}, Kind::returned, 0x3FFE},
-        {"USB image", imageOf(INFRABRICK_FAST_DOWNLOAD_USB), {{4800, Parity::odd}, false}, Kind::returned, 0x3FFE},
+    // The address: where a return went, or where the unknown instruction is.
+    const struct { const char* name; Bytes image; LineMode line; Kind outcome; std::uint16_t address; } cases[] = {
+        {"serial image", readFirmwareFile(INFRABRICK_FAST_DOWNLOAD_SERIAL).image, {{4800, Parity::none}, false}, Kind::returned, 0x3FFE},
+        {"USB image", readFirmwareFile(INFRABRICK_FAST_DOWNLOAD_USB).image, {{4800, Parity::odd}, false}, Kind::returned, 0x3FFE},
         {"a call into the ROM comes back", hex("5E 00 30 00") + setBitRate + hex("54 70") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
         {"a jump into the ROM returns", setBitRate + hex("5A 00 30 00") + signature, {{4800, Parity::odd}, true}, Kind::returned, 0x3FFE},
         {"endless loop", hex("40 FE") + signature, rom, Kind::budgetExhausted, 0x8000},
@@ -205,8 +180,7 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
         Brick brick(false);
         EXPECT_EQ(downloadAndUnlock(brick, c.image, true), framed(answer));
         const BrickState state = brick.snapshot();
-        EXPECT_EQ(state.line.mode(), c.line);
-        EXPECT_EQ(state.firmware.present, c.outcome != Kind::returned);
+        EXPECT_EQ(std::pair(state.line.mode(), state.firmware.present), std::pair(c.line, c.outcome != Kind::returned));
         ASSERT_TRUE(state.firmware.call);
         EXPECT_EQ(std::pair(state.firmware.call->kind, state.firmware.call->address), std::pair(c.outcome, c.address));
         if (c.outcome == Kind::unknownInstruction) {
@@ -234,8 +208,7 @@ TEST(Brick, RunsTheUnlockedImageAndTalksOnTheLineItLeaves)
     }
 }
 
-// Without complements the header may be the 0xFF alone; a packet with
-// complements is not one.
+// Without complements the header may be the 0xFF alone; a packet with complements is not one.
 TEST(CommandDecoder, FindsPacketsWithoutComplementsWhateverTheirHeader)
 {
     const Bytes data = block(0x45, 1, {7, 8});
@@ -288,14 +261,11 @@ TEST(Brick, FindsThePacketsInHostileStreams)
 
 TEST(Brick, SensorValuesFollowTheRawReadingsByMode)
 {
-    const struct {
-        std::uint8_t modeByte;
-        std::vector<int> raws;
-        int value;
-    } cases[] = {{0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 562}, 1}, {0x20, {300, 563}, 0}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
-                 {0x2A, {300, 305}, 1}, {0x2A, {300, 310}, 1}, {0x2A, {300, 320, 310}, 0}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
-                 {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
-                 {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}, {0xE0, {255, 256}, 2}};
+    const struct { std::uint8_t modeByte; std::vector<int> raws; int value; } cases[] = {
+        {0x00, {512}, 512}, {0x20, {300}, 1}, {0x20, {460}, 0}, {0x20, {300, 500}, 1}, {0x20, {300, 562}, 1}, {0x20, {300, 563}, 0}, {0x20, {300, 600}, 0}, {0x2A, {300, 320}, 0},
+        {0x2A, {300, 305}, 1}, {0x2A, {300, 310}, 1}, {0x2A, {300, 320, 310}, 0}, {0x40, {300, 600, 300, 600}, 4}, {0x60, {300, 600, 300, 600, 300}, 2}, {0x80, {1023}, 0},
+        {0x80, {400}, 89}, {0x80, {100}, 100}, {0xA0, {785}, 0}, {0xA0, {625}, 200}, {0xA0, {0}, 700},
+        {0xA0, {1023}, -200}, {0xC0, {625}, 680}, {0xE0, {100, 300, 600, 900, 100}, 5}, {0xE0, {900, 600, 300}, -2}, {0xE0, {255, 256}, 2}};
     for (const auto& c : cases) {
         SensorState sensor;
         sensor.setModeByte(c.modeByte);
@@ -338,8 +308,7 @@ TEST(BrickPort, CarriesEveryLengthOfReplyAndTheBricksMessagesToTheLink)
     EXPECT_EQ(listener.failures(), 0);
 }
 
-// A host that states other settings than the brick's line hears the brick's
-// bytes garbled, and the brick the host's; the echo is the tower's own.
+// A host on other settings than the brick's line and the brick hear each other garbled; the echo is the tower's.
 TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
 {
     Brick brick;
@@ -360,8 +329,7 @@ TEST(BrickPort, HostsOnOtherLineSettingsHearGarbage)
 
 std::string control(Brick& brick, const std::string& line) { return BrickControl(brick).run(line); }
 
-// A scene's reading at points of its period: the line's ramp in and out,
-// the press at the start.
+// A scene's reading at points of its period: the line's ramp in and out, the press at the start.
 TEST(SensorScenes, ReadingsFollowThePeriod)
 {
     using std::chrono::milliseconds;
@@ -376,8 +344,7 @@ TEST(SensorScenes, ReadingsFollowThePeriod)
         EXPECT_EQ(rawAt(milliseconds(at), milliseconds(1000)), raw) << at;
 }
 
-// A scene moves its sensor; a malformed one is refused.
-TEST(SensorScenes, MoveTheirSensor)
+TEST(SensorScenes, MoveTheirSensorAndMalformedOnesAreRefused)
 {
     Brick brick(true, BrickClock::Kind::Manual);
     SensorScenes scenes(brick);
@@ -406,34 +373,26 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     for (const auto& [command, answer] : commands)
         EXPECT_EQ(control(brick, command), answer) << command;
     const BrickState state = brick.snapshot();
-    EXPECT_EQ(state.sensors[1].raw, 511);
-    EXPECT_EQ(state.battery, 7500);
-    EXPECT_TRUE(state.silent);
-    EXPECT_EQ(state.time, 1500);
+    EXPECT_EQ(std::tuple(state.sensors[1].raw, state.battery, state.silent, state.time), std::tuple(511, 7500, true, 1500));
     EXPECT_DOUBLE_EQ(brick.noiseProbability(), 0.25);
     EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
     EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
-    EXPECT_EQ(control(brick, "silent off"), "ok");
-    EXPECT_EQ(control(brick, "noise 0"), "ok");
-    play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}},
-                 {block(0x45, 0, {7}), {{0}}}});
+    EXPECT_EQ(control(brick, "silent off") + control(brick, "noise 0"), "okok");
+    play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}}, {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
     TemporaryFolder folder;
     EXPECT_EQ(control(brick, "dump firmware " + folder.path("image")), "ok");
     EXPECT_TRUE(std::filesystem::exists(folder.path("image")));
     brick.receive(framed({0x52, 3, 0}));
-    EXPECT_EQ(control(brick, "datalog add 1 65535"), "ok");
-    EXPECT_EQ(control(brick, "datalog add 1 -32768"), "ok");
-    EXPECT_EQ(control(brick, "datalog add 1 -5"), "ok");
-    EXPECT_EQ(brick.snapshot().datalog.entries.at(0).value, -1);
-    EXPECT_EQ(brick.snapshot().datalog.entries.at(1).value, -32768);
+    for (const char* entry : {"datalog add 1 65535", "datalog add 1 -32768", "datalog add 1 -5"})
+        EXPECT_EQ(control(brick, entry), "ok") << entry;
+    EXPECT_EQ(std::tuple(brick.snapshot().datalog.entries.at(0).value, brick.snapshot().datalog.entries.at(1).value), std::tuple(-1, -32768));
     brick.receive(framed({0x60}));
     EXPECT_EQ(control(brick, "message 1"), "error: the brick is off");
     EXPECT_EQ(control(brick, "power on"), "ok");
     Brick wall;
     EXPECT_EQ(control(wall, "advance 10"), "error: the clock is not manual");
-    // The manual clock stands still: a refused command leaves the state. The
-    // datalog has room, so a malformed entry would be seen if taken.
+    // The manual clock stands still: a refused command leaves the state; with room in the datalog a taken entry shows.
     brick.receive(framed({0x5A, 0x10, 0}));
     const std::string before = control(brick, "state");
     for (const char* malformed :
@@ -453,8 +412,7 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(reused.run("state"), control(brick, "state"));
 }
 
-// A source is high above the upper limit (100) and low below the lower one
-// (50), and stays so until it is back past the limit by the hysteresis (5).
+// High above the upper limit (100), low below the lower (50), each until back past it by the hysteresis (5).
 TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
 {
     const struct { EventType type; std::vector<int> values; std::vector<bool> occurred; } cases[] = {
@@ -476,8 +434,7 @@ TEST(Events, RangesChangeAtTheirLimitsAndHoldByTheHysteresis)
     state.lastMessage = 5, state.messageArrived = true;
     const EventSample message = sampleOf(state, 7, 0);
     EXPECT_EQ(std::pair(message.value, message.message), std::pair(5, true));
-    // A click is low, high and low again within the click time (50
-    // hundredths) of leaving low; a double click, two within that time.
+    // A click: low, high, low again within the click time (50 hundredths) of leaving low; a double click, two.
     const struct { EventType type; std::vector<std::pair<int, std::int64_t>> samples; int clicks; bool last; } clicks[] = {
         {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 600}}, 1, true},
         {clickEvent, {{40, 0}, {75, 100}, {101, 200}, {40, 601}}, 0, false},

@@ -1,6 +1,4 @@
-// Infrabrick's fast download images, as assembled at build time, read by the
-// host's firmware reader and run by the H8/300 interpreter as the ROM would
-// call them at unlock.
+// The fast download images as built, read by the firmware reader and run by the H8/300 interpreter as the ROM would.
 #include "protocol/Firmware.h"
 #include "rcx/FirmwareFile.h"
 #include "sim/h8300/H8Cpu.h"
@@ -13,28 +11,18 @@ namespace {
 
 using h8300::H8Cpu;
 
-constexpr std::uint16_t smr = 0xFFD8;
-constexpr std::uint16_t brr = 0xFFD9;
-constexpr std::uint16_t sendComplements = 0xEF51;
-// The ROM's line before the call: 8 bits with odd parity at 2400 bit/s,
-// complements on.
+constexpr std::uint16_t smr = 0xFFD8, brr = 0xFFD9, sendComplements = 0xEF51;
+// The ROM's line before the call: 2400 bit/s, 8 bits, odd parity, complements on.
 constexpr std::uint8_t smr2400OddParity = 0x30;
 
-struct Variant {
-    const char* path;
-    std::uint8_t smrAfter;
-};
-
-// Each image loads at 0x8000 within the summed length, sets the line's bit
-// rate register to 103 and turns complements off (the serial one parity too),
-// then returns. Memory but the stack below the caller's stack
-// pointer, registers and stack pointer stay as they were.
+// Each image loads at 0x8000 within the summed length, sets the bit rate register to 103, turns complements off
+// (the serial one parity too) and returns; memory but the stack below the caller's and all registers stay put.
 TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
 {
-    for (const Variant& variant : {Variant{INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared
-                                   Variant{INFRABRICK_FAST_DOWNLOAD_USB, smr2400OddParity}}) {
-        SCOPED_TRACE(variant.path);
-        const FirmwareFile firmware = readFirmwareFile(variant.path);
+    for (const auto& [path, smrAfter] : {std::pair<const char*, std::uint8_t>{INFRABRICK_FAST_DOWNLOAD_SERIAL, 0x10}, // parity enable (bit 5) cleared
+                                         {INFRABRICK_FAST_DOWNLOAD_USB, smr2400OddParity}}) {
+        SCOPED_TRACE(path);
+        const FirmwareFile firmware = readFirmwareFile(path);
         ASSERT_EQ(firmware.failure, nullptr);
         EXPECT_EQ(firmware.startAddress, 0x8000);
         EXPECT_LT(firmware.image.size(), firmwareChecksumLength);
@@ -50,7 +38,7 @@ TEST(FastDownloadImage, IsAFirmwareFileThatSwitchesTheRomsLineAndReturns)
         for (int n = 0; n < 7; ++n)
             cpu.setReg(n, static_cast<std::uint16_t>(0x1111 * (n + 1)));
         H8Cpu::Memory expected = memory;
-        expected[smr] = variant.smrAfter;
+        expected[smr] = smrAfter;
         expected[brr] = 103;
         expected[sendComplements] = 0;
 

@@ -1,6 +1,5 @@
-// The H8/300 interpreter on hand-assembled code: each instruction class with
-// its flags and addressing modes, as the programming manual encodes them,
-// and how a call ends.
+// The H8/300 interpreter on hand-assembled code: each instruction class with its flags
+// and addressing modes as the programming manual encodes them, and how a call ends.
 #include "sim/h8300/H8Cpu.h"
 #include "support/Bytes.h"
 
@@ -8,6 +7,7 @@
 
 #include <chrono>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -15,11 +15,7 @@ using h8300::CallOutcome;
 using h8300::H8Cpu;
 using Kind = CallOutcome::Kind;
 
-constexpr std::uint8_t C = h8300::carry;
-constexpr std::uint8_t V = h8300::overflow;
-constexpr std::uint8_t Z = h8300::zero;
-constexpr std::uint8_t N = h8300::negative;
-constexpr std::uint8_t H = h8300::halfCarry;
+constexpr std::uint8_t C = h8300::carry, V = h8300::overflow, Z = h8300::zero, N = h8300::negative, H = h8300::halfCarry;
 
 constexpr std::uint16_t image = 0x8000;
 const Bytes rts{0x54, 0x70};
@@ -33,18 +29,16 @@ void load(H8Cpu& cpu, const MemoryBytes& memory)
         std::ranges::copy(bytes, cpu.memory().begin() + address);
 }
 
-// One instruction (or a few) followed by RTS, run from the image's start:
-// the registers and flags before, the registers that change and the flags
-// after, and memory before and after.
+// One instruction (or a few) and RTS, run from the image's start: the registers and
+// flags before, the registers that change, the flags after, memory before and after.
 struct Case {
-    const char* instruction;
+    std::string instruction;
     Bytes code;
     Registers before;
     std::uint8_t ccrBefore;
     Registers changed;
     std::uint8_t ccrAfter;
-    MemoryBytes memoryBefore = {};
-    MemoryBytes memoryAfter = {};
+    MemoryBytes memoryBefore = {}, memoryAfter = {};
 };
 
 void runAll(const std::vector<Case>& cases)
@@ -72,9 +66,10 @@ void runAll(const std::vector<Case>& cases)
     }
 }
 
-TEST(H8Cpu, MovesThroughEveryAddressingMode)
+TEST(H8Cpu, RunsEachInstructionClassWithTheManualsFlagsAndAddressingModes)
 {
     runAll({
+        // Moves through every addressing mode.
         {"mov.b r1l,r2h", {0x0C, 0x92}, {{1, 0x0080}, {2, 0x1234}}, V | C, {{2, 0x8034}}, N | C},
         {"mov.w r1,r2", {0x0D, 0x12}, {{1, 0x8001}}, Z, {{2, 0x8001}}, N},
         {"mov.b #0,r0h", {0xF0, 0x00}, {{0, 0xFFFF}}, 0, {{0, 0x00FF}}, Z},
@@ -98,12 +93,7 @@ TEST(H8Cpu, MovesThroughEveryAddressingMode)
         // PUSH and POP are MOV.W on @-R7 and @R7+.
         {"push r3; mov.w #0,r3; pop r4", {0x6D, 0xF3, 0x79, 0x03, 0x00, 0x00, 0x6D, 0x74}, {{3, 0x4321}}, 0,
          {{3, 0}, {4, 0x4321}}, 0, {}, {{H8Cpu::initialStackPointer - 4, {0x43, 0x21}}}},
-    });
-}
-
-TEST(H8Cpu, ComputesWithTheManualsFlags)
-{
-    runAll({
+        // Arithmetic.
         {"add.b r1h,r2l", {0x08, 0x1A}, {{1, 0x7F00}, {2, 0x0001}}, 0, {{2, 0x0080}}, H | N | V},
         {"add.b r1h,r2l (no carry at the edges)", {0x08, 0x1A}, {{1, 0xF000}, {2, 0x000F}}, 0, {{2, 0x00FF}}, N},
         {"add.b #0x80,r1l", {0x89, 0x80}, {{1, 0x0080}}, 0, {{1, 0x0000}}, Z | V | C},
@@ -123,12 +113,7 @@ TEST(H8Cpu, ComputesWithTheManualsFlags)
         {"inc r5l", {0x0A, 0x0D}, {{5, 0x007F}}, H | Z | C, {{5, 0x0080}}, H | N | V | C},
         {"dec r5h", {0x1A, 0x05}, {{5, 0x8000}}, Z | C, {{5, 0x7F00}}, V | C},
         {"neg r4l (0x80)", {0x17, 0x8C}, {{4, 0x0080}}, 0, {{4, 0x0080}}, N | V | C},
-    });
-}
-
-TEST(H8Cpu, LogicShiftsAndTheConditionCodes)
-{
-    runAll({
+        // Logic, shifts and the condition codes.
         {"and r3h,r3l", {0x16, 0x3B}, {{3, 0xF00F}}, V | C, {{3, 0xF000}}, Z | C},
         {"and #0x80,r1l", {0xE9, 0x80}, {{1, 0x00FF}}, 0, {{1, 0x0080}}, N},
         {"or r1h,r1l", {0x14, 0x19}, {{1, 0x8001}}, Z, {{1, 0x8081}}, N}, {"xor r2h,r2l", {0x15, 0x2A}, {{2, 0x5555}}, 0, {{2, 0x5500}}, Z},
@@ -144,12 +129,7 @@ TEST(H8Cpu, LogicShiftsAndTheConditionCodes)
         {"shlr r2l", {0x11, 0x0A}, {{2, 0x0081}}, N, {{2, 0x0040}}, C}, {"shar r2l", {0x11, 0x8A}, {{2, 0x0081}}, 0, {{2, 0x00C0}}, N | C},
         {"rotxl r3h", {0x12, 0x03}, {{3, 0x4100}}, C, {{3, 0x8300}}, N}, {"rotl r3h", {0x12, 0x83}, {{3, 0x8100}}, 0, {{3, 0x0300}}, C},
         {"rotxr r3l", {0x13, 0x0B}, {{3, 0x0002}}, C, {{3, 0x0081}}, N}, {"rotr r3l", {0x13, 0x8B}, {{3, 0x0001}}, 0, {{3, 0x0080}}, N | C},
-    });
-}
-
-TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
-{
-    runAll({
+        // Bits in registers and memory.
         {"bset #5,r0l", {0x70, 0x58}, {}, Z, {{0, 0x0020}}, Z}, {"bclr #5,r0l", {0x72, 0x58}, {{0, 0x00FF}}, 0, {{0, 0x00DF}}, 0},
         {"bnot #0,r0h", {0x71, 0x00}, {{0, 0x0100}}, 0, {{0, 0x0000}}, 0}, {"btst #5,r0l (set)", {0x73, 0x58}, {{0, 0x0020}}, Z, {}, 0},
         // The register forms take the bit number from the low 3 bits of a register.
@@ -170,10 +150,22 @@ TEST(H8Cpu, ManipulatesBitsInRegistersAndMemory)
         {"eepmov", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0x0003}, {5, 0x9000}, {6, 0xA000}}, V,
          {{4, 0x0000}, {5, 0x9003}, {6, 0xA003}}, V, {{0x9000, {1, 2, 3, 4}}}, {{0xA000, {1, 2, 3, 0}}}},
         {"eepmov (none)", {0x7B, 0x5C, 0x59, 0x8F}, {{4, 0xFF00}, {5, 0x9000}, {6, 0xA000}}, 0, {}, 0, {{0x9000, {1}}}, {{0xA000, {0}}}},
+        // Calls and jumps inside the image, the absolute ones with the top byte of
+        // a 24-bit address as the GNU assembler writes it from 0x8000 up; each call
+        // comes back to the INC.B R1L behind it. First a backward branch: R0L from 3.
+        {"dec r0l; bne .-2", {0x1A, 0x08, 0x46, 0xFC}, {{0, 0x0003}}, 0, {{0, 0x0000}}, Z},
+        {"bsr .+4; inc r1l; rts; inc r1l", {0x55, 0x04, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
+        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
+        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0, {{1, 0x0002}}, 0},
+        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0,
+         {{0x0010, {0x80, 0x06}}}}, {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
+        {"jmp @r3; inc r1l", {0x59, 0x30, 0x0A, 0x09}, {{3, 0x8004}}, 0, {}, 0},
+        // The call's own return address, into the ROM, stays below the stack.
+        {"nop", {0x00, 0x00}, {}, 0xFF, {}, 0xFF, {}, {{H8Cpu::initialStackPointer - 2, {0x3F, 0xFE}}}},
     });
 }
 
-// Bcc over the MOV.B #1,R0L behind it: R0L stays 0 where the branch is taken.
+// Bcc over the MOV.B #1,R0L behind it: R0L stays 0 where the branch is taken; the MOV clears N, Z and V.
 TEST(H8Cpu, BranchesOnEveryCondition)
 {
     const struct { int condition; std::uint8_t ccr; bool taken; } branches[] = {
@@ -187,45 +179,16 @@ TEST(H8Cpu, BranchesOnEveryCondition)
         {0xE, 0, true}, {0xE, N | V | Z, false}, {0xE, V, false},             // BGT
         {0xF, Z, true}, {0xF, N, true}, {0xF, N | V, false},                  // BLE
     };
-    for (const auto& b : branches) {
-        SCOPED_TRACE(testing::Message() << "condition " << b.condition << " ccr " << int(b.ccr));
-        H8Cpu cpu;
-        load(cpu, {{image, Bytes{static_cast<std::uint8_t>(0x40 | b.condition), 0x02, 0xF8, 0x01} + rts}});
-        cpu.setCcr(b.ccr);
-        ASSERT_EQ(cpu.call(image, 10).kind, Kind::returned);
-        EXPECT_EQ(cpu.reg(0), b.taken ? 0 : 1);
-    }
+    std::vector<Case> cases;
+    for (const auto& b : branches)
+        cases.push_back({"condition " + std::to_string(b.condition) + " ccr " + std::to_string(b.ccr),
+                         {static_cast<std::uint8_t>(0x40 | b.condition), 0x02, 0xF8, 0x01}, {}, b.ccr, {{0, b.taken ? 0 : 1}},
+                         b.taken ? b.ccr : std::uint8_t(b.ccr & ~(N | Z | V))});
+    runAll(cases);
 }
 
-// The absolute jumps carry the top byte of a 24-bit address as the GNU
-// assembler writes it for addresses from 0x8000 up. Each call comes back
-// to the INC.B R1L behind it.
-TEST(H8Cpu, CallsAndJumpsInsideTheImage)
-{
-    runAll({
-        // A backward branch: count R0L down from 3.
-        {"dec r0l; bne .-2", {0x1A, 0x08, 0x46, 0xFC}, {{0, 0x0003}}, 0, {{0, 0x0000}}, Z},
-        {"bsr .+4; inc r1l; rts; inc r1l", {0x55, 0x04, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
-        {"jsr @0x8008; inc r1l; rts; inc r1l", {0x5E, 0xFF, 0x80, 0x08, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0},
-        {"jsr @r2; inc r1l; rts; inc r1l", {0x5D, 0x20, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {{2, 0x8006}}, 0, {{1, 0x0002}}, 0},
-        {"jsr @@0x10:8; inc r1l; rts; inc r1l", {0x5F, 0x10, 0x0A, 0x09, 0x54, 0x70, 0x0A, 0x09}, {}, 0, {{1, 0x0002}}, 0,
-         {{0x0010, {0x80, 0x06}}}}, {"jmp @0x8006; inc r1l", {0x5A, 0xFF, 0x80, 0x06, 0x0A, 0x09}, {}, 0, {}, 0},
-        {"jmp @r3; inc r1l", {0x59, 0x30, 0x0A, 0x09}, {{3, 0x8004}}, 0, {}, 0},
-        // The call's own return address, into the ROM, stays below the stack.
-        {"nop", {0x00, 0x00}, {}, 0xFF, {}, 0xFF, {}, {{H8Cpu::initialStackPointer - 2, {0x3F, 0xFE}}}},
-    });
-}
-
-// How a call ends: the code at the image's start (and other memory), the
-// budget, and the outcome, the program counter left at its address.
-struct Ending {
-    Bytes code;
-    std::uint64_t budget;
-    Kind kind;
-    std::uint64_t executed;
-    std::uint16_t address, instruction = 0;
-    MemoryBytes memory = {};
-};
+// How a call ends: the code at the image's start (and other memory), the budget, the outcome, the PC left at its address.
+struct Ending { Bytes code; std::uint64_t budget; Kind kind; std::uint64_t executed; std::uint16_t address, instruction = 0; MemoryBytes memory = {}; };
 
 TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
 {
@@ -236,8 +199,7 @@ TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
         {Bytes{0x79, 0x02, 0x80, 0x00, 0x6D, 0xF2} + rts, 30, Kind::budgetExhausted, 30, image},
         {{0x5E, 0x00, 0x12, 0x34}, 100, Kind::unknownInstruction, 1, 0x1234, 0xABCD, {{0x1234, {0xAB, 0xCD}}}},
     };
-    // What the interpreter does not have, or what is not an H8/300 encoding,
-    // at image + 2 after a NOP.
+    // At image + 2 after a NOP: what the interpreter does not have, or no H8/300 encoding.
     for (const Bytes& unknown : std::vector<Bytes>{
              {0x01, 0x80}, {0x0F, 0x08}, {0x56, 0x70}, {0x00, 0x01}, // SLEEP, DAA, RTE, NOP with a second byte
              {0x0D, 0x18}, {0x6A, 0x48, 0x00, 0x00},                 // MOV.W with a byte register, MOVFPE

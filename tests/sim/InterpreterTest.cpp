@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 namespace {
 
 // Variable instruction `opcode` (0x14 set, 0x24 add, ...) with a constant.
-Bytes variable(std::uint8_t opcode, int index, int value)
-{
-    return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value);
-}
+Bytes variable(std::uint8_t opcode, int index, int value) { return Bytes{opcode, static_cast<std::uint8_t>(index), 2} + word(value); }
 
 Bytes add(int index, int value) { return variable(0x24, index, value); }
 
@@ -74,13 +72,14 @@ TEST_F(InterpreterTest, ArithmeticFollowsTheFirmwares16BitRules)
         EXPECT_EQ(value(i), cases[i].result) << std::hex << int(cases[i].opcode) << std::dec << " on " << cases[i].start;
 }
 
-TEST_F(InterpreterTest, BranchesLoopsAndSubroutinesCountAsListed)
+TEST_F(InterpreterTest, TestsBranchesLoopsAndSubroutinesCountAsListed)
 {
     // 26 increments: 130 bytes, more than a signed byte reaches.
     Bytes body;
     for (int i = 0; i < 26; ++i)
         body = body + add(0, 1);
-    const struct { const char* name; Bytes code; int count; } cases[] = {
+    struct Flow { std::string name; Bytes code; int count; };
+    std::vector<Flow> cases = {
         // Add; leave when it is 3 (near test, 0x85); else back (0x27, -13).
         {"near branch back", add(0, 1) + Bytes{0x85, 0xC2, 0x00} + word(3) + Bytes{0x00, 3, 0x27, 0x8D}, 3},
         {"far branch back", add(0, 1) + Bytes{0x85, 0xC2, 0x00} + word(3) + Bytes{0x00, 4, 0x72, 0x8D, 0x00}, 3},
@@ -101,6 +100,13 @@ TEST_F(InterpreterTest, BranchesLoopsAndSubroutinesCountAsListed)
         // Subroutine 0 adds 1; 1 adds 10 and returns (0xF6) before adding 100.
         {"subroutines", {0x17, 0x00, 0x17, 0x01, 0x17, 0x00}, 12},
     };
+    // Tests of conditions 0 <=, 1 >=, 2 != and 3 ==: a branch skips the set.
+    const int tests[][4] = {{0, 3, 5, 1}, {0, 5, 3, 0}, {0, -1, 0, 1}, {1, 5, 3, 1}, {1, 3, 3, 1},
+                            {1, 2, 3, 0}, {2, 3, 3, 0}, {2, 3, 4, 1}, {3, 3, 3, 1}, {3, 3, 4, 0}};
+    for (const auto& [condition, first, second, branches] : tests)
+        cases.push_back({"test " + std::to_string(condition) + " on " + std::to_string(first) + ", " + std::to_string(second),
+                         Bytes{0x85, static_cast<std::uint8_t>(condition << 6 | 2), 0x02} + word(first) +
+                             Bytes{static_cast<std::uint8_t>(second), 5} + variable(0x14, 0, 1), branches ? 0 : 1});
     for (const auto& c : cases) {
         command({0x14, 0, 2, 0, 0});
         load(0x35, 0, add(0, 1));
@@ -134,24 +140,10 @@ TEST_F(InterpreterTest, EveryInstructionLeavesTheNextOneWhereItBegins)
     EXPECT_FALSE(brick.snapshot().unknownOpcode.has_value());
 }
 
-TEST_F(InterpreterTest, TestsBranchWhenTheirConditionHolds)
-{
-    // Conditions 0 <=, 1 >=, 2 !=, 3 ==; a branch skips the set.
-    const int cases[][4] = {{0, 3, 5, 1}, {0, 5, 3, 0}, {0, -1, 0, 1}, {1, 5, 3, 1}, {1, 3, 3, 1},
-                            {1, 2, 3, 0}, {2, 3, 3, 0}, {2, 3, 4, 1}, {3, 3, 3, 1}, {3, 3, 4, 0}};
-    for (const auto& [condition, first, second, branches] : cases) {
-        command({0x14, 0, 2, 0, 0});
-        run(Bytes{0x85, static_cast<std::uint8_t>(condition << 6 | 2), 0x02} + word(first) +
-                Bytes{static_cast<std::uint8_t>(second), 5} + variable(0x14, 0, 1), 1);
-        EXPECT_EQ(value(0), branches ? 0 : 1) << condition << " on " << first << ", " << second;
-    }
-}
-
 TEST_F(InterpreterTest, WaitsTimersTasksAndSourcesRunByTheClock)
 {
-    // Tasks 1 and 2 count forever with their own variable 32; task 0 waits
-    // 1.23 s, reads timer 0 in tenths and hundredths, variable 7 through 5
-    // (source 36), a random number to 10, counter 1 up twice, the slot.
+    // Tasks 1 and 2 count forever with their own variable 32; task 0 waits 1.23 s, reads timer 0 in
+    // tenths and hundredths, variable 7 through 5 (source 36), a random number to 10, counter 1 up twice, the slot.
     load(0x25, 1, variable(0x14, 32, 1) + add(1, 1) + Bytes{0x27, 0x86});
     load(0x25, 2, variable(0x14, 32, 2) + add(2, 1) + Bytes{0x27, 0x86});
     run(variable(0x14, 32, 7) + Bytes{0x71, 1, 0x71, 2, 0x43, 0x02} + word(123) +
@@ -226,24 +218,21 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     }
     brick.setSensorRaw(2, 100);
     command({0x14, 12, 13, 2, 0}); // variable 12 = sensor 3's boolean, pressed
-    command(add(4, 5));
-    command(add(4, 5));
-    command(Bytes{0x23} + word(880) + Bytes{20});
-    for (const Bytes& watch : {Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}}) // the last two refused
-        command(watch);
+    // Two adds, a tone, a watch time and two refused ones.
+    for (const Bytes& given : {add(4, 5), add(4, 5), Bytes{0x23} + word(880) + Bytes{20}, Bytes{0x22, 1, 2}, Bytes{0x22, 24, 0}, Bytes{0x22, 0, 60}})
+        command(given);
     EXPECT_EQ(brick.snapshot().watch, 62);
     const Played tone = brick.snapshot().played.back();
     EXPECT_EQ(std::tuple(value(4), value(12), tone.frequency, tone.duration), std::tuple(10, 1, 880, 20));
     sent.clear();
-    command({0x27, 0x00}); // flow control is a program's own
-    command({0x33, 2, 8, 0}); // no display 8
-    command({0x13, 1, 1, 9}); // no timer 9
+    for (const Bytes& refused : {Bytes{0x27, 0x00}, Bytes{0x33, 2, 8, 0}, Bytes{0x13, 1, 1, 9}}) // flow control; display 8; timer 9
+        command(refused);
     EXPECT_TRUE(sent.empty());
     // A display that exists; power above 7 kept at 7; a muted brick plays nothing.
     command({0x33, 2, 3, 0});
     EXPECT_EQ(std::pair(brick.snapshot().display, sent.empty()), std::pair(3, false));
-    command({0x13, 1, 2, 9});
-    command({0x31, 1}); // the long range
+    for (const Bytes& given : {Bytes{0x13, 1, 2, 9}, Bytes{0x31, 1}}) // the second: the long range
+        command(given);
     EXPECT_EQ(std::pair(brick.snapshot().outputs[0].power, brick.snapshot().transmitterRange), std::pair(7, 1));
     const std::size_t played = brick.snapshot().played.size();
     for (const Bytes& sound : {Bytes{0xD0}, Bytes{0x51, 1}, Bytes{0xE0}, Bytes{0x51, 2}})

@@ -1,5 +1,4 @@
-// infrabrick-sim as a program: options, control, announcement, pacing, noise,
-// and the link on its pseudo-terminal, where unpaced bursts try it harder.
+// infrabrick-sim as a program: options, control, announcement, pacing, noise, and the link on its terminal in bursts.
 #include "link/RCXSender.h"
 #include "ports/AllPorts.h"
 #include "ports/SerialPort.h"
@@ -7,7 +6,6 @@
 #include "protocol/Words.h"
 #include "rcx/FirmwareFile.h"
 #include "link/Framing.h"
-#include "sim/BrickControl.h"
 #include "sim/LineMode.h"
 #include "sim/PtyTower.h"
 #include "support/Recording.h"
@@ -18,7 +16,6 @@
 #include <algorithm>
 #include <csignal>
 #include <numeric>
-#include <unistd.h>
 
 namespace {
 
@@ -31,10 +28,8 @@ const std::string program = INFRABRICK_SIM;
 // Reads onto `got` until it ends with `tail`; false after a second of silence.
 bool readThrough(SerialPort& line, Bytes& got, const Bytes& tail)
 {
-    for (std::uint8_t byte; got.size() < tail.size() || !std::equal(tail.rbegin(), tail.rend(), got.rbegin());)
-        if (line.readByte(&byte, 1s) == 0)
-            got.push_back(byte);
-        else
+    for (std::uint8_t byte; got.size() < tail.size() || !std::equal(tail.rbegin(), tail.rend(), got.rbegin()); got.push_back(byte))
+        if (line.readByte(&byte, 1s) != 0)
             return false;
     return true;
 }
@@ -87,15 +82,11 @@ TEST(SimProgram, TheAnnouncedLinkNamesTheTerminalUntilTheProgramEndsHoweverItEnd
     EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.folder / "infrabrick" / "escape")));
 }
 
-Bytes plainFramed(const Bytes& values)
-{
-    return hex("55 FF 00") + values + Bytes{checksum(values)};
-}
+Bytes plainFramed(const Bytes& values) { return hex("55 FF 00") + values + Bytes{checksum(values)}; }
 
-// Noise loses a command, never its echo; realtime paces the echo and the
-// reply. The serial tower's fast download image puts the brick's line at
-// 4800 bit/s without complements or parity: a host still at 2400 is not
-// heard, and realtime paces each byte at the new speed.
+// Noise loses a command, never its echo; realtime paces the echo and the reply. The
+// serial tower's fast download image puts the brick's line at 4800 bit/s without
+// complements or parity: a host still at 2400 is not heard, each byte paced anew.
 TEST(SimProgram, NoiseLosesCommandsNotEchoesAndRealtimePacesTheLineTheFastDownloadImageSets)
 {
     SimProcess sim(program, {"--realtime", "--no-firmware", "--noise", "1", "--seed", "7"});
@@ -157,11 +148,10 @@ TEST(SerialLinkToSim, EveryCommandIsAnsweredAtTheFirstAttemptAndOneWithoutReplyH
     EXPECT_EQ(sim.control("message 77"), "ok");
     EXPECT_TRUE(waitUntil([&] { return packet.messagesReceived() == 1; }));
     EXPECT_EQ(packet.getMessage(0, 0.2f), 77);
-    for (int i = 0; i < 200; ++i)
-        if (i % 2 == 0)
-            sender.sendCode(0x10);
-        else
-            ASSERT_EQ(sender.sendCodeGet2(0x30), 8765) << "command " << i;
+    for (int i = 1; i < 200; i += 2) {
+        sender.sendCode(0x10);
+        ASSERT_EQ(sender.sendCodeGet2(0x30), 8765) << "command " << i;
+    }
     for (int round = 0; round < 100; ++round) {
         ASSERT_EQ(sim.control("history clear"), "ok");
         sender.sendCodeNoReply(0xD2, {0x00, 0x00});
