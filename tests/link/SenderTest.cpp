@@ -90,7 +90,7 @@ TEST_F(SenderTest, FailuresToSendAreTowerErrorsAndABusyPortATimeout)
     port.stallReads(true);
     port.feed(hex("55 FF 00"));
     ASSERT_TRUE(port.waitUntilDrained());
-    sender.sendCode(0x10);
+    EXPECT_EQ(sender.sendBlock(1, 3, data.data()), -1);
     EXPECT_EQ(told(), std::pair(2, 4));
     sender.sendCodeNoReply(0xF7, {1});
     EXPECT_EQ(told(), std::pair(3, 5));

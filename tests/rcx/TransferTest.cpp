@@ -53,8 +53,9 @@ TEST_F(Transfer, AProgramGoesOutInBlocksOfTwentyAndItsSymbolsNameTheSlot)
     EXPECT_EQ(fileOp.increments, (std::vector<double>{20 * 100.0 / 135, 20 * 100.0 / 135, 5 * 100.0 / 135, 20 * 100.0 / 60}));
     EXPECT_EQ(fileOp.events, (std::vector<std::string>{"start Downloading file \"My Robot.v2.rcx\"", "stop"}));
     EXPECT_EQ((std::vector{controller.progName(2), controller.taskName(2, 1), controller.taskName(2, 10), controller.taskName(2, 4),
-                           controller.subName(2, 8), controller.varName(2, 31), controller.varName(1, 3), controller.progName(1)}),
-              (std::vector<std::string>{"My Robot.v2", "main", "last", "", "helper", "top", "other slot", ""}));
+                           controller.subName(2, 8), controller.varName(2, 31), controller.varName(1, 3), controller.progName(1),
+                           controller.subName(2, 1)}),
+              (std::vector<std::string>{"My Robot.v2", "main", "last", "", "helper", "top", "other slot", "", ""}));
     EXPECT_EQ(variable, "speed, count") << "the same string, changed in place";
     EXPECT_EQ(brick.listener.failures(), 0);
 }

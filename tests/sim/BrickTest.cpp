@@ -63,6 +63,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x12, 3, 1}, {{0x0F, 0}}}, {{0xE9, 0x45}, Bytes{}}, {{0x29, 0x44}, Bytes{}}, {{0x1A, 3, 2}, {{0x4B, 0}}},
         {{0x21, 0x01}, Bytes{}}, {{0x12, 3, 0}, {{0x0B, 0}}}, {{0xD2, 0, 0x40}, none}, {{0x1A, 3, 0}, {{0x83, 0}}},
         {{0xD2, 0, 0}, none}, {{0x12, 3, 0}, {{0x43, 0}}},
+        // The global settings (RCX 2) read as source 17 and bound the output's own; display 0 is one.
+        {{0xA3, 0x04, 2, 2}, Bytes{}}, {{0x77, 0x04}, Bytes{}}, {{0x1A, 17, 2}, {{0x82, 0}}}, {{0x12, 3, 2}, {{0x42, 0}}},
+        {{0x33, 2, 3, 0}, Bytes{}}, {{0x3B, 2, 0, 0}, Bytes{}},
         // Sensors: type and mode bytes read back, values converted; a fourth sensor is refused.
         {{0x32, 3, 1}, none}, {{0x3A, 0, 5}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none},
         {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
@@ -87,7 +90,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x52, 3, 0}, {{0}}}, {{0x5A, 0xFF, 0x7F}, {{1}}},
     });
     BrickState state = brick.snapshot();
-    EXPECT_EQ(std::tuple(state.variables[3], state.running(), state.datalog.size), std::tuple(5, false, 3));
+    EXPECT_EQ(std::tuple(state.variables[3], state.running(), state.datalog.size, state.display), std::tuple(5, false, 3, 0));
     EXPECT_EQ(state.remote, (std::vector<std::uint16_t>{0, 0x80, 0, 0x4000, 0}));
     EXPECT_EQ(state.messages, (std::vector<std::uint8_t>{4, 4}));
     EXPECT_EQ(std::tuple(state.userDisplay.source, state.userDisplay.argument, state.userDisplay.decimals), std::tuple(9, 2, 1));
@@ -106,7 +109,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 84u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 90u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)

@@ -99,9 +99,11 @@ TEST_F(InterpreterTest, TestsBranchesLoopsAndSubroutinesCountAsListed)
                                      Bytes{0x27, 0x88, 0x27, 0x8F}, 6},
         // Subroutine 0 adds 1; 1 adds 10 and returns (0xF6) before adding 100.
         {"subroutines", {0x17, 0x00, 0x17, 0x01, 0x17, 0x00}, 12},
+        // Subroutine 2 calls itself: the ninth call of a chain is skipped.
+        {"recursion", {0x17, 0x02}, 8},
     };
     // Tests of conditions 0 <=, 1 >=, 2 != and 3 ==: a branch skips the set.
-    const int tests[][4] = {{0, 3, 5, 1}, {0, 5, 3, 0}, {0, -1, 0, 1}, {1, 5, 3, 1}, {1, 3, 3, 1},
+    const int tests[][4] = {{0, 3, 5, 1}, {0, 3, 3, 1}, {0, 5, 3, 0}, {0, -1, 0, 1}, {1, 5, 3, 1}, {1, 3, 3, 1},
                             {1, 2, 3, 0}, {2, 3, 3, 0}, {2, 3, 4, 1}, {3, 3, 3, 1}, {3, 3, 4, 0}};
     for (const auto& [condition, first, second, branches] : tests)
         cases.push_back({"test " + std::to_string(condition) + " on " + std::to_string(first) + ", " + std::to_string(second),
@@ -111,6 +113,7 @@ TEST_F(InterpreterTest, TestsBranchesLoopsAndSubroutinesCountAsListed)
         command({0x14, 0, 2, 0, 0});
         load(0x35, 0, add(0, 1));
         load(0x35, 1, add(0, 10) + Bytes{0xF6} + add(0, 100));
+        load(0x35, 2, Bytes{0x17, 0x02} + add(0, 1));
         run(c.code, 200);
         EXPECT_EQ(value(0), c.count) << c.name;
         EXPECT_FALSE(brick.snapshot().running()) << c.name;
@@ -231,9 +234,10 @@ TEST_F(InterpreterTest, TheHostsInstructionsActOutsideAnyTaskAndTheRemoteStartsP
     // A display that exists; power above 7 kept at 7; a muted brick plays nothing.
     command({0x33, 2, 3, 0});
     EXPECT_EQ(std::pair(brick.snapshot().display, sent.empty()), std::pair(3, false));
+    sent.clear();
     for (const Bytes& given : {Bytes{0x13, 1, 2, 9}, Bytes{0x31, 1}}) // the second: the long range
         command(given);
-    EXPECT_EQ(std::pair(brick.snapshot().outputs[0].power, brick.snapshot().transmitterRange), std::pair(7, 1));
+    EXPECT_EQ(std::tuple(brick.snapshot().outputs[0].power, brick.snapshot().transmitterRange, sent.size()), std::tuple(7, 1, 14u));
     const std::size_t played = brick.snapshot().played.size();
     for (const Bytes& sound : {Bytes{0xD0}, Bytes{0x51, 1}, Bytes{0xE0}, Bytes{0x51, 2}})
         command(sound);
