@@ -118,8 +118,13 @@ TEST_F(SenderTest, ToggleBitsAlternateAndAfterALostExchangeTheNextCommandCannotB
     sender.sendCodeGet2(0x12, {9, 0});
     sender.sendCodeNoReply(0xF7, {3});
     sender.sendCodeGet2(0x12, {9, 0});
-    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x10, 0xD2, 0xD2, 0x1A, 0x12, 0x12, 0x12, 0x18, 0x12, 0x1A, 0xF7, 0x12}));
-    EXPECT_EQ(told(), std::pair(1, 0));
+    // When that alive command goes unanswered too, the command is not sent.
+    port.setResponder({});
+    sender.sendCodeGet2(0x12, {9, 1});
+    sender.sendCodeGet2(0x12, {9, 2});
+    EXPECT_EQ(opcodesWritten(), (std::vector<int>{0x18, 0x10, 0xD2, 0xD2, 0x1A, 0x12, 0x12, 0x12, 0x18, 0x12, 0x1A, 0xF7, 0x12,
+                                                   0x1A, 0x1A, 0x1A, 0x10, 0x10, 0x10}));
+    EXPECT_EQ(told(), std::pair(3, 0));
 }
 
 // Blocks and entries read into their arrays in BrickPort.CarriesEveryLengthOfReply...

@@ -76,12 +76,13 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
         // Code arrives in numbered blocks ending with block 0, into the current slot; a block
-        // out of order, a wrong sum, a refusal and one past the announced length have their
+        // out of order, a wrong sum, a refusal and one past or short of the announced length have their
         // status; the same block again after a lost status is acknowledged, stored once.
         {{0x91, 2}, Bytes{}}, {block(0x45, 1, {1}), {{Brick::blockOutOfSequence}}},
         {{0x25, 0, 3, 0, 5, 0}, {{0}}}, {block(0x4D, 2, {1, 2}), {{Brick::blockOutOfSequence}}},
         {block(0x45, 1, {1, 2}), {{0}}}, {block(0x4D, 1, {1, 2}), {{0}}},
-        {block(0x45, 0, {3, 4, 5, 6}), {{Brick::blockOutOfSequence}}}, {block(0x4D, 0, {3, 4, 5}), {{0}}},
+        {block(0x45, 0, {3}), {{Brick::blockOutOfSequence}}},
+        {block(0x4D, 0, {3, 4, 5, 6}), {{Brick::blockOutOfSequence}}}, {block(0x45, 0, {3, 4, 5}), {{0}}},
         {{0x3D, 0, 7, 0, 2, 0}, {{0}}}, {block(0x45, 0, {9, 9}), {{0}}},
         {{0x35, 0, 6, 0, 2, 0}, {{0}}}, {Bytes{0x4D, 0, 0, 2, 0, 9, 9, 0}, {{Brick::blockChecksumError}}},
         // Programs run from the current slot; the slot is source 8.
@@ -109,7 +110,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 90u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 91u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
