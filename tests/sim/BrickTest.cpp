@@ -67,6 +67,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0xA3, 0x04, 2, 2}, Bytes{}}, {{0x77, 0x04}, Bytes{}}, {{0x1A, 17, 2}, {{0x82, 0}}}, {{0x12, 3, 2}, {{0x42, 0}}},
         {{0x33, 2, 3, 0}, Bytes{}}, {{0x3B, 2, 0, 0}, Bytes{}},
         // Sensors: type and mode bytes read back, values converted; a fourth sensor is refused.
+        {{0x05, 9, 0, 2, 5, 0}, none}, // a sensor's value cannot be set
         {{0x32, 3, 1}, none}, {{0x3A, 0, 5}, none}, {{0x42, 3, 0x20}, none}, {{0xD1, 3}, none}, {{0x71, 10}, none}, {{0x81, 10}, none},
         {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
         {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
@@ -110,7 +111,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 91u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 92u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
