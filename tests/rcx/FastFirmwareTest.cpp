@@ -1,6 +1,6 @@
 // The fast firmware install against the virtual brick, whose ROM runs the fast download image, then
 // hears only a host that switched its line: the wire's bytes, zero-run cuts, fall-backs and faults.
-#include "SRecords.h"
+#include "support/SRecords.h"
 #include "support/VirtualBrick.h"
 
 #include "rcx/FastDownloadImage.h"

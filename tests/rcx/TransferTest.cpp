@@ -1,5 +1,5 @@
 // Program downloads, firmware installs and datalog saves on the in-process virtual brick, and their files.
-#include "SRecords.h"
+#include "support/SRecords.h"
 #include "support/ProgramFiles.h"
 #include "support/VirtualBrick.h"
 

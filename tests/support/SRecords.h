@@ -16,11 +16,11 @@ inline std::string record(char type, int address, const Bytes& data)
     return std::accumulate(line.begin(), line.end(), std::string("S") + type, [](std::string text, int byte) { return text + hexByte(byte); }) + "\n";
 }
 
-// `image` from 0x8000, 16 bytes a line, then the start address.
-inline std::string recordsOf(const Bytes& image, int start = 0x8000)
+// `image` from `origin`, `perLine` bytes a line, then the start address.
+inline std::string recordsOf(const Bytes& image, int start = 0x8000, int origin = 0x8000, std::size_t perLine = 16)
 {
     std::string text;
-    for (std::size_t at = 0; at < image.size(); at += 16)
-        text += record('1', int(0x8000 + at), Bytes(image.begin() + long(at), image.begin() + long(std::min(at + 16, image.size()))));
+    for (std::size_t at = 0; at < image.size(); at += perLine)
+        text += record('1', int(origin + at), Bytes(image.begin() + long(at), image.begin() + long(std::min(at + perLine, image.size()))));
     return text + record('9', start, {});
 }
