@@ -143,33 +143,39 @@ struct EmulatedTower::State {
     Bytes heard{};                   // from the brick, not yet read
     std::deque<Urb> waiting{}, ended{}; // the ended to be reaped by their clients
 
+    // The testbed is called with the lock let go: its calls may wait for the
+    // worker thread, which may be waiting for the lock in a request.
     void plugIn()
     {
-        std::lock_guard lock(mutex);
-        plugged = driverBound = true;
-        configuration = 1;
-        requests.settings = {};
-        sent.clear();
-        sentBytes = 0;
+        {
+            std::lock_guard lock(mutex);
+            plugged = driverBound = true;
+            configuration = 1;
+            requests.settings = {};
+            sent.clear();
+            sentBytes = 0;
+        }
         umockdev_testbed_add_from_string(testbed, record.c_str(), nullptr);
     }
 
     // A disconnect ends the transfers under way.
     void unplug()
     {
-        std::lock_guard lock(mutex);
-        if (!std::exchange(plugged, false))
-            return;
-        for (auto& [client, state] : clients)
-            state.connected = false;
-        claimedBy = nullptr;
-        unplugBeyond = SIZE_MAX;
-        heard.clear();
-        infrared.clear();
-        toBrick.clear();
-        for (const Urb& urb : waiting)
-            end(urb, -ESHUTDOWN);
-        waiting.clear();
+        {
+            std::lock_guard lock(mutex);
+            if (!std::exchange(plugged, false))
+                return;
+            for (auto& [client, state] : clients)
+                state.connected = false;
+            claimedBy = nullptr;
+            unplugBeyond = SIZE_MAX;
+            heard.clear();
+            infrared.clear();
+            toBrick.clear();
+            for (const Urb& urb : waiting)
+                end(urb, -ESHUTDOWN);
+            waiting.clear();
+        }
         umockdev_testbed_uevent(testbed, sysfsPath.c_str(), "remove");
         umockdev_testbed_remove_device(testbed, sysfsPath.c_str());
     }
