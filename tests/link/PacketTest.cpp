@@ -172,7 +172,6 @@ TEST_F(PacketTest, ABlockReplyTakesTheLengthSetBeforehandAndASuspendedOrFailedLi
     port.failRead(0x1234);
     ASSERT_TRUE(output.waitFor("Error: 1234\n"));
     EXPECT_TRUE(waitUntil([&] { return packet.sendPacket(0x10, {}, 0.2f) == kIOReturnNotReady; }));
-    EXPECT_EQ(packet.sendDLPacket(1, 1, hex("01").data(), 0.2f), kIOReturnNotReady);
     packet.startReadLoop();
     port.feed(framed({0xF7, 0x03}));
     ASSERT_TRUE(waitUntil([&] { return packet.messagesReceived() == 2; }));

@@ -28,14 +28,12 @@ TEST(AllPorts, ListsTheSerialLinesThenTheUSBTowerAndOpensTheChosenType)
     for (int index = -1; index <= 2; ++index)
         EXPECT_EQ((std::vector{ports.portTypeAtIndex(index), ports.portNameAtIndex(index), ports.portPathAtIndex(index)}),
                   listed[index + 1]) << index;
-    for (const char* type : {"Serial", "sErIaL"}) {
-        EXPECT_EQ(ports.setPort(type, "", "scripted"), 0) << type;
-        EXPECT_TRUE(ports.echoes()) << "the serial port is current";
-        EXPECT_EQ(ports.setPort("Parallel", "", ""), kIOReturnNoDevice);
-        EXPECT_FALSE(ports.echoes());
-        std::uint8_t byte;
-        EXPECT_EQ(serial->readByte(&byte, 0ms), ScriptedPort::closedCode) << "closed on leaving it";
-    }
+    EXPECT_EQ(ports.setPort("sErIaL", "", "scripted"), 0) << "the type in any case";
+    EXPECT_TRUE(ports.echoes()) << "the serial port is current";
+    EXPECT_EQ(ports.setPort("Parallel", "", ""), kIOReturnNoDevice);
+    EXPECT_FALSE(ports.echoes());
+    std::uint8_t byte;
+    EXPECT_EQ(serial->readByte(&byte, 0ms), ScriptedPort::closedCode) << "closed on leaving it";
     EXPECT_EQ(ports.setPort("usb", "USB IR Tower", "USB IR Tower"), -1) << "no tower attached";
     EXPECT_FALSE(ports.echoes());
 }

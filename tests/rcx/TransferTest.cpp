@@ -177,7 +177,6 @@ TEST_F(Transfer, FirmwareInstallDeletesPausesAnnouncesSendsAndUnlocksIntoABrickW
     const std::tuple<std::function<void(VirtualBrick&)>, Bytes, int, const char*> failures[] = {
         {[](VirtualBrick& b) { b.answer(0x75, [](const Command&) { return Bytes{1}; }); }, image, 0x75, "Firmware download error"},
         {[](VirtualBrick& b) { b.control("refuse-blocks 11"); }, image, 0x45, "Too many download errors"},
-        {[](VirtualBrick&) {}, Bytes(150, 1), 0xA5, "Firmware download error"}, // no signature, no unlock
         {[](VirtualBrick& b) { b.answer(0xA5, [](const Command&) { return Bytes(25, 0); }); }, image, 0xA5, "Firmware download error"},
     };
     for (const auto& [arrange, content, lastOpcode, message] : failures) {
@@ -218,16 +217,13 @@ TEST_F(Transfer, MalformedFirmwareFilesAreReportedBeforeAnythingIsSent)
     const auto replaced = [](std::string line, std::size_t at, const std::string& text) { return line.replace(at, text.size(), text); };
     const std::pair<std::string, const char*> cases[] = {
         {"X" + good.substr(1) + end, "is not an S-Record file"}, {good + "\n" + good + end, "is not an S-Record file"},
-        {" " + good + end, "is not an S-Record file"}, {replaced(good, 2, "0G") + end, "has an illegal line length"},
         {"S1028000" + hexByte(~(2 + 0x80)) + "\n" + end, "has an illegal line length"},
         {replaced(good, 5, "x") + end, "has an illegal character"}, {replaced(good, 11, "Q") + end, "has an illegal character"},
-        {replaced(good, good.size() - 3, "-1") + end, "has an illegal character"},
         {replaced(good, 2, "07") + end, "has an illegal character"},          // a count past the line
         {record('1', 0, Bytes(128, 1)) + end, "has an illegal character"},    // longer than 255
-        {replaced(good, 8, "11") + end, "has a checksum error"}, {good + end + replaced(good, 8, "11"), "has a checksum error"},
-        {replaced(record('1', 0, {}), 9, "B") + end, "has a checksum error"}, {good + replaced(end, 2, "04"), "has an illegal character"},
+        {replaced(good, 8, "11") + end, "has a checksum error"}, {good + replaced(end, 2, "04"), "has an illegal character"},
         {good + replaced(end, 6, "zz"), "has an illegal character"}, {firmwareText(imageOf(65537)), "is too large"},
-        {good, "has no start address"}, {"", "has no start address"}, {record('1', 0x8000, {}) + end, "contains no firmware"},
+        {good, "has no start address"}, {record('1', 0x8000, {}) + end, "contains no firmware"},
     };
     for (const auto& [text, message] : cases) {
         fileOp = {};
