@@ -82,7 +82,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Get, "/Brick/Outputs/AB", "MotorOutput", "power", 6, {"12 03 01"}},
         {Get, "/Brick/Outputs/AB", "MotorOutput", "activity", code("OuA2"), {"12 03 01"}},
         {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}}, {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
-        {Get, "/Brick/Outputs/B", "MotorOutput", "activity", code("OuA1"), {"12 03 01"}},
         // A slope is set with the mode the brick has; 0 to 31 only.
         {Set, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"42 00 A0"}},
         {Set, "/Brick/Inputs/1", "SensorInput", "slope", 10, {"12 0A 00", "12 0B 00", "42 00 AA"}},
@@ -163,7 +162,6 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     const auto took = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     QStringList commands = brick.commands();
-    EXPECT_EQ(commands.value(0) + " .. " + commands.value(commands.size() - 1), "91 02 .. 51 05");
     const qsizetype blocks = commands.filter(QRegularExpression("^45 ")).size();
     EXPECT_GE(blocks, 3);
     EXPECT_GE(took, blocks * 500ms);
