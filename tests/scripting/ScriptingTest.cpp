@@ -94,7 +94,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Set, "/Brick/Variables/5", "Variable", "value", 70000, {"14 05 02 70 11"}},
         {Get, "/Brick/Variables/5", "Variable", "value", 4464, {"12 00 05"}}, {Set, "/Brick/Variables/31", "Variable", "value", -1, {"14 1F 02 FF FF"}},
         {Set, "/Brick/Datalog", "Datalog", "totalSize", 50, {"52 32 00"}}, {Command, "/Brick/Datalog", "Datalog", "Delete", {}, {"52 32 00"}},
-        {Set, "/Brick", "Brick", "currentSlot", QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5")), {"91 04"}},
         {Command, "/Brick/Slots/4", "ProgramSlot", "Select", {}, {"91 03"}}, {Get, "/Brick", "Brick", "currentSlot", "/Brick/Slots/4", {"12 08 00"}},
         // Stopping a slot the brick is not on only asks which it is on.
         {Command, "/Brick/Slots/2", "ProgramSlot", "Stop", {}, {"12 08 00"}}, {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
