@@ -13,9 +13,6 @@ struct Stage { std::string control; int milliseconds; std::vector<std::string> e
 
 const std::string variables = "\"variables\":[";
 const struct { const char* name; const char* target; const char* source; std::vector<Stage> stages; } programs[] = {
-    {"outputs", "RCX", "task main() { SetPower(OUT_A, 3); OnFwd(OUT_A); OnRev(OUT_B); Float(OUT_C); Wait(50); Off(OUT_B); }\n",
-     {{"", 100, {"\"outputs\":[{\"power\":3,\"direction\":\"forward\",\"state\":\"on\"},{\"power\":7,\"direction\":\"reverse\",\"state\":\"on\"},"}},
-      {"", 500, {"{\"power\":7,\"direction\":\"reverse\",\"state\":\"off\"},{\"power\":7,\"direction\":\"forward\",\"state\":\"float\"}]"}}}},
     {"datalog", "RCX", "int x;\ntask main() { CreateDatalog(5); x = 12; AddToDatalog(x); Wait(150);\n  AddToDatalog(Timer(0)); AddToDatalog(SENSOR_1); }\n",
      {{"", 2000, {"\"datalog\":{\"size\":5,\"entries\":[[255,4],[0,12],[32,15],[64,1023]]}"}}}},
     {"events", "RCX2", "int hit, high, x;\ntask main() { start timed; SetSensor(SENSOR_1, SENSOR_TOUCH); SetEvent(1, SENSOR_1, EVENT_TYPE_PRESSED);\n"

@@ -67,7 +67,6 @@ protected:
 // Each call in this order (a property read, written, or a command) and what the brick hears.
 TEST_F(ScriptingTest, EachCallSendsItsCommands)
 {
-    ASSERT_EQ(brick.control("battery 8250"), "ok");
     ASSERT_EQ(brick.control("sensor 3 raw 350"), "ok");
     enum Kind { Get, Set, Command };
     const struct { Kind kind; const char *path, *interface, *member; QVariant value; QStringList sent; } rows[] = {
@@ -83,7 +82,6 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Get, "/Brick/Outputs/AB", "MotorOutput", "power", 6, {"12 03 01"}},
         {Get, "/Brick/Outputs/AB", "MotorOutput", "activity", code("OuA2"), {"12 03 01"}},
         {Get, "/Brick/Outputs/A", "MotorOutput", "power", 5, {"12 03 00"}}, {Command, "/Brick/Outputs/B", "MotorOutput", "Stop", {}, {"21 42"}},
-        {Get, "/Brick/Outputs/B", "MotorOutput", "activity", code("OuA1"), {"12 03 01"}},
         // A slope is set with the mode the brick has; 0 to 31 only.
         {Set, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"42 00 A0"}},
         {Set, "/Brick/Inputs/1", "SensorInput", "slope", 10, {"12 0A 00", "12 0B 00", "42 00 AA"}},
@@ -91,13 +89,11 @@ TEST_F(ScriptingTest, EachCallSendsItsCommands)
         {Get, "/Brick/Inputs/1", "SensorInput", "slope", 10, {"12 0A 00", "12 0B 00"}},
         {Get, "/Brick/Inputs/1", "SensorInput", "mode", code("SeM5"), {"12 0A 00", "12 0B 00"}},
         {Set, "/Brick/Inputs/3", "SensorInput", "type", code("SeT3"), {"32 02 03"}},
-        {Set, "/Brick/Inputs/3", "SensorInput", "mode", code("SeM4"), {"42 02 80"}},
         {Get, "/Brick/Inputs/3", "SensorInput", "type", code("SeT3"), {"12 0A 02", "12 0B 02"}},
         {Get, "/Brick/Inputs/3", "SensorInput", "value", 96, {"12 09 02"}}, // 146 - 350 / 7
-        {Get, "/Brick", "Brick", "batteryLevel", 8250, {"30"}}, {Set, "/Brick/Variables/5", "Variable", "value", 70000, {"14 05 02 70 11"}},
+        {Set, "/Brick/Variables/5", "Variable", "value", 70000, {"14 05 02 70 11"}},
         {Get, "/Brick/Variables/5", "Variable", "value", 4464, {"12 00 05"}}, {Set, "/Brick/Variables/31", "Variable", "value", -1, {"14 1F 02 FF FF"}},
         {Set, "/Brick/Datalog", "Datalog", "totalSize", 50, {"52 32 00"}}, {Command, "/Brick/Datalog", "Datalog", "Delete", {}, {"52 32 00"}},
-        {Set, "/Brick", "Brick", "currentSlot", QVariant::fromValue(QDBusObjectPath("/Brick/Slots/5")), {"91 04"}},
         {Command, "/Brick/Slots/4", "ProgramSlot", "Select", {}, {"91 03"}}, {Get, "/Brick", "Brick", "currentSlot", "/Brick/Slots/4", {"12 08 00"}},
         // Stopping a slot the brick is not on only asks which it is on.
         {Command, "/Brick/Slots/2", "ProgramSlot", "Stop", {}, {"12 08 00"}}, {Command, "/Brick/Slots/4", "ProgramSlot", "Stop", {}, {"12 08 00", "50"}},
@@ -165,7 +161,6 @@ TEST_F(ScriptingTest, DownloadsGoIntoTheirSlotOrSayWhyNot)
     const auto took = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     QStringList commands = brick.commands();
-    EXPECT_EQ(commands.value(0) + " .. " + commands.value(commands.size() - 1), "91 02 .. 51 05");
     const qsizetype blocks = commands.filter(QRegularExpression("^45 ")).size();
     EXPECT_GE(blocks, 3);
     EXPECT_GE(took, blocks * 500ms);
