@@ -124,7 +124,7 @@ TEST_F(CliTest, EachSubcommandReachesTheBrick)
         {{"variable", "5", "--", "-2"}, {R"( 05 02 FE FF")", R"("variables":[0,0,0,0,0,-2,)"}},
         {{"variable", "1", "40000"}, {R"("variables":[0,-25536,)"}},
         {{"message", "7"}, {R"("messages":[7])"}},
-        {{"sound", "3"}, {R"("played":[{"sound":3}])"}},
+        {{"sound", "0"}, {R"("played":[{"sound":0}])"}},
         {{"watch", "12:34"}, {R"("watch":754)"}},
         {{"sleep", "5"}, {R"("powerDownDelay":5)"}},
         {{"run", "--slot", "3"}, {R"("slot":3)"}},
