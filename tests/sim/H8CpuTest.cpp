@@ -203,7 +203,7 @@ TEST(H8Cpu, EndsACallOnReturnBudgetOrUnknownInstruction)
     for (const Bytes& unknown : std::vector<Bytes>{
              {0x01, 0x80}, {0x0F, 0x08}, {0x56, 0x70}, {0x00, 0x01}, // SLEEP, DAA, RTE, NOP with a second byte
              {0x0D, 0x18}, {0x6A, 0x48, 0x00, 0x00},                 // MOV.W with a byte register, MOVFPE
-             {0x0D, 0x81}, {0x02, 0x19},                             // MOV.W from a byte register, STC's upper nibble
+             {0x0D, 0x81}, {0x02, 0x19}, {0x03, 0x19},               // MOV.W from a byte register, STC's and LDC's upper nibble
              {0x70, 0xD8}, {0x64, 0x00},                             // BSET with bit 7 of its bit number, 0x64
              {0x7D, 0x20, 0x73, 0x30}, {0x7C, 0x20, 0x70, 0x30},     // BTST writing the byte, BSET only reading
              {0x79, 0x15, 0x00, 0x00},                               // MOV.W #imm with a fourth register bit
