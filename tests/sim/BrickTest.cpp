@@ -74,7 +74,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
         // An event on sensor 2 calibrated around its value (700): upper, lower, hysteresis.
         {{0xE5, 0, 1, 9, 2, 0}, Bytes{}}, // the display shows sensor 3's value, one decimal
-        {{0x93, 0, 1, 8}, Bytes{}}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
+        {{0x93, 0, 1, 8}, Bytes{}}, {{0x9B, 16, 1, 8}, none}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
         // Code arrives in numbered blocks ending with block 0, into the current slot; a block
         // out of order, a wrong sum, a refusal and one past or short of the announced length have their
@@ -111,16 +111,16 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 92u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 93u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
 {
-    // A replaced task gives its room back.
+    // A replaced task gives its room back; a datalog (three bytes an entry, and its count) may take the rest exactly.
     constexpr int room = ProgramMemory::size;
     Brick full;
     play(full, {{{0x25, 0, 10, 0, 1, 0}, {{2}}}, {{0x35, 0, 8, 0, 1, 0}, {{2}}}, {{0x2D, 0, 0, 0, room & 0xFF, room >> 8}, {{0}}},
-                {{0x3D, 0, 0, 0, 1, 0}, {{1}}}, {{0x25, 0, 0, 0, room & 0xFF, room >> 8}, {{0}}}, {{0x52, 1, 0}, {{1}}}});
+                {{0x3D, 0, 0, 0, 1, 0}, {{1}}}, {{0x25, 0, 0, 0, (room - 6) & 0xFF, (room - 6) >> 8}, {{0}}}, {{0x52, 1, 0}, {{0}}}, {{0x5A, 2, 0}, {{1}}}});
     Brick brick;
     play(brick, {{{0x91, 1}, Bytes{}}, {{0x35, 0, 2, 0, 10, 0}, {{0}}}, {{0x25, 0, 0, 0, 4, 0}, {{0}}}, {{0x52, 5, 0}, {{0}}}});
     const auto words = brick.snapshot().memoryMap();
