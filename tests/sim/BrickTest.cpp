@@ -373,6 +373,8 @@ TEST(BrickControl, CommandsChangeWhatTheHostReadsAndMalformedOnesNothing)
     EXPECT_EQ(unframed(sent), (Bytes{0xF7, 0x21}));
     EXPECT_TRUE(BrickControl::isQuit("quit") && !BrickControl::isQuit("quit now"));
     EXPECT_EQ(control(brick, "silent off") + control(brick, "noise 0"), "okok");
+    brick.receive(framed({0x51, 0}) + framed({0x23, 0x10, 0x27, 50})); // sound 0, then a tone of 10 kHz for half a second
+    EXPECT_NE(control(brick, "state").find(R"("played":[{"sound":0},{"tone":10000,"duration":50}])"), std::string::npos);
     play(brick, {{{0x25, 0, 0, 0, 1, 0}, {{0}}}, {block(0x45, 0, {7}), {{3}}}, {block(0x4D, 0, {7}), {{3}}}, {block(0x45, 0, {7}), {{0}}}});
     EXPECT_EQ(brick.snapshot().programs[0].tasks[0], ByteString{7});
     TemporaryFolder folder;
