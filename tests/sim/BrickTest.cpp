@@ -72,9 +72,9 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
         {{0x12, 23, 10}, none}, // the events of "the running task", asked by the host
         {{0x32, 2, 3}, Bytes{}}, {{0x42, 2, 0x8A}, Bytes{}}, {{0x1A, 10, 2}, {{3, 0}}}, {{0x12, 11, 2}, {{0x8A, 0}}},
         {{0x1A, 9, 1}, {{0xBC, 0x02}}}, {{0x12, 12, 2}, {{0xFF, 0x03}}},
-        // An event on sensor 2 calibrated around its value (700): upper, lower, hysteresis.
+        // An event on sensor 2 calibrated around its value (700): upper, lower, hysteresis; an event past the sixteenth, a source past the eleventh refused.
         {{0xE5, 0, 1, 9, 2, 0}, Bytes{}}, // the display shows sensor 3's value, one decimal
-        {{0x93, 0, 1, 8}, Bytes{}}, {{0x9B, 16, 1, 8}, none}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
+        {{0x93, 0, 1, 8}, Bytes{}}, {{0x9B, 16, 1, 8}, none}, {{0x93, 1, 11, 8}, none}, {{0x04, 0, 10, 20, 3}, Bytes{}}, {{0x1A, 28, 0}, {{0xC6, 0x02}}},
         {{0x12, 29, 0}, {{0xA8, 0x02}}}, {{0x1A, 30, 0}, {{3, 0}}},
         // Code arrives in numbered blocks ending with block 0, into the current slot; a block
         // out of order, a wrong sum, a refusal and one past or short of the announced length have their
@@ -111,7 +111,7 @@ TEST(Brick, AnswersEachCommandAsTheFirmwareDoes)
     play(brick, {{{0x1C, 1, 2, 9, 0}, none}});
     brick.setSilent(false);
     play(brick, {{{0x12, 0, 1}, {{9, 0}}}});
-    EXPECT_EQ(brick.history().size(), 93u) << "every command heard, none while off";
+    EXPECT_EQ(brick.history().size(), 94u) << "every command heard, none while off";
 }
 
 TEST(Brick, BeginsRefuseWhatDoesNotFitAndTheMemoryMapShowsWhereEverythingLies)
