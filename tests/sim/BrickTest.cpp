@@ -348,6 +348,7 @@ TEST(SensorScenes, MoveTheirSensorAndMalformedOnesAreRefused)
     for (const char* wrong : {"scene", "scene fly 1", "scene touch 4", "scene touch 1 59", "scene still 1 100"})
         EXPECT_NE(run(wrong), "ok") << wrong;
     EXPECT_EQ(control(brick, "scene touch 1"), "error: no scenes here");
+    EXPECT_EQ(run("scene line 2 60"), "ok") << "the shortest period";
     ASSERT_EQ(run("scene touch 1 120"), "ok");
     EXPECT_TRUE(waitUntil([&] { return raw() == SensorScenes::pressedRaw; }));
     EXPECT_TRUE(waitUntil([&] { return raw() == SensorScenes::releasedRaw; }));
