@@ -72,7 +72,7 @@ TEST_F(Controller, FailedReadsGiveNeutralValuesAndNameNoSlot)
     EXPECT_EQ(&controller.currentVarName(7), &controller.varName(4, 7)) << "the slot is chosen anyway";
     EXPECT_EQ(controller.syncProgNum(), 1);
     EXPECT_EQ(&controller.currentProgName(), &controller.progName(1));
-    Bytes map(RCXController::memMapLength, 0x55);
+    Bytes map(RCXController::memMapLength);
     controller.readMemMap(map.data());
     EXPECT_EQ(controller.datalogSize(), -1);
     EXPECT_EQ(controller.progName(1) + controller.progName(2) + controller.progName(3) + controller.progName(4) + controller.progName(5), "");
